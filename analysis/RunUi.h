@@ -1,0 +1,34 @@
+#pragma once
+// What a solver run needs of the user interface, and nothing more. The run
+// dialog plugs the real window in; tests script it, so whole analyses run
+// headless.
+#include <string>
+
+namespace analysis {
+
+class RunUi {
+ public:
+  virtual ~RunUi() = default;
+  // Puts a progress line into the run dialog ("Reading Input Data...").
+  virtual void Progress(const std::string& text) = 0;
+  // Lets the event loop process what is pending (repaints, the Cancel button).
+  virtual void Yield() = 0;
+  // True once the run dialog's Cancel has been pressed (ProcessInterrupted).
+  virtual bool Cancelled() const = 0;
+  // A message box with OK only, titled with the application's title.
+  virtual void Message(const std::string& text) = 0;
+  // The status bar panel keyed "eigenvalue".
+  virtual void SetEigenvaluePanel(const std::string& text) = 0;
+};
+
+// A RunUi that shows nothing and is never cancelled.
+class SilentRunUi : public RunUi {
+ public:
+  void Progress(const std::string&) override {}
+  void Yield() override {}
+  bool Cancelled() const override { return false; }
+  void Message(const std::string&) override {}
+  void SetEigenvaluePanel(const std::string&) override {}
+};
+
+}  // namespace analysis

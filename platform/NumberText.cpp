@@ -1,0 +1,88 @@
+#include "platform/NumberText.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace platform {
+namespace {
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+}  // namespace
+
+std::string FormatShortest(double value) {
+  char buf[64];
+  auto r = std::to_chars(buf, buf + sizeof buf, value);
+  return std::string(buf, r.ptr);
+}
+
+std::string FormatShortest(float value) {
+  char buf[64];
+  auto r = std::to_chars(buf, buf + sizeof buf, value);
+  return std::string(buf, r.ptr);
+}
+
+std::string FormatInteger(long long value) {
+  char buf[32];
+  auto r = std::to_chars(buf, buf + sizeof buf, value);
+  return std::string(buf, r.ptr);
+}
+
+bool ParseDouble(std::string_view text, double& value) {
+  std::string_view s = Trim(text);
+  bool negative = false;
+  if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
+    negative = s.front() == '-';
+    s.remove_prefix(1);
+  }
+  if (s.empty()) return false;
+  // Only digits, one point and one exponent: from_chars alone would take
+  // "inf", "nan" and hex floats.
+  bool digits = false, point = false, exponent = false;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    char c = s[i];
+    if (c >= '0' && c <= '9') {
+      digits = true;
+    } else if (c == '.' && !point && !exponent) {
+      point = true;
+    } else if ((c == 'e' || c == 'E') && digits && !exponent) {
+      exponent = true;
+      if (i + 1 < s.size() && (s[i + 1] == '+' || s[i + 1] == '-')) ++i;
+      if (i + 1 >= s.size()) return false;
+    } else {
+      return false;
+    }
+  }
+  if (!digits) return false;
+  double v = 0;
+  auto r = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::general);
+  if (r.ec != std::errc() || r.ptr != s.data() + s.size()) {
+    // from_chars wants a digit before the point and rejects "5."; take them apart.
+    std::string fixed(s);
+    if (fixed.front() == '.') fixed.insert(fixed.begin(), '0');
+    auto e = fixed.find_first_of("eE");
+    std::size_t mant = e == std::string::npos ? fixed.size() : e;
+    if (mant > 0 && fixed[mant - 1] == '.') fixed.insert(mant, "0");
+    r = std::from_chars(fixed.data(), fixed.data() + fixed.size(), v, std::chars_format::general);
+    if (r.ec != std::errc() || r.ptr != fixed.data() + fixed.size()) return false;
+  }
+  if (!std::isfinite(v)) return false;
+  value = negative ? -v : v;
+  return true;
+}
+
+bool ParseInteger(std::string_view text, long long min, long long max, long long& value) {
+  double d = 0;
+  if (!ParseDouble(text, d)) return false;
+  double r = std::nearbyint(d);  // the default rounding mode is half to even
+  if (r < static_cast<double>(min) || r > static_cast<double>(max)) return false;
+  value = static_cast<long long>(r);
+  return true;
+}
+
+}  // namespace platform

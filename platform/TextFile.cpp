@@ -1,0 +1,165 @@
+#include "platform/TextFile.h"
+
+#include <cerrno>
+
+#include "platform/RuntimeError.h"
+
+namespace platform {
+namespace {
+
+// Maps an errno from opening a file to the program's file error number.
+int OpenErrorNumber(int err, FileMode mode) {
+  switch (err) {
+    case ENOENT: return mode == FileMode::Input ? kErrFileNotFound : kErrPathNotFound;
+    case ENOTDIR: return kErrPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS: return 75;  // path/file access error
+    case ENAMETOOLONG: return kErrBadFileName;
+    case ENOSPC: return kErrDiskFull;
+    case EISDIR: return 75;
+    case EMFILE:
+    case ENFILE: return 67;
+    default: return kErrDeviceIO;
+  }
+}
+
+}  // namespace
+
+TextFile::TextFile(const std::filesystem::path& path, FileMode mode) : path_(path), mode_(mode) {
+  if (path.empty()) Raise(kErrBadFileName);
+  const char* how = mode == FileMode::Input ? "rb" : mode == FileMode::Output ? "wb" : "ab";
+  if (mode == FileMode::Input) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) Raise(75);
+  }
+  errno = 0;
+  file_ = std::fopen(path.c_str(), how);
+  if (!file_) {
+    Raise(OpenErrorNumber(errno, mode));
+  }
+}
+
+TextFile::~TextFile() {
+  if (file_) std::fclose(file_);
+}
+
+void TextFile::CheckWritable() const {
+  if (!file_ || mode_ == FileMode::Input) Raise(kErrBadFileMode);
+}
+
+void TextFile::CheckReadable() const {
+  if (!file_ || mode_ != FileMode::Input) Raise(kErrBadFileMode);
+}
+
+void TextFile::RaiseWriteError(int err) const {
+  Raise(err == ENOSPC || err == EDQUOT || err == EFBIG ? kErrDiskFull : kErrDeviceIO);
+}
+
+void TextFile::Write(std::string_view text) {
+  CheckWritable();
+  if (text.empty()) return;
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) {
+    writeFailed_ = true;
+    writeErrno_ = errno;
+    RaiseWriteError(errno);
+  }
+  for (char c : text) column_ = (c == '\n' || c == '\r') ? 1 : column_ + 1;
+}
+
+void TextFile::WriteLine(std::string_view text) {
+  Write(text);
+  Write("\r\n");
+}
+
+int TextFile::Get() {
+  CheckReadable();
+  return std::fgetc(file_);
+}
+
+int TextFile::Peek() {
+  CheckReadable();
+  int c = std::fgetc(file_);
+  if (c != EOF) std::ungetc(c, file_);
+  return c;
+}
+
+bool TextFile::AtEnd() { return Peek() == EOF; }
+
+std::string TextFile::ReadLine() {
+  CheckReadable();
+  int c = std::fgetc(file_);
+  if (c == EOF) Raise(kErrInputPastEnd);
+  std::string line;
+  while (c != EOF && c != '\n' && c != '\r') {
+    line.push_back(static_cast<char>(c));
+    c = std::fgetc(file_);
+  }
+  if (c == '\r') {
+    int next = std::fgetc(file_);
+    if (next != '\n' && next != EOF) std::ungetc(next, file_);
+  }
+  return line;
+}
+
+void TextFile::Close() {
+  if (!file_) return;
+  std::FILE* f = file_;
+  file_ = nullptr;
+  if (mode_ == FileMode::Input) {
+    std::fclose(f);
+    return;
+  }
+  // A short write may only show when the buffer is flushed or the file closed.
+  errno = 0;
+  bool flushed = std::fflush(f) == 0 && !std::ferror(f);
+  int err = errno;
+  bool closed = std::fclose(f) == 0;
+  if (!closed && err == 0) err = errno;
+  if (writeFailed_) RaiseWriteError(writeErrno_);
+  if (!flushed || !closed) RaiseWriteError(err);
+}
+
+FileTable::~FileTable() { CloseAll(); }
+
+int FileTable::FreeFile() const {
+  for (int n = 1; n <= kMaxFileNumber; ++n)
+    if (!files_.count(n)) return n;
+  Raise(67);
+}
+
+TextFile& FileTable::Open(int number, const std::filesystem::path& path, FileMode mode) {
+  if (number < 1 || number > kMaxFileNumber) Raise(kErrBadFileNameOrNumber);
+  if (files_.count(number)) Raise(kErrFileAlreadyOpen);
+  auto file = std::make_unique<TextFile>(path, mode);
+  TextFile& ref = *file;
+  files_.emplace(number, std::move(file));
+  return ref;
+}
+
+TextFile& FileTable::Get(int number) {
+  auto it = files_.find(number);
+  if (it == files_.end()) Raise(kErrBadFileNameOrNumber);
+  return *it->second;
+}
+
+void FileTable::Close(int number) {
+  auto it = files_.find(number);
+  if (it == files_.end()) return;
+  std::unique_ptr<TextFile> file = std::move(it->second);
+  files_.erase(it);
+  file->Close();
+}
+
+void FileTable::CloseAll() noexcept {
+  for (auto& [n, f] : files_) {
+    try {
+      f->Close();
+    } catch (...) {
+    }
+  }
+  files_.clear();
+}
+
+}  // namespace platform

@@ -1,0 +1,88 @@
+#pragma once
+// Sequential text files as the program's records and listings use them:
+// opened for input, output or append, written in pieces, read character by
+// character or a line at a time. Failures are RuntimeErrors carrying the
+// file error numbers (53 not found, 55 already open, 57 device I/O, 61 disk
+// full, 62 input past end, 76 path not found, ...).
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+enum class FileMode { Input, Output, Append };
+
+class TextFile {
+ public:
+  // Opens the file; output truncates, append keeps what is there.
+  TextFile(const std::filesystem::path& path, FileMode mode);
+  ~TextFile();  // closes without reporting; call Close() to see write failures
+  TextFile(const TextFile&) = delete;
+  TextFile& operator=(const TextFile&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  FileMode mode() const { return mode_; }
+  bool isOpen() const { return file_ != nullptr; }
+
+  // Output. Text is written as given; WriteLine ends the line with CR LF.
+  void Write(std::string_view text);
+  void WriteLine(std::string_view text = {});
+  // The print column of the next character on the current line, from 1.
+  int column() const { return column_; }
+
+  // Input. Get and Peek return EOF (-1) at the end of the file.
+  int Get();
+  int Peek();
+  bool AtEnd();
+  // Reads up to the next line end (CR LF, LF or a lone CR); the end is
+  // consumed and not returned. Raises 62 when the file is already at its end.
+  std::string ReadLine();
+
+  // Flushes and closes; raises 61 (disk full) or 57 when anything written
+  // did not reach the file. A second Close does nothing.
+  void Close();
+
+ private:
+  void CheckWritable() const;
+  void CheckReadable() const;
+  [[noreturn]] void RaiseWriteError(int err) const;
+
+  std::filesystem::path path_;
+  FileMode mode_;
+  std::FILE* file_ = nullptr;
+  int column_ = 1;
+  bool writeFailed_ = false;
+  int writeErrno_ = 0;
+};
+
+// Open files under file numbers 1 to 511. A command keeps its own table, so
+// "close all its files" closes exactly what that command opened; the table's
+// destructor closes whatever is left.
+class FileTable {
+ public:
+  static constexpr int kMaxFileNumber = 511;
+  FileTable() = default;
+  ~FileTable();
+  FileTable(const FileTable&) = delete;
+  FileTable& operator=(const FileTable&) = delete;
+
+  // The lowest file number not in use; raises 67 (too many files) when none.
+  int FreeFile() const;
+  // Raises 52 for a number outside 1..511, 55 when the number is in use.
+  TextFile& Open(int number, const std::filesystem::path& path, FileMode mode);
+  // Raises 52 when the number is not open.
+  TextFile& Get(int number);
+  // Closes one file, reporting write failures as TextFile::Close does.
+  void Close(int number);
+  // Closes every file and reports nothing.
+  void CloseAll() noexcept;
+  bool IsOpen(int number) const { return files_.count(number) != 0; }
+
+ private:
+  std::map<int, std::unique_ptr<TextFile>> files_;
+};
+
+}  // namespace platform
