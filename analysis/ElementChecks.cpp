@@ -11,8 +11,9 @@ void RequireNonZero(double divisor, const std::string& what) {
 }
 
 void RequirePositiveSize(double size, const std::string& what) {
+  if (!std::isfinite(size)) platform::Raise(platform::kErrOverflow, "Overflow in " + what);
   if (size == 0.0) platform::Raise(platform::kErrDivideByZero, "Division by zero: " + what + " is zero");
-  if (std::isnan(size) || size < 0.0)
+  if (size < 0.0)
     platform::Raise(platform::kErrInvalidCall,
                     what + " is negative: the corners run clockwise or the element is not convex");
 }

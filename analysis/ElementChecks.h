@@ -11,8 +11,9 @@ namespace analysis {
 // Throws error 11 when the divisor is exactly zero; `what` names it.
 void RequireNonZero(double divisor, const std::string& what);
 
-// Throws error 11 for an exactly zero size and error 5 for a negative one;
-// `what` names the element and the quantity (area, Jacobian).
+// Throws error 11 for an exactly zero size, error 5 for a negative one and
+// error 6 for one that is not finite; `what` names the element and the
+// quantity (area, Jacobian).
 void RequirePositiveSize(double size, const std::string& what);
 
 // Throws error 6 (overflow) when any value is infinite or not a number.

@@ -3,6 +3,7 @@
 // 1-based accessors, so that element formulas read with the same indices as
 // the degree-of-freedom tables they come from.
 #include <array>
+#include <cstddef>
 
 namespace analysis {
 

@@ -21,13 +21,15 @@ class KeyedCollection {
   KeyedCollection(KeyedCollection&&) noexcept = default;
   KeyedCollection& operator=(KeyedCollection&&) noexcept = default;
 
-  // Appends the item under the key; raises 457 when the key is taken.
-  T& Add(std::unique_ptr<T> item, const std::string& key) {
+  // Appends the item under the key, or without a key when it is empty;
+  // raises 457 when the key is taken.
+  T& Add(std::unique_ptr<T> item, const std::string& key = {}) {
     if (!item) Raise(kErrInvalidCall);
-    if (byKey_.count(key)) Raise(457, "This key is already associated with an element of this collection");
+    if (!key.empty() && byKey_.count(key))
+      Raise(457, "This key is already associated with an element of this collection");
     T& ref = *item;
     items_.push_back(Entry{std::move(item), key});
-    byKey_.emplace(key, &ref);
+    if (!key.empty()) byKey_.emplace(key, &ref);
     return ref;
   }
 
@@ -54,10 +56,11 @@ class KeyedCollection {
   void Remove(long position) {
     if (position < 1 || position > Count()) Raise(kErrSubscript);
     auto at = items_.begin() + (position - 1);
-    byKey_.erase(at->key);
+    if (!at->key.empty()) byKey_.erase(at->key);
     items_.erase(at);
   }
   void Remove(const std::string& key) {
+    if (key.empty()) Raise(kErrInvalidCall);
     for (long i = 0; i < Count(); ++i)
       if (items_[static_cast<std::size_t>(i)].key == key) return Remove(i + 1);
     Raise(kErrInvalidCall);

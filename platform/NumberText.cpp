@@ -63,11 +63,14 @@ bool ParseDouble(std::string_view text, double& value) {
   auto r = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::general);
   if (r.ec != std::errc() || r.ptr != s.data() + s.size()) {
     // from_chars wants a digit before the point and rejects "5."; take them apart.
-    std::string fixed(s);
-    if (fixed.front() == '.') fixed.insert(fixed.begin(), '0');
-    auto e = fixed.find_first_of("eE");
-    std::size_t mant = e == std::string::npos ? fixed.size() : e;
-    if (mant > 0 && fixed[mant - 1] == '.') fixed.insert(mant, "0");
+    // (Built by appending: GCC 12 warns falsely about std::string::insert here.)
+    std::size_t e = s.find_first_of("eE");
+    std::size_t mant = e == std::string_view::npos ? s.size() : e;
+    std::string fixed;
+    if (s.front() == '.') fixed.push_back('0');
+    fixed.append(s.substr(0, mant));
+    if (mant > 0 && s[mant - 1] == '.') fixed.push_back('0');
+    fixed.append(s.substr(mant));
     r = std::from_chars(fixed.data(), fixed.data() + fixed.size(), v, std::chars_format::general);
     if (r.ec != std::errc() || r.ptr != fixed.data() + fixed.size()) return false;
   }

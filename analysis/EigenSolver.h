@@ -1,0 +1,50 @@
+#pragma once
+// Shifted inverse iteration for the buckling problem (K + lambda Kg) phi = 0:
+// with a shift sigma, K + sigma Kg is reduced once and each cycle solves
+// (K + sigma Kg) y = -Kg x, converging to the eigenvalue nearest the shift.
+// A shift that does not converge is replaced by a fraction of the current
+// estimate.
+#include <span>
+
+#include "analysis/BandMatrix.h"
+#include "analysis/RunUi.h"
+#include "model/Analysis.h"
+#include "model/Nodes.h"
+#include "platform/TextFile.h"
+
+namespace analysis {
+
+// The listing line written before the eigenvalue when every shift was spent.
+inline constexpr const char* kNotConverged = "[Eigenvalue Iteration did not Converge]";
+
+// The start vector of N nodes in w(1 .. 3N): w of the first Fix(N/3) nodes 1
+// and of the others -0.5 (optionInitialB 0), or every w 1; rotations 0.
+void Set_Start_Vector(std::span<double> w, int N, short optionInitialB);
+
+// The component of v(1 .. n) with the largest magnitude, with its sign (the
+// first of equal magnitudes); v is divided by it. An all-zero vector raises
+// error 11.
+double Normalize_Max(std::span<double> v, int n);
+
+// The largest magnitude of x(i) - y(i) over 1 .. n.
+double Max_Difference(std::span<const double> x, std::span<const double> y, int n);
+
+struct EigenResult {
+  bool finished = false;   // false when the cancel flag ended the iteration
+  bool converged = false;  // false when every shift was spent
+  double lambda = 0.0;
+  int cycles = 0;          // cycles run over all shifts
+};
+
+// Runs the iteration on the bending stiffness K and the geometric stiffness
+// Kg (both restrained) of N nodes with working band width B; x and y are work
+// vectors of at least 3N entries, y holding the normalised mode at the end.
+// When the iteration ends (converged or all shifts spent) it writes the mode
+// shape and the eigenvalue to the listing, shows the eigenvalue, stores it in
+// analysis.EigenValue and the status panel, and sets zcoord of every numbered
+// node. A cancel leaves all of that as it was.
+EigenResult Solve_Eigen(BandMatrix& K, const BandMatrix& Kg, std::span<double> x, std::span<double> y,
+                        int B, int N, model::Analysis& analysis, model::Nodes& nodes,
+                        platform::TextFile& listing, RunUi& ui);
+
+}  // namespace analysis

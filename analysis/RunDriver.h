@@ -1,0 +1,39 @@
+#pragma once
+// One buckling analysis from end to end: the solver input file is read back,
+// the in-plane problem solved, stresses recovered, the buckling matrices
+// assembled and the eigenvalue iteration run. Results go straight into the
+// model through UvID; the listing "velktempout.vlk" records the run. The run
+// reaches the user interface only through RunUi.
+#include <filesystem>
+#include <string>
+
+#include "analysis/RunUi.h"
+#include "model/Analysis.h"
+#include "model/Mesh.h"
+
+namespace analysis {
+
+// How a run ended.
+enum class RunOutcome {
+  Completed,       // the iteration ended (converged or all shifts spent) and results are stored
+  Interrupted,     // the cancel flag was seen after a yield
+  DimensionError,  // an element reached beyond the band store
+  Error,           // the error path: a run-time error ended the run
+};
+
+struct RunResult {
+  RunOutcome outcome = RunOutcome::Error;
+  bool converged = false;   // only meaningful when Completed
+  double eigenvalue = 0.0;  // the last estimate, when Completed
+  int errorNumber = 0;      // the run-time error number, when Error
+  std::string errorText;    // its description, when Error
+};
+
+// Performs one run. The caller has written the input file with
+// Create_Input_File and cleared its cancel flag; the run reports its own
+// failures (message box and progress line) and always returns. Material
+// constants come from the input file, not from the model.
+RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis,
+                          const std::filesystem::path& programFolder, RunUi& ui);
+
+}  // namespace analysis

@@ -1,0 +1,26 @@
+#pragma once
+// The solver input file "velktempin.vlk": everything the solver needs of the
+// model (geometry, connectivity, sizes, material, loads, restraints, springs)
+// written as generation records that each stand for one item. Item numbers
+// in it are solver numbers (vID), never collection positions.
+#include <filesystem>
+
+#include "model/Analysis.h"
+#include "model/Material.h"
+#include "model/Mesh.h"
+
+namespace analysis {
+
+// The input file and the listing, in the program's folder.
+std::filesystem::path TempInputFile(const std::filesystem::path& programFolder);
+std::filesystem::path TempOutputFile(const std::filesystem::path& programFolder);
+
+// Rebuilds UvID in the three collections and writes the input file. Returns
+// 1 when the file was written completely and closed, 0 on any failure (no
+// message is shown; the caller reports). A model whose vID numbering is not
+// 1, 2, ... in collection order fails without a file being left half-valid.
+short Create_Input_File(model::Mesh& mesh, const model::Analysis& analysis,
+                        const model::Material& material,
+                        const std::filesystem::path& programFolder);
+
+}  // namespace analysis

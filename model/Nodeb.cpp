@@ -1,0 +1,159 @@
+#include "model/Nodeb.h"
+
+#include <cmath>
+
+#include "model/RecordIO.h"
+#include "model/ValueChecks.h"
+
+namespace model {
+namespace {
+
+using checks::FromBoolean;
+using checks::ToBoolean;
+using checks::ToInteger;
+using checks::ToLong;
+using checks::ToSingle;
+
+struct Property {
+  std::string_view name;
+  double (*get)(const Nodeb&);
+  void (*set)(Nodeb&, double);
+};
+
+#define VELK_PROP(NAME, CONVERT) \
+  Property { #NAME, [](const Nodeb& n) -> double { return n.NAME(); }, [](Nodeb& n, double v) { n.set_##NAME(CONVERT(v)); } }
+
+const Property kProperties[] = {
+    VELK_PROP(vID, ToLong),
+    VELK_PROP(UvID, ToLong),
+    Property{"Connected", [](const Nodeb& n) { return FromBoolean(n.Connected()); },
+             [](Nodeb& n, double v) { n.set_Connected(ToBoolean(v)); }},
+    VELK_PROP(InPDispX, ToSingle),
+    VELK_PROP(InPDispY, ToSingle),
+    VELK_PROP(xcoord, ToSingle),
+    VELK_PROP(ycoord, ToSingle),
+    VELK_PROP(zcoord, ToSingle),
+    VELK_PROP(XTDir, ToInteger),
+    VELK_PROP(YTDir, ToInteger),
+    VELK_PROP(ZTDir, ToInteger),
+    VELK_PROP(XRDir, ToInteger),
+    VELK_PROP(YRDir, ToInteger),
+    VELK_PROP(XTDirValue, ToSingle),
+    VELK_PROP(YTDirValue, ToSingle),
+    VELK_PROP(xtstiff, ToSingle),
+    VELK_PROP(YTStiff, ToSingle),
+    VELK_PROP(ZTStiff, ToSingle),
+    VELK_PROP(XRStiff, ToSingle),
+    VELK_PROP(YRStiff, ToSingle),
+    VELK_PROP(XLoad, ToSingle),
+    VELK_PROP(YLoad, ToSingle),
+    VELK_PROP(ID, ToLong),
+    VELK_PROP(NCP, ToInteger),
+    VELK_PROP(Sx, ToSingle),
+    VELK_PROP(Sy, ToSingle),
+    VELK_PROP(SXY, ToSingle),
+    VELK_PROP(Mises, ToSingle),
+};
+
+#undef VELK_PROP
+
+const Property& Find(std::string_view name) {
+  for (const Property& p : kProperties)
+    if (checks::SameName(p.name, name)) return p;
+  checks::RaiseNoSuchProperty();
+}
+
+constexpr float kDefinedThreshold = 1E-5f;
+
+}  // namespace
+
+double Nodeb::GetByName(std::string_view name) const { return Find(name).get(*this); }
+
+void Nodeb::SetByName(std::string_view name, double value) { Find(name).set(*this, value); }
+
+void Nodeb::UpdatePropertyDefined() {
+  PropertyDefined_ = BoundaryDefined_ = BraceDefined_ = LoadDefined_ = false;
+  if (XTDir_ || YTDir_ || ZTDir_ || XRDir_ || YRDir_) BoundaryDefined_ = PropertyDefined_ = true;
+  // The signed sum: opposing springs cancel, as they do for the flag.
+  double springs = static_cast<double>(xtstiff_) + YTStiff_ + ZTStiff_ + XRStiff_ + YRStiff_;
+  if (static_cast<float>(springs) > kDefinedThreshold) BraceDefined_ = PropertyDefined_ = true;
+  double loads = std::fabs(static_cast<double>(XLoad_)) + std::fabs(static_cast<double>(YLoad_));
+  if (static_cast<float>(loads) > kDefinedThreshold) LoadDefined_ = PropertyDefined_ = true;
+}
+
+void Nodeb::StoreData1_4(platform::TextFile& file) const {
+  RecordWriter(file).Single(xcoord_).Single(ycoord_).Single(zcoord_).Single(InPDispX_).Single(InPDispY_).EndLine();
+  RecordWriter(file)
+      .Boolean(PropertyDefined_)
+      .Boolean(BoundaryDefined_)
+      .Boolean(BraceDefined_)
+      .Boolean(LoadDefined_)
+      .EndLine();
+  RecordWriter(file)
+      .Boolean(XTDir_)
+      .Boolean(YTDir_)
+      .Boolean(ZTDir_)
+      .Boolean(XRDir_)
+      .Boolean(YRDir_)
+      .Single(XTDirValue_)
+      .Single(YTDirValue_)
+      .Boolean(Connected_)
+      .EndLine();
+  RecordWriter(file).Single(xtstiff_).Single(YTStiff_).Single(ZTStiff_).Single(XRStiff_).Single(YRStiff_).EndLine();
+  RecordWriter(file).Single(XLoad_).Single(YLoad_).EndLine();
+  RecordWriter(file).Long(ID_).Long(vID_).Boolean(Connected_).EndLine();
+  RecordWriter(file).Single(Sx_).Single(Sy_).Single(SXY_).Single(Mises_).EndLine();
+}
+
+// Lines 1 to 5, the same in both layouts. The fields are read one by one
+// straight into the node, so that what was read before a failure stays.
+void Nodeb::ReadCommonLines(RecordReader& r) {
+  xcoord_ = r.Single();
+  ycoord_ = r.Single();
+  zcoord_ = r.Single();
+  InPDispX_ = r.Single();
+  InPDispY_ = r.Single();
+  PropertyDefined_ = r.Boolean();
+  BoundaryDefined_ = r.Boolean();
+  BraceDefined_ = r.Boolean();
+  LoadDefined_ = r.Boolean();
+  XTDir_ = r.Boolean();
+  YTDir_ = r.Boolean();
+  ZTDir_ = r.Boolean();
+  XRDir_ = r.Boolean();
+  YRDir_ = r.Boolean();
+  XTDirValue_ = r.Single();
+  YTDirValue_ = r.Single();
+  Connected_ = r.Boolean();
+  xtstiff_ = r.Single();
+  YTStiff_ = r.Single();
+  ZTStiff_ = r.Single();
+  XRStiff_ = r.Single();
+  YRStiff_ = r.Single();
+  XLoad_ = r.Single();
+  YLoad_ = r.Single();
+}
+
+void Nodeb::ReadData1_4(platform::TextFile& file) {
+  RecordReader r(file);
+  ReadCommonLines(r);
+  ID_ = r.Long();
+  vID_ = r.Long();
+  Connected_ = r.Boolean();
+  Sx_ = r.Single();
+  Sy_ = r.Single();
+  SXY_ = r.Single();
+  Mises_ = r.Single();
+}
+
+void Nodeb::ReadData(platform::TextFile& file) {
+  RecordReader r(file);
+  ReadCommonLines(r);
+  ID_ = r.Long();
+  vID_ = r.Long();
+  // The 1.3 layout repeats the displacements on its last line; that copy decides.
+  InPDispX_ = r.Single();
+  InPDispY_ = r.Single();
+}
+
+}  // namespace model

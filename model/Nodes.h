@@ -1,0 +1,79 @@
+#pragma once
+// The model's nodes in grid order (column by column) with the grid size and
+// the count of nodes taking part in the analysis. Generates the grid, numbers
+// the nodes for the solver and writes and reads the node part of a project
+// file.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/Nodeb.h"
+#include "platform/KeyedCollection.h"
+#include "platform/TextFile.h"
+
+namespace model {
+
+class twoNodes;
+class fourNodes;
+
+class Nodes {
+ public:
+  short NumberNodesX() const;  // raises 6 when the stored value exceeds 16 bits
+  void set_NumberNodesX(short v) { NumberNodesX_ = v; }
+  short NumberNodesY() const;
+  void set_NumberNodesY(short v) { NumberNodesY_ = v; }
+  int32_t MaxvID() const { return MaxvID_; }
+
+  // By 1-based position (9 outside 1..Count) or by key (5 when absent).
+  Nodeb& Item(long position) const { return items_.Item(position); }
+  Nodeb& Item(const std::string& key) const { return items_.Item(key); }
+  long Count() const { return items_.Count(); }
+  void Remove(long position) { items_.Remove(position); }
+  void Remove(const std::string& key) { items_.Remove(key); }
+  auto begin() const { return items_.begin(); }
+  auto end() const { return items_.end(); }
+
+  // The largest and smallest of one stress over the numbered nodes: opt 0 Sx,
+  // 1 Sy, 2 SXY, 3 Mises. Starts from -1E37 and 1E37, which any other opt
+  // returns unchanged.
+  void Calculate_MaxMinStress(float& maxStress, float& minStress, short opt) const;
+
+  // The nx x ny grid of the quadrilateral with A, B the ends of the first
+  // column and C, D those of the last, evenly spaced. Raises 5 for nx or ny
+  // below 2, 6 for a coordinate that is not finite, 457 for a key in use; on
+  // any failure nothing is added.
+  void Generate(float ax, float ay, float bx, float by, float cx, float cy, float dx, float dy,
+                int32_t nx, int32_t ny);
+  // The same grid with columns spaced geometrically so that the last spacing
+  // is the first times (dy-cy)/(by-ay). Also needs nx >= 3 and a positive
+  // height ratio other than 1.
+  void GenerateProportional(float ax, float ay, float bx, float by, float cx, float cy, float dx,
+                            float dy, int32_t nx, int32_t ny);
+
+  // A fresh node at (x, y) with the given ID, under sKey unless it is empty.
+  Nodeb& Add(float pxcoord, float pycoord, int32_t ID, const std::string& sKey = {});
+
+  // Marks the corners of the plates and the ends of the stiffeners whose
+  // property is defined as Connected and numbers them 1.. in collection order.
+  void GeneratevID(const fourNodes& plates, const twoNodes& stiffeners);
+  // UvID at position k = the position of the node whose vID is k. Raises 9
+  // when a vID is not a position of the collection.
+  void GenerateUvID();
+
+  void StoreData1_4(platform::TextFile& file) const;
+  void ReadData1_4(platform::TextFile& file);
+  void ReadData(platform::TextFile& file);  // 1.3 node records
+
+ private:
+  void AddGrid(const std::vector<float>& xs, const std::vector<float>& ys);
+  template <typename ReadNode>
+  void ReadCollection(platform::TextFile& file, ReadNode readNode);
+
+  platform::KeyedCollection<Nodeb> items_;
+  int32_t NumberNodesX_ = 0;
+  int32_t NumberNodesY_ = 0;
+  int32_t MaxvID_ = 0;
+};
+
+}  // namespace model

@@ -1,0 +1,99 @@
+#include "model/twoNode.h"
+
+#include "model/Nodes.h"
+#include "model/RecordIO.h"
+#include "model/ValueChecks.h"
+#include "platform/RuntimeError.h"
+
+namespace model {
+namespace {
+
+using checks::FromBoolean;
+using checks::ToBoolean;
+using checks::ToLong;
+using checks::ToSingle;
+
+struct Property {
+  std::string_view name;
+  double (*get)(const twoNode&);
+  void (*set)(twoNode&, double);
+};
+
+#define VELK_PROP(NAME, CONVERT) \
+  Property { #NAME, [](const twoNode& e) -> double { return e.NAME(); }, [](twoNode& e, double v) { e.set_##NAME(CONVERT(v)); } }
+
+const Property kProperties[] = {
+    Property{"PropertyDefined", [](const twoNode& e) { return FromBoolean(e.PropertyDefined()); },
+             [](twoNode& e, double v) { e.set_PropertyDefined(ToBoolean(v)); }},
+    VELK_PROP(CPX, ToSingle),
+    VELK_PROP(CPY, ToSingle),
+    VELK_PROP(Thickness, ToSingle),
+    VELK_PROP(width, ToSingle),
+    VELK_PROP(Stress, ToSingle),
+    VELK_PROP(vID, ToLong),
+    VELK_PROP(UvID, ToLong),
+    VELK_PROP(ID, ToLong),
+};
+
+#undef VELK_PROP
+
+const Property& Find(std::string_view name) {
+  for (const Property& p : kProperties)
+    if (checks::SameName(p.name, name)) return p;
+  checks::RaiseNoSuchProperty();
+}
+
+Nodeb& Deref(Nodeb* node) {
+  if (!node) platform::Raise(91, "Object variable or With block variable not set");
+  return *node;
+}
+
+}  // namespace
+
+Nodeb& twoNode::Node1() const { return Deref(Node1_); }
+Nodeb& twoNode::Node2() const { return Deref(Node2_); }
+
+double twoNode::GetByName(std::string_view name) const { return Find(name).get(*this); }
+void twoNode::SetByName(std::string_view name, double value) { Find(name).set(*this, value); }
+
+void twoNode::UpdatePropertyDefined() { PropertyDefined_ = width_ > 1E-5f && Thickness_ > 1E-5f; }
+
+void twoNode::GenerateCP() {
+  const Nodeb& a = Node1();
+  const Nodeb& b = Node2();
+  CPX_ = static_cast<float>((static_cast<double>(a.xcoord()) + b.xcoord()) * 0.5);
+  CPY_ = static_cast<float>((static_cast<double>(a.ycoord()) + b.ycoord()) * 0.5);
+}
+
+void twoNode::StoreData1_4(platform::TextFile& file) const {
+  RecordWriter(file).Long(Node1().ID()).Long(Node2().ID()).EndLine();
+  RecordWriter(file).Single(CPX_).Single(CPY_).EndLine();
+  RecordWriter(file).Single(Thickness_).Single(width_).EndLine();
+  RecordWriter(file).Boolean(PropertyDefined_).EndLine();
+  RecordWriter(file).Long(vID_).Single(Stress_).EndLine();
+  RecordWriter(file).Long(ID_).EndLine();
+}
+
+void twoNode::ReadData1_4(platform::TextFile& file, const Nodes& nodes) {
+  // Read the whole record first so that a failure leaves the element as it was.
+  RecordReader r(file);
+  Nodeb& n1 = nodes.Item(checks::CheckIndex(r.Long(), 1, nodes.Count()));
+  Nodeb& n2 = nodes.Item(checks::CheckIndex(r.Long(), 1, nodes.Count()));
+  twoNode e;
+  e.CPX_ = r.Single();
+  e.CPY_ = r.Single();
+  e.Thickness_ = r.Single();
+  e.width_ = r.Single();
+  e.PropertyDefined_ = r.Boolean();
+  e.vID_ = r.Long();
+  e.Stress_ = r.Single();
+  e.ID_ = r.Long();
+  e.Node1_ = &n1;
+  e.Node2_ = &n2;
+  e.UvID_ = UvID_;
+  *this = e;
+}
+
+void twoNode::ReadData(platform::TextFile& file, const Nodes& nodes) { ReadData1_4(file, nodes); }
+
+}  // namespace model

@@ -1,0 +1,118 @@
+#pragma once
+// Models built in memory and a scripted RunUi, for whole runs without a window.
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "analysis/RunDriver.h"
+#include "analysis/RunUi.h"
+#include "analysis/SolverInputFile.h"
+#include "model/Analysis.h"
+#include "model/Material.h"
+#include "model/Mesh.h"
+
+namespace runtest {
+
+// A RunUi that records what the run shows and cancels on request: after the
+// given number of yields, or at the first yield after a progress text.
+class ScriptedRunUi : public analysis::RunUi {
+ public:
+  void Progress(const std::string& text) override { progress.push_back(text); }
+  void Yield() override {
+    ++yields;
+    if (cancelAfterYields > 0 && yields >= cancelAfterYields) cancelled = true;
+    if (!cancelAtProgress.empty() && !progress.empty() && progress.back() == cancelAtProgress) cancelled = true;
+  }
+  bool Cancelled() const override { return cancelled; }
+  void Message(const std::string& text) override { messages.push_back(text); }
+  void SetEigenvaluePanel(const std::string& text) override { panel = text; }
+
+  std::vector<std::string> progress;
+  std::vector<std::string> messages;
+  std::string panel;
+  long yields = 0;
+  long cancelAfterYields = 0;
+  std::string cancelAtProgress;
+  bool cancelled = false;
+};
+
+// A fresh folder under the system's temporary folder, removed with the object.
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "velk-run-XXXXXX").string();
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back('\0');
+    if (::mkdtemp(buf.data())) path_ = buf.data();
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+  }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline std::string ReadAll(const std::filesystem::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  std::ostringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+// The node in grid column i (along x) and row j (along y), both from 1.
+inline model::Nodeb& NodeAt(const model::Mesh& mesh, long i, long j) {
+  const model::Nodes& nodes = mesh.Nodes();
+  return nodes.Item(nodes.NumberNodesY() * (i - 1) + j);
+}
+
+// An a x b grid of ex x ey cells from the origin, plates on every cell with
+// thickness t (0 leaves them without a property), stiffeners on every edge
+// without a property.
+inline void BuildPanel(model::Mesh& mesh, double a, double b, int ex, int ey, double t) {
+  mesh.Nodes().Generate(0.0f, 0.0f, 0.0f, static_cast<float>(b), static_cast<float>(a), 0.0f,
+                        static_cast<float>(a), static_cast<float>(b), ex + 1, ey + 1);
+  mesh.Nodes().set_NumberNodesX(static_cast<short>(ex + 1));
+  mesh.Nodes().set_NumberNodesY(static_cast<short>(ey + 1));
+  mesh.fourNodes().Generate(mesh.Nodes());
+  mesh.twoNodes().Generate(mesh.Nodes());
+  for (model::fourNode& p : mesh.fourNodes()) {
+    p.set_Thickness(static_cast<float>(t));
+    p.UpdatePropertyDefined();
+  }
+}
+
+// Gives the stiffener between two grid nodes its section.
+inline void SetStiffener(model::Mesh& mesh, const model::Nodeb& a, const model::Nodeb& b, double t, double w) {
+  for (model::twoNode& s : mesh.twoNodes()) {
+    if ((&s.Node1() == &a && &s.Node2() == &b) || (&s.Node1() == &b && &s.Node2() == &a)) {
+      s.set_Thickness(static_cast<float>(t));
+      s.set_width(static_cast<float>(w));
+      s.UpdatePropertyDefined();
+      return;
+    }
+  }
+}
+
+// Renumbers the items that take part, as the property dialogs do.
+inline void Number(model::Mesh& mesh) {
+  mesh.fourNodes().GeneratevID();
+  mesh.twoNodes().GeneratevID();
+  mesh.Nodes().GeneratevID(mesh.fourNodes(), mesh.twoNodes());
+}
+
+// Writes the input file and runs; a failed write is an Error outcome.
+inline analysis::RunResult RunModel(model::Mesh& mesh, model::Analysis& analysis, const model::Material& material,
+                                    const std::filesystem::path& folder, analysis::RunUi& ui) {
+  if (analysis::Create_Input_File(mesh, analysis, material, folder) != 1) return {};
+  return analysis::Run_Calculation(mesh, analysis, folder, ui);
+}
+
+}  // namespace runtest

@@ -1,0 +1,324 @@
+// The band solver against a literal row-by-row elimination and a dense solve.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <vector>
+
+#include "analysis/BandMatrix.h"
+#include "analysis/RunUi.h"
+#include "platform/RuntimeError.h"
+#include "platform/TextFile.h"
+
+namespace analysis {
+namespace {
+
+struct RecordingUi : SilentRunUi {
+  std::vector<std::string> messages;
+  void Message(const std::string& text) override { messages.push_back(text); }
+};
+
+// The reduction exactly as written down: sums over earlier rows, divided by their pivots.
+void LiteralDecompose(BandMatrix& A, int N, int B) {
+  for (int i = 2; i <= N; ++i)
+    for (int j = 1; j <= std::min(B - 1, N - i + 1); ++j) {
+      double s = 0;
+      for (int k = 1; k <= std::min(i - 1, B - j); ++k) s += A(k + 1, i - k) * A(j + k, i - k) / A(1, i - k);
+      A(j, i) = A(j, i) - s;
+    }
+}
+
+void LiteralSolve(const BandMatrix& A, std::vector<double>& X, std::vector<double>& R, int N, int B) {
+  auto r = [&](int i) -> double& { return R[static_cast<std::size_t>(i - 1)]; };
+  auto x = [&](int i) -> double& { return X[static_cast<std::size_t>(i - 1)]; };
+  for (int i = 2; i <= N; ++i) {
+    double s = 0;
+    for (int k = 1; k <= std::min(B - 1, i - 1); ++k) s += A(k + 1, i - k) / A(1, i - k) * r(i - k);
+    r(i) -= s;
+  }
+  x(N) = r(N) / A(1, N);
+  for (int i = N - 1; i >= 1; --i) {
+    double s = 0;
+    for (int c = i + 1; c <= std::min(N, i + B - 1); ++c) s += x(c) * A(c - i + 1, i);
+    x(i) = (r(i) - s) / A(1, i);
+  }
+}
+
+// Dense Gaussian elimination with partial pivoting.
+std::vector<double> DenseSolve(std::vector<std::vector<double>> a, std::vector<double> b) {
+  const std::size_t n = b.size();
+  for (std::size_t c = 0; c < n; ++c) {
+    std::size_t p = c;
+    for (std::size_t r = c + 1; r < n; ++r)
+      if (std::fabs(a[r][c]) > std::fabs(a[p][c])) p = r;
+    std::swap(a[p], a[c]);
+    std::swap(b[p], b[c]);
+    for (std::size_t r = c + 1; r < n; ++r) {
+      double f = a[r][c] / a[c][c];
+      for (std::size_t k = c; k < n; ++k) a[r][k] -= f * a[c][k];
+      b[r] -= f * b[c];
+    }
+  }
+  std::vector<double> x(n);
+  for (std::size_t i = n; i-- > 0;) {
+    double s = b[i];
+    for (std::size_t k = i + 1; k < n; ++k) s -= a[i][k] * x[k];
+    x[i] = s / a[i][i];
+  }
+  return x;
+}
+
+class BandTest : public ::testing::Test {
+ public:
+  std::filesystem::path path = std::filesystem::temp_directory_path() /
+                               ("velk_band_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                                ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt");
+  platform::TextFile listing{path, platform::FileMode::Output};
+  RecordingUi ui;
+  bool dimensionError = false;
+  ~BandTest() override { std::filesystem::remove(path); }
+
+  std::string ListingText() {
+    listing.Close();
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+};
+
+// A random symmetric band system of n equations and half band b, built from
+// overlapping 2x2..4x4 element blocks through Band_Assemble; the dense copy
+// gets the same entries.
+struct RandomSystem {
+  BandMatrix K;
+  std::vector<std::vector<double>> dense;
+  std::int16_t bmax = 0;
+};
+
+RandomSystem MakeSystem(int n, int b, bool definite, std::mt19937& rng, BandTest& t) {
+  RandomSystem s{BandMatrix(n, b + 2), std::vector<std::vector<double>>(n, std::vector<double>(n, 0.0)), 0};
+  std::uniform_real_distribution<double> u(-1.0, 1.0);
+  for (int i = 1; i <= n; ++i) {
+    // One "element" coupling equation i with i + b - 1 and two random others in between.
+    Matrix<4, 4> e;
+    std::vector<std::int16_t> lm = {static_cast<std::int16_t>(i)};
+    int far = std::min(n, i + b - 1);
+    if (far != i) lm.push_back(static_cast<std::int16_t>(far));
+    std::uniform_int_distribution<int> mid(i, far);
+    for (int extra = 0; extra < 2; ++extra) {
+      int c = mid(rng);
+      if (std::find(lm.begin(), lm.end(), c) == lm.end()) lm.push_back(static_cast<std::int16_t>(c));
+    }
+    const int m = static_cast<int>(lm.size());
+    for (int r = 1; r <= m; ++r)
+      for (int c = r; c <= m; ++c) {
+        double v = u(rng);
+        if (r == c) v = definite ? 2.0 * b + std::fabs(v) : 3.0 * v;
+        e(r, c) = e(c, r) = v;
+      }
+    EXPECT_TRUE(Band_Assemble(View(e), s.K, s.bmax, lm, m, t.listing, t.ui, t.dimensionError));
+    for (int r = 0; r < m; ++r)
+      for (int c = 0; c < m; ++c) s.dense[lm[r] - 1][lm[c] - 1] += e(r + 1, c + 1);
+  }
+  return s;
+}
+
+TEST_F(BandTest, ReductionAndSolveMatchLiteralAndDense) {
+  std::mt19937 rng(12345);
+  for (bool definite : {true, false})
+    for (int n : {1, 2, 7, 40, 150, 333})
+      for (int b : {1, 2, 3, 5, 17, 33, 64, 200}) {
+        if (b > n + 1) continue;
+        SCOPED_TRACE(::testing::Message() << "n=" << n << " b=" << b << " definite=" << definite);
+        RandomSystem s = MakeSystem(n, b, definite, rng, *this);
+        const int B = s.bmax;
+        ASSERT_LE(B, std::max(b, 1));
+        std::vector<double> rhs(n);
+        for (double& v : rhs) v = std::uniform_real_distribution<double>(-5, 5)(rng);
+
+        std::vector<double> expected = DenseSolve(s.dense, rhs);
+        BandMatrix literal = s.K;
+        BandMatrix fast = s.K;
+        bool singular = false;
+        try {
+          Band_Decompose(fast, n, B);
+        } catch (const platform::RuntimeError& e) {
+          // An indefinite draw may meet a (near) zero pivot; then the literal one must be tiny too.
+          EXPECT_EQ(e.number(), platform::kErrDivideByZero);
+          singular = true;
+        }
+        LiteralDecompose(literal, n, B);
+        if (singular) continue;
+        double scale = 0;
+        for (int i = 1; i <= n; ++i)
+          for (int j = 1; j <= B; ++j) scale = std::max(scale, std::fabs(literal(j, i)));
+        for (int i = 1; i <= n; ++i)
+          for (int j = 1; j <= s.K.BW(); ++j) ASSERT_NEAR(fast(j, i), literal(j, i), 1e-9 * scale) << j << "," << i;
+
+        std::vector<double> xl(n), rl = rhs;
+        LiteralSolve(literal, xl, rl, n, B);
+        std::vector<double> same = rhs;  // X and R the same vector
+        Band_Solve(fast, same, same, n, B);
+        double xs = 0;
+        for (double v : expected) xs = std::max(xs, std::fabs(v));
+        for (int i = 0; i < n; ++i) {
+          ASSERT_NEAR(same[i], xl[i], 1e-8 * (1 + xs));
+          if (definite) {
+            ASSERT_NEAR(same[i], expected[i], 1e-9 * (1 + xs));
+          }
+        }
+        // The product with the unreduced store gives -A x, the dense product.
+        std::vector<double> y(n);
+        Band_Multiply_Negative(s.K, expected, y, n, B);
+        for (int i = 0; i < n; ++i) ASSERT_NEAR(y[i], -rhs[i], 1e-7 * (1 + xs) * b);
+      }
+}
+
+TEST_F(BandTest, AssembleAddsTracksBandAndReportsOverflow) {
+  BandMatrix K(6, 3);
+  Matrix<19, 19> e;
+  for (int i = 1; i <= 19; ++i)
+    for (int j = 1; j <= 19; ++j) e(i, j) = 10 * i + j;
+  std::int16_t bmax = 0;
+  std::vector<std::int16_t> lm = {2, 4};
+  ASSERT_TRUE(Band_Assemble(View(e), K, bmax, lm, 2, listing, ui, dimensionError));
+  ASSERT_TRUE(Band_Assemble(View(e), K, bmax, lm, 2, listing, ui, dimensionError));
+  EXPECT_EQ(bmax, 3);  // exactly BW is stored
+  EXPECT_EQ(K(1, 2), 2 * 11.0);
+  EXPECT_EQ(K(3, 2), 2 * 21.0);  // pair (row 2, column 4) reads E(2, 1)
+  EXPECT_EQ(K(1, 4), 2 * 22.0);
+  EXPECT_FALSE(dimensionError);
+
+  // Band position BW + 1 overflows; the first row's pairs before it stay.
+  lm = {1, 4};
+  EXPECT_FALSE(Band_Assemble(View(e), K, bmax, lm, 2, listing, ui, dimensionError));
+  EXPECT_TRUE(dimensionError);
+  EXPECT_EQ(K(1, 1), 11.0);
+  EXPECT_EQ(bmax, 4);
+
+  // An equation above NEQ on the second row: the band position of the first row's last pair.
+  lm = {5, 7};
+  EXPECT_FALSE(Band_Assemble(View(e), K, bmax, lm, 2, listing, ui, dimensionError));
+  EXPECT_EQ(K(1, 5), 11.0);
+  EXPECT_EQ(K(3, 5), 21.0);
+  ASSERT_EQ(ui.messages.size(), 2u);
+  EXPECT_EQ(ui.messages[0], "Dimesnison of Stiffness Matrix Exceeded!:");
+  EXPECT_EQ(ListingText(),
+            "Dimension of Stiffness Matrix EXCEEDED\r\n"
+            "Degree of Freedom Number  = 1\r\n"
+            "Band Width                = 4\r\n"
+            "Dimension of Stiffness Matrix EXCEEDED\r\n"
+            "Degree of Freedom Number  = 7\r\n"
+            "Band Width                = 3\r\n");
+
+  // Map entries below 1 and counts beyond the map are index errors, not memory faults.
+  lm = {0, 1};
+  EXPECT_THROW(Band_Assemble(View(e), K, bmax, lm, 2, listing, ui, dimensionError), platform::RuntimeError);
+  EXPECT_THROW(Band_Assemble(View(e), K, bmax, lm, 3, listing, ui, dimensionError), platform::RuntimeError);
+}
+
+TEST_F(BandTest, BoundaryConditionModes) {
+  // A tridiagonal 4x4: 4 on the diagonal, -1 beside it.
+  BandMatrix K(4, 2);
+  for (int n = 1; n <= 4; ++n) {
+    K(1, n) = 4;
+    if (n < 4) K(2, n) = -1;
+  }
+  BandMatrix Kg = K;
+  std::vector<double> R = {1, 2, 3, 4};
+  Band_Boundary_Condition(K, R, 2, 0.5, 2, 2);
+  EXPECT_EQ(R, (std::vector<double>{1.5, 0.5, 3.5, 4}));
+  EXPECT_EQ(K(1, 2), 1.0);
+  EXPECT_EQ(K(2, 1), 0.0);
+  EXPECT_EQ(K(2, 2), 0.0);
+  std::vector<double> X(4);
+  Band_Decompose(K, 4, 2);
+  Band_Solve(K, X, R, 4, 2);
+  EXPECT_EQ(X[1], 0.5);  // exactly the prescribed value
+
+  std::vector<double> V(4, 0.0);
+  Band_Boundary_Condition(Kg, V, 4, 0.25, 2, 1);
+  EXPECT_EQ(Kg(1, 4), 0.0);
+  EXPECT_EQ(Kg(2, 3), 0.0);
+  EXPECT_EQ(V[3], 0.25);
+  EXPECT_EQ(V[2], 0.25);  // the coupling -1 * 0.25 moved to the right side
+
+  EXPECT_THROW(Band_Boundary_Condition(Kg, V, 5, 0, 2, 1), platform::RuntimeError);
+  std::vector<double> shortR(3);
+  EXPECT_THROW(Band_Boundary_Condition(Kg, shortR, 1, 0, 2, 1), platform::RuntimeError);
+}
+
+TEST_F(BandTest, SmallStoresAndFailures) {
+  BandMatrix one(1, 1);
+  one(1, 1) = 4;
+  std::vector<double> r = {2};
+  Band_Decompose(one, 1, 1);
+  Band_Solve(one, r, r, 1, 1);
+  EXPECT_EQ(r[0], 0.5);
+
+  BandMatrix diag(3, 2);
+  for (int n = 1; n <= 3; ++n) diag(1, n) = n;
+  diag(2, 1) = 7;  // beyond the working band width 1: never read
+  Band_Decompose(diag, 3, 1);
+  EXPECT_EQ(diag(1, 3), 3.0);
+  std::vector<double> x(3), rhs = {1, 1, 3};
+  Band_Solve(diag, x, rhs, 3, 1);
+  EXPECT_EQ(x, (std::vector<double>{1, 0.5, 1}));
+
+  BandMatrix eye(3, 2);
+  for (int n = 1; n <= 3; ++n) eye(1, n) = 1;
+  std::vector<double> y(3);
+  Band_Multiply_Negative(eye, rhs, y, 3, 2);
+  EXPECT_EQ(y, (std::vector<double>{-1, -1, -3}));
+  EXPECT_THROW(Band_Multiply_Negative(eye, rhs, rhs, 3, 2), platform::RuntimeError);
+
+  // An unrestrained model: a singular matrix whose pivot is only round-off.
+  BandMatrix free(3, 2);
+  const double k = 1.0 / 3.0;
+  double d[3] = {k, 2 * k, k};
+  for (int n = 1; n <= 3; ++n) free(1, n) = d[n - 1];
+  free(2, 1) = -k;
+  free(2, 2) = -k;
+  try {
+    Band_Decompose(free, 3, 2);
+    FAIL() << "a singular matrix was reduced";
+  } catch (const platform::RuntimeError& e) {
+    EXPECT_EQ(e.number(), platform::kErrDivideByZero);
+  }
+  BandMatrix zero(2, 1);
+  EXPECT_THROW(Band_Decompose(zero, 2, 1), platform::RuntimeError);
+
+  // Sizes: beyond the store is an index error, beyond 16 bits an overflow.
+  try {
+    Band_Decompose(eye, 4, 2);
+    FAIL();
+  } catch (const platform::RuntimeError& e) {
+    EXPECT_EQ(e.number(), platform::kErrSubscript);
+  }
+  try {
+    BandMatrix big(40000, 2);
+    FAIL();
+  } catch (const platform::RuntimeError& e) {
+    EXPECT_EQ(e.number(), platform::kErrOverflow);
+  }
+  EXPECT_THROW(eye(3, 1), platform::RuntimeError);
+
+  // A floating-point overflow in the reduction is an overflow error.
+  BandMatrix huge(2, 2);
+  huge(1, 1) = 1e-300;
+  huge(2, 1) = 1e300;
+  huge(1, 2) = 1;
+  try {
+    Band_Decompose(huge, 2, 2);
+    FAIL();
+  } catch (const platform::RuntimeError& e) {
+    EXPECT_EQ(e.number(), platform::kErrOverflow);
+  }
+}
+
+}  // namespace
+}  // namespace analysis

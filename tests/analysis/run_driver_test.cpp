@@ -1,0 +1,301 @@
+// Whole runs through the driver: progress texts, cancel, the error path, what
+// reaches the model and the listing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/EigenSolver.h"
+#include "analysis/PrintLineWriter.h"
+#include "platform/RuntimeError.h"
+#include "tests/analysis/RunTestSupport.h"
+
+namespace {
+
+using analysis::RunOutcome;
+using runtest::NodeAt;
+
+// A simply supported 100 x 100 plate of n x n cells in compression along x.
+// With extraColumn a further column of cells without thickness lies beyond
+// x = 100; its outer nodes take no part.
+void BuildPlate(model::Mesh& mesh, int n, bool extraColumn = false) {
+  const double h = 100.0 / n;
+  runtest::BuildPanel(mesh, 100.0 + (extraColumn ? h : 0.0), 100.0, n + (extraColumn ? 1 : 0), n, 1.0);
+  if (extraColumn)
+    for (long k = 1; k <= n; ++k) {
+      model::fourNode& p = mesh.fourNodes().Item(static_cast<long>(n) * n + k);
+      p.set_Thickness(0);
+      p.UpdatePropertyDefined();
+    }
+  runtest::Number(mesh);
+  const int m = n + 1;
+  for (int i = 1; i <= m; ++i)
+    for (int j = 1; j <= m; ++j)
+      if (i == 1 || i == m || j == 1 || j == m) NodeAt(mesh, i, j).set_ZTDir(-1);
+  for (int j = 1; j <= m; ++j) {
+    NodeAt(mesh, 1, j).set_XTDir(-1);
+    NodeAt(mesh, m, j).set_XLoad(static_cast<float>((j == 1 || j == m) ? -0.5 * h : -h));
+  }
+  NodeAt(mesh, 1, 1).set_YTDir(-1);
+}
+
+struct Fixture {
+  model::Mesh mesh;
+  model::Analysis analysis;
+  model::Material material;
+  runtest::TempFolder folder;
+  runtest::ScriptedRunUi ui;
+
+  analysis::RunResult Run() { return runtest::RunModel(mesh, analysis, material, folder.path(), ui); }
+  std::string Listing() const { return runtest::ReadAll(folder.path() / "velktempout.vlk"); }
+  bool Shown(const std::string& progress) const {
+    return std::find(ui.progress.begin(), ui.progress.end(), progress) != ui.progress.end();
+  }
+  // Marks the results that only a finished iteration may overwrite.
+  void MarkResults() {
+    analysis.EigenValue = 123.0f;
+    for (model::Nodeb& n : mesh.Nodes()) n.set_zcoord(7.0f);
+  }
+  bool ResultsUntouched() const {
+    if (analysis.EigenValue != 123.0f) return false;
+    for (const model::Nodeb& n : mesh.Nodes())
+      if (n.zcoord() != 7.0f) return false;
+    return true;
+  }
+};
+
+TEST(RunDriver, ACompleteRunReportsAndStoresItsResults) {
+  Fixture f;
+  BuildPlate(f.mesh, 4);
+  analysis::RunResult r = f.Run();
+  ASSERT_EQ(r.outcome, RunOutcome::Completed);
+  const std::vector<std::string> stages = {
+      "Creating Input File...",         "Creating Stiffness Matrix...",
+      "Applying Boundary Conditions...", "Solving...",
+      "Creating Stiffness Matrix for Buckling Analysis...", "Boundary Conditions for Out-of-plane Analysis...",
+      "Calculating Eigenvalue...",      "Buckling Analysis Completes..."};
+  EXPECT_EQ(f.ui.progress, stages);
+  const std::string value = analysis::FormatMask(r.eigenvalue, "0.0000E+00");
+  EXPECT_EQ(f.ui.messages, std::vector<std::string>{"Eigenvalue of " + value});
+  EXPECT_EQ(f.ui.panel, "Eigenvalue : " + value);
+  EXPECT_FLOAT_EQ(f.analysis.EigenValue, static_cast<float>(r.eigenvalue));
+  // The mode shape: w of every node, its largest value 1 at the centre.
+  EXPECT_FLOAT_EQ(NodeAt(f.mesh, 3, 3).zcoord(), 1.0f);
+  EXPECT_EQ(NodeAt(f.mesh, 1, 3).zcoord(), 0.0f);
+
+  const std::string listing = f.Listing();
+  EXPECT_EQ(listing.rfind("[Output Starts]\r\n", 0), 0u);
+  EXPECT_NE(listing.find("[EigenValue:" + value + "]\r\n[Output Ends]\r\n"), std::string::npos);
+  for (const char* section : {"[Nodal Info]", "[Plate Element Info]", "[Displacement: In-Plane]",
+                              "[Stress: Plate Element]", "[Loads]", "[Boundary conditions: Out-of-Plane]"})
+    EXPECT_NE(listing.find(section), std::string::npos) << section;
+  EXPECT_EQ(listing.find("[Beam Element Info]"), std::string::npos);
+
+  // OutputOption 2 leaves out the echo tables but not the results.
+  Fixture g;
+  BuildPlate(g.mesh, 4);
+  g.analysis.OutputOption = 2;
+  analysis::RunResult r2 = g.Run();
+  ASSERT_EQ(r2.outcome, RunOutcome::Completed);
+  EXPECT_EQ(r2.eigenvalue, r.eigenvalue);
+  EXPECT_EQ(g.Listing().find("[Nodal Info]"), std::string::npos);
+  EXPECT_NE(g.Listing().find("[Loads]"), std::string::npos);
+}
+
+TEST(RunDriver, CancelStopsCleanlyAndKeepsEarlierResults) {
+  {
+    // At the first yield, before either file is opened.
+    Fixture f;
+    BuildPlate(f.mesh, 4);
+    f.MarkResults();
+    f.ui.cancelAfterYields = 1;
+    EXPECT_EQ(f.Run().outcome, RunOutcome::Interrupted);
+    EXPECT_EQ(f.ui.progress,
+              (std::vector<std::string>{"Creating Input File...", "Ready...", "Process Interrupted..."}));
+    EXPECT_FALSE(std::filesystem::exists(f.folder.path() / "velktempout.vlk"));
+    EXPECT_TRUE(f.ResultsUntouched());
+  }
+  {
+    // Before the first load record: the section is open, no row is read.
+    Fixture f;
+    BuildPlate(f.mesh, 4);
+    f.ui.cancelAtProgress = "Applying Boundary Conditions...";
+    EXPECT_EQ(f.Run().outcome, RunOutcome::Interrupted);
+    const std::string listing = f.Listing();
+    const std::string tail = "[Loads]\r\nNode Number   X Dir.        Y Dir.\r\n";
+    ASSERT_GE(listing.size(), tail.size());
+    EXPECT_EQ(listing.substr(listing.size() - tail.size()), tail);
+    EXPECT_EQ(f.ui.progress.back(), "Process Interrupted...");
+  }
+  {
+    // Inside the eigenvalue iteration: displacements and stresses stay,
+    // eigenvalue and mode shape keep their previous values.
+    Fixture f;
+    BuildPlate(f.mesh, 4);
+    f.MarkResults();
+    // Let the yield right after the text pass, then cancel at the first cycle.
+    struct : runtest::ScriptedRunUi {
+      long sinceText = -1;
+      void Yield() override {
+        ++yields;
+        if (!progress.empty() && progress.back() == "Calculating Eigenvalue...") ++sinceText;
+        if (sinceText >= 1) cancelled = true;
+      }
+    } ui;
+    analysis::RunResult r = analysis::Create_Input_File(f.mesh, f.analysis, f.material, f.folder.path()) == 1
+                                ? analysis::Run_Calculation(f.mesh, f.analysis, f.folder.path(), ui)
+                                : analysis::RunResult{};
+    EXPECT_EQ(r.outcome, RunOutcome::Interrupted);
+    EXPECT_TRUE(f.ResultsUntouched());
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_NE(NodeAt(f.mesh, 5, 3).InPDispX(), 0.0f);
+    EXPECT_NEAR(NodeAt(f.mesh, 3, 3).Sx(), -1.0f, 1e-5);
+    EXPECT_EQ(f.Listing().find("[Output Ends]"), std::string::npos);
+    EXPECT_EQ(f.Listing().find("[EigenValue:"), std::string::npos);
+  }
+}
+
+TEST(RunDriver, TheErrorPathNamesTheErrorsKind) {
+  {
+    // No input file at all.
+    Fixture f;
+    BuildPlate(f.mesh, 2);
+    analysis::RunResult r = analysis::Run_Calculation(f.mesh, f.analysis, f.folder.path(), f.ui);
+    EXPECT_EQ(r.outcome, RunOutcome::Error);
+    EXPECT_EQ(f.ui.messages, std::vector<std::string>{"Error!"});
+    EXPECT_EQ(f.ui.progress.back(), "Error!...");
+  }
+  {
+    // Nothing holds the plate out of its plane: a zero pivot, not a result.
+    Fixture f;
+    BuildPlate(f.mesh, 2);
+    for (model::Nodeb& n : f.mesh.Nodes()) n.set_ZTDir(0);
+    f.MarkResults();
+    EXPECT_EQ(f.Run().outcome, RunOutcome::Error);
+    EXPECT_EQ(f.ui.messages, std::vector<std::string>{"Error: Divide by Zero!"});
+    EXPECT_EQ(f.ui.progress.back(), "Error: Divide by Zero!");
+    EXPECT_TRUE(f.ResultsUntouched());
+  }
+  {
+    // No load: Kg is zero and so is every iterate.
+    Fixture f;
+    BuildPlate(f.mesh, 2);
+    for (model::Nodeb& n : f.mesh.Nodes()) n.set_XLoad(0);
+    EXPECT_EQ(f.Run().outcome, RunOutcome::Error);
+    EXPECT_EQ(f.ui.messages, std::vector<std::string>{"Error: Divide by Zero!"});
+  }
+  {
+    // A cell turned clockwise by a coordinate edit.
+    Fixture f;
+    BuildPlate(f.mesh, 2);
+    NodeAt(f.mesh, 2, 2).set_xcoord(-80.0f);
+    analysis::RunResult r = f.Run();
+    EXPECT_EQ(r.outcome, RunOutcome::Error);
+    EXPECT_FALSE(r.errorText.empty());
+    EXPECT_EQ(f.ui.messages.size(), 1u);
+  }
+  {
+    // More than 10922 numbered nodes overflow the 16-bit equation count.
+    Fixture f;
+    runtest::BuildPanel(f.mesh, 10000.0, 1.0, 5461, 1, 1.0);
+    runtest::Number(f.mesh);
+    ASSERT_EQ(f.mesh.Nodes().MaxvID(), 10924);
+    EXPECT_EQ(f.Run().outcome, RunOutcome::Error);
+    EXPECT_EQ(f.ui.messages, std::vector<std::string>{"Error: Overflow!"});
+    EXPECT_EQ(f.ui.progress.back(), "Error: Overflow!");
+  }
+}
+
+TEST(RunDriver, AnElementBeyondTheBandStoreEndsTheRunAfterTheReport) {
+  Fixture f;
+  BuildPlate(f.mesh, 4);
+  // A grid size that understates the column length: the store is too narrow.
+  f.mesh.Nodes().set_NumberNodesY(2);
+  f.MarkResults();
+  EXPECT_EQ(f.Run().outcome, RunOutcome::DimensionError);
+  EXPECT_EQ(f.ui.messages, std::vector<std::string>{"Dimesnison of Stiffness Matrix Exceeded!:"});
+  EXPECT_EQ(f.ui.progress.back(), "Creating Stiffness Matrix...");
+  const std::string listing = f.Listing();
+  EXPECT_NE(listing.find("Dimension of Stiffness Matrix EXCEEDED\r\n"), std::string::npos);
+  EXPECT_EQ(listing.substr(listing.size() - 2), "\r\n");
+  EXPECT_EQ(listing.find("[Loads]"), std::string::npos);
+  EXPECT_TRUE(f.ResultsUntouched());
+}
+
+TEST(RunDriver, SpringsOnPrescribedDirectionsAndStaleStresses) {
+  Fixture f;
+  BuildPlate(f.mesh, 4, /*extraColumn=*/true);
+  // A prescribed displacement with a spring on the same direction.
+  NodeAt(f.mesh, 1, 3).set_XTDirValue(0.001f);
+  NodeAt(f.mesh, 1, 3).set_xtstiff(1000.0f);
+  // A node that no plate touches shows no value of an earlier run.
+  model::Nodeb& outer = NodeAt(f.mesh, 6, 2);
+  ASSERT_EQ(outer.vID(), 0);
+  outer.set_Mises(99.0f);
+  outer.set_Sx(99.0f);
+  ASSERT_EQ(f.Run().outcome, RunOutcome::Completed);
+  EXPECT_EQ(NodeAt(f.mesh, 1, 3).InPDispX(), 0.001f);
+  EXPECT_EQ(outer.Mises(), 0.0f);
+  EXPECT_EQ(outer.Sx(), 0.0f);
+  EXPECT_EQ(outer.NCP(), 0);
+  EXPECT_EQ(NodeAt(f.mesh, 3, 3).NCP(), 4);
+  EXPECT_EQ(NodeAt(f.mesh, 1, 1).NCP(), 1);
+}
+
+TEST(RunDriver, IterationSettingsAndNonConvergence) {
+  {
+    // Settings below 1 still run one shift of one cycle, and say so.
+    Fixture f;
+    BuildPlate(f.mesh, 4);
+    f.analysis.MaxShift = 0;
+    f.analysis.MaxCycle = -3;
+    f.MarkResults();
+    analysis::RunResult r = f.Run();
+    ASSERT_EQ(r.outcome, RunOutcome::Completed);
+    EXPECT_FALSE(r.converged);
+    EXPECT_TRUE(std::isfinite(r.eigenvalue) && r.eigenvalue != 0.0);
+    EXPECT_FALSE(f.ResultsUntouched());
+    EXPECT_NE(f.Listing().find(std::string(analysis::kNotConverged) + "\r\n[EigenValue:"), std::string::npos);
+    EXPECT_EQ(f.ui.progress.back(), "Buckling Analysis Completes: Eigenvalue did not Converge...");
+  }
+  {
+    // An estimate near the eigenvalue converges within the first shift.
+    Fixture f;
+    BuildPlate(f.mesh, 4);
+    analysis::RunResult exact = f.Run();
+    Fixture g;
+    BuildPlate(g.mesh, 4);
+    g.analysis.EigenValueEstimation = static_cast<float>(exact.eigenvalue * 0.99);
+    g.analysis.MaxShift = 1;
+    analysis::RunResult r = g.Run();
+    EXPECT_TRUE(r.converged);
+    EXPECT_NEAR(r.eigenvalue, exact.eigenvalue, 1e-4 * exact.eigenvalue);
+  }
+}
+
+TEST(EigenSolver, StartVectorAndNormalisation) {
+  std::vector<double> w(30, 9.0);
+  analysis::Set_Start_Vector(w, 10, 0);
+  EXPECT_EQ(w[0], 1.0);
+  EXPECT_EQ(w[6], 1.0);
+  EXPECT_EQ(w[9], -0.5);
+  EXPECT_EQ(w[1], 0.0);
+  analysis::Set_Start_Vector(w, 2, 0);
+  EXPECT_EQ(w[0], -0.5);
+  analysis::Set_Start_Vector(w, 10, 1);
+  EXPECT_EQ(w[27], 1.0);
+
+  std::vector<double> v = {0.5, -2.0, 2.0, 1.0};
+  EXPECT_EQ(analysis::Normalize_Max(v, 4), -2.0);
+  EXPECT_EQ(v, (std::vector<double>{-0.25, 1.0, -1.0, -0.5}));
+  std::vector<double> zero(3, 0.0);
+  try {
+    analysis::Normalize_Max(zero, 3);
+    ADD_FAILURE() << "no error";
+  } catch (const platform::RuntimeError& e) {
+    EXPECT_EQ(e.number(), platform::kErrDivideByZero);
+  }
+  EXPECT_EQ(analysis::Max_Difference(v, v, 4), 0.0);
+}
+
+}  // namespace

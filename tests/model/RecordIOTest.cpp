@@ -1,0 +1,130 @@
+#include "model/RecordIO.h"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+
+#include "tests/model/TestFiles.h"
+
+using model::RecordReader;
+using model::RecordWriter;
+using namespace testfiles;
+
+TEST(RecordWriter, LineFormOfEveryType) {
+  std::string text = Written([](platform::TextFile& f) {
+    RecordWriter(f).String("a, b").String("").Boolean(true).Boolean(false).EndLine();
+    RecordWriter(f).Integer(-32768).Long(2147483647).Single(0.8f).Single(-1E-5f).Double(0.1).EndLine();
+    RecordWriter(f).String("say \"hi\"").EndLine();
+  });
+  EXPECT_EQ(text,
+            "\"a, b\",\"\",#TRUE#,#FALSE#\r\n"
+            "-32768,2147483647,0.8,-1e-05,0.1\r\n"
+            "\"say 'hi'\"\r\n");
+}
+
+TEST(RecordWriter, NumbersThatCannotBeReadBackAreRefused) {
+  auto p = ScratchPath("x.txt");
+  platform::TextFile f(p, platform::FileMode::Output);
+  EXPECT_EQ(ErrorOf([&] { RecordWriter(f).Single(std::numeric_limits<float>::quiet_NaN()); }), 6);
+  EXPECT_EQ(ErrorOf([&] { RecordWriter(f).Double(-std::numeric_limits<double>::infinity()); }), 6);
+  f.Close();
+  EXPECT_EQ(ReadBytes(p), "");  // nothing half-written
+}
+
+TEST(RecordReader, ReadsBackWhatTheWriterWrote) {
+  std::string text = Written([](platform::TextFile& f) {
+    RecordWriter(f).String("Girder, test 1").String("").String("x\"y").Boolean(false).Boolean(true).EndLine();
+    RecordWriter(f).Integer(-7).Long(-123456789).Single(3.4028235e38f).Single(1.17549435e-38f).Double(1.0 / 3).EndLine();
+  });
+  auto in = InputOf(text);
+  RecordReader r(*in);
+  EXPECT_EQ(r.String(), "Girder, test 1");
+  EXPECT_EQ(r.String(), "");
+  EXPECT_EQ(r.String(), "x'y");
+  EXPECT_FALSE(r.Boolean());
+  EXPECT_TRUE(r.Boolean());
+  EXPECT_EQ(r.Integer(), -7);
+  EXPECT_EQ(r.Long(), -123456789);
+  EXPECT_EQ(r.Single(), 3.4028235e38f);
+  EXPECT_EQ(r.Single(), 1.17549435e-38f);
+  EXPECT_EQ(r.Double(), 1.0 / 3);
+  EXPECT_EQ(ErrorOf([&] { r.Single(); }), 62);
+}
+
+TEST(RecordReader, LineEndsAndCommasSeparateAlikeAndCallsMayDivideARecord) {
+  // The same five fields on one line, on two lines (CR LF and LF only), read
+  // in one call of five or two calls of three and two.
+  for (const std::string& text : {std::string("1,2.5,\"a\",#TRUE#,-4\r\n"), std::string("1,2.5,\"a\"\r\n#TRUE#,-4\r\n"),
+                                  std::string("1,2.5\n\"a\",#TRUE#\n-4\n"), std::string("1\r2.5\r\"a\"\r#TRUE#\r-4")}) {
+    auto in = InputOf(text);
+    {
+      RecordReader first(*in);
+      EXPECT_EQ(first.Long(), 1);
+      EXPECT_EQ(first.Single(), 2.5f);
+      EXPECT_EQ(first.String(), "a");
+    }
+    RecordReader second(*in);
+    EXPECT_TRUE(second.Boolean());
+    EXPECT_EQ(second.Integer(), -4);
+    EXPECT_EQ(ErrorOf([&] { second.Integer(); }), 62) << text;
+  }
+}
+
+TEST(RecordReader, NumberTextAsPrintLinesAndOtherWritersLeaveIt) {
+  auto in = InputOf("VELK Version\r\n 1.4 \r\n.5, 1E-05 ,+3,   -2.5e+1\r\n\r\n\r\n  7\r\n");
+  RecordReader r(*in);
+  EXPECT_EQ(r.String(), "VELK Version");
+  EXPECT_EQ(r.Single(), 1.4f);
+  EXPECT_EQ(r.Single(), 0.5f);
+  EXPECT_EQ(r.Double(), 1E-05);
+  EXPECT_EQ(r.Integer(), 3);
+  EXPECT_EQ(r.Single(), -25.0f);
+  EXPECT_EQ(r.Long(), 7);  // blank lines between fields are skipped
+}
+
+TEST(RecordReader, QuotedFieldsKeepCommasAndDropWhatFollowsTheQuote) {
+  auto in = InputOf("\"a,b\" junk,\"multi\r\nline\",\"\"\r\n\"unterminated");
+  RecordReader r(*in);
+  EXPECT_EQ(r.String(), "a,b");
+  EXPECT_EQ(r.String(), "multi\r\nline");
+  EXPECT_EQ(r.String(), "");
+  EXPECT_EQ(ErrorOf([&] { r.String(); }), 62);
+}
+
+TEST(RecordReader, TextThatDoesNotFitItsTargetIsAnError) {
+  struct Case {
+    const char* text;
+    std::function<void(RecordReader&)> read;
+    int error;
+  };
+  const Case cases[] = {
+      {"abc", [](RecordReader& r) { r.Single(); }, 13},
+      {"#TRUE#", [](RecordReader& r) { r.Long(); }, 13},
+      {"1", [](RecordReader& r) { r.Boolean(); }, 13},
+      {"nan", [](RecordReader& r) { r.Double(); }, 13},
+      {"inf", [](RecordReader& r) { r.Single(); }, 13},
+      {"0x1A", [](RecordReader& r) { r.Long(); }, 13},
+      {",5", [](RecordReader& r) { r.Integer(); }, 13},  // an empty field is no number
+      {"32768", [](RecordReader& r) { r.Integer(); }, 6},
+      {"-32769", [](RecordReader& r) { r.Integer(); }, 6},
+      {"2147483648", [](RecordReader& r) { r.Long(); }, 6},
+      {"1e39", [](RecordReader& r) { r.Single(); }, 6},
+      {"1e400", [](RecordReader& r) { r.Double(); }, 13},
+      {"", [](RecordReader& r) { r.String(); }, 62},
+      {" \r\n \r\n", [](RecordReader& r) { r.Boolean(); }, 62},
+  };
+  for (const Case& c : cases) {
+    auto in = InputOf(c.text);
+    RecordReader r(*in);
+    EXPECT_EQ(ErrorOf([&] { c.read(r); }), c.error) << "'" << c.text << "'";
+  }
+}
+
+TEST(RecordReader, IntegersTakeTheNearestWholeNumber) {
+  auto in = InputOf("2.5,3.5,-0.4,1E3\r\n");
+  RecordReader r(*in);
+  EXPECT_EQ(r.Integer(), 2);
+  EXPECT_EQ(r.Integer(), 4);
+  EXPECT_EQ(r.Long(), 0);
+  EXPECT_EQ(r.Long(), 1000);
+}

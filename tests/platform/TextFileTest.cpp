@@ -1,0 +1,145 @@
+#include "platform/TextFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include <unistd.h>
+
+#include "platform/RuntimeError.h"
+
+namespace fs = std::filesystem;
+using platform::FileMode;
+using platform::FileTable;
+using platform::RuntimeError;
+using platform::TextFile;
+
+namespace {
+
+class TempDir : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("velk_textfile_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  fs::path Path(const std::string& name) const { return dir_ / name; }
+  void WriteRaw(const fs::path& p, const std::string& bytes) {
+    std::ofstream(p, std::ios::binary) << bytes;
+  }
+  std::string ReadRaw(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  fs::path dir_;
+};
+
+int ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const RuntimeError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+}  // namespace
+
+TEST_F(TempDir, FileNumbersAreHandedOutLowestFirstAndReused) {
+  FileTable table;
+  EXPECT_EQ(table.FreeFile(), 1);
+  table.Open(1, Path("a.txt"), FileMode::Output);
+  EXPECT_EQ(table.FreeFile(), 2);
+  table.Open(2, Path("b.txt"), FileMode::Output);
+  table.Close(1);
+  EXPECT_FALSE(table.IsOpen(1));
+  EXPECT_EQ(table.FreeFile(), 1);
+  EXPECT_EQ(ErrorOf([&] { table.Open(2, Path("c.txt"), FileMode::Output); }), 55);
+  EXPECT_EQ(ErrorOf([&] { table.Open(0, Path("c.txt"), FileMode::Output); }), 52);
+  EXPECT_EQ(ErrorOf([&] { table.Open(512, Path("c.txt"), FileMode::Output); }), 52);
+  EXPECT_EQ(ErrorOf([&] { table.Get(7); }), 52);
+  table.CloseAll();
+  EXPECT_FALSE(table.IsOpen(2));
+  EXPECT_EQ(table.FreeFile(), 1);
+}
+
+TEST_F(TempDir, CloseAllFlushesWhatWasWritten) {
+  {
+    FileTable table;
+    table.Open(1, Path("a.txt"), FileMode::Output).WriteLine("one");
+    table.Open(2, Path("b.txt"), FileMode::Output).Write("two");
+    table.CloseAll();
+  }
+  EXPECT_EQ(ReadRaw(Path("a.txt")), "one\r\n");
+  EXPECT_EQ(ReadRaw(Path("b.txt")), "two");
+  {
+    FileTable table;  // the destructor closes what is left open
+    table.Open(1, Path("c.txt"), FileMode::Output).Write("three");
+  }
+  EXPECT_EQ(ReadRaw(Path("c.txt")), "three");
+}
+
+TEST_F(TempDir, OpenFailuresCarryFileErrorNumbers) {
+  EXPECT_EQ(ErrorOf([&] { TextFile f(Path("missing.txt"), FileMode::Input); }), 53);
+  EXPECT_EQ(ErrorOf([&] { TextFile f(Path("no/such/dir/x.txt"), FileMode::Output); }), 76);
+  EXPECT_EQ(ErrorOf([&] { TextFile f("", FileMode::Input); }), 64);
+  FileTable table;
+  EXPECT_NE(ErrorOf([&] { table.Open(1, Path("missing.txt"), FileMode::Input); }), 0);
+  EXPECT_FALSE(table.IsOpen(1));  // a failed open takes no number
+}
+
+TEST_F(TempDir, WrongDirectionIsBadFileMode) {
+  TextFile out(Path("a.txt"), FileMode::Output);
+  EXPECT_EQ(ErrorOf([&] { out.Get(); }), 54);
+  out.Close();
+  TextFile in(Path("a.txt"), FileMode::Input);
+  EXPECT_EQ(ErrorOf([&] { in.Write("x"); }), 54);
+}
+
+TEST_F(TempDir, AppendKeepsAndColumnCounts) {
+  {
+    TextFile f(Path("a.txt"), FileMode::Output);
+    f.Write("ab");
+    EXPECT_EQ(f.column(), 3);
+    f.WriteLine();
+    EXPECT_EQ(f.column(), 1);
+    f.Close();
+    f.Close();  // a second close does nothing
+  }
+  {
+    TextFile f(Path("a.txt"), FileMode::Append);
+    f.WriteLine("cd");
+    f.Close();
+  }
+  EXPECT_EQ(ReadRaw(Path("a.txt")), "ab\r\ncd\r\n");
+}
+
+TEST_F(TempDir, ReadLineTakesEveryLineEndAndFailsAtTheEnd) {
+  WriteRaw(Path("a.txt"), "crlf\r\nlf\nlone\rlast");
+  TextFile f(Path("a.txt"), FileMode::Input);
+  EXPECT_EQ(f.ReadLine(), "crlf");
+  EXPECT_EQ(f.ReadLine(), "lf");
+  EXPECT_EQ(f.ReadLine(), "lone");
+  EXPECT_FALSE(f.AtEnd());
+  EXPECT_EQ(f.ReadLine(), "last");
+  EXPECT_TRUE(f.AtEnd());
+  EXPECT_EQ(f.Peek(), EOF);
+  EXPECT_EQ(f.Get(), EOF);
+  EXPECT_EQ(ErrorOf([&] { f.ReadLine(); }), 62);
+}
+
+TEST(TextFileDiskFull, FullDeviceIsReportedOnCloseAsDiskFull) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  FileTable table;
+  TextFile& f = table.Open(1, "/dev/full", FileMode::Output);
+  f.WriteLine("a short line that stays in the buffer");
+  EXPECT_EQ(ErrorOf([&] { table.Close(1); }), 61);
+  EXPECT_FALSE(table.IsOpen(1));
+}
+
