@@ -1,6 +1,26 @@
-#include <cstdio>
+#include <QApplication>
 
-int main() {
-  std::puts("VELK: the main window is not built yet.");
-  return 1;
+#include "app/frmMenu.h"
+#include "platform/MessageBox.h"
+#include "platform/qt/PixelFormat.h"
+#include "platform/qt/QtPrompter.h"
+
+int main(int argc, char* argv[]) {
+  // The view's surface format must be the default before the application exists.
+  platform::qt::InstallViewSurfaceFormat();
+  QApplication application(argc, argv);
+  platform::SetApplicationTitle("VELK");
+  platform::QtPrompter prompter;
+  platform::SetPrompter(&prompter);
+
+  int result = 0;
+  {
+    frmMenu window;
+    prompter.setParent(&window);
+    window.StartUp();
+    result = application.exec();
+    prompter.setParent(nullptr);
+  }
+  platform::SetPrompter(nullptr);
+  return result;
 }

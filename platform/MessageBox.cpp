@@ -24,11 +24,13 @@ Answer DefaultAnswer(Buttons buttons) {
   return Answer::Ok;
 }
 
-Answer FirstButton(Buttons buttons) {
+// What a scripted box answers once its queue is empty: the first button, but
+// never Retry, which would send a failing command round forever.
+Answer UnscriptedAnswer(Buttons buttons) {
   switch (buttons) {
     case Buttons::Ok:
     case Buttons::OkCancel: return Answer::Ok;
-    case Buttons::RetryCancel: return Answer::Retry;
+    case Buttons::RetryCancel: return Answer::Cancel;
     case Buttons::YesNo:
     case Buttons::YesNoCancel: return Answer::Yes;
   }
@@ -63,7 +65,7 @@ ScriptedPrompter::~ScriptedPrompter() {
 
 Answer ScriptedPrompter::Message(const MessageRequest& request) {
   messages_.push_back(request);
-  if (answers_.empty()) return FirstButton(request.buttons);
+  if (answers_.empty()) return UnscriptedAnswer(request.buttons);
   Answer a = answers_.front();
   answers_.pop_front();
   return a;

@@ -48,8 +48,8 @@ Answer MsgBox(const std::string& prompt, Buttons buttons = Buttons::Ok, Icon ico
 std::string InputBox(const std::string& prompt, const std::string& title = {},
                      const std::string& defaultText = {});
 
-// For tests: answers from a queue (OK, or the first button, once it runs out)
-// and keeps every request.
+// For tests: answers from a queue and keeps every request. Once the queue
+// runs out it answers the first button (Cancel where that would be Retry).
 class ScriptedPrompter : public Prompter {
  public:
   ScriptedPrompter();

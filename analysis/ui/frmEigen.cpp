@@ -1,0 +1,180 @@
+#include "analysis/ui/frmEigen.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QShowEvent>
+#include <QStatusBar>
+
+#include <cfloat>
+#include <cmath>
+#include <exception>
+
+#include "analysis/RunDriver.h"
+#include "analysis/RunUi.h"
+#include "analysis/SolverInputFile.h"
+#include "analysis/ui/RunGuard.h"
+#include "app/Globals.h"
+#include "app/ProgramPaths.h"
+#include "dialogs/DialogText.h"
+#include "model/Analysis.h"
+#include "model/Material.h"
+#include "model/Mesh.h"
+#include "platform/MessageBox.h"
+#include "platform/NumberText.h"
+#include "ui_frmEigen.h"
+#include "view/View.h"
+#include "view/ViewHost.h"
+
+
+std::string RecordSafeText(const std::string& text) {
+  std::string safe;
+  safe.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '"') {
+      safe.push_back('\'');
+    } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      continue;  // CR LF is one line break
+    } else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+      safe.push_back(' ');
+    } else {
+      safe.push_back(c);
+    }
+  }
+  return safe;
+}
+
+// The solver's view of this dialog: progress line, event loop, cancel flag,
+// message boxes and the main window's eigenvalue panel.
+class frmEigen::DialogRunUi : public analysis::RunUi {
+ public:
+  explicit DialogRunUi(frmEigen& dialog) : dialog_(dialog) {}
+  void Progress(const std::string& text) override { dialog_.Report_Process(text); }
+  void Yield() override {
+    QCoreApplication::processEvents();
+    if (dialog_.yieldHook_) dialog_.yieldHook_();
+  }
+  bool Cancelled() const override { return dialog_.processInterrupted_; }
+  void Message(const std::string& text) override { platform::MsgBox(text); }
+  void SetEigenvaluePanel(const std::string& text) override {
+    if (view::ViewHost* host = globals::View().Host()) host->SetPanelText("eigenvalue", text);
+  }
+
+ private:
+  frmEigen& dialog_;
+};
+
+frmEigen::frmEigen(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::frmEigen>()) {
+  ui_->setupUi(this);
+  ui_->cmdCancel->setEnabled(false);
+  for (QWidget* box : {static_cast<QWidget*>(ui_->txtTitle), static_cast<QWidget*>(ui_->txtDiscription),
+                       static_cast<QWidget*>(ui_->txtRunNumber), static_cast<QWidget*>(ui_->txtEstimation)})
+    dialogs::SelectAllOnFocus(box);
+  connect(ui_->cmdApply, &QPushButton::clicked, this, &frmEigen::cmdApply_Click);
+  connect(ui_->cmdCancel, &QPushButton::clicked, this, &frmEigen::cmdCancel_Click);
+  connect(ui_->cmdClose, &QPushButton::clicked, this, &frmEigen::cmdClose_Click);
+}
+
+frmEigen::~frmEigen() = default;
+
+void frmEigen::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // Filled once, when the dialog opens: a message box closing re-activates
+  // the dialog and must not wipe what the user typed.
+  if (filled_) return;
+  filled_ = true;
+  try {
+    Display_Analysis();
+    Report_Process("Ready...");
+  } catch (const std::exception&) {
+    platform::MsgBox("Error...");
+  }
+}
+
+void frmEigen::Display_Analysis() {
+  const model::Analysis& a = globals::Analysis();
+  ui_->txtTitle->setText(QString::fromStdString(a.Title));
+  ui_->txtDiscription->setPlainText(QString::fromStdString(a.Discription));
+  ui_->txtRunNumber->setText(QString::fromStdString(a.RunID));
+  ui_->txtEstimation->setText(QString::fromStdString(platform::FormatShortest(a.EigenValueEstimation)));
+}
+
+void frmEigen::Report_Process(const std::string& text) {
+  ui_->processreport->showMessage(QString::fromStdString(text));
+}
+
+std::string frmEigen::ProgressText() const { return ui_->processreport->currentMessage().toStdString(); }
+
+void frmEigen::SetRunButtons(bool running) {
+  ui_->cmdApply->setEnabled(!running);
+  ui_->cmdCancel->setEnabled(running);
+  ui_->cmdClose->setEnabled(!running);
+}
+
+std::filesystem::path frmEigen::Folder() const {
+  if (!folder_.empty()) return folder_;
+  return app::ProgramFolder();
+}
+
+void frmEigen::cmdApply_Click() {
+  if (running_) return;
+  double estimate = 0;
+  if (!platform::ParseDouble(ui_->txtEstimation->text().toStdString(), estimate) ||
+      std::fabs(estimate) > FLT_MAX) {
+    platform::MsgBox("Input Data Error : Numbers!");
+    return;
+  }
+  try {
+    model::Analysis& a = globals::Analysis();
+    a.Title = RecordSafeText(ui_->txtTitle->text().toStdString());
+    a.Discription = RecordSafeText(ui_->txtDiscription->toPlainText().toStdString());
+    a.RunID = RecordSafeText(ui_->txtRunNumber->text().toStdString());
+    a.EigenValueEstimation = static_cast<float>(estimate);
+
+    model::Mesh& mesh = globals::Mesh();
+    const std::filesystem::path folder = Folder();
+    if (mesh.Nodes().Count() < 4 ||
+        analysis::Create_Input_File(mesh, a, globals::Material(), folder) == 0) {
+      platform::MsgBox("Error...");
+      SetRunButtons(false);
+      return;
+    }
+    {
+      analysis::ui::RunInProgressScope guard;
+      running_ = true;
+      processInterrupted_ = false;
+      SetRunButtons(true);
+      DialogRunUi ui(*this);
+      analysis::Run_Calculation(globals::Mesh(), globals::Analysis(), folder, ui);
+      running_ = false;
+    }
+    SetRunButtons(false);
+    Report_Process("Ready...");
+  } catch (const std::exception&) {
+    running_ = false;
+    platform::MsgBox("Error...");
+    SetRunButtons(false);
+  }
+}
+
+void frmEigen::cmdCancel_Click() { processInterrupted_ = true; }
+
+void frmEigen::cmdClose_Click() {
+  if (running_) return;
+  accept();
+}
+
+void frmEigen::reject() {
+  if (running_) return;  // Escape during a run
+  QDialog::reject();
+}
+
+void frmEigen::closeEvent(QCloseEvent* event) {
+  if (running_) {
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
+}

@@ -1,0 +1,578 @@
+#include "app/Commands.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QShortcut>
+#include <QToolBar>
+#include <QUrl>
+
+#include <exception>
+#include <map>
+#include <string_view>
+
+#include "analysis/ui/frmAnalysisOption.h"
+#include "analysis/ui/frmEigen.h"
+#include "app/CommandSet.h"
+#include "app/Globals.h"
+#include "app/ProgramPaths.h"
+#include "app/ProjectFile.h"
+#include "app/Selection.h"
+#include "app/ToolImages.h"
+#include "app/frmMenu.h"
+#include "dialogs/SetProperty.h"
+#include "dialogs/frmBeamShape.h"
+#include "platform/MessageBox.h"
+#include "platform/qt/KeyedStatusBar.h"
+#include "platform/qt/QtFileDialogBackend.h"
+#include "view/View.h"
+
+namespace app {
+namespace {
+
+using Handler = void (*)(CommandSet&);
+
+enum RowFlags : unsigned {
+  kPlain = 0,
+  kSubmenu = 1,    // opens its sub-entries, runs nothing
+  kCheckable = 2,  // carries a check mark
+  kChecked = 4,    // checked when the window is made
+  kHidden = 8,     // hidden and disabled for good
+};
+
+// One entry of the menu bar. A null parent is a top-level menu; a caption
+// "-" is a separator; a null label means the command has no failure text of
+// its own.
+struct MenuRow {
+  const char* name;
+  const char* caption;
+  const char* parent;
+  const char* shortcut;  // the menus define none
+  int helpContext;
+  const char* label;
+  Handler handler;
+  unsigned flags;
+};
+
+// One entry of the pop-up menu: the command of its menu bar twin.
+struct PopupRow {
+  const char* name;
+  const char* caption;
+  const char* parent;
+  const char* twin;  // null: separator or sub-menu
+  bool submenu;
+};
+
+// One toolbar button: the command of a menu entry, or one of its own.
+struct ToolRow {
+  const char* key;
+  const char* toolTip;
+  const char* image;
+  const char* twin;
+  Handler handler;
+  bool groupStart;  // a separator before it
+  bool twoState;
+};
+
+// ------------------------------------------------------------ the commands
+
+view::View& V() { return globals::View(); }
+
+// Sets the mouse operation and its panel text; nothing else changes.
+void ModeCommand(CommandSet& c, int32_t viewMode, const char* panelText) {
+  c.window().StatusBar1().SetText("operationmode", panelText);
+  V().ViewMode = viewMode;
+}
+
+void EditModeCommand(CommandSet& c, int32_t propertyMode, int32_t meshMode) {
+  globals::Selection().ClearSelectedItem();
+  V().PropertyMode = propertyMode;
+  V().MeshMode = meshMode;
+  V().Refresh();
+  c.window().updateToolBar();
+}
+
+void ZoomPreset(CommandSet& c, float zoom) {
+  V().ViewZoom = zoom;
+  c.window().Paint();
+}
+
+QAction* ActionOf(CommandSet& c, const char* name) { return c.window().Action(name); }
+
+void SetChecked(CommandSet& c, const char* name, bool checked) {
+  if (QAction* a = ActionOf(c, name)) a->setChecked(checked);
+}
+
+bool IsChecked(CommandSet& c, const char* name) {
+  QAction* a = ActionOf(c, name);
+  return a && a->isChecked();
+}
+
+// Closes the program's top-level window of that name when it is open.
+void CloseWindowNamed(const char* name) {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->objectName() == name && w->isVisible()) w->close();
+}
+
+void ShowModal(QDialog& dialog) { dialog.exec(); }
+
+void FileNew(CommandSet&) { New_Data(); }
+void FileOpen(CommandSet& c) { Open_Data(c.window(), c.cdlFile); }
+void FileSave(CommandSet& c) { Save_Data(c.window(), c.cdlFile); }
+void FileExit(CommandSet& c) { c.window().close(); }
+
+// Waiting for their windows: the reports, the property listing, clipping,
+// the view options, the about box and the node moves of the hidden submenu.
+void NotYetAvailable(CommandSet&) {}
+
+void BeamGeometry(CommandSet& c) {
+  frmBeamShape dialog(&c.window());
+  ShowModal(dialog);
+}
+
+void RunRun(CommandSet& c) {
+  frmEigen dialog(&c.window());
+  ShowModal(dialog);
+}
+
+void RunOption(CommandSet& c) {
+  frmAnalysisOption dialog(&c.window());
+  ShowModal(dialog);
+}
+
+void PropertySet(CommandSet& c) {
+  if (globals::Selection().SelectedCounter() == 0) return;
+  dialogs::OpenPropertyDialog(&c.window());
+}
+
+// The listing window does not exist yet: entry and button stay as they were.
+void PropertyShow(CommandSet& c) {
+  if (QAction* b = ActionOf(c, "property")) b->setChecked(IsChecked(c, "mnuProperty_ShowProperty"));
+}
+
+void ViewRefresh(CommandSet&) {
+  globals::Selection().ClearSelectedItem();
+  V().Refresh();
+}
+
+void ViewZoomAll(CommandSet&) {
+  V().Zoom_All();
+  V().Refresh();
+}
+
+void ViewWindow(CommandSet& c) {
+  V().ScreenModeChange();
+  if (V().ScreenMode == 0) c.window().StatusBar1().SetText("viewscale", "ACTUAL VIEW");
+  if (V().ScreenMode == 1) c.window().StatusBar1().SetText("viewscale", "FIT VIEW");
+}
+
+void ViewToolbar(CommandSet& c) {
+  QToolBar* t = c.window().Toolbar1();
+  t->setVisible(t->isHidden());
+  SetChecked(c, "mnuView_Toolbar", !t->isHidden());
+}
+
+void ResultShow(CommandSet& c) {
+  const bool checked = !IsChecked(c, "mnuResult_Show");
+  SetChecked(c, "mnuResult_Show", checked);
+  if (checked) {
+    V().OptionShowResult = true;
+    SetChecked(c, "mnuStressPlot", false);
+    V().OptionShowStress = 0;
+    if (c.window().StressWindowShown()) CloseWindowNamed("frmStress");
+  } else {
+    V().OptionShowResult = false;
+  }
+  c.window().Paint();
+}
+
+// Checking it waits for the stress plot window, in which the component is
+// chosen; unchecking ends a stress plot the options file brought back.
+void StressPlot(CommandSet& c) {
+  const bool checked = !IsChecked(c, "mnuStressPlot");
+  if (checked) return;
+  SetChecked(c, "mnuStressPlot", false);
+  CloseWindowNamed("frmStress");
+  V().OptionShowStress = 0;
+  c.window().Paint();
+}
+
+void HelpTopics(CommandSet& c) { c.ShowHelp(0); }
+
+void TopView(CommandSet&) { V().TopView(); }
+void LeftView(CommandSet&) { V().LeftView(); }
+void AngleView(CommandSet&) { V().ViewAngle(); }
+
+// ------------------------------------------------------------ the tables
+
+#define MODE(mode, text) [](CommandSet& c) { ModeCommand(c, mode, text); }
+#define EDIT(p, m) [](CommandSet& c) { EditModeCommand(c, p, m); }
+#define ZOOM(z) [](CommandSet& c) { ZoomPreset(c, z); }
+
+const MenuRow kMenu[] = {
+    {"mnuFile", "File", nullptr, nullptr, 20070, nullptr, nullptr, kSubmenu},
+    {"mnuFile_New", "New Data", "mnuFile", nullptr, 0, "Error..[File New]", FileNew, kPlain},
+    {"mnuFile_Sapace_0", "-", "mnuFile", nullptr, 0, nullptr, nullptr, kPlain},
+    {"mnuFile_Open", "Read  Data", "mnuFile", nullptr, 0, "Error..[File Open]", FileOpen, kPlain},
+    {"mnuFile_SaveData", "Save Data", "mnuFile", nullptr, 0, "Error..[File Save]", FileSave, kPlain},
+    {"mnuFile_Space_1", "-", "mnuFile", nullptr, 0, nullptr, nullptr, kPlain},
+    {"mnuFile_SavePost", "Create Report File", "mnuFile", nullptr, 0, nullptr, nullptr, kSubmenu},
+    {"mnuFile_ReportAll", "Report All", "mnuFile_SavePost", nullptr, 0, "Error..[Create Report All]",
+     NotYetAvailable, kPlain},
+    {"mnuFile_Report_Grid", "Displacement Grid", "mnuFile_SavePost", nullptr, 0,
+     "Error..[Create Report Grid]", NotYetAvailable, kPlain},
+    {"mnuCreate_BMP", "Create Bitmap File", "mnuFile", nullptr, 0, "Error..[Generate BMP]",
+     MODE(6, "Create BMP"), kPlain},
+    {"mnuFile_Space_2", "-", "mnuFile", nullptr, 0, nullptr, nullptr, kPlain},
+    {"mnuFile_Exit", "Exit", "mnuFile", nullptr, 0, nullptr, FileExit, kPlain},
+
+    {"mnuBeam", "Beam", nullptr, nullptr, 20040, nullptr, nullptr, kSubmenu},
+    {"mnuBeam_Beam", "Geometry", "mnuBeam", nullptr, 0, "Error..[Beam Beam]", BeamGeometry, kPlain},
+    {"mnuEditGeometry", "Edit Geometry", "mnuBeam", nullptr, 0, nullptr, nullptr, kSubmenu | kHidden},
+    {"mnuMoveNodeX", "Move Nodes in X Dir. by", "mnuEditGeometry", nullptr, 0, nullptr,
+     NotYetAvailable, kPlain},
+    {"mnuMoveNodeY", "Move Nodes in Y Dir. by", "mnuEditGeometry", nullptr, 0, nullptr,
+     NotYetAvailable, kPlain},
+    {"mnuBeam_Space_1", "-", "mnuEditGeometry", nullptr, 0, nullptr, nullptr, kPlain},
+    {"mnuRotateNodeX", "Taper in X", "mnuEditGeometry", nullptr, 0, nullptr, NotYetAvailable, kPlain},
+    {"mnuRotateNodeY", "Taper in Y", "mnuEditGeometry", nullptr, 0, nullptr, NotYetAvailable, kPlain},
+    {"mnuBeam_Sapce_2", "-", "mnuEditGeometry", nullptr, 0, nullptr, nullptr, kPlain},
+    {"mnuPropX", "Proportional Move in X", "mnuEditGeometry", nullptr, 0, nullptr, NotYetAvailable,
+     kPlain},
+    {"mnuPropY", "Proportional Move in Y", "mnuEditGeometry", nullptr, 0, nullptr, NotYetAvailable,
+     kPlain},
+
+    {"mnuElements", "Elements", nullptr, nullptr, 20060, nullptr, nullptr, kSubmenu},
+    {"mnuElements_Plate", "Plate", "mnuElements", nullptr, 0, "Error..[Plate]", EDIT(1, 3), kCheckable},
+    {"mnuElements_Stiffener", "Stiffener", "mnuElements", nullptr, 0, "Error..[Stiffener]",
+     EDIT(2, 2), kCheckable},
+    {"mnuElement_Space_1", "-", "mnuElements", nullptr, 0, nullptr, nullptr, kPlain},
+    {"mnuElements_Boundary", "Boundary", "mnuElements", nullptr, 0, "Error..[Boundary]", EDIT(3, 1),
+     kCheckable},
+    {"mnuElements_Brace", "Brace", "mnuElements", nullptr, 0, "Error..[Brace]", EDIT(4, 1), kCheckable},
+    {"mnuElements_Load", "Load", "mnuElements", nullptr, 0, "Error..[Load]", EDIT(5, 1), kCheckable},
+
+    {"mnuRun", "Analysis", nullptr, nullptr, 20010, nullptr, nullptr, kSubmenu},
+    {"mnuRun_Run", "Run", "mnuRun", nullptr, 0, nullptr, RunRun, kPlain},
+    {"mnuRun_Space_1", "-", "mnuRun", nullptr, 0, nullptr, nullptr, kPlain},
+    {"mnuRunOption", "Analysis Option", "mnuRun", nullptr, 20020, "Error..[Run Option]", RunOption,
+     kPlain},
+
+    {"mnuProperty", "Property", nullptr, nullptr, 20130, nullptr, nullptr, kSubmenu},
+    {"mnuProperty_SetProperty", "Set Property", "mnuProperty", nullptr, 0, "Error..[Property Set]",
+     PropertySet, kPlain},
+    {"mnuProperty_CopyProperty", "Copy Property", "mnuProperty", nullptr, 0, "Error..[Property Copy]",
+     NotYetAvailable, kPlain},
+    {"mnuProperty_PasteProperty", "Paste Property", "mnuProperty", nullptr, 0,
+     "Error..[Property Paste]", NotYetAvailable, kPlain},
+    {"mnuProperty_DeleteProperty", "Delete Property", "mnuProperty", nullptr, 0,
+     "Error..[Property Delete]", NotYetAvailable, kPlain},
+    {"mnuProperty_Space_1", "-", "mnuProperty", nullptr, 0, nullptr, nullptr, kPlain},
+    {"mnuProperty_ShowProperty", "Show Property Window", "mnuProperty", nullptr, 0,
+     "Error..[Property Show]", PropertyShow, kCheckable},
+
+    {"mnuView", "View", nullptr, nullptr, 20230, nullptr, nullptr, kSubmenu},
+    {"mnuView_Refresh", "Refresh", "mnuView", nullptr, 0, "Error..[View Refresh]", ViewRefresh, kPlain},
+    {"mnuView_Space_11", "-", "mnuView", nullptr, 0, nullptr, nullptr, kPlain},
+    {"mnuView_Selection", "Select", "mnuView", nullptr, 0, "Error..[Selection Mode]",
+     MODE(0, "SELECT"), kPlain},
+    {"mnuTranslate", "Translate", "mnuView", nullptr, 0, nullptr, MODE(1, "TRANSLATE"), kPlain},
+    {"mnuRotateXY", "Rotate", "mnuView", nullptr, 0, nullptr, MODE(2, "ROTATE:X/Y"), kPlain},
+    {"mnuView_ZoomIn", "Zoom In/Out", "mnuView", nullptr, 0, "Error..[View ZoomIn]",
+     MODE(4, "ZOOM:IN/OUT"), kPlain},
+    {"mnuView_ZoomAll", "Zoom All", "mnuView", nullptr, 0, "Error..[View ZoomAll]", ViewZoomAll,
+     kPlain},
+    {"mnuView_Space_0", "-", "mnuView", nullptr, 0, nullptr, nullptr, kPlain},
+    {"mnuView_Center", "Move to Center", "mnuView", nullptr, 0, "Error..[View MovetoCenter]",
+     MODE(9, "Move to Center"), kPlain},
+    {"mnuView_ZoomInCenter", "Zoom In: Center", "mnuView", nullptr, 0, "Error..[View ZoomInCenter]",
+     MODE(7, "ZOOM IN/Center"), kPlain},
+    {"mnuView_ZoomOutCenter", "Zoom Out: Center", "mnuView", nullptr, 0,
+     "Error..[View ZoomOutCenter]", MODE(8, "ZOOM OUT/Center"), kPlain},
+    {"mnuView_Space15", "-", "mnuView", nullptr, 0, nullptr, nullptr, kPlain},
+    {"mnuView_Zoom50", "Zoom   50%", "mnuView", nullptr, 0, nullptr, ZOOM(0.5f), kPlain},
+    {"mnuView_Zoom100", "Zoom 100%", "mnuView", nullptr, 0, nullptr, ZOOM(1.0f), kPlain},
+    {"mnuView_Zoom200", "Zoom 200%", "mnuView", nullptr, 0, nullptr, ZOOM(2.0f), kPlain},
+    {"mnuView_Zoom500", "Zoom 500%", "mnuView", nullptr, 0, nullptr, ZOOM(5.0f), kPlain},
+    {"mnuView_Zoom1000", "Zoom1000%", "mnuView", nullptr, 0, nullptr, ZOOM(10.0f), kPlain},
+    {"mnuView_Space14", "-", "mnuView", nullptr, 0, nullptr, nullptr, kPlain},
+    {"mnuView_Window", "Actual/Fit View", "mnuView", nullptr, 0, nullptr, ViewWindow, kPlain},
+    {"mnuView_Clip", "Clipping", "mnuView", nullptr, 0, nullptr, NotYetAvailable, kPlain},
+    {"mnuViewSpace_2", "-", "mnuView", nullptr, 0, nullptr, nullptr, kPlain},
+    {"mnuView_Toolbar", "Show/Hide Toolbar", "mnuView", nullptr, 0, nullptr, ViewToolbar,
+     kCheckable | kChecked},
+    {"mnuOption", "View Option", "mnuView", nullptr, 20240, "Error..[Option]", NotYetAvailable, kPlain},
+
+    {"mnuResult", "Results", nullptr, nullptr, 20150, nullptr, nullptr, kSubmenu},
+    {"mnuResult_Show", "Show Buckled Shape", "mnuResult", nullptr, 0, nullptr, ResultShow, kCheckable},
+    {"mnuStressPlot", "Stress Plot", "mnuResult", nullptr, 0, nullptr, StressPlot, kCheckable},
+
+    {"mnuHelp", "Help", nullptr, nullptr, 20100, nullptr, nullptr, kSubmenu},
+    {"mnuVELKHelp", "Help Topics", "mnuHelp", nullptr, 0, nullptr, HelpTopics, kPlain},
+    {"mnuHelp_Space_1", "-", "mnuHelp", nullptr, 0, nullptr, nullptr, kPlain},
+    {"mnuHelp_About", "About VELK ", "mnuHelp", nullptr, 0, nullptr, NotYetAvailable, kPlain},
+};
+
+#undef MODE
+#undef EDIT
+#undef ZOOM
+
+const PopupRow kPopup[] = {
+    {"mnuPopUp_Select", "Selection", "mnuPopup", "mnuView_Selection", false},
+    {"mnuPopUp_Property", "Property", "mnuPopup", nullptr, true},
+    {"mnuPopUp_SetProperty", "Set Property", "mnuPopUp_Property", "mnuProperty_SetProperty", false},
+    {"mnuPopUp_CopyProperty", "Copy Property", "mnuPopUp_Property", "mnuProperty_CopyProperty", false},
+    {"mnuPopUp_PasteProperty", "Paste Property", "mnuPopUp_Property", "mnuProperty_PasteProperty",
+     false},
+    {"mnuPopUp_DeleteProperty", "Delete Property", "mnuPopUp_Property", "mnuProperty_DeleteProperty",
+     false},
+    {"mnuPopup_Space_3", "-", "mnuPopUp_Property", nullptr, false},
+    {"mnuPopUp_ShowProperty", "Show Proeprty", "mnuPopUp_Property", "mnuProperty_ShowProperty", false},
+    {"mnuPopUp_Space_1", "-", "mnuPopup", nullptr, false},
+    {"mnuPopUpView", "View", "mnuPopup", nullptr, true},
+    {"mnuPopUp_Translate", "Translate", "mnuPopUpView", "mnuTranslate", false},
+    {"mnupopup_Rotate", "Rotate", "mnuPopUpView", "mnuRotateXY", false},
+    {"mnuPopup_Zoom", "Zoom In/Out", "mnuPopUpView", "mnuView_ZoomIn", false},
+    {"mnuPopup_ZoomAll", "Zoom All", "mnuPopUpView", "mnuView_ZoomAll", false},
+    {"mnuPopUp_Space_4", "-", "mnuPopUpView", nullptr, false},
+    {"mnuPopup_Clip", "Clipping", "mnuPopUpView", "mnuView_Clip", false},
+    {"mnuPopUp_space_2", "-", "mnuPopup", nullptr, false},
+    {"mnuPopUp_Refresh", "Refresh", "mnuPopup", "mnuView_Refresh", false},
+    {"mnuPopup_Space5", "-", "mnuPopup", nullptr, false},
+    {"mnuPopup_ViewOption", "View Options", "mnuPopup", "mnuOption", false},
+};
+
+const ToolRow kToolbar[] = {
+    {"new", "New Data", "new", "mnuFile_New", nullptr, false, false},
+    {"open", "Read Data", "open", "mnuFile_Open", nullptr, false, false},
+    {"save", "Store Data", "save", "mnuFile_SaveData", nullptr, false, false},
+    {"mesh", "Generate Mesh", "meshgeneration", "mnuBeam_Beam", nullptr, true, false},
+    {"plate", "Set Plate Thickness", "plate", "mnuElements_Plate", nullptr, true, false},
+    {"stiffener", "Set Stiffener Size", "stiffener", "mnuElements_Stiffener", nullptr, false, false},
+    {"boundary", "Set Boundary Condition", "boundary", "mnuElements_Boundary", nullptr, false, false},
+    {"brace", "Set Brace Stiffness", "brace", "mnuElements_Brace", nullptr, false, false},
+    {"load", "Set Point Loading Condition", "load", "mnuElements_Load", nullptr, false, false},
+    {"select", "Switch to Selection Mode", "select", "mnuView_Selection", nullptr, true, false},
+    {"set", "Set Property", "set", "mnuProperty_SetProperty", nullptr, false, false},
+    {"delete", "Delete Property", "delete", "mnuProperty_DeleteProperty", nullptr, false, false},
+    {"copy", "Copy Property", "copy", "mnuProperty_CopyProperty", nullptr, false, false},
+    {"paste", "Paste Property", "paste", "mnuProperty_PasteProperty", nullptr, false, false},
+    {"property", "Show Property", "property", "mnuProperty_ShowProperty", nullptr, true, true},
+    {"topview", "View from the Top", "topview", nullptr, TopView, true, false},
+    {"leftview", "View from the Left", "leftview", nullptr, LeftView, false, false},
+    {"viewangle", "View at an angle", "viewangle", nullptr, AngleView, false, false},
+    {"zoomall", "Zoom All", "zoomall", "mnuView_ZoomAll", nullptr, false, false},
+    {"zoomin", "Switch to Zoom-In-Center Mode", "zoomin", "mnuView_ZoomInCenter", nullptr, false, false},
+    {"zoomout", "Switch to Zoom-Out-Center Mode", "zoomout", "mnuView_ZoomOutCenter", nullptr, false,
+     false},
+    {"center", "Switch to Move-to-Center Mode", "center", "mnuView_Center", nullptr, false, false},
+    {"refresh", "Refresh View Screen", "refresh", "mnuView_Refresh", nullptr, false, false},
+    {"run", "Calculate Buckling Strength", "run", "mnuRun_Run", nullptr, true, false},
+};
+
+const MenuRow* FindMenuRow(std::string_view name) {
+  for (const MenuRow& row : kMenu)
+    if (name == row.name) return &row;
+  return nullptr;
+}
+
+// Runs a command and shows its failure text; nothing escapes to the event loop.
+void RunGuarded(CommandSet& c, Handler handler, const char* label) {
+  if (!handler) return;
+  try {
+    handler(c);
+  } catch (...) {
+    try {
+      platform::MsgBox(label ? label : "Error...");
+    } catch (...) {
+    }
+  }
+}
+
+constexpr const char* kHelpContext = "HelpContextID";
+constexpr const char* kFailureLabel = "failureLabel";
+
+}  // namespace
+
+// ------------------------------------------------------------ CommandSet
+
+CommandSet::CommandSet(frmMenu& window) : QObject(&window), window_(window) {
+  setObjectName("CommandSet");
+  if (!platform::CurrentFileDialogBackend()) {
+    fileDialogs_ = std::make_unique<platform::QtFileDialogBackend>(&window);
+    platform::SetFileDialogBackend(fileDialogs_.get());
+  }
+  Build();
+}
+
+CommandSet::~CommandSet() {
+  if (fileDialogs_ && platform::CurrentFileDialogBackend() == fileDialogs_.get())
+    platform::SetFileDialogBackend(nullptr);
+}
+
+CommandSet* CommandSet::Of(const frmMenu& window) {
+  return dynamic_cast<CommandSet*>(window.findChild<QObject*>("CommandSet", Qt::FindDirectChildrenOnly));
+}
+
+void CommandSet::Run(const std::string& menuName) {
+  if (const MenuRow* row = FindMenuRow(menuName)) RunGuarded(*this, row->handler, row->label);
+}
+
+void CommandSet::Toolbar1_ButtonClick(const std::string& key) {
+  try {
+    for (const ToolRow& row : kToolbar) {
+      if (key != row.key) continue;
+      if (row.twin) {
+        Run(row.twin);
+      } else {
+        row.handler(*this);
+      }
+      return;
+    }
+  } catch (...) {
+    try {
+      platform::MsgBox("Error..[Toolbar]");
+    } catch (...) {
+    }
+  }
+}
+
+void CommandSet::ShowHelp(int context) {
+  try {
+    std::filesystem::path file = window_.HelpFile();
+    if (file.empty()) file = HelpFilePath();
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) {
+      platform::MsgBox("No help file is installed: " + file.string() + " was not found.");
+      return;
+    }
+    const bool opened =
+        helpOpener ? helpOpener(file, context)
+                   : QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file.string())));
+    if (!opened)
+      platform::MsgBox("The help file " + file.string() +
+                       " could not be opened: no program on this desktop shows it.");
+  } catch (...) {
+    try {
+      platform::MsgBox("Error...");
+    } catch (...) {
+    }
+  }
+}
+
+bool CommandSet::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+    if (auto* menu = qobject_cast<QMenu*>(watched)) {
+      // The highlighted entry's topic, else its menu's.
+      int context = 0;
+      if (QAction* active = menu->activeAction()) context = active->property(kHelpContext).toInt();
+      if (context == 0) context = menu->menuAction()->property(kHelpContext).toInt();
+      ShowHelp(context);
+      return true;
+    }
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+void CommandSet::Build() {
+  frmMenu& w = window_;
+  for (const char* key : kToolImageKeys) w.SetToolImage(key, DrawToolImage(key));
+
+  std::map<std::string, QMenu*> menus;
+  auto describe = [&](QAction* a, const char* name, int help, const char* label) {
+    a->setObjectName(name);
+    a->setProperty(kHelpContext, help);
+    if (label) a->setProperty(kFailureLabel, QString::fromUtf8(label));
+    w.RegisterAction(name, a);
+  };
+  auto newMenu = [&](const char* name, const char* caption, QMenu* parent) {
+    QMenu* m = parent ? parent->addMenu(QString::fromUtf8(caption))
+                      : w.menuBar()->addMenu(QString::fromUtf8(caption));
+    m->setObjectName(name);
+    m->installEventFilter(this);
+    menus[name] = m;
+    return m;
+  };
+
+  for (const MenuRow& row : kMenu) {
+    QMenu* parent = row.parent ? menus.at(row.parent) : nullptr;
+    QAction* a = nullptr;
+    if (row.flags & kSubmenu) {
+      a = newMenu(row.name, row.caption, parent)->menuAction();
+    } else if (std::string_view(row.caption) == "-") {
+      a = parent->addSeparator();
+    } else {
+      a = parent->addAction(QString::fromUtf8(row.caption));
+      const MenuRow* r = &row;
+      connect(a, &QAction::triggered, this, [this, r, a] {
+        // The command sets its own check mark; undo the toggle of the click.
+        if (a->isCheckable()) a->setChecked(!a->isChecked());
+        RunGuarded(*this, r->handler, r->label);
+      });
+    }
+    describe(a, row.name, row.helpContext, row.label);
+    if (row.shortcut) a->setShortcut(QKeySequence(QString::fromUtf8(row.shortcut)));
+    a->setCheckable(row.flags & kCheckable);
+    a->setChecked(row.flags & kChecked);
+    if (row.flags & kHidden) {
+      a->setVisible(false);
+      a->setEnabled(false);
+    }
+  }
+
+  // The pop-up menu is a top-level menu that the menu bar never shows.
+  QMenu* popup = w.mnuPopup();
+  popup->setTitle("PopUp");
+  popup->installEventFilter(this);
+  w.menuBar()->addMenu(popup);
+  popup->menuAction()->setObjectName("mnuPopup");
+  popup->menuAction()->setVisible(false);
+  w.RegisterAction("mnuPopup", popup->menuAction());
+  menus["mnuPopup"] = popup;
+  for (const PopupRow& row : kPopup) {
+    QMenu* parent = menus.at(row.parent);
+    QAction* a = nullptr;
+    if (row.submenu) {
+      a = newMenu(row.name, row.caption, parent)->menuAction();
+    } else if (std::string_view(row.caption) == "-") {
+      a = parent->addSeparator();
+    } else {
+      a = parent->addAction(QString::fromUtf8(row.caption));
+      const std::string twin = row.twin;
+      connect(a, &QAction::triggered, this, [this, twin] { Run(twin); });
+    }
+    const MenuRow* twin = row.twin ? FindMenuRow(row.twin) : nullptr;
+    describe(a, row.name, 0, twin ? twin->label : nullptr);
+  }
+
+  QToolBar* bar = w.Toolbar1();
+  for (const ToolRow& row : kToolbar) {
+    if (row.groupStart) bar->addSeparator();
+    QAction* a = bar->addAction(QIcon(w.ToolImage(row.image)), QString::fromUtf8(row.toolTip));
+    a->setObjectName(row.key);
+    a->setToolTip(QString::fromUtf8(row.toolTip));
+    a->setProperty("imageKey", QString::fromUtf8(row.image));
+    a->setCheckable(row.twoState);
+    w.RegisterAction(row.key, a);
+    const std::string key = row.key;
+    connect(a, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
+  }
+  bar->setVisible(true);
+
+  auto* help = new QShortcut(QKeySequence(Qt::Key_F1), &w);
+  connect(help, &QShortcut::activated, this, [this] { ShowHelp(0); });
+}
+
+void InstallCommands(frmMenu& window) {
+  try {
+    if (!CommandSet::Of(window)) new CommandSet(window);
+  } catch (...) {
+    platform::MsgBox("Error...");
+  }
+}
+
+}  // namespace app

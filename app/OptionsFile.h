@@ -1,0 +1,25 @@
+#pragma once
+// The options file: one line of solver options (Analysis), then eight lines
+// of display options (View). Read at start-up and in New, written in New and
+// at close. Neither operation passes a failure on: each shows its own box.
+#include <filesystem>
+
+namespace model {
+class Analysis;
+}
+namespace view {
+class View;
+}
+
+namespace app {
+
+// On the global Analysis and View, in the program's folder.
+void Save_Option();
+void Read_Option();
+
+// The same on given objects and file.
+void Save_Option(const std::filesystem::path& file, const model::Analysis& analysis,
+                 const view::View& view);
+void Read_Option(const std::filesystem::path& file, model::Analysis& analysis, view::View& view);
+
+}  // namespace app

@@ -1,0 +1,56 @@
+// The project file commands on the program's global objects and its main
+// window.
+#include "app/Globals.h"
+#include "app/OptionsFile.h"
+#include "app/ProjectFile.h"
+#include "app/frmMenu.h"
+#include "view/View.h"
+
+namespace app {
+namespace {
+
+class GlobalProjectHost : public ProjectFileHost {
+ public:
+  explicit GlobalProjectHost(frmMenu* window) : window_(window) {}
+
+  model::Analysis& Analysis() override { return globals::Analysis(); }
+  model::BeamShape& BeamShape() override { return globals::BeamShape(); }
+  model::Mesh& Mesh() override { return globals::Mesh(); }
+  model::Material& Material() override { return globals::Material(); }
+  void RenewModelObjects() override { globals::RenewModelObjects(); }
+  void Save_Option() override { app::Save_Option(); }
+  void Read_Option() override { app::Read_Option(); }
+  void RefreshView() override { globals::View().Refresh(); }
+  void InitializeView() override { globals::View().Initialization(); }
+  void Update() override {
+    if (window_) window_->Update();
+  }
+  void updateToolBar() override {
+    if (window_) window_->updateToolBar();
+  }
+  void SetCaption(const std::string& caption) override {
+    if (window_) window_->SetCaption(caption);
+  }
+
+ private:
+  frmMenu* window_;
+};
+
+}  // namespace
+
+void New_Data() {
+  GlobalProjectHost host(nullptr);
+  New_Data(host);
+}
+
+void Save_Data(frmMenu& window, platform::CommonDialog& cdlFile) {
+  GlobalProjectHost host(&window);
+  Save_Data(host, cdlFile);
+}
+
+void Open_Data(frmMenu& window, platform::CommonDialog& cdlFile) {
+  GlobalProjectHost host(&window);
+  Open_Data(host, cdlFile);
+}
+
+}  // namespace app

@@ -1,0 +1,183 @@
+#include "app/Selection.h"
+
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "app/Globals.h"
+#include "model/Mesh.h"
+#include "platform/RuntimeError.h"
+#include "view/ElementDrawing.h"
+#include "view/NodeDrawing.h"
+#include "view/View.h"
+
+namespace app {
+
+namespace {
+
+// The reference point of item k of the collection picking searches.
+template <typename Collection>
+void ReferencePoint(const Collection& items, long k, double& x, double& y) {
+  const auto& item = items.Item(k);
+  x = item.CPX();
+  y = item.CPY();
+}
+
+void ReferencePoint(const model::Nodes& nodes, long k, double& x, double& y) {
+  const auto& node = nodes.Item(k);
+  x = node.xcoord();
+  y = node.ycoord();
+}
+
+// Calls f(collection) with the collection that the pick kind searches;
+// returns false for a kind that searches nothing.
+template <typename F>
+bool WithPickCollection(const model::Mesh& mesh, int32_t meshMode, F&& f) {
+  switch (meshMode) {
+    case 1: f(mesh.Nodes()); return true;
+    case 2: f(mesh.twoNodes()); return true;
+    case 3: f(mesh.fourNodes()); return true;
+    default: return false;
+  }
+}
+
+SelectedItemRef RefTo(model::Nodeb& n) { return &n; }
+SelectedItemRef RefTo(model::twoNode& s) { return &s; }
+SelectedItemRef RefTo(model::fourNode& p) { return &p; }
+
+}  // namespace
+
+void Project_Point(const PickMatrices& m, double x, double y, float& winx, float& winy) {
+  GLdouble wx = 0, wy = 0, wz = 0;
+  const GLint viewport[4] = {m.viewport[0], m.viewport[1], m.viewport[2], m.viewport[3]};
+  gluProject(x, y, 0.0, m.mvmatrix.data(), m.projmatrix.data(), viewport, &wx, &wy, &wz);
+  winx = static_cast<float>(wx);
+  winy = static_cast<float>(wy);
+}
+
+bool Is_In_Box(float x0, float y0, float x1, float y1, float px, float py) {
+  return x0 < px && px < x1 && y0 < py && py < y1;
+}
+
+float FlipPointerY(float y, int32_t viewportHeight) {
+  return static_cast<float>(viewportHeight) - y + 1.0f;
+}
+
+PickMatrices LastPaintMatrices() {
+  const view::View& v = globals::View();
+  PickMatrices m;
+  std::copy(std::begin(v.lastViewport), std::end(v.lastViewport), m.viewport.begin());
+  std::copy(std::begin(v.lastModelview), std::end(v.lastModelview), m.mvmatrix.begin());
+  std::copy(std::begin(v.lastProjection), std::end(v.lastProjection), m.projmatrix.begin());
+  return m;
+}
+
+Selection::Selection() = default;
+
+void Selection::ClearSelectedItem() { selected_.clear(); }
+
+SelectedItemRef Selection::Item(long vIndex) const {
+  if (vIndex == 1 && selected_.empty()) return std::monostate{};
+  if (vIndex < 1 || vIndex > static_cast<long>(selected_.size())) platform::Raise(platform::kErrSubscript);
+  return selected_[static_cast<size_t>(vIndex - 1)];
+}
+
+void Selection::Append(const SelectedItemRef& item) { selected_.push_back(item); }
+
+void Selection::PickOne(const model::Mesh& mesh, int32_t meshMode, const PickMatrices& m,
+                        float pstartx, float pstarty) {
+  // A click takes nothing until the model has all three kinds of item.
+  if (mesh.Nodes().Count() < 1 || mesh.fourNodes().Count() < 1 || mesh.twoNodes().Count() < 1)
+    return;
+  const float px = pstartx;
+  const float py = FlipPointerY(pstarty, m.viewport[3]);
+  WithPickCollection(mesh, meshMode, [&](auto& items) {
+    float best = 1E7f;
+    long bestK = 1;
+    for (long k = 1; k <= items.Count(); ++k) {
+      double x = 0, y = 0;
+      ReferencePoint(items, k, x, y);
+      float sx = 0, sy = 0;
+      Project_Point(m, x, y, sx, sy);
+      const double dx = static_cast<double>(sx) - px;
+      const double dy = static_cast<double>(sy) - py;
+      const double d = dx * dx + dy * dy;
+      if (d < best) {
+        best = static_cast<float>(d);
+        bestK = k;
+      }
+    }
+    Append(RefTo(items.Item(bestK)));
+  });
+}
+
+void Selection::PickBox(const model::Mesh& mesh, int32_t meshMode, const PickMatrices& m,
+                        float pstartx, float pstarty, float pendx, float pendy) {
+  float x0 = pstartx, x1 = pendx;
+  float y0 = FlipPointerY(pstarty, m.viewport[3]);
+  float y1 = FlipPointerY(pendy, m.viewport[3]);
+  if (x0 > x1) std::swap(x0, x1);
+  if (y0 > y1) std::swap(y0, y1);
+  WithPickCollection(mesh, meshMode, [&](auto& items) {
+    for (long k = 1; k <= items.Count(); ++k) {
+      double x = 0, y = 0;
+      ReferencePoint(items, k, x, y);
+      float sx = 0, sy = 0;
+      Project_Point(m, x, y, sx, sy);
+      if (Is_In_Box(x0, y0, x1, y1, sx, sy)) Append(RefTo(items.Item(k)));
+    }
+  });
+}
+
+void Selection::SelectItemOne(const model::Mesh& mesh, int32_t meshMode, const PickMatrices& m,
+                              float pstartx, float pstarty) {
+  ClearSelectedItem();
+  PickOne(mesh, meshMode, m, pstartx, pstarty);
+}
+
+void Selection::AddItemOne(const model::Mesh& mesh, int32_t meshMode, const PickMatrices& m,
+                           float pstartx, float pstarty) {
+  PickOne(mesh, meshMode, m, pstartx, pstarty);
+}
+
+void Selection::SelectItemBox(const model::Mesh& mesh, int32_t meshMode, const PickMatrices& m,
+                              float pstartx, float pstarty, float pendx, float pendy) {
+  ClearSelectedItem();
+  PickBox(mesh, meshMode, m, pstartx, pstarty, pendx, pendy);
+}
+
+void Selection::AddItemBox(const model::Mesh& mesh, int32_t meshMode, const PickMatrices& m,
+                           float pstartx, float pstarty, float pendx, float pendy) {
+  PickBox(mesh, meshMode, m, pstartx, pstarty, pendx, pendy);
+}
+
+void Selection::SelectItemOne(float pstartx, float pstarty) {
+  SelectItemOne(globals::Mesh(), globals::View().MeshMode, LastPaintMatrices(), pstartx, pstarty);
+}
+
+void Selection::AddItemOne(float pstartx, float pstarty) {
+  AddItemOne(globals::Mesh(), globals::View().MeshMode, LastPaintMatrices(), pstartx, pstarty);
+}
+
+void Selection::SelectItemBox(float pstartx, float pstarty, float pendx, float pendy) {
+  SelectItemBox(globals::Mesh(), globals::View().MeshMode, LastPaintMatrices(), pstartx, pstarty,
+                pendx, pendy);
+}
+
+void Selection::AddItemBox(float pstartx, float pstarty, float pendx, float pendy) {
+  AddItemBox(globals::Mesh(), globals::View().MeshMode, LastPaintMatrices(), pstartx, pstarty,
+             pendx, pendy);
+}
+
+void Selection::DrawSelected(float size) const { DrawSelected(globals::View(), size); }
+
+void Selection::DrawSelected(const view::View& view, float size) const {
+  for (const SelectedItemRef& item : selected_) {
+    if (auto* n = AsNode(item)) view::DrawSelected(*n, view, size);
+    else if (auto* s = AsStiffener(item)) view::DrawSelected(*s, view, size);
+    else if (auto* p = AsPlate(item)) view::DrawSelected(*p, view, size);
+  }
+}
+
+}  // namespace app

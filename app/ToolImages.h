@@ -1,0 +1,19 @@
+#pragma once
+// The 16 x 16 pictures of the toolbar's image list, drawn at run time.
+#include <QPixmap>
+
+#include <array>
+#include <string>
+
+namespace app {
+
+inline constexpr std::array<const char*, 24> kToolImageKeys = {
+    "copy",   "center", "zoomall", "new",            "save",   "open",    "boundary", "brace",
+    "stiffener", "load", "plate",  "run",            "set",    "meshgeneration", "delete",
+    "refresh", "paste", "property", "select",        "viewangle", "leftview", "topview",
+    "zoomin", "zoomout"};
+
+// The picture of one key (an empty one for a key not in the list).
+QPixmap DrawToolImage(const std::string& key);
+
+}  // namespace app

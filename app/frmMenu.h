@@ -1,0 +1,153 @@
+#pragma once
+// The main window: the OpenGL view as its client area, the menu bar, the
+// hidden pop-up menu, the toolbar and the keyed status bar. It hosts the 3D
+// view (ViewHost) and runs start-up, resize and close. Menus, toolbar and
+// mouse modes are filled in by app/Commands.h and app/MouseModes.h.
+#include <QMainWindow>
+#include <QPixmap>
+#include <QPointer>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "view/ViewHost.h"
+
+class QAction;
+class QMenu;
+class QToolBar;
+class QRubberBand;
+
+namespace platform::qt {
+class KeyedStatusBar;
+class GLSurface;
+}  // namespace platform::qt
+
+// What the main window needs of the modeless stress plot window, which
+// registers itself here while it exists.
+class StressWindowLink {
+ public:
+  virtual ~StressWindowLink() = default;
+  virtual QWidget* Window() = 0;
+  virtual void ShowMaxMin(float maxS, float minS) = 0;
+  virtual void ShowStress(float stressValue) = 0;
+};
+
+class frmMenu : public QMainWindow, public view::ViewHost {
+  Q_OBJECT
+
+ public:
+  // Builds the window and runs the load handler (the window is still hidden).
+  explicit frmMenu(QWidget* parent = nullptr);
+  ~frmMenu() override;
+
+  // --- ViewHost: drawing area size in device pixels, synchronous paint.
+  double ScaleWidth() const override;
+  double ScaleHeight() const override;
+  void Paint() override;  // a whole frame, drawn and swapped before it returns
+  void SetPanelText(const std::string& key, const std::string& text) override;
+  bool StressWindowShown() const override;
+  void ShowMaxMin(float maxS, float minS) override;
+  void ShowStress(float stressValue) override;
+
+  // The paint handler: draws the frame into the current context. Only the
+  // surface calls it from its paint; everyone else calls Paint().
+  void Form_Paint();
+  // Sets the window's font size (points) and rebuilds the font lists.
+  void UpdateFont(short size);
+  short FontSize() const { return fontSize_; }
+
+  // Resets the interaction state (and, when visible, the panels, caption and
+  // the result check marks).
+  void Update();
+  // Checks the Elements entry of View.PropertyMode and shows its picture.
+  void updateToolBar();
+  // Re-fits the viewport (and, in actual view, the limits and projection).
+  void Form_Resize();
+  void Form_Resize(int width, int height);  // with the client size given
+
+  void SetCaption(const std::string& caption);
+  std::string Caption() const;
+
+  // --- Containers the commands fill.
+  platform::qt::KeyedStatusBar& StatusBar1() { return *statusBar_; }
+  QMenu* mnuPopup() { return popup_; }
+  QToolBar* Toolbar1() { return toolbar_; }
+  // Menu entries by their names ("mnuElements_Plate"), for the code that
+  // checks and unchecks them. Action() is null for a name not registered.
+  void RegisterAction(const std::string& name, QAction* action);
+  QAction* Action(const std::string& name) const;
+  // The image list iglTool, by key.
+  void SetToolImage(const std::string& key, const QPixmap& image);
+  QPixmap ToolImage(const std::string& key) const;
+  // Opens the pop-up menu at a point of the drawing area (device pixels).
+  void ShowPopupMenu(float x, float y);
+
+  // --- Modeless windows, closed by the close handler before the view's
+  // context goes. The stress window's link must be set back to null before
+  // the link is destroyed.
+  void SetPropertyViewWindow(QWidget* window) { propertyView_ = window; }
+  void SetStressWindow(StressWindowLink* link) { stressLink_ = link; }
+
+  // --- Mouse-gesture flags of the mouse modes.
+  int ButtonReleased = 1;
+  int MouseMoved = 0;
+
+  // The rubber box, drawn and erased like an inverting rectangle: drawing
+  // the same rectangle twice removes it. Device pixels of the drawing area.
+  void DrawFocusRect(int left, int top, int right, int bottom);
+
+  // Pixel reads of the last frame, with the view's context current. Rows are
+  // OpenGL window rows (from the bottom).
+  float ReadPixelDepth(int column, int row);
+  void ReadPixelBlueRed(int column, int row, float& blue, float& red);
+
+  // The program's folder and the help file in it.
+  std::filesystem::path ProgramFolder() const;
+  const std::filesystem::path& HelpFile() const { return helpFile_; }
+
+  // The OpenGL view, for tests and for reading back what it shows.
+  platform::qt::GLSurface* Surface() const { return surface_; }
+  // True once OGL_Load has set up the context and until OGL_Unload.
+  bool HasContext() const;
+  // Frames drawn so far (every run of the paint handler).
+  unsigned long FramesDrawn() const { return framesDrawn_; }
+
+  // The start-up procedure: the caption "VELK V1.4.0: No Title", then show.
+  void StartUp();
+
+  // Steps of start-up and close, public for the tests that follow them.
+  void Form_Load();
+  void OGL_Load();    // the context-independent part; the rest runs at first show
+  void OGL_Unload();  // font lists and the context
+  void Form_Unload();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void InitialiseContext();  // first time the surface has its context
+  void ShowQueuedPaintErrors();
+
+  platform::qt::GLSurface* surface_ = nullptr;
+  platform::qt::KeyedStatusBar* statusBar_ = nullptr;
+  QMenu* popup_ = nullptr;
+  QToolBar* toolbar_ = nullptr;
+  QRubberBand* rubberBand_ = nullptr;
+  std::map<std::string, QPointer<QAction>> actions_;
+  std::map<std::string, QPixmap> iglTool_;
+  QPointer<QWidget> propertyView_;
+  StressWindowLink* stressLink_ = nullptr;
+  std::filesystem::path helpFile_;
+  short fontSize_ = 10;
+  bool loading_ = false;
+  bool unloaded_ = false;
+  int pixelFormat_ = 0;
+  bool errorShowPending_ = false;
+  std::vector<std::string> queuedErrors_;
+  bool contextReady_ = false;
+  bool inResizeGL_ = false;
+  bool inPaint_ = false;
+  unsigned long framesDrawn_ = 0;
+};

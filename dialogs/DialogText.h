@@ -1,0 +1,28 @@
+#pragma once
+// Text helpers shared by the dialogs: numbers shown in boxes, the number test
+// of a box, and selecting a box's whole text when it gets the focus.
+#include <QString>
+#include <string>
+
+class QWidget;
+
+namespace dialogs {
+
+// The general text form of a single-precision number: at most 7 significant
+// digits, trailing zeros dropped, exponent form for very large or small values.
+std::string FormatSingle(float value);
+QString FormatSingleQ(float value);
+
+// True when the text reads as a number (locale-free; NaN and infinities not).
+bool IsNumberText(const QString& text);
+// The text's number; 0 when it is not one.
+double NumberValue(const QString& text);
+
+std::string ToStd(const QString& text);
+QString ToQ(const std::string& text);
+
+// Makes a line edit or plain text edit select its whole text whenever it gets
+// the focus, by keyboard or by mouse.
+void SelectAllOnFocus(QWidget* box);
+
+}  // namespace dialogs

@@ -1,0 +1,76 @@
+#include "platform/qt/QtFileDialogBackend.h"
+
+#include <QFileDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QStringList>
+
+namespace platform {
+namespace {
+
+// "*.*" means every file to the program's users; Qt reads it as names with a dot.
+QString QtPatterns(const std::string& pattern) {
+  QStringList patterns = QString::fromStdString(pattern).split(';', Qt::SkipEmptyParts);
+  for (QString& p : patterns) {
+    p = p.trimmed();
+    if (p == "*.*") p = "*";
+  }
+  return patterns.join(' ');
+}
+
+QStringList QtFilters(const std::string& filter) {
+  QStringList filters;
+  for (const auto& [description, pattern] : SplitFilter(filter))
+    filters << QString::fromStdString(description) + " (" + QtPatterns(pattern) + ")";
+  return filters;
+}
+
+}  // namespace
+
+QtFileDialogBackend::QtFileDialogBackend(QWidget* parent) : parent_(parent) {}
+QtFileDialogBackend::~QtFileDialogBackend() = default;
+
+QPrinter& QtFileDialogBackend::printer() {
+  if (!printer_) printer_ = std::make_unique<QPrinter>();
+  return *printer_;
+}
+
+FileDialogAnswer QtFileDialogBackend::Show(const FileDialogRequest& request) {
+  FileDialogAnswer answer;
+  if (request.kind == DialogKind::Printer) {
+    QPrintDialog dialog(&printer(), parent_);
+    if (!request.title.empty()) dialog.setWindowTitle(QString::fromStdString(request.title));
+    if (dialog.exec() != QDialog::Accepted) return answer;
+    answer.accepted = true;
+    answer.fileName = printer().printerName().toStdString();
+    if (answer.fileName.empty()) answer.fileName = "printer";
+    return answer;
+  }
+
+  QFileDialog dialog(parent_, QString::fromStdString(request.title));
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  const bool save = request.kind == DialogKind::Save;
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !(request.flags & cdlOFNOverwritePrompt));
+  const QStringList filters = QtFilters(request.filter);
+  if (!filters.isEmpty()) {
+    dialog.setNameFilters(filters);
+    const int index = request.filterIndex >= 1 && request.filterIndex <= filters.size()
+                          ? request.filterIndex - 1
+                          : 0;
+    dialog.selectNameFilter(filters.at(index));
+  }
+  if (!request.fileName.empty()) dialog.selectFile(QString::fromStdString(request.fileName));
+
+  if (dialog.exec() != QDialog::Accepted) return answer;
+  const QStringList chosen = dialog.selectedFiles();
+  if (chosen.isEmpty()) return answer;
+  answer.accepted = true;
+  answer.fileName = chosen.first().toStdString();
+  const int index = filters.indexOf(dialog.selectedNameFilter());
+  answer.filterIndex = index >= 0 ? index + 1 : 0;
+  return answer;
+}
+
+}  // namespace platform

@@ -1,0 +1,13 @@
+// The main-window tests need a QApplication with the view's surface format.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "platform/qt/PixelFormat.h"
+
+int main(int argc, char** argv) {
+  platform::qt::InstallViewSurfaceFormat();
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

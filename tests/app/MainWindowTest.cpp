@@ -1,0 +1,469 @@
+// The main window in a real (virtual) display: start-up, the interface
+// state, resize, the font lists, close, and a generated model on the screen.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QImage>
+#include <QRubberBand>
+#include <QTest>
+#include <QWidget>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "app/Globals.h"
+#include "app/OptionsFile.h"
+#include "app/ProgramPaths.h"
+#include "app/Selection.h"
+#include "app/frmMenu.h"
+#include "model/Analysis.h"
+#include "model/Mesh.h"
+#include "platform/MessageBox.h"
+#include "platform/qt/GLSurface.h"
+#include "platform/qt/KeyedStatusBar.h"
+#include "tests/app/AppTestSupport.h"
+#include "view/View.h"
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { globals::ReleaseAll(); }
+  void TearDown() override {
+    window.reset();
+    globals::ReleaseAll();
+  }
+
+  void Create() { window = std::make_unique<frmMenu>(); }
+  void Show() {
+    window->StartUp();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QApplication::processEvents();
+  }
+  std::vector<std::string> Prompts() const { return prompter.prompts(); }
+
+  velk_test::ScratchProgramFolder folder;
+  platform::ScriptedPrompter prompter;
+  std::unique_ptr<frmMenu> window;
+};
+
+// A two-by-one plate panel over [0, 120] x [0, 48] with its stiffeners;
+// plate 1 is the thickest.
+void GenerateModel(model::Mesh& mesh) {
+  auto& nodes = mesh.Nodes();
+  nodes.Generate(0, 0, 0, 48, 120, 0, 120, 48, 3, 2);
+  nodes.set_NumberNodesX(3);
+  nodes.set_NumberNodesY(2);
+  mesh.twoNodes().Generate(nodes);
+  mesh.fourNodes().Generate(nodes);
+  mesh.twoNodes().GenerateCP();
+  mesh.fourNodes().GenerateCP();
+  mesh.fourNodes().Item(1).set_Thickness(1.0f);
+  mesh.fourNodes().Item(2).set_Thickness(0.5f);
+  for (auto& p : mesh.fourNodes()) p.UpdatePropertyDefined();
+  mesh.fourNodes().UpdateMaxThickness();
+  mesh.fourNodes().GeneratevID();
+  mesh.Nodes().GeneratevID(mesh.fourNodes(), mesh.twoNodes());
+}
+
+// The colour of the framebuffer pixel under a window point (y from the bottom).
+QColor PixelAt(const QImage& image, float winx, float winy) {
+  const int col = static_cast<int>(winx);
+  const int row = image.height() - 1 - static_cast<int>(winy);
+  return image.pixelColor(col, row);
+}
+
+TEST_F(MainWindowTest, StartsWithTheCaptionEmptyPanelsAndTheStartModes) {
+  Create();
+  // The first start has no options file yet.
+  EXPECT_EQ(Prompts(), std::vector<std::string>{"Error: Reading INI file!"});
+  EXPECT_EQ(window->HelpFile(), folder.path() / "velk1_4help.chm");
+  EXPECT_EQ(window->ProgramFolder(), folder.path());
+  const auto& bar = window->StatusBar1();
+  EXPECT_EQ(bar.Keys(), (std::vector<std::string>{"x", "y", "eigenvalue", "editmode",
+                                                  "operationmode", "viewscale"}));
+  EXPECT_EQ(bar.ToolTip("eigenvalue"), "Eigenvalue");
+  EXPECT_EQ(bar.ToolTip("operationmode"), "Operation Mode");
+  EXPECT_EQ(globals::View().MeshMode, 3);
+  EXPECT_EQ(globals::View().PropertyMode, 1);
+  EXPECT_EQ(globals::View().Host(), window.get());
+
+  Show();
+  EXPECT_EQ(window->Caption(), "VELK V1.4.0: No Title");
+  for (const std::string& key : bar.Keys()) EXPECT_EQ(bar.Text(key), "") << key;
+  EXPECT_TRUE(bar.Picture("editmode").isNull());
+  EXPECT_TRUE(window->HasContext());
+  EXPECT_EQ(Prompts().size(), 1u);
+}
+
+TEST_F(MainWindowTest, StartUpReadsTheOptionsFile) {
+  {
+    model::Analysis a;
+    view::View v;
+    a.MaxShift = 6;
+    v.OptionFontSize = 14;
+    app::Save_Option(folder.ini(), a, v);
+  }
+  Create();
+  EXPECT_TRUE(Prompts().empty());
+  EXPECT_EQ(globals::Analysis().MaxShift, 6);
+  EXPECT_EQ(window->FontSize(), 14);
+}
+
+TEST_F(MainWindowTest, UpdateOnAHiddenWindowLeavesThePanelsAlone) {
+  Create();
+  model::Mesh& mesh = globals::Mesh();
+  GenerateModel(mesh);
+  auto& bar = window->StatusBar1();
+  bar.SetText("operationmode", "ROTATE:X/Y");
+  window->SetCaption("kept");
+  globals::Selection().Append(&mesh.Nodes().Item(1));
+  globals::View().MeshMode = 1;
+  globals::View().PropertyMode = 4;
+  window->ButtonReleased = 0;
+  window->MouseMoved = 1;
+
+  window->Update();
+  EXPECT_EQ(globals::View().MeshMode, 3);
+  EXPECT_EQ(globals::View().PropertyMode, 1);
+  EXPECT_EQ(globals::Selection().SelectedCounter(), 0);
+  EXPECT_EQ(window->ButtonReleased, 1);
+  EXPECT_EQ(window->MouseMoved, 0);
+  EXPECT_EQ(bar.Text("operationmode"), "ROTATE:X/Y");
+  EXPECT_EQ(window->Caption(), "kept");
+}
+
+TEST_F(MainWindowTest, UpdateOnTheVisibleWindowResetsPanelsCaptionAndChecks) {
+  Create();
+  QAction result("Show Buckled Shape", window.get());
+  QAction stress("Stress Plot", window.get());
+  result.setCheckable(true);
+  stress.setCheckable(true);
+  result.setChecked(true);
+  window->RegisterAction("mnuResult_Show", &result);
+  window->RegisterAction("mnuStressPlot", &stress);
+  Show();
+
+  auto& bar = window->StatusBar1();
+  bar.SetText("x", "X: 1.00");
+  bar.SetText("operationmode", "TRANSLATE");
+  bar.SetText("viewscale", "FIT VIEW");
+  window->SetCaption("VELK V1.4.0:a.inp");
+  globals::View().OptionShowResult = false;
+  globals::View().OptionShowStress = 2;
+  window->Update();
+  EXPECT_EQ(bar.Text("x"), "");
+  EXPECT_EQ(bar.Text("eigenvalue"), "Eigenvalue : 0.00");
+  EXPECT_EQ(bar.Text("operationmode"), "SELECT");
+  EXPECT_EQ(bar.Text("viewscale"), "ACTUAL VIEW");
+  EXPECT_EQ(window->Caption(), "VELK V1.4.0: No Title");
+  EXPECT_FALSE(result.isChecked());
+  EXPECT_TRUE(stress.isChecked());
+
+  globals::Analysis().EigenValue = 12.346f;
+  window->Update();
+  EXPECT_EQ(bar.Text("eigenvalue"), "Eigenvalue : 12.35");
+}
+
+TEST_F(MainWindowTest, UpdateToolBarChecksTheEditModeAndShowsItsPicture) {
+  Create();
+  const char* names[] = {"mnuElements_Plate", "mnuElements_Stiffener", "mnuElements_Boundary",
+                         "mnuElements_Brace", "mnuElements_Load"};
+  std::vector<std::unique_ptr<QAction>> actions;
+  for (const char* n : names) {
+    actions.push_back(std::make_unique<QAction>(n));
+    actions.back()->setCheckable(true);
+    actions.back()->setChecked(true);
+    window->RegisterAction(n, actions.back().get());
+  }
+  QPixmap boundary(16, 16);
+  boundary.fill(Qt::red);
+  window->SetToolImage("boundary", boundary);
+
+  globals::View().PropertyMode = 3;
+  window->updateToolBar();
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(actions[i]->isChecked(), i == 2) << names[i];
+  EXPECT_EQ(window->StatusBar1().Picture("editmode").cacheKey(), boundary.cacheKey());
+
+  globals::View().PropertyMode = 7;
+  window->updateToolBar();
+  for (auto& a : actions) EXPECT_FALSE(a->isChecked());
+  EXPECT_EQ(window->StatusBar1().Picture("editmode").cacheKey(), boundary.cacheKey());
+}
+
+TEST_F(MainWindowTest, ResizeFitsTheViewOnlyInActualViewAndNotWhenMinimised) {
+  GenerateModel(globals::Mesh());
+  Create();
+  Show();
+  view::View& v = globals::View();
+  const int w = static_cast<int>(window->ScaleWidth());
+  const int h = static_cast<int>(window->ScaleHeight());
+  ASSERT_GT(w, 0);
+  ASSERT_GT(h, 0);
+
+  v.ScreenMode = 0;
+  v.SLimitX0 = 12345;
+  window->Form_Resize(0, h);  // minimised
+  window->Form_Resize(w, 0);
+  EXPECT_EQ(v.SLimitX0, 12345);
+  window->Form_Resize(w, h);
+  EXPECT_NE(v.SLimitX0, 12345);  // limits recomputed
+  EXPECT_EQ(v.lastViewport[2], w);  // and repainted at once
+  EXPECT_EQ(v.lastViewport[3], h);
+
+  v.ScreenMode = 1;
+  v.SLimitX0 = 12345;
+  window->Form_Resize(w, h);
+  EXPECT_EQ(v.SLimitX0, 12345);
+}
+
+// The width in pixels that the font lists draw a text with.
+int DrawnWidth(frmMenu& window, const char* text) {
+  platform::qt::GLSurface* s = window.Surface();
+  s->makeCurrent();
+  const int w = s->DeviceWidth();
+  const int h = s->DeviceHeight();
+  glViewport(0, 0, w, h);
+  glClearColor(1, 1, 1, 1);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glDisable(GL_DEPTH_TEST);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  glOrtho(0, w, 0, h, -1, 1);
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  glColor3f(0, 0, 0);
+  glRasterPos2i(10, 100);
+  glCallLists(static_cast<GLsizei>(strlen(text)), GL_UNSIGNED_BYTE, text);
+  std::vector<unsigned char> pixels(static_cast<size_t>(w) * 200 * 4);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, w, 200, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+  glPopMatrix();
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glEnable(GL_DEPTH_TEST);
+  int left = w, right = -1;
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < w; ++x)
+      if (pixels[(static_cast<size_t>(y) * w + x) * 4] < 128) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+      }
+  s->doneCurrent();
+  return right < left ? 0 : right - left + 1;
+}
+
+TEST_F(MainWindowTest, FontListsExistAndFollowTheFontSize) {
+  Create();
+  Show();
+  platform::qt::GLSurface* s = window->Surface();
+  s->makeCurrent();
+  for (GLuint list = 1000; list < 1256; ++list) ASSERT_EQ(glIsList(list), GL_TRUE) << list;
+  EXPECT_FALSE(glIsList(1256));
+  GLint base = 0;
+  glGetIntegerv(GL_LIST_BASE, &base);
+  EXPECT_EQ(base, 1000);
+  s->doneCurrent();
+
+  window->UpdateFont(10);
+  const int small = DrawnWidth(*window, "WWWW");
+  window->UpdateFont(20);
+  const int large = DrawnWidth(*window, "WWWW");
+  EXPECT_EQ(window->FontSize(), 20);
+  EXPECT_GT(small, 10);
+  EXPECT_GT(large, small * 3 / 2);
+}
+
+// A modeless window that repaints the view as it closes, as the stress
+// plot window does.
+class RepaintingWindow : public QWidget, public StressWindowLink {
+ public:
+  explicit RepaintingWindow(frmMenu& main) : main_(main) {}
+  QWidget* Window() override { return this; }
+  void ShowMaxMin(float, float) override {}
+  void ShowStress(float) override {}
+  bool hadContextAtClose = false;
+  bool closed = false;
+
+ protected:
+  void closeEvent(QCloseEvent* e) override {
+    closed = true;
+    hadContextAtClose = main_.HasContext();
+    globals::View().OptionShowStress = 0;
+    globals::View().Refresh();
+    e->accept();
+  }
+
+ private:
+  frmMenu& main_;
+};
+
+TEST_F(MainWindowTest, CloseWritesTheOptionsAndReleasesTheContextLast) {
+  GenerateModel(globals::Mesh());
+  Create();
+  RepaintingWindow stress(*window);
+  RepaintingWindow listing(*window);
+  window->SetStressWindow(&stress);
+  window->SetPropertyViewWindow(&listing);
+  Show();
+  stress.show();
+  listing.show();
+  EXPECT_TRUE(window->StressWindowShown());
+  globals::View().OptionFontSize = 16;
+
+  window->close();
+  EXPECT_TRUE(stress.closed);
+  EXPECT_TRUE(listing.closed);
+  EXPECT_TRUE(stress.hadContextAtClose);
+  EXPECT_TRUE(listing.hadContextAtClose);
+  EXPECT_FALSE(window->HasContext());
+  EXPECT_EQ(window->Surface(), nullptr);
+  window->Paint();  // nothing left to draw with, and no harm
+  ASSERT_TRUE(std::filesystem::exists(folder.ini()));
+  const auto lines = velk_test::ReadLines(folder.ini());
+  ASSERT_EQ(lines.size(), 9u);
+  EXPECT_EQ(velk_test::ReplaceField(lines[7], 3, "16"), lines[7]);
+  EXPECT_EQ(Prompts(), std::vector<std::string>{"Error: Reading INI file!"});
+}
+
+TEST_F(MainWindowTest, CloseWritesTheOptionsFileTwice) {
+  Create();
+  RepaintingWindow stress(*window);  // neither is open
+  RepaintingWindow listing(*window);
+  window->SetStressWindow(&stress);
+  window->SetPropertyViewWindow(&listing);
+  Show();
+  app::SetProgramFolder(folder.path() / "gone");  // a folder that does not exist
+  window->close();
+  EXPECT_FALSE(stress.closed);  // a window that is not open stays closed
+  EXPECT_FALSE(listing.closed);
+  EXPECT_EQ(Prompts(), (std::vector<std::string>{"Error: Reading INI file!",
+                                                 "Error: Saving INI file!",
+                                                 "Error: Saving INI file!"}));
+}
+
+TEST_F(MainWindowTest, DrawsAGeneratedModelAndPicksOnIt) {
+  model::Mesh& mesh = globals::Mesh();
+  GenerateModel(mesh);
+  Create();
+  view::View& v = globals::View();
+  v.Initialization();
+  v.OptionShowCoordinate = false;
+  Show();
+  window->Paint();
+  const QImage image = window->Surface()->grabFramebuffer();
+  ASSERT_FALSE(image.isNull());
+  const app::PickMatrices m = app::LastPaintMatrices();
+  ASSERT_EQ(m.viewport[2], image.width());
+  ASSERT_EQ(m.viewport[3], image.height());
+
+  float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+  app::Project_Point(m, mesh.fourNodes().Item(1).CPX(), mesh.fourNodes().Item(1).CPY(), x1, y1);
+  app::Project_Point(m, mesh.fourNodes().Item(2).CPX(), mesh.fourNodes().Item(2).CPY(), x2, y2);
+  const QColor thick = PixelAt(image, x1, y1);
+  const QColor thin = PixelAt(image, x2, y2);
+  // Fill (1, 1, 1 - 0.3 t / tmax): 0.7 for the thickest plate, 0.85 for half of it.
+  EXPECT_EQ(thick.red(), 255);
+  EXPECT_EQ(thick.green(), 255);
+  EXPECT_NEAR(thick.blue(), 0.7 * 255, 2);
+  EXPECT_EQ(thin.red(), 255);
+  EXPECT_NEAR(thin.blue(), 0.85 * 255, 2);
+  // Outside the model the background stays white.
+  const QColor corner = image.pixelColor(2, 2);
+  EXPECT_EQ(corner, QColor(Qt::white));
+
+  // Read-backs of the last frame, with the view's context made current.
+  const int col = static_cast<int>(x1), row = static_cast<int>(y1);
+  const float depth = window->ReadPixelDepth(col, row);
+  EXPECT_GT(depth, 0.1f);
+  EXPECT_LT(depth, 0.9f);
+  EXPECT_FLOAT_EQ(window->ReadPixelDepth(2, 2), 1.0f);  // cleared background
+  float blue = 0, red = 0;
+  window->ReadPixelBlueRed(col, row, blue, red);
+  EXPECT_NEAR(blue, 0.7f, 0.01f);
+  EXPECT_FLOAT_EQ(red, 1.0f);
+
+  // The rubber box: drawn, drawn again to take it away, and gone at a paint.
+  auto* box = window->Surface()->findChild<QRubberBand*>();
+  ASSERT_NE(box, nullptr);
+  window->DrawFocusRect(10, 10, 60, 40);
+  EXPECT_TRUE(box->isVisible());
+  window->DrawFocusRect(10, 10, 60, 40);
+  EXPECT_FALSE(box->isVisible());
+  window->DrawFocusRect(10, 10, 60, 40);
+  window->Paint();
+  EXPECT_FALSE(box->isVisible());
+
+  // Every Paint is a finished frame on return, however quickly they follow
+  // each other.
+  const unsigned long frames = window->FramesDrawn();
+  v.ViewZoom = 2;
+  window->Paint();
+  const double zoomedScale = v.lastModelview[0];
+  v.ViewZoom = 1;
+  window->Paint();
+  EXPECT_EQ(window->FramesDrawn(), frames + 2);
+  EXPECT_NEAR(zoomedScale, 2 * v.lastModelview[0], 1e-9 * std::abs(zoomedScale));
+
+  // A click on plate 2's centre, in mouse coordinates, takes plate 2.
+  const float mouseY = static_cast<float>(m.viewport[3]) - y2 + 1;
+  globals::Selection().SelectItemOne(x2, mouseY);
+  ASSERT_EQ(globals::Selection().SelectedCounter(), 1);
+  EXPECT_EQ(app::AsPlate(globals::Selection().Item(1)), &mesh.fourNodes().Item(2));
+  window->Paint();  // the selection cross draws without a failure
+  QApplication::processEvents();
+
+  // The same through the mouse: the surface hands its events on in device
+  // pixels, and a Shift-click in select mode adds the other plate.
+  platform::qt::GLSurface* s = window->Surface();
+  const QPointF at1 = s->ToLogical(QPointF(x1, m.viewport[3] - y1 + 1));
+  QTest::mouseClick(s, Qt::LeftButton, Qt::ShiftModifier, at1.toPoint());
+  ASSERT_EQ(globals::Selection().SelectedCounter(), 2);
+  EXPECT_EQ(app::AsPlate(globals::Selection().Item(2)), &mesh.fourNodes().Item(1));
+  QApplication::processEvents();
+  EXPECT_EQ(Prompts().size(), 1u);  // only the missing options file
+}
+
+TEST_F(MainWindowTest, APaintFailureIsShownOnceAfterTheFrame) {
+  model::Mesh& mesh = globals::Mesh();
+  GenerateModel(mesh);
+  Create();
+  view::View& v = globals::View();
+  v.Initialization();
+  Show();
+  prompter.Clear();
+  // The shaded pass cannot place a node whose ID lies outside the collection.
+  v.OptionShowResult = true;
+  v.OptionShading = true;
+  model::Nodeb& node = mesh.Nodes().Item(1);
+  const int32_t id = node.ID();
+  node.set_ID(999);
+
+  window->Paint();
+  EXPECT_TRUE(Prompts().empty());  // never from inside the paint
+  QApplication::processEvents();
+  EXPECT_EQ(Prompts(), std::vector<std::string>{"Error..[Draw Result]"});
+  window->Paint();
+  window->Paint();
+  QApplication::processEvents();
+  EXPECT_EQ(Prompts().size(), 1u);  // not again while frames keep failing
+
+  node.set_ID(id);
+  window->Paint();
+  QApplication::processEvents();
+  EXPECT_EQ(Prompts().size(), 1u);
+  node.set_ID(999);
+  window->Paint();
+  QApplication::processEvents();
+  EXPECT_EQ(Prompts().size(), 2u);  // a clean frame came in between
+}
+
+}  // namespace

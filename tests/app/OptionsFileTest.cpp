@@ -1,0 +1,166 @@
+// The options file command around the two option readers: the path in the
+// program's folder, the messages, and what a short or damaged file does.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/OptionsFile.h"
+#include "model/Analysis.h"
+#include "platform/MessageBox.h"
+#include "tests/app/AppTestSupport.h"
+#include "view/View.h"
+
+namespace {
+
+// Options other than every default, for the round trips.
+void ChangeOptions(model::Analysis& a, view::View& v) {
+  a.MaxShift = 5;
+  a.MaxCycle = 12;
+  a.ShiftFactor = 0.65f;
+  a.IGSTF = true;
+  a.OptionInitialB = 1;
+  a.Title = "Not kept";
+  v.OptionShowNodeNumber = true;
+  v.OptionShowPlate = false;
+  v.OptionShading = true;
+  v.OptionInpMagFactor = 2.5f;
+  v.OptionFontSize = 14;
+  v.OptionShowStress = 2;
+  v.OptionZoomCenterFactor = 3.5f;
+}
+
+void ExpectViewFallback(const view::View& v) {
+  EXPECT_FALSE(v.OptionShowNodeNumber);
+  EXPECT_TRUE(v.OptionShowPlate);
+  EXPECT_TRUE(v.OptionShading);
+  EXPECT_FLOAT_EQ(v.OptionInpMagFactor, 10);
+  EXPECT_FLOAT_EQ(v.OptionSelectedMarker_Size, 10);
+  EXPECT_EQ(v.OptionFontSize, 10);
+  EXPECT_EQ(v.OptionShowStress, 0);
+  EXPECT_FLOAT_EQ(v.OptionZoomCenterFactor, 2);
+}
+
+TEST(OptionsFile, MissingFileKeepsTheValuesAndSaysSo) {
+  velk_test::ScratchProgramFolder folder;
+  platform::ScriptedPrompter prompter;
+  model::Analysis a;
+  view::View v;
+  ChangeOptions(a, v);
+  app::Read_Option(folder.ini(), a, v);
+  ASSERT_EQ(prompter.prompts(), std::vector<std::string>{"Error: Reading INI file!"});
+  EXPECT_EQ(a.MaxShift, 5);
+  EXPECT_EQ(v.OptionFontSize, 14);
+  EXPECT_FALSE(std::filesystem::exists(folder.ini()));
+}
+
+TEST(OptionsFile, RoundTripKeepsEveryOption) {
+  velk_test::ScratchProgramFolder folder;
+  platform::ScriptedPrompter prompter;
+  model::Analysis a;
+  view::View v;
+  ChangeOptions(a, v);
+  app::Save_Option(folder.ini(), a, v);
+  EXPECT_EQ(velk_test::ReadLines(folder.ini()).size(), 9u);
+
+  model::Analysis b;
+  view::View w;
+  app::Read_Option(folder.ini(), b, w);
+  EXPECT_TRUE(prompter.prompts().empty());
+  EXPECT_EQ(b.MaxShift, 5);
+  EXPECT_EQ(b.MaxCycle, 12);
+  EXPECT_FLOAT_EQ(b.ShiftFactor, 0.65f);
+  EXPECT_TRUE(b.IGSTF);
+  EXPECT_EQ(b.OptionInitialB, 1);
+  EXPECT_EQ(b.Title, "No Title");  // run data is not an option
+  EXPECT_TRUE(w.OptionShowNodeNumber);
+  EXPECT_FALSE(w.OptionShowPlate);
+  EXPECT_TRUE(w.OptionShading);
+  EXPECT_FLOAT_EQ(w.OptionInpMagFactor, 2.5f);
+  EXPECT_EQ(w.OptionFontSize, 14);
+  EXPECT_EQ(w.OptionShowStress, 2);
+  EXPECT_FLOAT_EQ(w.OptionZoomCenterFactor, 3.5f);
+
+}
+
+TEST(OptionsFile, ShortFilesTakeTheFallbackSetsSilently) {
+  velk_test::ScratchProgramFolder folder;
+  platform::ScriptedPrompter prompter;
+  model::Analysis a;
+  view::View v;
+  ChangeOptions(a, v);
+  app::Save_Option(folder.ini(), a, v);
+  const auto lines = velk_test::ReadLines(folder.ini());
+
+  // Only the solver line: it is read, the display options fall back.
+  velk_test::WriteLines(folder.ini(), {lines[0]});
+  model::Analysis b;
+  view::View w;
+  ChangeOptions(b, w);
+  b.MaxShift = 3;
+  app::Read_Option(folder.ini(), b, w);
+  EXPECT_EQ(b.MaxShift, 5);
+  ExpectViewFallback(w);
+
+  // An empty file: both groups fall back.
+  velk_test::WriteLines(folder.ini(), {});
+  model::Analysis c;
+  view::View x;
+  ChangeOptions(c, x);
+  app::Read_Option(folder.ini(), c, x);
+  EXPECT_EQ(c.MaxShift, 3);
+  EXPECT_FLOAT_EQ(c.ShiftFactor, 0.8f);
+  EXPECT_FALSE(c.IGSTF);
+  ExpectViewFallback(x);
+  EXPECT_TRUE(prompter.prompts().empty());
+}
+
+TEST(OptionsFile, ValuesNoDialogAcceptsCountAsADamagedGroup) {
+  velk_test::ScratchProgramFolder folder;
+  platform::ScriptedPrompter prompter;
+  model::Analysis a;
+  view::View v;
+  ChangeOptions(a, v);
+  app::Save_Option(folder.ini(), a, v);
+  const auto good = velk_test::ReadLines(folder.ini());
+  ASSERT_EQ(good.size(), 9u);
+
+  struct Damage {
+    size_t line, field;
+    const char* value;
+  };
+  const Damage damages[] = {
+      {7, 3, "0"},      // font size
+      {7, 3, "-12"},    // font size
+      {8, 0, "7"},      // OptionShowStress
+      {8, 0, "-1"},     // OptionShowStress
+      {8, 1, "0"},      // zoom factor
+      {8, 1, "-2"},     // zoom factor
+      {6, 0, "nan"},    // magnification
+      {6, 1, "abc"},    // not a number
+  };
+  for (const Damage& d : damages) {
+    auto lines = good;
+    lines[d.line] = velk_test::ReplaceField(lines[d.line], d.field, d.value);
+    velk_test::WriteLines(folder.ini(), lines);
+    model::Analysis b;
+    view::View w;
+    ChangeOptions(b, w);
+    app::Read_Option(folder.ini(), b, w);
+    SCOPED_TRACE(std::string("line ") + std::to_string(d.line + 1) + " = " + lines[d.line]);
+    EXPECT_EQ(b.MaxShift, 5);  // the solver group is intact
+    ExpectViewFallback(w);
+  }
+
+  // A damaged solver line leaves the display group alone.
+  auto lines = good;
+  lines[0] = velk_test::ReplaceField(lines[0], 2, "NaN");
+  velk_test::WriteLines(folder.ini(), lines);
+  model::Analysis b;
+  view::View w;
+  app::Read_Option(folder.ini(), b, w);
+  EXPECT_EQ(b.MaxShift, 3);
+  EXPECT_FLOAT_EQ(b.ShiftFactor, 0.8f);
+  EXPECT_TRUE(prompter.prompts().empty());
+}
+
+}  // namespace

@@ -1,0 +1,290 @@
+// The main window's commands at work: project files through the menus, the
+// mode and edit mode commands, the result switches, the toolbar, help, and
+// every command on an empty and on a generated model.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/CommandSet.h"
+#include "app/Globals.h"
+#include "app/Selection.h"
+#include "app/frmMenu.h"
+#include "model/Analysis.h"
+#include "model/BeamShape.h"
+#include "model/Material.h"
+#include "model/Mesh.h"
+#include "platform/MessageBox.h"
+#include "platform/qt/CommonDialog.h"
+#include "platform/qt/KeyedStatusBar.h"
+#include "tests/app/AppTestSupport.h"
+#include "tests/app/ProjectTestSupport.h"
+#include "view/View.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Answers as scripted, but gives up on a box that keeps coming back: once the
+// script runs out a Disk Error box would otherwise be retried for ever.
+class BoxScript : public platform::ScriptedPrompter {
+ public:
+  platform::Answer Message(const platform::MessageRequest& request) override {
+    const platform::Answer a = ScriptedPrompter::Message(request);
+    return messages().size() > 20 ? platform::Answer::Cancel : a;
+  }
+};
+
+// Closes whatever modal dialog a command opens, so no test waits for a person.
+class ModalCloser {
+ public:
+  ModalCloser() {
+    timer_.setInterval(20);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        ++closed;
+        d->reject();
+      }
+    });
+    timer_.start();
+  }
+  int closed = 0;
+
+ private:
+  QTimer timer_;
+};
+
+class CommandRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    globals::ReleaseAll();
+    window = std::make_unique<frmMenu>();
+    commands = app::CommandSet::Of(*window);
+    ASSERT_NE(commands, nullptr);
+    prompter.Clear();  // the options file a fresh folder does not have
+    commands->helpOpener = [this](const fs::path& file, int context) {
+      helpRequests.emplace_back(file, context);
+      return true;
+    };
+  }
+  void TearDown() override {
+    window.reset();
+    globals::ReleaseAll();
+  }
+  void Show() {
+    window->StartUp();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QApplication::processEvents();
+  }
+  void Generate() {
+    velk_test::BuildModel(globals::Mesh(), globals::Analysis(), globals::BeamShape(),
+                          globals::Material());
+  }
+  void Trigger(const char* name) {
+    QAction* a = window->Action(name);
+    ASSERT_NE(a, nullptr) << name;
+    a->trigger();
+  }
+  std::string Panel(const char* key) { return window->StatusBar1().Text(key); }
+  bool Checked(const char* name) { return window->Action(name)->isChecked(); }
+  bool AnyFailureShown() const {
+    for (const auto& p : prompter.prompts())
+      if (p.rfind("Error..", 0) == 0) return true;
+    return false;
+  }
+
+  velk_test::ScratchProgramFolder folder;
+  BoxScript prompter;
+  platform::ScriptedFileDialogBackend files;
+  std::unique_ptr<frmMenu> window;
+  app::CommandSet* commands = nullptr;
+  std::vector<std::pair<fs::path, int>> helpRequests;
+};
+
+TEST_F(CommandRunTest, SaveNewOpenThroughTheMenus) {
+  Show();
+  Generate();
+  globals::Analysis().MaxShift = 5;
+  const fs::path file = folder.path() / "girder.inp";
+  files.QueueChoice(file.string());
+  Trigger("mnuFile_SaveData");
+  EXPECT_EQ(window->Caption(), "VELK V1.4.0:girder.inp");
+  EXPECT_EQ(velk_test::ReadBytes(file).rfind("VELK Version\r\n 1.4 \r\n", 0), 0u);
+
+  Trigger("mnuFile_New");
+  EXPECT_TRUE(velk_test::IsEmptyMesh(globals::Mesh()));
+  EXPECT_EQ(globals::Analysis().Title, "No Title");
+  EXPECT_EQ(globals::Analysis().MaxShift, 5) << "the solver options pass through the options file";
+  EXPECT_EQ(window->Caption(), "VELK V1.4.0:girder.inp") << "New leaves the caption";
+
+  globals::View().ViewMode = 2;
+  globals::View().ViewZoom = 3;
+  files.QueueChoice(file.string());
+  commands->Toolbar1_ButtonClick("open");
+  EXPECT_TRUE(prompter.messages().empty()) << prompter.prompts().front();
+  EXPECT_EQ(velk_test::ModelBytes(folder.path() / "back.inp", globals::Analysis(),
+                                  globals::BeamShape(), globals::Mesh(), globals::Material()),
+            velk_test::ReadBytes(file));
+  EXPECT_EQ(window->Caption(), "VELK V1.4.0:girder.inp");
+  EXPECT_EQ(Panel("operationmode"), "SELECT");
+  EXPECT_EQ(Panel("viewscale"), "ACTUAL VIEW");
+  EXPECT_EQ(Panel("eigenvalue"), "Eigenvalue : 12.35");
+  EXPECT_TRUE(Checked("mnuElements_Plate"));
+  EXPECT_FALSE(window->StatusBar1().Picture("editmode").isNull());
+  EXPECT_EQ(globals::View().ViewMode, 0);
+  EXPECT_EQ(globals::View().ViewZoom, 1.0f);
+}
+
+TEST_F(CommandRunTest, FailedOpenKeepsTheCaptionAndCancelShowsNothing) {
+  Show();
+  window->SetCaption("VELK V1.4.0:kept.inp");
+  velk_test::WriteBytes(folder.path() / "bad.inp", "VELK Version\r\n 1.4 \r\n\"t\"\r\n");
+  files.QueueChoice((folder.path() / "bad.inp").string());
+  prompter.QueueAnswer(platform::Answer::Cancel);
+  Trigger("mnuFile_Open");
+  ASSERT_EQ(prompter.prompts().size(), 2u);
+  EXPECT_EQ(prompter.messages()[0].title, "Disk Error");
+  EXPECT_EQ(prompter.prompts()[1], "File Open Error!");
+  EXPECT_EQ(window->Caption(), "VELK V1.4.0:kept.inp");
+  EXPECT_TRUE(velk_test::IsEmptyMesh(globals::Mesh()));
+
+  prompter.Clear();
+  Generate();
+  files.QueueCancel();
+  Trigger("mnuFile_Open");
+  files.QueueCancel();
+  Trigger("mnuFile_SaveData");
+  EXPECT_TRUE(prompter.messages().empty());
+  EXPECT_EQ(globals::Mesh().Nodes().Count(), 12);
+  EXPECT_EQ(files.requests().back().title, "Save As");
+}
+
+TEST_F(CommandRunTest, EditModeCommandsClearTheSelectionAndCheckOneEntry) {
+  Show();
+  Generate();
+  const struct {
+    const char* entry;
+    const char* key;
+    int property, mesh;
+  } modes[] = {{"mnuElements_Stiffener", "stiffener", 2, 2},
+               {"mnuElements_Boundary", "boundary", 3, 1},
+               {"mnuElements_Brace", "brace", 4, 1},
+               {"mnuElements_Load", "load", 5, 1},
+               {"mnuElements_Plate", "plate", 1, 3}};
+  const char* entries[] = {"mnuElements_Plate", "mnuElements_Stiffener", "mnuElements_Boundary",
+                           "mnuElements_Brace", "mnuElements_Load"};
+  for (const auto& m : modes) {
+    globals::Selection().Append(&globals::Mesh().Nodes().Item(1));
+    // Clicked in the menu and from the toolbar: the same outcome.
+    Trigger(m.entry);
+    EXPECT_EQ(globals::Selection().SelectedCounter(), 0);
+    EXPECT_EQ(globals::View().PropertyMode, m.property);
+    EXPECT_EQ(globals::View().MeshMode, m.mesh);
+    for (const char* e : entries) EXPECT_EQ(Checked(e), std::string(e) == m.entry) << e;
+    EXPECT_EQ(window->StatusBar1().Picture("editmode").toImage(), window->ToolImage(m.key).toImage());
+    commands->Toolbar1_ButtonClick(m.key);
+    for (const char* e : entries) EXPECT_EQ(Checked(e), std::string(e) == m.entry) << e;
+  }
+}
+
+TEST_F(CommandRunTest, BuckledShapeAndStressPlotExcludeEachOther) {
+  Show();
+  globals::View().OptionShowStress = 2;  // as an options file may bring it back
+  window->Update();
+  EXPECT_TRUE(Checked("mnuStressPlot"));
+  Trigger("mnuResult_Show");
+  EXPECT_TRUE(Checked("mnuResult_Show"));
+  EXPECT_TRUE(globals::View().OptionShowResult);
+  EXPECT_FALSE(Checked("mnuStressPlot"));
+  EXPECT_EQ(globals::View().OptionShowStress, 0);
+  Trigger("mnuResult_Show");
+  EXPECT_FALSE(Checked("mnuResult_Show"));
+  EXPECT_FALSE(globals::View().OptionShowResult);
+
+  globals::View().OptionShowStress = 3;
+  window->Update();
+  Trigger("mnuStressPlot");
+  EXPECT_FALSE(Checked("mnuStressPlot"));
+  EXPECT_EQ(globals::View().OptionShowStress, 0);
+}
+
+TEST_F(CommandRunTest, HelpOpensTheHelpFileAtTheMenusTopic) {
+  Show();
+  Trigger("mnuVELKHelp");
+  ASSERT_EQ(prompter.prompts().size(), 1u);
+  EXPECT_NE(prompter.prompts()[0].find("No help file is installed"), std::string::npos);
+  EXPECT_TRUE(helpRequests.empty());
+
+  velk_test::WriteBytes(window->HelpFile(), "help");
+  prompter.Clear();
+  Trigger("mnuVELKHelp");
+  ASSERT_EQ(helpRequests.size(), 1u);
+  EXPECT_EQ(helpRequests[0].first, window->HelpFile());
+  EXPECT_EQ(helpRequests[0].second, 0);
+
+  // F1 in an open menu: the highlighted entry's topic, else the menu's.
+  QMenu* view = window->findChild<QMenu*>("mnuView");
+  ASSERT_NE(view, nullptr);
+  view->popup(QPoint(10, 10));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(view));
+  view->setActiveAction(window->Action("mnuOption"));
+  QTest::keyClick(view, Qt::Key_F1);
+  view->setActiveAction(window->Action("mnuView_Refresh"));
+  QTest::keyClick(view, Qt::Key_F1);
+  view->hide();
+  ASSERT_EQ(helpRequests.size(), 3u);
+  EXPECT_EQ(helpRequests[1].second, 20240);
+  EXPECT_EQ(helpRequests[2].second, 20230);
+  EXPECT_TRUE(prompter.messages().empty());
+}
+
+// Every entry of the menu bar and the pop-up menu and every toolbar button,
+// on an empty model and on a generated one with a selection: nothing fails.
+TEST_F(CommandRunTest, EveryCommandRunsOnEmptyAndGeneratedModels) {
+  Show();
+  ModalCloser closer;
+  std::vector<QAction*> all;
+  for (QAction* a : window->findChildren<QAction*>()) {
+    if (a->isSeparator() || a->menu() || a->objectName().isEmpty()) continue;
+    if (a->objectName() == "mnuFile_Exit") continue;
+    all.push_back(a);
+  }
+  ASSERT_GT(all.size(), 80u);
+  for (int round = 0; round < 2; ++round) {
+    for (QAction* a : all) {
+      if (round == 1) {
+        if (velk_test::IsEmptyMesh(globals::Mesh())) Generate();
+        // What a click would pick in the current edit mode.
+        if (globals::Selection().SelectedCounter() == 0) {
+          switch (globals::View().MeshMode) {
+            case 1: globals::Selection().Append(&globals::Mesh().Nodes().Item(5)); break;
+            case 2: globals::Selection().Append(&globals::Mesh().twoNodes().Item(1)); break;
+            default: globals::Selection().Append(&globals::Mesh().fourNodes().Item(1)); break;
+          }
+        }
+      }
+      a->trigger();
+      QApplication::processEvents();
+      ASSERT_FALSE(AnyFailureShown())
+          << a->objectName().toStdString() << " round " << round << ": "
+          << prompter.prompts().back();
+    }
+  }
+  EXPECT_GT(closer.closed, 0) << "the dialogs of the commands were shown";
+
+  Trigger("mnuFile_Exit");
+  QApplication::processEvents();
+  EXPECT_FALSE(window->isVisible());
+}
+
+}  // namespace

@@ -1,0 +1,497 @@
+// New, Open and Save of project files and the disk error boxes, without a
+// window: the commands run against a host that owns its own model objects
+// and logs what the main window would have been asked to do.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <clocale>
+#include <csignal>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/FileErrors.h"
+#include "app/ProjectFile.h"
+#include "platform/MessageBox.h"
+#include "platform/RuntimeError.h"
+#include "platform/qt/CommonDialog.h"
+#include "tests/app/ProjectTestSupport.h"
+
+namespace fs = std::filesystem;
+using platform::Answer;
+using velk_test::ReadBytes;
+using velk_test::WriteBytes;
+
+namespace {
+
+const std::string kMsg62 =
+    "This file has a nonstandard end-of-file marker, or an attempt was made \u201Cto read "
+    "beyond the end-of-file marker.";
+
+// Answers as scripted, but gives up on a box that keeps coming back: once the
+// script runs out a Disk Error box would otherwise be retried for ever.
+class BoxScript : public platform::ScriptedPrompter {
+ public:
+  platform::Answer Message(const platform::MessageRequest& request) override {
+    const platform::Answer a = ScriptedPrompter::Message(request);
+    return messages().size() > 20 ? platform::Answer::Cancel : a;
+  }
+};
+
+class FakeHost : public app::ProjectFileHost {
+ public:
+  FakeHost() { RenewModelObjects(); log.clear(); }
+  model::Analysis& Analysis() override { return *analysis; }
+  model::BeamShape& BeamShape() override { return beam; }
+  model::Mesh& Mesh() override { return *mesh; }
+  model::Material& Material() override { return *material; }
+  void RenewModelObjects() override {
+    log.push_back("Renew");
+    analysis = std::make_unique<model::Analysis>();
+    mesh = std::make_unique<model::Mesh>();
+    material = std::make_unique<model::Material>();
+  }
+  // The options file, kept in memory: the solver options survive a New.
+  void Save_Option() override {
+    log.push_back("Save_Option");
+    savedMaxShift = analysis->MaxShift;
+  }
+  void Read_Option() override {
+    log.push_back("Read_Option");
+    analysis->MaxShift = savedMaxShift;
+  }
+  void RefreshView() override { log.push_back("Refresh"); }
+  void InitializeView() override { log.push_back("Initialization"); }
+  void Update() override { log.push_back("Update"); }
+  void updateToolBar() override { log.push_back("updateToolBar"); }
+  void SetCaption(const std::string& c) override {
+    log.push_back("Caption");
+    caption = c;
+  }
+
+  std::unique_ptr<model::Analysis> analysis;
+  model::BeamShape beam;
+  std::unique_ptr<model::Mesh> mesh;
+  std::unique_ptr<model::Material> material;
+  short savedMaxShift = 3;
+  std::string caption = "VELK V1.4.0: No Title";
+  std::vector<std::string> log;
+};
+
+class ProjectFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() /
+          ("velk_projectfile_" + std::to_string(::getpid()) + "_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  void Generate(FakeHost& h) { velk_test::BuildModel(*h.mesh, *h.analysis, h.beam, *h.material); }
+
+  // Saves a generated model to `name` in the scratch folder and returns the path.
+  fs::path SaveGenerated(const std::string& name) {
+    FakeHost h;
+    Generate(h);
+    files.QueueChoice((dir / name).string());
+    app::Save_Data(h, cdlFile);
+    return dir / name;
+  }
+
+  bool OnlyFiles(std::initializer_list<std::string> names) {
+    std::vector<std::string> present;
+    for (const auto& e : fs::directory_iterator(dir)) present.push_back(e.path().filename().string());
+    return present.size() == names.size() &&
+           std::all_of(names.begin(), names.end(), [&](const std::string& n) {
+             return std::find(present.begin(), present.end(), n) != present.end();
+           });
+  }
+
+  fs::path dir;
+  BoxScript boxes;
+  platform::ScriptedFileDialogBackend files;
+  platform::CommonDialog cdlFile;
+};
+
+TEST(FileErrorsTest, KnownNumbersShowTheirMessageInADiskErrorBox) {
+  const std::vector<std::pair<int, std::string>> table = {
+      {68, "That device appears unavailable."},
+      {71, "Insert a disk in the drive and close the door."},
+      {57, "Internal disk error."},
+      {61, "Disk is full. Continue?"},
+      {52, "That filename is illegal."},
+      {64, "That filename is illegal."},
+      {76, "That path doesn't exist."},
+      {54, "Can't open your file for that type of access."},
+      {55, "This file is already open."},
+      {62, kMsg62},
+  };
+  for (const auto& [number, text] : table) {
+    BoxScript boxes;
+    boxes.QueueAnswer(Answer::Retry);
+    EXPECT_EQ(app::FileErrors(number), app::kFileErrorRetry) << number;
+    ASSERT_EQ(boxes.messages().size(), 1u) << number;
+    const auto& box = boxes.messages()[0];
+    EXPECT_EQ(box.prompt, text) << number;
+    EXPECT_EQ(box.title, "Disk Error");
+    EXPECT_EQ(box.icon, platform::Icon::Exclamation);
+    EXPECT_EQ(box.buttons, platform::Buttons::RetryCancel);
+    boxes.QueueAnswer(Answer::Cancel);
+    EXPECT_EQ(app::FileErrors(number), app::kFileErrorGiveUp) << number;
+  }
+  // The 62 message opens a quotation it never closes.
+  EXPECT_EQ(kMsg62.find("\u201D"), std::string::npos);
+
+  BoxScript boxes;
+  for (int unknown : {0, 13, 53, 75, 32755})
+    EXPECT_EQ(app::FileErrors(unknown), app::kFileErrorUnknown) << unknown;
+  EXPECT_TRUE(boxes.messages().empty());
+}
+
+TEST_F(ProjectFileTest, SaveNewOpenGivesTheSameModelAndExactBytes) {
+  FakeHost h;
+  Generate(h);
+  h.analysis->MaxShift = 5;
+  files.QueueChoice((dir / "girder.inp").string(), 2);
+  app::Save_Data(h, cdlFile);
+  EXPECT_TRUE(boxes.messages().empty());
+  EXPECT_EQ(h.caption, "VELK V1.4.0:girder.inp");
+  ASSERT_EQ(files.requests().size(), 1u);
+  const auto& save = files.requests()[0];
+  EXPECT_EQ(save.kind, platform::DialogKind::Save);
+  EXPECT_EQ(save.title, "Save As");
+  EXPECT_EQ(save.filter, "All Files (*.*)|*.*|VELK Graphic Interface Files(*.inp)|*.inp");
+  EXPECT_EQ(save.filterIndex, 2);
+  EXPECT_TRUE(save.flags & platform::cdlOFNOverwritePrompt);
+  EXPECT_TRUE(save.flags & platform::cdlOFNHideReadOnly);
+
+  const std::string bytes = ReadBytes(dir / "girder.inp");
+  EXPECT_EQ(bytes.rfind("VELK Version\r\n 1.4 \r\n", 0), 0u) << bytes.substr(0, 40);
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\n') {
+      ASSERT_TRUE(i > 0 && bytes[i - 1] == '\r') << "bare LF at " << i;
+    }
+  }
+  EXPECT_TRUE(OnlyFiles({"girder.inp"})) << "the temporary file is gone";
+
+  // New keeps the solver options, resets the run data and leaves the girder.
+  app::New_Data(h);
+  EXPECT_TRUE(velk_test::IsEmptyMesh(*h.mesh));
+  EXPECT_EQ(h.analysis->Title, "No Title");
+  EXPECT_EQ(h.analysis->MaxShift, 5);
+  EXPECT_EQ(h.beam.Web_H(), 14.0f);
+  h.beam = model::BeamShape();
+
+  h.log.clear();
+  files.QueueChoice((dir / "girder.inp").string());
+  app::Open_Data(h, cdlFile);
+  EXPECT_TRUE(boxes.messages().empty());
+  EXPECT_EQ(files.requests().back().title, "Open Data");
+  EXPECT_EQ(files.requests().back().fileName, "") << "Open proposes no name";
+  EXPECT_EQ(h.log, (std::vector<std::string>{"Save_Option", "Renew", "Read_Option", "Refresh",
+                                             "Update", "updateToolBar", "Caption",
+                                             "Initialization", "Refresh"}));
+  EXPECT_EQ(h.caption, "VELK V1.4.0:girder.inp");
+  EXPECT_TRUE(velk_test::ElementsReferToOwnNodes(*h.mesh));
+  EXPECT_EQ(h.mesh->fourNodes().Item(2).Node3().ID(), 6);
+  EXPECT_EQ(h.analysis->Discription, "two, three");
+  EXPECT_EQ(h.analysis->MaxShift, 5);
+  EXPECT_EQ(h.beam.Web_HE(), 12.0f);
+
+  // Saving what was read writes the same bytes again; the save dialog
+  // proposes the name chosen last.
+  files.QueueChoice((dir / "again.inp").string());
+  app::Save_Data(h, cdlFile);
+  EXPECT_EQ(files.requests().back().fileName, (dir / "girder.inp").string());
+  EXPECT_EQ(ReadBytes(dir / "again.inp"), bytes);
+
+  // Reading also takes LF line ends.
+  std::string lf;
+  for (char c : bytes)
+    if (c != '\r') lf += c;
+  WriteBytes(dir / "lf.inp", lf);
+  FakeHost fromLf;
+  files.QueueChoice((dir / "lf.inp").string());
+  app::Open_Data(fromLf, cdlFile);
+  EXPECT_TRUE(boxes.messages().empty());
+  EXPECT_EQ(velk_test::ModelBytes(dir / "x.inp", *fromLf.analysis, fromLf.beam, *fromLf.mesh,
+                                  *fromLf.material),
+            bytes);
+}
+
+TEST_F(ProjectFileTest, BytesDoNotDependOnTheLocale) {
+  const std::string plain = ReadBytes(SaveGenerated("c.inp"));
+  const char* german = std::setlocale(LC_ALL, "de_DE.UTF-8");
+  if (!german) german = std::setlocale(LC_ALL, "de_DE");
+  if (!german) GTEST_SKIP() << "no German locale installed";
+  std::locale previous = std::locale::global(std::locale(std::setlocale(LC_ALL, nullptr)));
+  const std::string inGerman = ReadBytes(SaveGenerated("de.inp"));
+  FakeHost h;
+  files.QueueChoice((dir / "de.inp").string());
+  app::Open_Data(h, cdlFile);
+  std::locale::global(previous);
+  std::setlocale(LC_ALL, "C");
+  EXPECT_EQ(inGerman, plain);
+  EXPECT_TRUE(boxes.messages().empty());
+  EXPECT_EQ(h.material->PR(), 0.25f);
+}
+
+TEST_F(ProjectFileTest, VersionIsComparedAsASingle) {
+  EXPECT_TRUE(app::IsProjectVersion(1.4f, 1.4f));
+  EXPECT_TRUE(app::IsProjectVersion(static_cast<float>(1.4), 1.4f));
+  EXPECT_FALSE(app::IsProjectVersion(1.35f, 1.4f));
+  EXPECT_FALSE(app::IsProjectVersion(1.41f, 1.4f));
+
+  const fs::path saved = SaveGenerated("v.inp");
+  std::string bytes = ReadBytes(saved);
+  WriteBytes(dir / "v140.inp", "VELK Version\r\n 1.40 \r\n" + bytes.substr(21));
+  FakeHost h;
+  files.QueueChoice((dir / "v140.inp").string());
+  app::Open_Data(h, cdlFile);
+  EXPECT_TRUE(boxes.messages().empty());
+  EXPECT_EQ(h.mesh->Nodes().Count(), 12);
+
+  // Another version: rejected, the model left as New made it, the view reset,
+  // the caption untouched.
+  WriteBytes(dir / "v135.inp", "VELK Version\r\n 1.35 \r\n" + bytes.substr(21));
+  h.caption = "VELK V1.4.0:before.inp";
+  h.log.clear();
+  files.QueueChoice((dir / "v135.inp").string());
+  app::Open_Data(h, cdlFile);
+  ASSERT_EQ(boxes.messages().size(), 1u);
+  EXPECT_EQ(boxes.messages()[0].prompt, "Error: Reading Data");
+  EXPECT_EQ(boxes.messages()[0].title, "Error!");
+  EXPECT_TRUE(velk_test::IsEmptyMesh(*h.mesh));
+  EXPECT_EQ(h.caption, "VELK V1.4.0:before.inp");
+  EXPECT_EQ(h.log, (std::vector<std::string>{"Save_Option", "Renew", "Read_Option", "Refresh",
+                                             "Initialization", "Refresh"}));
+}
+
+// A 2 x 2 grid written in the older layout: no girder record, nodes with
+// their displacements at the end, plates with nine further values.
+std::string File13() {
+  std::string s = "VELK Version\r\n 1.3 \r\n";
+  s += "\"Old run\"\r\n\"Old text\"\r\n\"3\"\r\n0,2.5\r\n";
+  s += "2,2,4\r\n";
+  const float xy[4][2] = {{0, 0}, {0, 10}, {50, 0}, {50, 10}};
+  for (int i = 0; i < 4; ++i) {
+    s += std::to_string(static_cast<int>(xy[i][0])) + "," + std::to_string(static_cast<int>(xy[i][1])) +
+         ",0.5,0,0\r\n";
+    s += "#TRUE#,#TRUE#,#FALSE#,#FALSE#\r\n";
+    s += "#TRUE#,#TRUE#,#TRUE#,#FALSE#,#FALSE#,0,0,#TRUE#\r\n";
+    s += "0,0,0,0,0\r\n0,0\r\n";
+    s += std::to_string(i + 1) + "," + std::to_string(i + 1) + ",0.25,-0.125\r\n";
+  }
+  s += "1,0\r\n1,3\r\n25,0\r\n0,0\r\n#FALSE#\r\n0,0\r\n1\r\n";
+  s += "0.5,1,1\r\n1,3,4,2\r\n25,5\r\n0.5\r\n#TRUE#\r\n1,1\r\n0,0,0,0,0,0,0,0,0\r\n";
+  s += "29500,0.31\r\n";
+  return s;
+}
+
+TEST_F(ProjectFileTest, Version13FileKeepsTheGirderInMemory) {
+  WriteBytes(dir / "old.inp", File13());
+  FakeHost h;
+  h.beam.set_Web_H(33.0f);
+  files.QueueChoice((dir / "old.inp").string());
+  app::Open_Data(h, cdlFile);
+  ASSERT_TRUE(boxes.messages().empty()) << boxes.prompts().front();
+  EXPECT_EQ(h.beam.Web_H(), 33.0f);
+  EXPECT_EQ(h.caption, "VELK V1.4.0:old.inp");
+  EXPECT_EQ(h.analysis->Title, "Old run");
+  EXPECT_EQ(h.analysis->EigenValue, 2.5f);
+  ASSERT_EQ(h.mesh->Nodes().Count(), 4);
+  EXPECT_EQ(h.mesh->Nodes().Item(4).xcoord(), 50.0f);
+  EXPECT_EQ(h.mesh->Nodes().Item(2).InPDispY(), -0.125f);
+  ASSERT_EQ(h.mesh->fourNodes().Count(), 1);
+  EXPECT_EQ(h.mesh->fourNodes().Item(1).Node3().ID(), 4);
+  EXPECT_EQ(h.material->MOE(), 29500.0f);
+  EXPECT_TRUE(velk_test::ElementsReferToOwnNodes(*h.mesh));
+}
+
+TEST_F(ProjectFileTest, TruncatedFileLeavesWhatNewLeftOrTheOldModel) {
+  const std::string bytes = ReadBytes(SaveGenerated("whole.inp"));
+
+  // Cut in the middle of the mesh, at a line end: past end of file, Cancel,
+  // then the command's own message.
+  std::size_t cut = bytes.find("\r\n", bytes.size() / 2) + 2;
+  WriteBytes(dir / "cut.inp", bytes.substr(0, cut));
+  FakeHost h;
+  Generate(h);
+  h.analysis->MaxShift = 6;
+  h.beam.set_Web_H(33.0f);
+  boxes.QueueAnswer(Answer::Retry);  // tried again, fails again
+  boxes.QueueAnswer(Answer::Cancel);
+  files.QueueChoice((dir / "cut.inp").string());
+  app::Open_Data(h, cdlFile);
+  EXPECT_EQ(boxes.prompts(), (std::vector<std::string>{kMsg62, kMsg62, "File Open Error!"}));
+  EXPECT_TRUE(velk_test::IsEmptyMesh(*h.mesh));
+  EXPECT_EQ(h.analysis->Title, "No Title");
+  EXPECT_EQ(h.analysis->MaxShift, 6) << "the options New read back stay";
+  EXPECT_EQ(h.beam.Web_H(), 33.0f) << "the girder record read before the failure is dropped";
+  EXPECT_EQ(h.caption, "VELK V1.4.0: No Title");
+
+  // Cut inside the header: the model in memory is not touched.
+  WriteBytes(dir / "head.inp", "VELK Version\r\n");
+  boxes.Clear();
+  boxes.QueueAnswer(Answer::Cancel);
+  Generate(h);
+  files.QueueChoice((dir / "head.inp").string());
+  app::Open_Data(h, cdlFile);
+  EXPECT_EQ(boxes.prompts(), (std::vector<std::string>{kMsg62, "File Open Error!"}));
+  EXPECT_EQ(h.mesh->Nodes().Count(), 12);
+
+  // Every cut point: never a crash, the model complete or empty, never an
+  // element without its nodes, and the caption only for a complete read.
+  FakeHost original;
+  Generate(original);
+  for (std::size_t at = 0; at < bytes.size(); at += 7) {
+    WriteBytes(dir / "cut.inp", bytes.substr(0, at));
+    FakeHost k;
+    boxes.Clear();
+    for (int i = 0; i < 4; ++i) boxes.QueueAnswer(Answer::Cancel);
+    files.QueueChoice((dir / "cut.inp").string());
+    app::Open_Data(k, cdlFile);
+    ASSERT_TRUE(velk_test::ElementsReferToOwnNodes(*k.mesh)) << at;
+    if (boxes.messages().empty()) {
+      ASSERT_EQ(k.mesh->fourNodes().Count(), original.mesh->fourNodes().Count()) << at;
+      EXPECT_EQ(k.caption, "VELK V1.4.0:cut.inp");
+    } else {
+      ASSERT_TRUE(velk_test::IsEmptyMesh(*k.mesh)) << at;
+      EXPECT_EQ(boxes.prompts().back(), "File Open Error!") << at;
+      EXPECT_EQ(k.caption, "VELK V1.4.0: No Title") << at;
+    }
+  }
+}
+
+TEST_F(ProjectFileTest, GarbageNeverCrashes) {
+  std::mt19937 random(1234);
+  const std::string valid = ReadBytes(SaveGenerated("valid.inp"));
+  for (int round = 0; round < 60; ++round) {
+    std::string bytes;
+    if (round % 3 == 0) {
+      for (int i = 0; i < 400; ++i) bytes += static_cast<char>(random() & 0xff);
+    } else {
+      // A valid file with some bytes overwritten: numbers that are not
+      // numbers, counts and node numbers out of range.
+      bytes = valid;
+      for (int i = 0; i < 1 + round % 5; ++i)
+        bytes[21 + random() % (bytes.size() - 21)] = "x-9,\"\r\n#."[random() % 9];
+    }
+    WriteBytes(dir / "g.inp", bytes);
+    FakeHost h;
+    boxes.Clear();
+    for (int i = 0; i < 4; ++i) boxes.QueueAnswer(Answer::Cancel);
+    files.QueueChoice((dir / "g.inp").string());
+    app::Open_Data(h, cdlFile);
+    ASSERT_TRUE(velk_test::ElementsReferToOwnNodes(*h.mesh)) << round;
+    if (!boxes.messages().empty()) {
+      const std::string last = boxes.prompts().back();
+      EXPECT_TRUE(last == "File Open Error!" || last == "Error: Reading Data") << last;
+    }
+  }
+  // Plain text without a version: a type mismatch, which FileErrors does not
+  // explain, so only the command's message.
+  WriteBytes(dir / "text.inp", "hello\r\nworld\r\n");
+  FakeHost h;
+  Generate(h);
+  boxes.Clear();
+  files.QueueChoice((dir / "text.inp").string());
+  app::Open_Data(h, cdlFile);
+  EXPECT_EQ(boxes.prompts(), (std::vector<std::string>{"File Open Error!"}));
+  EXPECT_EQ(h.mesh->Nodes().Count(), 12);
+}
+
+TEST_F(ProjectFileTest, FailedSaveLeavesTheOldFileAsItWas) {
+  const fs::path target = SaveGenerated("keep.inp");
+  const std::string old = ReadBytes(target);
+
+  // Disk full: a file size limit below the model's size makes every write fail.
+  FakeHost h;
+  Generate(h);
+  h.analysis->Title = std::string(200, 'x');
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit previous{};
+  getrlimit(RLIMIT_FSIZE, &previous);
+  rlimit small = previous;
+  small.rlim_cur = 512;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  boxes.QueueAnswer(Answer::Retry);
+  boxes.QueueAnswer(Answer::Cancel);
+  files.QueueChoice(target.string());
+  h.caption = "VELK V1.4.0:keep.inp";
+  app::Save_Data(h, cdlFile);
+  setrlimit(RLIMIT_FSIZE, &previous);
+  EXPECT_EQ(boxes.prompts(), (std::vector<std::string>{"Disk is full. Continue?",
+                                                       "Disk is full. Continue?", "File Error!"}));
+  EXPECT_EQ(ReadBytes(target), old);
+  EXPECT_TRUE(OnlyFiles({"keep.inp"}));
+
+  // A folder that does not exist.
+  boxes.Clear();
+  boxes.QueueAnswer(Answer::Cancel);
+  files.QueueChoice((dir / "missing" / "x.inp").string());
+  app::Save_Data(h, cdlFile);
+  EXPECT_EQ(boxes.prompts(), (std::vector<std::string>{"That path doesn't exist.", "File Error!"}));
+  EXPECT_EQ(h.caption, "VELK V1.4.0:keep.inp");
+}
+
+TEST_F(ProjectFileTest, NameWithoutExtensionIsUsedAsTyped) {
+  FakeHost h;
+  Generate(h);
+  files.QueueChoice((dir / "plain").string());
+  app::Save_Data(h, cdlFile);
+  EXPECT_TRUE(OnlyFiles({"plain"}));
+  EXPECT_EQ(h.caption, "VELK V1.4.0:plain");
+}
+
+TEST_F(ProjectFileTest, CancelledDialogsShowAndChangeNothing) {
+  FakeHost h;
+  Generate(h);
+  files.QueueCancel();
+  app::Save_Data(h, cdlFile);
+  files.QueueCancel();
+  app::Open_Data(h, cdlFile);
+  EXPECT_TRUE(boxes.messages().empty());
+  EXPECT_TRUE(h.log.empty());
+  EXPECT_EQ(h.mesh->Nodes().Count(), 12);
+  EXPECT_EQ(h.caption, "VELK V1.4.0: No Title");
+  EXPECT_TRUE(fs::is_empty(dir));
+  // A file that is not there is not a cancel: "File Open Error!".
+  files.QueueChoice((dir / "none.inp").string());
+  app::Open_Data(h, cdlFile);
+  EXPECT_EQ(boxes.prompts(), (std::vector<std::string>{"File Open Error!"}));
+  EXPECT_EQ(h.mesh->Nodes().Count(), 12);
+}
+
+TEST(CommonDialogTest, CancelIsAFailureOnlyWhenAskedFor) {
+  platform::ScriptedFileDialogBackend files;
+  platform::CommonDialog dialog;
+  dialog.set_FileName("/a/b.inp");
+  files.QueueCancel();
+  dialog.ShowOpen();
+  EXPECT_TRUE(dialog.Cancelled());
+  EXPECT_EQ(dialog.FileName(), "/a/b.inp");
+  dialog.CancelError = true;
+  try {
+    dialog.ShowSave();
+    FAIL() << "no failure";
+  } catch (const platform::RuntimeError& e) {
+    EXPECT_EQ(e.number(), 32755);
+  }
+  files.QueueChoice("/x/y/girder", 1);
+  dialog.DefaultExt = "inp";
+  dialog.ShowSave();
+  EXPECT_EQ(dialog.FileName(), "/x/y/girder.inp");
+  EXPECT_EQ(dialog.FileTitle(), "girder.inp");
+  EXPECT_EQ(dialog.FilterIndex, 1);
+  auto pairs = platform::SplitFilter(app::kProjectFilter);
+  ASSERT_EQ(pairs.size(), 2u);
+  EXPECT_EQ(pairs[1].first, "VELK Graphic Interface Files(*.inp)");
+  EXPECT_EQ(pairs[1].second, "*.inp");
+}
+
+}  // namespace

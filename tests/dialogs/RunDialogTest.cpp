@@ -1,0 +1,213 @@
+// The run dialog and the analysis option dialog.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "analysis/SolverInputFile.h"
+#include "analysis/ui/RunGuard.h"
+#include "analysis/ui/frmAnalysisOption.h"
+#include "analysis/ui/frmEigen.h"
+#include "app/ProgramPaths.h"
+#include "tests/dialogs/DialogTestSupport.h"
+#include "ui_frmAnalysisOption.h"
+#include "ui_frmEigen.h"
+
+namespace {
+
+struct ButtonStates {
+  bool run, cancel, close;
+};
+
+ButtonStates States(frmEigen& dialog) {
+  return {dialog.form().cmdApply->isEnabled(), dialog.form().cmdCancel->isEnabled(),
+          dialog.form().cmdClose->isEnabled()};
+}
+
+std::string ReadAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class RunDialog : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testsupport::FreshModel();
+    std::filesystem::remove(analysis::TempInputFile(app::ProgramFolder()));
+  }
+  platform::ScriptedPrompter prompter;
+};
+
+}  // namespace
+
+TEST_F(RunDialog, OpensWithTheRunDataAndReady) {
+  frmEigen dialog;
+  dialog.show();
+  auto& ui = dialog.form();
+  EXPECT_EQ(dialog.windowTitle(), "Run Analysis");
+  EXPECT_EQ(ui.txtTitle->text(), "No Title");
+  EXPECT_EQ(ui.txtDiscription->toPlainText(), "No Discription");
+  EXPECT_EQ(ui.txtRunNumber->text(), "0");
+  EXPECT_EQ(ui.txtEstimation->text(), "0");
+  EXPECT_EQ(dialog.ProgressText(), "Ready...");
+  const ButtonStates s = States(dialog);
+  EXPECT_TRUE(s.run);
+  EXPECT_FALSE(s.cancel);
+  EXPECT_TRUE(s.close);
+}
+
+TEST_F(RunDialog, EstimateMustBeANumber) {
+  frmEigen dialog;
+  dialog.show();
+  dialog.form().txtTitle->setText("Changed");
+  for (const char* text : {"", "nan", "1e39", "two"}) {
+    prompter.Clear();
+    dialog.form().txtEstimation->setText(text);
+    dialog.cmdApply_Click();
+    EXPECT_EQ(prompter.prompts(), (std::vector<std::string>{"Input Data Error : Numbers!"}));
+  }
+  EXPECT_EQ(globals::Analysis().Title, "No Title");
+}
+
+TEST_F(RunDialog, TooFewNodesStoresTheRunDataThenFails) {
+  globals::Mesh().Nodes().Add(0, 0, 1, "1");
+  globals::Mesh().Nodes().Add(1, 0, 2, "2");
+  globals::Mesh().Nodes().Add(1, 1, 3, "3");
+  frmEigen dialog;
+  dialog.show();
+  dialog.form().txtTitle->setText("Three \"nodes\"");
+  dialog.form().txtDiscription->setPlainText("line one\nline two");
+  dialog.form().txtRunNumber->setText("7\r\n");
+  dialog.form().txtEstimation->setText("2.5");
+  dialog.cmdApply_Click();
+  EXPECT_EQ(prompter.prompts(), (std::vector<std::string>{"Error..."}));
+  // What a record cannot hold never reaches Analysis.
+  EXPECT_EQ(globals::Analysis().Title, "Three 'nodes'");
+  EXPECT_EQ(globals::Analysis().Discription, "line one line two");
+  EXPECT_EQ(globals::Analysis().RunID, "7 ");
+  EXPECT_FLOAT_EQ(globals::Analysis().EigenValueEstimation, 2.5f);
+  EXPECT_FALSE(std::filesystem::exists(analysis::TempInputFile(app::ProgramFolder())));
+  EXPECT_TRUE(States(dialog).run);
+  EXPECT_FALSE(States(dialog).cancel);
+}
+
+TEST_F(RunDialog, CompletedRunDisablesRunAndCloseMeanwhile) {
+  testsupport::SupportedGirder();
+  frmEigen dialog;
+  dialog.show();
+  std::vector<ButtonStates> during;
+  bool guarded = true;
+  dialog.SetYieldHook([&] {
+    during.push_back(States(dialog));
+    guarded = guarded && analysis::ui::RunInProgress();
+    // Neither the frame's close nor Escape ends the dialog during a run.
+    dialog.close();
+    dialog.reject();
+  });
+  dialog.cmdApply_Click();
+  ASSERT_FALSE(during.empty());
+  for (const ButtonStates& s : during) {
+    EXPECT_FALSE(s.run);
+    EXPECT_TRUE(s.cancel);
+    EXPECT_FALSE(s.close);
+  }
+  EXPECT_TRUE(guarded);
+  EXPECT_FALSE(analysis::ui::RunInProgress());
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_EQ(dialog.ProgressText(), "Ready...");
+  EXPECT_TRUE(States(dialog).run);
+  EXPECT_FALSE(States(dialog).cancel);
+  EXPECT_TRUE(States(dialog).close);
+  ASSERT_FALSE(prompter.prompts().empty());
+  EXPECT_EQ(prompter.prompts().back().rfind("Eigenvalue of ", 0), 0u) << prompter.prompts().back();
+  EXPECT_GT(globals::Analysis().EigenValue, 0.0f);
+  RecordProperty("eigenvalue", prompter.prompts().back());
+}
+
+TEST_F(RunDialog, CancelThroughAYield) {
+  testsupport::SupportedGirder();
+  globals::Analysis().EigenValue = 123.0f;
+  frmEigen dialog;
+  dialog.show();
+  int yields = 0;
+  dialog.SetYieldHook([&] {
+    if (++yields == 3) QTest::mouseClick(dialog.form().cmdCancel, Qt::LeftButton);
+  });
+  dialog.cmdApply_Click();
+  EXPECT_TRUE(dialog.ProcessInterrupted());
+  EXPECT_EQ(yields, 3);  // the driver stops at the first test after the click
+  EXPECT_EQ(dialog.ProgressText(), "Ready...");
+  EXPECT_FLOAT_EQ(globals::Analysis().EigenValue, 123.0f);
+  const std::string listing = ReadAll(analysis::TempOutputFile(app::ProgramFolder()));
+  EXPECT_EQ(listing.find("[Output Ends]"), std::string::npos);
+  EXPECT_TRUE(States(dialog).run);
+  EXPECT_FALSE(States(dialog).cancel);
+}
+
+TEST(AnalysisOptionDialog, ShowsRoundsAndRefuses) {
+  testsupport::FreshModel();
+  platform::ScriptedPrompter prompter;
+  {
+    frmAnalysisOption dialog;
+    dialog.show();
+    auto& ui = dialog.form();
+    EXPECT_EQ(dialog.windowTitle(), "Analysis Option");
+    EXPECT_EQ(ui.txtShift->text(), "3");
+    EXPECT_EQ(ui.txtCycle->text(), "8");
+    EXPECT_EQ(ui.txtFactor->text(), "0.8");
+    EXPECT_FALSE(ui.chktorsion->isChecked());
+    EXPECT_TRUE(ui.optOneThird->isChecked());
+    EXPECT_FALSE(ui.optAll->isChecked());
+    struct Case {
+      const char *shift, *cycle, *factor, *message;
+    };
+    for (const Case& c : {Case{"", "8", "0.8", "Input Data Error : Numbers!"},
+                          Case{"3", "8", "nan", "Input Data Error : Numbers!"},
+                          Case{"0", "8", "0.8", "Error..."},
+                          Case{"0.5", "8", "0.8", "Error..."},
+                          Case{"3", "0.5", "0.8", "Error..."},
+                          Case{"40000", "8", "0.8", "Error..."},
+                          // Refused before anything is stored.
+                          Case{"5", "9", "1e39", "Error..."}}) {
+      prompter.Clear();
+      ui.txtShift->setText(c.shift);
+      ui.txtCycle->setText(c.cycle);
+      ui.txtFactor->setText(c.factor);
+      EXPECT_FALSE(dialog.cmdApply_Click()) << c.shift << " " << c.factor;
+      EXPECT_EQ(prompter.prompts(), (std::vector<std::string>{c.message}));
+      EXPECT_EQ(globals::Analysis().MaxShift, 3);
+      EXPECT_EQ(globals::Analysis().MaxCycle, 8);
+    }
+    ui.txtShift->setText("2.5");  // half to even
+    ui.txtCycle->setText("1.5");
+    ui.txtFactor->setText("-0.5");
+    ui.chkshear->setChecked(true);
+    ui.optAll->setChecked(true);
+    EXPECT_TRUE(dialog.cmdApply_Click());
+  }
+  const model::Analysis& a = globals::Analysis();
+  EXPECT_EQ(a.MaxShift, 2);
+  EXPECT_EQ(a.MaxCycle, 2);
+  EXPECT_FLOAT_EQ(a.ShiftFactor, -0.5f);
+  EXPECT_TRUE(a.ISHEAR);
+  EXPECT_FALSE(a.IGSTF);
+  EXPECT_EQ(a.OptionInitialB, 1);
+
+  frmAnalysisOption again;
+  again.show();
+  EXPECT_TRUE(again.form().optAll->isChecked());
+  EXPECT_TRUE(again.form().chkshear->isChecked());
+  again.form().txtShift->setText("9");
+  QTest::mouseClick(again.form().cmdClose, Qt::LeftButton);
+  EXPECT_EQ(globals::Analysis().MaxShift, 2);
+}

@@ -1,0 +1,212 @@
+// Frames drawn by Mesa's software renderer at a fixed window size and read
+// back: what is drawn where, under which options, and that every frame
+// leaves no OpenGL error and balanced matrix stacks.
+#include <gtest/gtest.h>
+
+#include "model/Mesh.h"
+#include "tests/view/RenderHost.h"
+#include "tests/view/ViewTestSupport.h"
+#include "view/ElementDrawing.h"
+#include "view/View.h"
+
+using viewtest::AnyNear;
+using viewtest::Near;
+using viewtest::RenderHost;
+
+namespace {
+
+// Two plates side by side over [0, 10] x [0, 4]: plate 1 on x 0..5 with
+// thickness 2, plate 2 on x 5..10 with thickness 1.
+class Render : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    viewtest::BuildPlateGrid(mesh, 10, 4, 3, 2, 1);
+    mesh.fourNodes().Item(1).set_Thickness(2);
+    mesh.fourNodes().UpdateMaxThickness();
+    host = std::make_unique<RenderHost>(v, mesh);
+    v.Initialization(mesh.Nodes());
+  }
+  void TearDown() override {
+    if (!host) return;
+    for (const std::string& fault : host->frameFaults) ADD_FAILURE() << fault;
+    host.reset();
+  }
+  QRgb At(const QImage& img, double x, double y) const { return img.pixel(host->Project(x, y)); }
+  std::vector<std::string> LastMessages() const { return host->outcomes.back().messages; }
+
+  model::Mesh mesh;
+  view::View v;
+  std::unique_ptr<RenderHost> host;
+};
+
+}  // namespace
+
+TEST_F(Render, BackgroundAxesAndPlateShades) {
+  QImage img = host->Frame();
+  ASSERT_EQ(img.width(), 400);
+  EXPECT_TRUE(Near(img.pixel(2, 2), 255, 255, 255));
+  // The x axis runs from the model centre (5, 2) for 0.1 of the view box.
+  const float S = v.SLimitMaxXY;
+  EXPECT_TRUE(AnyNear(img, host->Project(5 + 0.05 * S, 2), 1, 255, 0, 0));
+  // Fill shade by thickness: the thickest plate 0.7, the half as thick 0.85.
+  EXPECT_TRUE(Near(At(img, 2.5, 2), 255, 255, 178, 2));
+  EXPECT_TRUE(Near(At(img, 7.5, 2), 255, 255, 217, 2));
+  // Black outlines at the edge midpoints.
+  for (auto [x, y] : {std::pair{2.5, 0.0}, {2.5, 4.0}, {0.0, 2.0}, {10.0, 1.0}, {7.5, 4.0}})
+    EXPECT_TRUE(AnyNear(img, host->Project(x, y), 1, 0, 0, 0)) << x << "," << y;
+  EXPECT_TRUE(host->outcomes.back().drawn);
+  EXPECT_TRUE(LastMessages().empty());
+
+  v.OptionShowCoordinate = false;
+  v.OptionShowPlate = false;
+  img = host->Frame();
+  EXPECT_FALSE(AnyNear(img, host->Project(5 + 0.05 * S, 2), 1, 255, 0, 0));
+  EXPECT_TRUE(Near(At(img, 2.5, 2), 255, 255, 255));
+  EXPECT_TRUE(AnyNear(img, host->Project(2.5, 0), 1, 0, 0, 0));  // outlines stay
+}
+
+TEST_F(Render, PlateWithoutPropertyIsWhiteAndStaleMaximumTakesTheFullShade) {
+  mesh.fourNodes().Item(2).set_Thickness(0);
+  mesh.fourNodes().Item(2).UpdatePropertyDefined();
+  QImage img = host->Frame();
+  EXPECT_TRUE(Near(At(img, 7.5, 2), 255, 255, 255));
+
+  // A largest thickness never brought up to date: nothing to divide by.
+  model::Mesh stale;
+  viewtest::BuildPlateGrid(stale, 10, 4, 3, 2, 0);
+  for (model::fourNode& p : stale.fourNodes()) p.set_Thickness(1.5f);
+  ASSERT_EQ(stale.fourNodes().MaxThickness(), 0);
+  host.reset();
+  host = std::make_unique<RenderHost>(v, stale);
+  img = host->Frame();
+  EXPECT_TRUE(Near(At(img, 2.5, 2), 255, 255, 178, 2));
+  EXPECT_TRUE(LastMessages().empty());
+}
+
+TEST_F(Render, ClipPlanesHideWhatLiesBeyond) {
+  v.SetUpClipEq(-1, 5, -1, 5);
+  QImage img = host->Frame();
+  EXPECT_TRUE(Near(At(img, 2.5, 2), 255, 255, 178, 2));
+  EXPECT_TRUE(Near(At(img, 7.5, 2), 255, 255, 255));
+  EXPECT_TRUE(Near(At(img, 9.9, 2), 255, 255, 255));
+  // The axes are cut too.
+  EXPECT_FALSE(AnyNear(img, host->Project(5.6, 2), 1, 255, 0, 0));
+  v.SetUpClipEq(-1, 11, 3, 5);
+  img = host->Frame();
+  EXPECT_TRUE(Near(At(img, 2.5, 2), 255, 255, 255));
+  EXPECT_TRUE(Near(At(img, 2.5, 3.5), 255, 255, 178, 2));
+}
+
+TEST_F(Render, UniformStressIsPureRedOrPureBlue) {
+  for (model::Nodeb& n : mesh.Nodes()) n.set_Sx(100);
+  v.OptionShowStress = 1;
+  QImage img = host->Frame();
+  EXPECT_TRUE(Near(At(img, 2.5, 2), 255, 0, 0, 1));
+  EXPECT_TRUE(Near(At(img, 7.5, 2), 255, 0, 0, 1));
+  EXPECT_FLOAT_EQ(static_cast<float>(v.maxStress), 100);
+  // No axes with a stress plot, and no stress window to tell the extremes.
+  EXPECT_FALSE(AnyNear(img, host->Project(5.6, 2), 0, 255, 0, 0) &&
+               !Near(At(img, 5.6, 2), 255, 0, 0));
+  EXPECT_TRUE(host->maxMin.empty());
+
+  for (model::Nodeb& n : mesh.Nodes()) n.set_Sy(-40);
+  v.OptionShowStress = 2;
+  img = host->Frame();
+  EXPECT_TRUE(Near(At(img, 2.5, 2), 0, 0, 255, 1));
+  EXPECT_TRUE(Near(img.pixel(2, 2), 255, 255, 255));
+  EXPECT_FLOAT_EQ(static_cast<float>(v.maxStress), 40);
+  // The fit view's stretch does not reach a stress plot.
+  v.ScreenModeChange(mesh.Nodes());
+  img = host->Frame();
+  EXPECT_TRUE(Near(At(img, 2.5, 2), 0, 0, 255, 1));
+  EXPECT_TRUE(Near(img.pixel(2, 2), 255, 255, 255));
+}
+
+TEST_F(Render, BuckledWireAndShadedPassOnlyUnderTheirOptions) {
+  const QPoint edge = host->Project(2.5, 0);
+  QImage img = host->Frame();
+  EXPECT_TRUE(AnyNear(img, edge, 1, 0, 0, 0));
+  EXPECT_FALSE(AnyNear(img, edge, 1, 255, 77, 77));
+
+  v.OptionShading = true;  // without the buckled shape: no shaded pass
+  img = host->Frame();
+  EXPECT_TRUE(Near(At(img, 2.5, 2), 255, 255, 178, 2));
+  EXPECT_FALSE(AnyNear(img, edge, 1, 255, 77, 77));
+
+  v.OptionShading = false;
+  v.OptionShowResult = true;
+  img = host->Frame();
+  EXPECT_TRUE(AnyNear(img, edge, 1, 255, 77, 77));
+  EXPECT_TRUE(Near(At(img, 2.5, 2), 255, 255, 178, 2));
+
+  // Lit with the ambient light only, since the light shines across the flat
+  // plates: material (0.3, 0.5, 0.7) times 1 plus the scene's 0.2.
+  v.OptionShading = true;
+  img = host->Frame();
+  EXPECT_TRUE(Near(At(img, 2.5, 2), 92, 153, 214, 3));
+  EXPECT_TRUE(AnyNear(img, edge, 1, 255, 77, 77));
+  GLboolean lit = GL_TRUE;
+  host->makeCurrent();
+  glGetBooleanv(GL_LIGHTING, &lit);
+  host->doneCurrent();
+  EXPECT_FALSE(lit);
+
+  // Hiding the model while buckled: the wire stays, the fills go.
+  v.OptionShading = false;
+  v.OptionHideModelWhenBuckle = true;
+  img = host->Frame();
+  EXPECT_TRUE(Near(At(img, 2.5, 2), 255, 255, 255));
+  EXPECT_TRUE(AnyNear(img, edge, 1, 255, 77, 77));
+}
+
+TEST_F(Render, FailedPassIsReportedOnceUntilAFrameDrawsCleanly) {
+  v.ViewZoom = 0;  // the model pass cannot size its symbols
+  QImage img = host->Frame();
+  EXPECT_EQ(LastMessages(), std::vector<std::string>{"Error..[Draw Model]"});
+  // The rest of the frame is still drawn.
+  EXPECT_TRUE(AnyNear(img, host->Project(5 + 0.05 * v.SLimitMaxXY, 2), 2, 255, 0, 0));
+  host->Frame();
+  EXPECT_TRUE(LastMessages().empty());
+  v.ViewZoom = 1;
+  host->Frame();
+  EXPECT_TRUE(LastMessages().empty());
+  v.ViewZoom = 0;
+  host->Frame();
+  EXPECT_EQ(LastMessages(), std::vector<std::string>{"Error..[Draw Model]"});
+  v.ViewZoom = 1;
+  host->Frame();
+
+  // A node whose ID lies beyond the collection stops the shaded pass only.
+  mesh.Nodes().Item(1).set_ID(999);
+  v.OptionShowResult = true;
+  v.OptionShading = true;
+  img = host->Frame();
+  EXPECT_EQ(LastMessages(), std::vector<std::string>{"Error..[Draw Result]"});
+  EXPECT_TRUE(AnyNear(img, host->Project(2.5, 0), 1, 255, 77, 77));
+}
+
+TEST_F(Render, SymbolsLabelsAndSelectionMarks) {
+  model::Nodeb& corner = mesh.Nodes().Item(1);  // at (0, 0)
+  corner.set_XLoad(-0.5f);
+  corner.UpdatePropertyDefined();
+  v.OptionPropertyMarker_Size = 100;  // p = 1.2 model units
+  v.OptionShowNodeNumber = true;
+  host->selectionPainter = [this](float s) { view::DrawSelected(mesh.fourNodes().Item(2), v, s); };
+  QImage img = host->Frame();
+  // A -x load: the arrow comes from +x, its head's tip on the node.
+  EXPECT_TRUE(Near(At(img, 0.3, 0), 255, 0, 0, 2));
+  EXPECT_TRUE(Near(At(img, -0.3, 0), 255, 255, 255));
+  // The node number is drawn up and to the right of the node (node 2's
+  // label at (0, 4) falls in the white margin above the plate).
+  const QPoint n2 = host->Project(0, 4);
+  EXPECT_TRUE(Near(img.pixel(n2 + QPoint(2, -3)), 0, 0, 0));
+  // The selection cross at the centre of plate 2, in red.
+  EXPECT_TRUE(AnyNear(img, host->Project(7.5, 2), 1, 255, 0, 0));
+  EXPECT_TRUE(Near(At(img, 2.5, 2), 255, 255, 178, 2));
+
+  v.OptionShowNodeNumber = false;
+  v.OptionShowLoad = false;
+  img = host->Frame();
+  EXPECT_TRUE(Near(img.pixel(n2 + QPoint(2, -3)), 255, 255, 255));
+  EXPECT_TRUE(Near(At(img, 0.3, 0), 255, 255, 178, 2) || Near(At(img, 0.3, 0), 0, 0, 0));
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Small helpers shared by the view's drawing code.
+#include <GL/gl.h>
+
+namespace view {
+
+// Whether an OpenGL context is current on this thread; matrix loads outside
+// a paint (a command run while the view is not current) are skipped then.
+bool GLContextCurrent();
+
+// Pushes the model-view matrix and pops it when it leaves scope, also when a
+// failure unwinds through the drawing, so the matrix stack stays balanced.
+class ModelViewGuard {
+ public:
+  ModelViewGuard() {
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+  }
+  ~ModelViewGuard() {
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+  }
+  ModelViewGuard(const ModelViewGuard&) = delete;
+  ModelViewGuard& operator=(const ModelViewGuard&) = delete;
+};
+
+struct Point3 {
+  float x, y, z;
+};
+
+}  // namespace view

@@ -1,0 +1,167 @@
+#include "view/StressPlot.h"
+
+#include <GL/gl.h>
+
+#include <array>
+#include <cmath>
+
+#include "model/Mesh.h"
+#include "model/Nodes.h"
+#include "model/fourNode.h"
+#include "model/fourNodes.h"
+#include "model/twoNode.h"
+#include "model/twoNodes.h"
+#include "view/ElementDrawing.h"
+#include "view/GLHelpers.h"
+#include "view/View.h"
+#include "view/ViewHost.h"
+
+namespace view {
+
+namespace {
+
+void SetColour(float s, float M) {
+  const StressColour c = StressToColour(s, M);
+  glColor4f(c.r, c.g, c.b, 1);
+}
+
+void BlackOutline(const std::array<Point3, 4>& p) {
+  glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+  glEnable(GL_POLYGON_OFFSET_LINE);
+  glPolygonOffset(-2, -2);
+  glColor3f(0, 0, 0);
+  glBegin(GL_QUADS);
+  for (const Point3& q : p) glVertex3f(q.x, q.y, q.z);
+  glEnd();
+  glDisable(GL_POLYGON_OFFSET_LINE);
+}
+
+// The plate smoothly shaded from the chosen stress of its corners.
+template <typename StressOf>
+void DrawPlateStress(const model::fourNode& plate, float M, StressOf stressOf) {
+  if (!plate.PropertyDefined()) return;
+  const model::Nodeb* n[4] = {&plate.Node1(), &plate.Node4(), &plate.Node3(), &plate.Node2()};
+  std::array<Point3, 4> p{};
+  float stress[4];
+  for (int k = 0; k < 4; ++k) {
+    p[k] = {n[k]->xcoord(), n[k]->ycoord(), 0};
+    stress[k] = stressOf(*n[k]);
+  }
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  glBegin(GL_QUADS);
+  for (int k = 0; k < 4; ++k) {
+    SetColour(stress[k], M);
+    glVertex3f(p[k].x, p[k].y, p[k].z);
+  }
+  glEnd();
+  BlackOutline(p);
+}
+
+}  // namespace
+
+StressColour StressToColour(float s, float M) {
+  if (s < 0) {
+    const float f = 1 + s / M;
+    return {f, f, 1};
+  }
+  const float f = 1 - s / M;
+  return {1, f, f};
+}
+
+float StressScale(float largest, float smallest) {
+  float M = std::fabs(largest) > std::fabs(smallest) ? std::fabs(largest) : std::fabs(smallest);
+  if (M < 1E-40f) M = 1E-16f;
+  return M;
+}
+
+bool StressFromColour(float CB, float CR, double maxStress, float& value) {
+  if (CB > CR) {
+    value = static_cast<float>(-(1.0 - static_cast<double>(CR)) * maxStress);
+    return true;
+  }
+  if (CR > CB) {
+    value = static_cast<float>((1.0 - static_cast<double>(CB)) * maxStress);
+    return true;
+  }
+  return false;
+}
+
+void DrawStressSX(const model::fourNode& plate, float StressMax) {
+  DrawPlateStress(plate, StressMax, [](const model::Nodeb& n) { return n.Sx(); });
+}
+void DrawStressSY(const model::fourNode& plate, float StressMax) {
+  DrawPlateStress(plate, StressMax, [](const model::Nodeb& n) { return n.Sy(); });
+}
+void DrawStressSXY(const model::fourNode& plate, float StressMax) {
+  DrawPlateStress(plate, StressMax, [](const model::Nodeb& n) { return n.SXY(); });
+}
+void DrawStressMises(const model::fourNode& plate, float StressMax) {
+  DrawPlateStress(plate, StressMax, [](const model::Nodeb& n) { return n.Mises(); });
+}
+
+void DrawStress(const model::twoNode& stiffener, float StressMax) {
+  if (!stiffener.PropertyDefined()) return;
+  const std::array<Point3, 4> p = StiffenerStrip(stiffener);
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  SetColour(stiffener.Stress(), StressMax);
+  glBegin(GL_QUADS);
+  for (const Point3& q : p) glVertex3f(q.x, q.y, q.z);
+  glEnd();
+  BlackOutline(p);
+}
+
+void View::Draw_Stress(const model::Mesh& mesh) {
+  const model::Nodes& nodes = mesh.Nodes();
+  if (nodes.Count() < 4) return;
+
+  const int32_t option = OptionShowStress;
+  // Only a hand-edited options file could hold another option, and the
+  // reader refuses one; such a plot draws nothing and keeps the last scale.
+  const bool known = option >= 1 && option <= 4;
+  float largest = -1E37f, smallest = 1E37f;
+  if (option == 1) {
+    float nMax, nMin, sMax, sMin;
+    nodes.Calculate_MaxMinStress(nMax, nMin, 0);
+    mesh.twoNodes().Calculate_MaxMinStress(sMax, sMin, 0);
+    largest = nMax > sMax ? nMax : sMax;
+    smallest = nMin < sMin ? nMin : sMin;
+  } else if (known) {
+    nodes.Calculate_MaxMinStress(largest, smallest, static_cast<short>(option - 1));
+  }
+  const float M = StressScale(largest, smallest);
+
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  // The actual view's model-view: a stress plot never takes the fit view's
+  // unequal stretch.
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glTranslatef(static_cast<float>(SLimitCX), static_cast<float>(SLimitCY), 0);
+  glRotatef(static_cast<float>(ViewRX), 0, 1, 0);
+  glRotatef(static_cast<float>(ViewRY), 1, 0, 0);
+  glRotatef(static_cast<float>(ViewRZ), 0, 0, 1);
+  glScalef(ViewZoom, ViewZoom, ViewZoom);
+  glTranslatef(static_cast<float>(ViewX - SLimitCX), static_cast<float>(ViewY - SLimitCY), 0);
+
+  if (!known) return;
+  glColor3f(0, 0, 0);
+  const model::fourNodes& plates = mesh.fourNodes();
+  switch (option) {
+    case 1:
+      for (const model::fourNode& plate : plates) DrawStressSX(plate, M);
+      for (const model::twoNode& stiffener : mesh.twoNodes()) DrawStress(stiffener, M);
+      break;
+    case 2:
+      for (const model::fourNode& plate : plates) DrawStressSY(plate, M);
+      break;
+    case 3:
+      for (const model::fourNode& plate : plates) DrawStressSXY(plate, M);
+      break;
+    default:
+      for (const model::fourNode& plate : plates) DrawStressMises(plate, M);
+      break;
+  }
+  if (host_ && host_->StressWindowShown()) host_->ShowMaxMin(largest, smallest);
+  maxStress = M;
+}
+
+}  // namespace view
