@@ -30,9 +30,9 @@ run: build
 	./$(BUILD)/velk
 
 test: build build-asan
-	$(TEST_ENV) $(XVFB) ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	$(TEST_ENV) $(XVFB) ctest --test-dir $(BUILD) --output-on-failure --timeout 300 -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-	  ctest --test-dir $(ASAN) --output-on-failure -j $(JOBS)
+	  ctest --test-dir $(ASAN) --output-on-failure --timeout 300 -j $(JOBS)
 
 bench: deps
 	cmake -S . -B $(BENCH) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DVELK_BENCH=ON -DVELK_GUI=OFF

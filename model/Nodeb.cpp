@@ -14,14 +14,8 @@ using checks::ToInteger;
 using checks::ToLong;
 using checks::ToSingle;
 
-struct Property {
-  std::string_view name;
-  double (*get)(const Nodeb&);
-  void (*set)(Nodeb&, double);
-};
-
-#define VELK_PROP(NAME, CONVERT) \
-  Property { #NAME, [](const Nodeb& n) -> double { return n.NAME(); }, [](Nodeb& n, double v) { n.set_##NAME(CONVERT(v)); } }
+using Property = checks::NamedProperty<Nodeb>;
+#define VELK_PROP(NAME, CONVERT) VELK_NAMED_PROPERTY(Nodeb, NAME, CONVERT)
 
 const Property kProperties[] = {
     VELK_PROP(vID, ToLong),
@@ -57,11 +51,7 @@ const Property kProperties[] = {
 
 #undef VELK_PROP
 
-const Property& Find(std::string_view name) {
-  for (const Property& p : kProperties)
-    if (checks::SameName(p.name, name)) return p;
-  checks::RaiseNoSuchProperty();
-}
+const Property& Find(std::string_view name) { return checks::FindProperty(kProperties, name); }
 
 constexpr float kDefinedThreshold = 1E-5f;
 

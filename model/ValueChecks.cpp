@@ -30,6 +30,11 @@ bool SameName(std::string_view a, std::string_view b) {
 
 void RaiseNoSuchProperty() { platform::Raise(438, "Object doesn't support this property or method"); }
 
+Nodeb& NodeRef(Nodeb* node) {
+  if (!node) platform::Raise(91, "Object variable or With block variable not set");
+  return *node;
+}
+
 float NearestSingle(double value) {
   // Halfway between FLT_MAX and the next power of two rounds to infinity; just
   // below it the value rounds to FLT_MAX (converted by hand: a cast of a value

@@ -13,14 +13,8 @@ using checks::ToBoolean;
 using checks::ToLong;
 using checks::ToSingle;
 
-struct Property {
-  std::string_view name;
-  double (*get)(const fourNode&);
-  void (*set)(fourNode&, double);
-};
-
-#define VELK_PROP(NAME, CONVERT) \
-  Property { #NAME, [](const fourNode& e) -> double { return e.NAME(); }, [](fourNode& e, double v) { e.set_##NAME(CONVERT(v)); } }
+using Property = checks::NamedProperty<fourNode>;
+#define VELK_PROP(NAME, CONVERT) VELK_NAMED_PROPERTY(fourNode, NAME, CONVERT)
 
 const Property kProperties[] = {
     Property{"PropertyDefined", [](const fourNode& e) { return FromBoolean(e.PropertyDefined()); },
@@ -35,23 +29,14 @@ const Property kProperties[] = {
 
 #undef VELK_PROP
 
-const Property& Find(std::string_view name) {
-  for (const Property& p : kProperties)
-    if (checks::SameName(p.name, name)) return p;
-  checks::RaiseNoSuchProperty();
-}
-
-Nodeb& Deref(Nodeb* node) {
-  if (!node) platform::Raise(91, "Object variable or With block variable not set");
-  return *node;
-}
+const Property& Find(std::string_view name) { return checks::FindProperty(kProperties, name); }
 
 }  // namespace
 
-Nodeb& fourNode::Node1() const { return Deref(Node_[0]); }
-Nodeb& fourNode::Node2() const { return Deref(Node_[1]); }
-Nodeb& fourNode::Node3() const { return Deref(Node_[2]); }
-Nodeb& fourNode::Node4() const { return Deref(Node_[3]); }
+Nodeb& fourNode::Node1() const { return checks::NodeRef(Node_[0]); }
+Nodeb& fourNode::Node2() const { return checks::NodeRef(Node_[1]); }
+Nodeb& fourNode::Node3() const { return checks::NodeRef(Node_[2]); }
+Nodeb& fourNode::Node4() const { return checks::NodeRef(Node_[3]); }
 
 double fourNode::GetByName(std::string_view name) const { return Find(name).get(*this); }
 void fourNode::SetByName(std::string_view name, double value) { Find(name).set(*this, value); }
@@ -61,7 +46,7 @@ void fourNode::UpdatePropertyDefined() { PropertyDefined_ = Thickness_ > 1E-5f; 
 void fourNode::GenerateCP() {
   double x = 0, y = 0;
   for (int c = 0; c < 4; ++c) {
-    const Nodeb& n = Deref(Node_[c]);
+    const Nodeb& n = checks::NodeRef(Node_[c]);
     x += n.xcoord();
     y += n.ycoord();
   }

@@ -13,14 +13,8 @@ using checks::ToBoolean;
 using checks::ToLong;
 using checks::ToSingle;
 
-struct Property {
-  std::string_view name;
-  double (*get)(const twoNode&);
-  void (*set)(twoNode&, double);
-};
-
-#define VELK_PROP(NAME, CONVERT) \
-  Property { #NAME, [](const twoNode& e) -> double { return e.NAME(); }, [](twoNode& e, double v) { e.set_##NAME(CONVERT(v)); } }
+using Property = checks::NamedProperty<twoNode>;
+#define VELK_PROP(NAME, CONVERT) VELK_NAMED_PROPERTY(twoNode, NAME, CONVERT)
 
 const Property kProperties[] = {
     Property{"PropertyDefined", [](const twoNode& e) { return FromBoolean(e.PropertyDefined()); },
@@ -37,21 +31,12 @@ const Property kProperties[] = {
 
 #undef VELK_PROP
 
-const Property& Find(std::string_view name) {
-  for (const Property& p : kProperties)
-    if (checks::SameName(p.name, name)) return p;
-  checks::RaiseNoSuchProperty();
-}
-
-Nodeb& Deref(Nodeb* node) {
-  if (!node) platform::Raise(91, "Object variable or With block variable not set");
-  return *node;
-}
+const Property& Find(std::string_view name) { return checks::FindProperty(kProperties, name); }
 
 }  // namespace
 
-Nodeb& twoNode::Node1() const { return Deref(Node1_); }
-Nodeb& twoNode::Node2() const { return Deref(Node2_); }
+Nodeb& twoNode::Node1() const { return checks::NodeRef(Node1_); }
+Nodeb& twoNode::Node2() const { return checks::NodeRef(Node2_); }
 
 double twoNode::GetByName(std::string_view name) const { return Find(name).get(*this); }
 void twoNode::SetByName(std::string_view name, double value) { Find(name).set(*this, value); }
