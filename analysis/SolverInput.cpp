@@ -173,15 +173,8 @@ NodeRecord Read_InPlane_Restraint_Record(model::RecordReader& in) {
   return r;
 }
 
-NodeRecord Read_InPlane_Spring_Record(model::RecordReader& in) {
-  NodeRecord r;
-  ReadRun(in, r);
-  r.values[0] = in.Double();
-  r.values[1] = in.Double();
-  NodeBlockDefaults(r);
-  if (r.values[0] != 0.0 || r.values[1] != 0.0) r.counts = RunCount(r.nodes);
-  return r;
-}
+// Loads and in-plane springs share one layout: a run of nodes and two values.
+NodeRecord Read_InPlane_Spring_Record(model::RecordReader& in) { return Read_Load_Record(in); }
 
 NodeRecord Read_OutOfPlane_Restraint_Record(model::RecordReader& in) {
   NodeRecord r;
