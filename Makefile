@@ -7,7 +7,7 @@ BUILD     ?= build
 ASAN      ?= build-asan
 BENCH     ?= build-bench
 CMAKE_GEN := -G Ninja
-XVFB      := xvfb-run -a -s "-screen 0 1280x1024x24"
+XVFB      := tools/with-xvfb.sh
 # Mesa's software renderer draws the same pixels on every machine.
 TEST_ENV  := LIBGL_ALWAYS_SOFTWARE=1 QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8
 

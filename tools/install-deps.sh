@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libqt6openglwidgets6 libqt6printsupport6
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0
   libgtest-dev libgmock-dev libbenchmark-dev libopenblas-dev liblapack-dev
-  xvfb xauth fonts-dejavu-core locales-all
+  xvfb fonts-dejavu-core locales-all
 )
 
 missing=()
