@@ -1,8 +1,5 @@
 #include "app/ProjectFile.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cfloat>
 #include <cmath>
 #include <memory>
@@ -17,6 +14,7 @@
 #include "model/BeamShape.h"
 #include "model/Material.h"
 #include "model/Mesh.h"
+#include "platform/FileReplace.h"
 #include "platform/MessageBox.h"
 #include "platform/NumberText.h"
 #include "platform/RuntimeError.h"
@@ -29,7 +27,6 @@ namespace app {
 namespace {
 
 constexpr int kErrInternal = 51;
-constexpr int kErrPathFileAccess = 75;
 
 // How one step of a file command ended.
 enum class StepEnd { Done, Cancelled, GaveUp };
@@ -56,36 +53,6 @@ StepEnd RunStep(Step&& step) {
   }
 }
 
-// The file error number of a failed rename or remove.
-int FileErrorNumber(const std::error_code& ec) {
-  switch (ec.value()) {
-    case ENOENT:
-    case ENOTDIR: return platform::kErrPathNotFound;
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG: return platform::kErrDiskFull;
-    case ENAMETOOLONG: return platform::kErrBadFileName;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-    case EBUSY: return kErrPathFileAccess;
-    default: return platform::kErrDeviceIO;
-  }
-}
-
-// A name in the target's folder that no file has yet.
-fs::path TemporaryBeside(const fs::path& target) {
-  const fs::path folder = target.parent_path();
-  const std::string stem = ".velk" + std::to_string(static_cast<long>(::getpid())) + "-";
-  for (int n = 0;; ++n) {
-    fs::path candidate = folder / (stem + std::to_string(n) + ".tmp");
-    std::error_code ec;
-    if (!fs::exists(fs::symlink_status(candidate, ec))) return candidate;
-    if (n > 10000) platform::Raise(kErrPathFileAccess);
-  }
-}
-
 std::string_view TrimBlanks(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
@@ -94,39 +61,17 @@ std::string_view TrimBlanks(std::string_view s) {
 
 }  // namespace
 
-void WriteProjectFile(const fs::path& targetName, const model::Analysis& analysis,
+void WriteProjectFile(const fs::path& target, const model::Analysis& analysis,
                       const model::BeamShape& beamShape, const model::Mesh& mesh,
                       const model::Material& material) {
-  if (targetName.empty() || !targetName.has_filename()) platform::Raise(platform::kErrBadFileName);
-  fs::path target = targetName;
-  std::error_code ec;
-  // Saving through a link replaces the file it points at, not the link.
-  if (fs::is_symlink(fs::symlink_status(target, ec))) target = fs::weakly_canonical(target, ec);
-  if (ec) target = targetName;
-  if (fs::is_directory(target, ec)) platform::Raise(kErrPathFileAccess);
-
-  const fs::path temporary = TemporaryBeside(target);
-  try {
-    platform::TextFile file(temporary, platform::FileMode::Output);
+  platform::ReplaceFile(target, [&](platform::TextFile& file) {
     analysis::PrintLine(file, {analysis::End("VELK Version")});
     analysis::PrintLine(file, {analysis::End(1.4)});
     analysis.StoreData1_4(file);
     beamShape.StoreData1_4(file);
     mesh.StoreData1_4(file);
     material.StoreData1_4(file);
-    file.Close();
-
-    // The new file keeps the permissions of the one it replaces.
-    const auto old = fs::status(target, ec);
-    if (!ec && fs::exists(old)) fs::permissions(temporary, old.permissions(), ec);
-    ec.clear();
-    fs::rename(temporary, target, ec);
-    if (ec) platform::Raise(FileErrorNumber(ec));
-  } catch (...) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    throw;
-  }
+  });
 }
 
 float ReadProjectHeader(platform::TextFile& file) {
