@@ -21,6 +21,7 @@
 #include "app/MouseModes.h"
 #include "app/OptionsFile.h"
 #include "app/ProgramPaths.h"
+#include "app/ProjectFile.h"
 #include "app/Selection.h"
 #include "model/Analysis.h"
 #include "model/Mesh.h"
@@ -134,6 +135,7 @@ frmMenu::frmMenu(QWidget* parent) : QMainWindow(parent) {
   app::InstallCommands(*this);
   globals::View().SetHost(this);
   Form_Load();
+  app::MarkUnchanged(*this);
 }
 
 frmMenu::~frmMenu() {
@@ -431,6 +433,10 @@ std::filesystem::path frmMenu::ProgramFolder() const { return app::ProgramFolder
 void frmMenu::closeEvent(QCloseEvent* event) {
   // A run yields to the event loop; the window must outlive it.
   if (analysis::ui::RunInProgress()) {
+    event->ignore();
+    return;
+  }
+  if (!unloaded_ && !app::SaveChangesFirst(*this)) {
     event->ignore();
     return;
   }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ModelChanges.h"
 #include "view/ViewHost.h"
 
 class QAction;
@@ -69,6 +70,10 @@ class frmMenu : public QMainWindow, public view::ViewHost {
 
   void SetCaption(const std::string& caption);
   std::string Caption() const;
+
+  // The model as last saved, opened or emptied, against which New, Read
+  // Data, the girder generation and closing tell unsaved changes.
+  app::ModelChanges& Changes() { return changes_; }
 
   // --- Containers the commands fill.
   platform::qt::KeyedStatusBar& StatusBar1() { return *statusBar_; }
@@ -150,4 +155,5 @@ class frmMenu : public QMainWindow, public view::ViewHost {
   bool inResizeGL_ = false;
   bool inPaint_ = false;
   unsigned long framesDrawn_ = 0;
+  app::ModelChanges changes_;
 };
