@@ -215,10 +215,11 @@ void Open_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile) {
     host.updateToolBar();
     host.SetCaption(kCaptionPrefix + fileTitle);
   });
-  if (end == StepEnd::Done) end = RunStep([&] {
-      host.InitializeView();
-      host.RefreshView();
-    });
+  if (end != StepEnd::Done) return giveUp();
+  end = RunStep([&] {
+    host.InitializeView();
+    host.RefreshView();
+  });
   if (end != StepEnd::Done) giveUp();
 }
 

@@ -1,6 +1,7 @@
 // Writes the seed corpora of the fuzz targets with the program's own
 // writers: project files of the small models (also after a run, with its
-// results in them), of an empty model and one in the older 1.3 layout;
+// results in them), of an empty model, one in the older 1.3 layout and two
+// edited ones that once broke the save-and-reopen round trip;
 // options files; and the solver input file of every model and variant.
 //   velk_fuzz_seeds tests/fuzz/corpus
 #include <cstdio>
@@ -39,6 +40,12 @@ std::vector<std::string> Lines(const std::string& text) {
   for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
     lines.push_back(text.substr(start, end - start));
   return lines;
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string s;
+  for (const auto& l : lines) s += l + "\r\n";
+  return s;
 }
 
 // The same model in the 1.3 layout: no girder lines, each node's stresses
@@ -111,7 +118,17 @@ int main(int argc, char** argv) {
     const std::string name = fuzz::ModelName(m);
     const std::string text = app::ProjectText(analysis, beam, mesh, material);
     Write(corpus / "projectfile" / (name + ".inp"), text);
-    if (m == 0) Write(corpus / "projectfile" / (name + "-1.3.inp"), As13(text));
+    if (m == 0) {
+      Write(corpus / "projectfile" / (name + "-1.3.inp"), As13(text));
+      // Two files that once broke the round trip: a node whose ID is not its
+      // position, and a title read from an unquoted field holding a quote.
+      auto lines = Lines(text);
+      lines[14] = "2" + lines[14].substr(lines[14].find(','));
+      Write(corpus / "projectfile" / (name + "-node-id.inp"), Joined(lines));
+      lines = Lines(text);
+      lines[2] = "Plate \"A\"";
+      Write(corpus / "projectfile" / (name + "-quote.inp"), Joined(lines));
+    }
     analysis::SilentRunUi ui;
     if (analysis::Create_Input_File(mesh, analysis, material, scratch) == 1 &&
         analysis::Run_Calculation(mesh, analysis, scratch, ui).outcome == analysis::RunOutcome::Completed)
