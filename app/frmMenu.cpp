@@ -16,9 +16,11 @@
 #include <exception>
 
 #include "analysis/ui/RunGuard.h"
+#include "dialogs/frmCoord.h"
 #include "app/Commands.h"
 #include "app/Globals.h"
 #include "app/MouseModes.h"
+#include "app/MouseOperations.h"
 #include "app/OptionsFile.h"
 #include "app/ProgramPaths.h"
 #include "app/Selection.h"
@@ -132,6 +134,10 @@ frmMenu::frmMenu(QWidget* parent) : QMainWindow(parent) {
   popup_->setObjectName("mnuPopup");
 
   app::InstallCommands(*this);
+  app::MouseStateOf(*this).editNode = [this] {
+    frmCoord editor(this);
+    editor.exec();
+  };
   globals::View().SetHost(this);
   Form_Load();
 }

@@ -257,6 +257,9 @@ TEST_F(CommandRunTest, EveryCommandRunsOnEmptyAndGeneratedModels) {
   for (QAction* a : window->findChildren<QAction*>()) {
     if (a->isSeparator() || a->menu() || a->objectName().isEmpty()) continue;
     if (a->objectName() == "mnuFile_Exit") continue;
+    // The node moves ask for numbers and report what does not fit; their own
+    // tests answer them.
+    if (a->parent() && a->parent()->objectName() == "mnuEditGeometry") continue;
     all.push_back(a);
   }
   ASSERT_GT(all.size(), 80u);
