@@ -11,37 +11,17 @@
 #include "app/NodeMoves.h"
 #include "app/Selection.h"
 #include "model/Mesh.h"
-#include "model/NodeMoves.h"
 #include "platform/MessageBox.h"
+#include "tests/view/ViewTestSupport.h"
 #include "view/View.h"
-#include "view/ViewHost.h"
 
 namespace {
-
-class CountingHost : public view::ViewHost {
- public:
-  double ScaleWidth() const override { return 400; }
-  double ScaleHeight() const override { return 300; }
-  void Paint() override { ++paints; }
-  void SetPanelText(const std::string&, const std::string&) override {}
-  bool StressWindowShown() const override { return false; }
-  void ShowMaxMin(float, float) override {}
-  void ShowStress(float) override {}
-  int paints = 0;
-};
 
 class NodeMoveCommands : public ::testing::Test {
  protected:
   void SetUp() override {
     globals::ReleaseAll();
-    model::Mesh& mesh = globals::Mesh();
-    auto& nodes = mesh.Nodes();
-    nodes.Generate(0, 0, 0, 10, 20, 0, 20, 10, 3, 3);
-    nodes.set_NumberNodesX(3);
-    nodes.set_NumberNodesY(3);
-    mesh.twoNodes().Generate(nodes);
-    mesh.fourNodes().Generate(nodes);
-    model::RecomputeElementCentres(mesh);
+    viewtest::BuildPlateGrid(globals::Mesh(), 20, 10, 3, 3, 0);
     globals::View().SetHost(&host);
     globals::View().PropertyMode = 3;  // boundary: picking takes nodes
     globals::View().MeshMode = 1;
@@ -83,7 +63,7 @@ class NodeMoveCommands : public ::testing::Test {
   static bool CentresRecomputed() { return globals::Mesh().fourNodes().Item(1).CPX() != -1; }
 
   platform::ScriptedPrompter prompter;
-  CountingHost host;
+  viewtest::FakeHost host;
 };
 
 using Strings = std::vector<std::string>;
