@@ -25,11 +25,8 @@ using model::MoveAxis;
 long ReadNodeNumber(const std::string& text) {
   long long v = 0;
   if (!platform::ParseInteger(text, std::numeric_limits<short>::min(),
-                              std::numeric_limits<short>::max(), v)) {
-    double any = 0;
-    platform::Raise(platform::ParseDouble(text, any) ? platform::kErrOverflow
-                                                     : platform::kErrTypeMismatch);
-  }
+                              std::numeric_limits<short>::max(), v))
+    platform::Raise(platform::kErrTypeMismatch);
   return static_cast<long>(v);
 }
 

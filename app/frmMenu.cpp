@@ -16,7 +16,6 @@
 #include <exception>
 
 #include "analysis/ui/RunGuard.h"
-#include "dialogs/frmCoord.h"
 #include "app/Commands.h"
 #include "app/Globals.h"
 #include "app/MouseModes.h"
@@ -24,6 +23,7 @@
 #include "app/OptionsFile.h"
 #include "app/ProgramPaths.h"
 #include "app/Selection.h"
+#include "dialogs/frmCoord.h"
 #include "model/Analysis.h"
 #include "model/Mesh.h"
 #include "platform/MessageBox.h"
