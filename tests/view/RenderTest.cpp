@@ -95,6 +95,11 @@ TEST_F(Render, ClipPlanesHideWhatLiesBeyond) {
   img = host->Frame();
   EXPECT_TRUE(Near(At(img, 2.5, 2), 255, 255, 255));
   EXPECT_TRUE(Near(At(img, 2.5, 3.5), 255, 255, 178, 2));
+  // A stress plot ignores the clip.
+  for (model::Nodeb& n : mesh.Nodes()) n.set_Sx(100);
+  v.OptionShowStress = 1;
+  img = host->Frame();
+  EXPECT_TRUE(Near(At(img, 2.5, 2), 255, 0, 0, 1));
 }
 
 TEST_F(Render, UniformStressIsPureRedOrPureBlue) {
