@@ -19,6 +19,8 @@ GLSurface::GLSurface(QWidget* parent) : QOpenGLWidget(parent) {
 }
 
 GLSurface::~GLSurface() {
+  // The widget's own destructor destroys the context, after these members.
+  disconnect(contextGone_);
   if (drawing_ || shown_) {
     makeCurrent();
     ReleaseBuffers();
@@ -68,7 +70,8 @@ void GLSurface::initializeGL() {
   ReleaseBuffers();
   buffered_ = QOpenGLFramebufferObject::hasOpenGLFramebufferObjects() &&
               QOpenGLFramebufferObject::hasOpenGLFramebufferBlit();
-  connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
+  disconnect(contextGone_);
+  contextGone_ = connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
           [this] {
             makeCurrent();
             ReleaseBuffers();

@@ -84,6 +84,7 @@ class GLSurface : public QOpenGLWidget {
   // Without framebuffer blits frames are drawn straight into the widget's
   // buffer, as a single-buffered window would show them.
   bool buffered_ = false;
+  QMetaObject::Connection contextGone_;
   std::unique_ptr<QOpenGLFramebufferObject> drawing_;
   std::unique_ptr<QOpenGLFramebufferObject> shown_;
 };
