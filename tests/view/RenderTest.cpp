@@ -215,3 +215,20 @@ TEST_F(Render, SymbolsLabelsAndSelectionMarks) {
   EXPECT_TRUE(Near(img.pixel(n2 + QPoint(2, -3)), 255, 255, 255));
   EXPECT_TRUE(Near(At(img, 0.3, 0), 255, 255, 178, 2) || Near(At(img, 0.3, 0), 0, 0, 0));
 }
+
+// A frame that fails as a whole is not shown, so picking keeps the matrices
+// of the frame that is.
+TEST_F(Render, AFailedFrameKeepsTheMatricesOfTheFrameOnTheScreen) {
+  host->Frame();
+  const std::vector<double> shown(v.lastModelview, v.lastModelview + 16);
+  v.ViewZoom = 2;
+  host->selectionPainter = [](float) { throw 1; };  // beyond what the model pass catches
+  host->Frame();
+  EXPECT_FALSE(host->outcomes.back().drawn);
+  EXPECT_EQ(LastMessages(), std::vector<std::string>{"Error..[Form_Paint]"});
+  EXPECT_EQ(std::vector<double>(v.lastModelview, v.lastModelview + 16), shown);
+  host->selectionPainter = nullptr;
+  host->Frame();
+  EXPECT_TRUE(host->outcomes.back().drawn);
+  EXPECT_DOUBLE_EQ(v.lastModelview[0], 2 * shown[0]);
+}
