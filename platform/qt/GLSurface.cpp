@@ -71,13 +71,14 @@ void GLSurface::initializeGL() {
   buffered_ = QOpenGLFramebufferObject::hasOpenGLFramebufferObjects() &&
               QOpenGLFramebufferObject::hasOpenGLFramebufferBlit();
   disconnect(contextGone_);
-  contextGone_ = connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
-          [this] {
-            makeCurrent();
-            ReleaseBuffers();
-            doneCurrent();
-          },
-          Qt::DirectConnection);
+  contextGone_ = connect(
+      context(), &QOpenGLContext::aboutToBeDestroyed, this,
+      [this] {
+        makeCurrent();
+        ReleaseBuffers();
+        doneCurrent();
+      },
+      Qt::DirectConnection);
   if (onInitialise) onInitialise();
 }
 
@@ -89,7 +90,8 @@ void GLSurface::paintGL() { RenderFrame(); }
 
 namespace {
 
-bool DrawFrame(const std::function<bool()>& paint) {
+// Runs the owner's paint; true when it reports a clean frame.
+bool PaintSucceeded(const std::function<bool()>& paint) {
   if (!paint) return false;
   try {
     return paint();
@@ -102,7 +104,7 @@ bool DrawFrame(const std::function<bool()>& paint) {
 
 void GLSurface::RenderFrame() {
   if (!buffered_) {
-    DrawFrame(onPaint);
+    PaintSucceeded(onPaint);
     return;
   }
   const QSize size(DeviceWidth(), DeviceHeight());
@@ -114,11 +116,15 @@ void GLSurface::RenderFrame() {
                                                           GL_TEXTURE_2D, GL_RGB8);
   }
   if (!drawing_->isValid()) {
-    drawing_.reset();
+    // A driver that refuses the buffer draws as if unbuffered.
+    ReleaseBuffers();
+    buffered_ = false;
+    context()->extraFunctions()->glBindFramebuffer(GL_FRAMEBUFFER, defaultFramebufferObject());
+    PaintSucceeded(onPaint);
     return;
   }
   drawing_->bind();
-  if (DrawFrame(onPaint)) std::swap(drawing_, shown_);
+  if (PaintSucceeded(onPaint)) std::swap(drawing_, shown_);
   Present();
 }
 
