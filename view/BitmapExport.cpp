@@ -4,7 +4,6 @@
 #include <QGuiApplication>
 
 #include <algorithm>
-#include <exception>
 #include <vector>
 
 #include "app/FileErrors.h"
@@ -42,10 +41,19 @@ class WaitPointer {
   WaitPointer& operator=(const WaitPointer&) = delete;
 };
 
-}  // namespace
+// A box of the frame in OpenGL window pixels: left column, lower row, width
+// and height.
+struct PixelBox {
+  long long x = 0, y = 0, w = 0, h = 0;
+};
 
+constexpr uint32_t kHeaderSize = 58;  // file header, information header, one colour entry
+
+// The bytes of one row of W pixels: 3 W raised to a multiple of 4.
 long long BitmapRowBytes(long long W) { return (3 * W + 3) / 4 * 4; }
 
+// Cuts the box to a frame of the given size on all four sides; false when
+// nothing of it is left.
 bool ClipBoxToFrame(PixelBox& box, int frameWidth, int frameHeight) {
   const long long left = std::max(box.x, 0LL);
   const long long bottom = std::max(box.y, 0LL);
@@ -56,23 +64,26 @@ bool ClipBoxToFrame(PixelBox& box, int frameWidth, int frameHeight) {
   return true;
 }
 
+// The box of the frame that a bitmap of the mouse box reads.
 bool BitmapReadBox(int x, int y, int w, int h, int frameWidth, int frameHeight, PixelBox& box) {
   // The same flip of the pointer's y as picking uses: plus one, not minus.
   box = {x, static_cast<long long>(frameHeight) - y + 1, static_cast<long long>(w) + 1, h};
   return ClipBoxToFrame(box, frameWidth, frameHeight);
 }
 
+// The whole file for W x H pixels read as red, green, blue rows (bottom row
+// first, each padded to BitmapRowBytes(W)).
 std::string BitmapFileBytes(const unsigned char* rgbRows, int W, int H) {
   const long long R = BitmapRowBytes(W);
   const uint32_t imageSize = static_cast<uint32_t>(R * H);
   std::string out;
-  out.reserve(kBitmapHeaderSize + imageSize);
+  out.reserve(kHeaderSize + imageSize);
   // File header.
   Put16(out, 19778);  // "BM"
-  Put32(out, imageSize + kBitmapHeaderSize);
+  Put32(out, imageSize + kHeaderSize);
   Put16(out, 0);
   Put16(out, 0);
-  Put32(out, kBitmapHeaderSize);
+  Put32(out, kHeaderSize);
   // Information header, then one colour entry that nothing uses.
   Put32(out, 40);
   Put32(out, static_cast<uint32_t>(W));
@@ -99,6 +110,8 @@ std::string BitmapFileBytes(const unsigned char* rgbRows, int W, int H) {
   }
   return out;
 }
+
+}  // namespace
 
 bool Write_Bitmap_File(const std::string& fileName, int32_t x, int32_t y, int32_t w, int32_t h,
                        FrameSource& frame) {

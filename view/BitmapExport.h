@@ -30,34 +30,13 @@ class FrameSource {
 
 inline constexpr const char* kBitmapFilter =
     "All Files (*.*)|*.*|VELK Graphic Interface Files(*.bmp)|*.bmp";
-inline constexpr uint32_t kBitmapHeaderSize = 58;
 
-// A box of the frame in OpenGL window pixels: left column, lower row, width
-// and height.
-struct PixelBox {
-  long long x = 0, y = 0, w = 0, h = 0;
-};
-
-// The bytes of one row of W pixels: 3 W raised to a multiple of 4.
-long long BitmapRowBytes(long long W);
-
-// Cuts the box to a frame of the given size on all four sides; false when
-// nothing of it is left.
-bool ClipBoxToFrame(PixelBox& box, int frameWidth, int frameHeight);
-
-// The box that a bitmap of the mouse box (left x, lower edge y counted down
-// from the top, width w, height h, window pixels) reads: w + 1 columns from
-// x, h rows up from row frameHeight - y + 1; cut to the frame.
-bool BitmapReadBox(int x, int y, int w, int h, int frameWidth, int frameHeight, PixelBox& box);
-
-// The whole file for W x H pixels read as red, green, blue rows (bottom row
-// first, each padded to BitmapRowBytes(W)).
-std::string BitmapFileBytes(const unsigned char* rgbRows, int W, int H);
-
-// Writes the box of the frame to the file, replacing a file of that name
-// only once the new one is complete. False on any failure (no frame, a box
-// with nothing inside the frame, a bad name, a full disk); the hourglass
-// pointer shows meanwhile.
+// Writes a box of the frame to the file: the mouse box's left x, lower edge
+// y (counted down from the top), width w and height h, in window pixels. It
+// reads w + 1 columns from x and h rows up from row frameHeight - y + 1, cut
+// to the frame on all four sides. A file of that name is replaced only once
+// the new one is complete. False on any failure (no frame, nothing of the box
+// inside the frame, a bad name, a full disk); the hourglass shows meanwhile.
 bool Write_Bitmap_File(const std::string& fileName, int32_t x, int32_t y, int32_t w, int32_t h,
                        FrameSource& frame);
 
