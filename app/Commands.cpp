@@ -26,11 +26,14 @@
 #include "app/ToolImages.h"
 #include "app/frmMenu.h"
 #include "dialogs/SetProperty.h"
+#include "dialogs/frmAbout.h"
 #include "dialogs/frmBeamShape.h"
+#include "dialogs/frmOption.h"
 #include "platform/MessageBox.h"
 #include "platform/qt/KeyedStatusBar.h"
 #include "platform/qt/QtFileDialogBackend.h"
 #include "view/View.h"
+#include "view/frmClip.h"
 
 namespace app {
 namespace {
@@ -126,8 +129,7 @@ void FileOpen(CommandSet& c) { Open_Data(c.window(), c.cdlFile); }
 void FileSave(CommandSet& c) { Save_Data(c.window(), c.cdlFile); }
 void FileExit(CommandSet& c) { c.window().close(); }
 
-// Waiting for their windows: the reports, the property listing, clipping,
-// the view options and the about box.
+// Waiting for their windows: the reports and the property listing.
 void NotYetAvailable(CommandSet&) {}
 
 // An entry that only calls an operation, such as the node moves.
@@ -212,7 +214,22 @@ void StressPlot(CommandSet& c) {
   c.window().Paint();
 }
 
+void ViewClip(CommandSet& c) {
+  frmClip dialog(V(), &c.window());
+  ShowModal(dialog);
+}
+
+void ViewOption(CommandSet& c) {
+  frmOption dialog(c.window());
+  ShowModal(dialog);
+}
+
 void HelpTopics(CommandSet& c) { c.ShowHelp(0); }
+
+void HelpAbout(CommandSet& c) {
+  frmAbout dialog(&c.window());
+  ShowModal(dialog);
+}
 
 void TopView(CommandSet&) { V().TopView(); }
 void LeftView(CommandSet&) { V().LeftView(); }
@@ -314,11 +331,11 @@ const MenuRow kMenu[] = {
     {"mnuView_Zoom1000", "Zoom1000%", "mnuView", nullptr, 0, nullptr, ZOOM(10.0f), kPlain},
     {"mnuView_Space14", "-", "mnuView", nullptr, 0, nullptr, nullptr, kPlain},
     {"mnuView_Window", "Actual/Fit View", "mnuView", nullptr, 0, nullptr, ViewWindow, kPlain},
-    {"mnuView_Clip", "Clipping", "mnuView", nullptr, 0, nullptr, NotYetAvailable, kPlain},
+    {"mnuView_Clip", "Clipping", "mnuView", nullptr, 0, nullptr, ViewClip, kPlain},
     {"mnuViewSpace_2", "-", "mnuView", nullptr, 0, nullptr, nullptr, kPlain},
     {"mnuView_Toolbar", "Show/Hide Toolbar", "mnuView", nullptr, 0, nullptr, ViewToolbar,
      kCheckable | kChecked},
-    {"mnuOption", "View Option", "mnuView", nullptr, 20240, "Error..[Option]", NotYetAvailable, kPlain},
+    {"mnuOption", "View Option", "mnuView", nullptr, 20240, "Error..[Option]", ViewOption, kPlain},
 
     {"mnuResult", "Results", nullptr, nullptr, 20150, nullptr, nullptr, kSubmenu},
     {"mnuResult_Show", "Show Buckled Shape", "mnuResult", nullptr, 0, nullptr, ResultShow, kCheckable},
@@ -327,7 +344,7 @@ const MenuRow kMenu[] = {
     {"mnuHelp", "Help", nullptr, nullptr, 20100, nullptr, nullptr, kSubmenu},
     {"mnuVELKHelp", "Help Topics", "mnuHelp", nullptr, 0, nullptr, HelpTopics, kPlain},
     {"mnuHelp_Space_1", "-", "mnuHelp", nullptr, 0, nullptr, nullptr, kPlain},
-    {"mnuHelp_About", "About VELK ", "mnuHelp", nullptr, 0, nullptr, NotYetAvailable, kPlain},
+    {"mnuHelp_About", "About VELK ", "mnuHelp", nullptr, 0, nullptr, HelpAbout, kPlain},
 };
 
 #undef MODE

@@ -97,7 +97,7 @@ frmMenu::frmMenu(QWidget* parent) : QMainWindow(parent) {
     }
     inResizeGL_ = false;
   };
-  surface_->onPaint = [this] { Form_Paint(); };
+  surface_->onPaint = [this] { return Form_Paint(); };
   surface_->onMouse = [this](platform::qt::SurfaceMouse kind, int button, int shift, float x,
                              float y) {
     try {
@@ -138,6 +138,9 @@ frmMenu::frmMenu(QWidget* parent) : QMainWindow(parent) {
     frmCoord editor(this);
     editor.exec();
   };
+  app::MouseStateOf(*this).saveBitmap = [this](int left, int bottom, int width, int height) {
+    view::Save_Bitmap(cdlBitmap, left, bottom, width, height, *this);
+  };
   globals::View().SetHost(this);
   Form_Load();
 }
@@ -166,7 +169,7 @@ void frmMenu::Paint() {
     ContextScope scope(surface_);
     if (!scope.current()) return;
     glViewport(0, 0, surface_->DeviceWidth(), surface_->DeviceHeight());
-    Form_Paint();
+    surface_->RenderFrame();
     glFlush();
   }
   surface_->update();
@@ -275,7 +278,7 @@ void frmMenu::UpdateFont(short size) {
 
 // ------------------------------------------------------------ paint
 
-void frmMenu::Form_Paint() {
+bool frmMenu::Form_Paint() {
   inPaint_ = true;
   ++framesDrawn_;
   if (rubberBand_) rubberBand_->hide();
@@ -283,14 +286,16 @@ void frmMenu::Form_Paint() {
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     inPaint_ = false;
-    return;
+    return true;
   }
+  bool drawn = false;
   try {
     view::View& v = globals::View();
     app::Selection& selection = globals::Selection();
     view::FrameInputs in{globals::Mesh(),
                          [&v, &selection](float size) { selection.DrawSelected(v, size); }};
     view::FrameOutcome outcome = view::DrawFrame(v, in);
+    drawn = outcome.drawn;
     for (std::string& m : outcome.messages) queuedErrors_.push_back(std::move(m));
   } catch (const std::exception&) {
     queuedErrors_.push_back("Error..[Form_Paint]");
@@ -301,6 +306,7 @@ void frmMenu::Form_Paint() {
     errorShowPending_ = true;
     QTimer::singleShot(0, this, [this] { ShowQueuedPaintErrors(); });
   }
+  return drawn;
 }
 
 void frmMenu::ShowQueuedPaintErrors() {
@@ -413,21 +419,35 @@ void frmMenu::DrawFocusRect(int left, int top, int right, int bottom) {
 }
 
 float frmMenu::ReadPixelDepth(int column, int row) {
-  if (!contextReady_) return 1.0f;
-  ContextScope scope(surface_);
-  if (!scope.current()) return 1.0f;
   GLfloat depth = 1.0f;
-  glReadPixels(column, row, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+  if (!ReadShownPixel(column, row, GL_DEPTH_COMPONENT, &depth)) return 1.0f;
   return depth;
 }
 
 void frmMenu::ReadPixelBlueRed(int column, int row, float& blue, float& red) {
-  blue = red = 1.0f;
-  if (!contextReady_) return;
-  ContextScope scope(surface_);
-  if (!scope.current()) return;
-  glReadPixels(column, row, 1, 1, GL_BLUE, GL_FLOAT, &blue);
-  glReadPixels(column, row, 1, 1, GL_RED, GL_FLOAT, &red);
+  if (!ReadShownPixel(column, row, GL_BLUE, &blue) || !ReadShownPixel(column, row, GL_RED, &red))
+    blue = red = 1.0f;
+}
+
+int frmMenu::FrameWidth() const {
+  return contextReady_ && surface_ ? surface_->ShownFrameSize().width() : 0;
+}
+
+int frmMenu::FrameHeight() const {
+  return contextReady_ && surface_ ? surface_->ShownFrameSize().height() : 0;
+}
+
+bool frmMenu::ReadRGB(int x, int y, int w, int h, unsigned char* out) {
+  return contextReady_ && surface_ &&
+         surface_->ReadShownFrame(x, y, w, h, GL_RGB, GL_UNSIGNED_BYTE, out);
+}
+
+bool frmMenu::ReadShownPixel(int column, int row, unsigned int format, float* value) {
+  if (!contextReady_ || !surface_) return false;
+  const QSize size = surface_->ShownFrameSize();
+  // Outside the frame OpenGL leaves the value undefined.
+  if (column < 0 || row < 0 || column >= size.width() || row >= size.height()) return false;
+  return surface_->ReadShownFrame(column, row, 1, 1, format, GL_FLOAT, value);
 }
 
 std::filesystem::path frmMenu::ProgramFolder() const { return app::ProgramFolder(); }

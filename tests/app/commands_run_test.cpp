@@ -307,6 +307,29 @@ TEST_F(CommandRunTest, PropertyClipboardFromMenuPopupAndToolbar) {
   EXPECT_EQ(mesh.fourNodes().Item(1).Thickness(), 0.3225f);
 }
 
+// View Option, Clipping and About VELK open their dialogs modally, from the
+// menu bar and from the pop-up menu alike.
+TEST_F(CommandRunTest, DisplayEntriesOpenTheirDialogs) {
+  Show();
+  std::vector<std::string> opened;
+  QTimer closer;
+  closer.setInterval(10);
+  QObject::connect(&closer, &QTimer::timeout, [&opened] {
+    if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+      opened.push_back(d->objectName().toStdString() + "|" + d->windowTitle().toStdString());
+      d->reject();
+    }
+  });
+  closer.start();
+  for (const char* entry : {"mnuOption", "mnuPopup_ViewOption", "mnuView_Clip", "mnuPopup_Clip",
+                            "mnuHelp_About"})
+    Trigger(entry);
+  EXPECT_EQ(opened, (std::vector<std::string>{"frmOption|View Option", "frmOption|View Option",
+                                              "frmClip|Clipping", "frmClip|Clipping",
+                                              "frmAbout|About VELK"}));
+  EXPECT_TRUE(prompter.messages().empty());
+}
+
 // Every entry of the menu bar and the pop-up menu and every toolbar button,
 // on an empty model and on a generated one with a selection: nothing fails.
 TEST_F(CommandRunTest, EveryCommandRunsOnEmptyAndGeneratedModels) {
