@@ -133,7 +133,7 @@ TEST_F(GirderDialog, RefusalsKeepTheModelSectionAndMaterial) {
   const Case cases[] = {
       {&Ui::frmBeamShape::txtBL, "abc", dialogs::kMsgNumbers},
       {&Ui::frmBeamShape::txtBBFTE, "nan", dialogs::kMsgNumbers},
-      {&Ui::frmBeamShape::txtPR, "0.5", dialogs::kMsgPR},
+      {&Ui::frmBeamShape::txtPR, "1", dialogs::kMsgPR},
       {&Ui::frmBeamShape::txtBWH, "-16", dialogs::kMsgBeamWeb},
       {&Ui::frmBeamShape::txtBL, "0", dialogs::kMsgBeamLength},
       {&Ui::frmBeamShape::txtNumXElements, "99999", dialogs::kMsgTooManyElements},
