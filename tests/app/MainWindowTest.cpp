@@ -12,6 +12,7 @@
 #include <QRubberBand>
 #include <QTest>
 #include <QWidget>
+#include <QWindow>
 
 #include <cmath>
 #include <cstring>
@@ -116,6 +117,15 @@ void ExpectWholeText(const platform::qt::KeyedStatusBar& bar, const std::string&
   EXPECT_TRUE(bar.rect().contains(inBar)) << text;
 }
 
+// Resizes a top-level window and waits until the window system has carried
+// the size out, so that no late notice of an earlier size follows.
+void ResizeWindow(QWidget& window, QSize size) {
+  window.resize(size);
+  const QSize granted = window.size();  // within the window's minimum size
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window.windowHandle()->geometry().size() == granted; }));
+  QApplication::processEvents();
+}
+
 // Where the six panels lie in the status bar, left to right.
 std::vector<QRect> PanelPlaces(const platform::qt::KeyedStatusBar& bar) {
   std::vector<QRect> places;
@@ -143,8 +153,7 @@ TEST_F(MainWindowTest, StatusPanelsHoldTheirLongestTextsWholeAtAnySize) {
   for (const QSize size : {startSize, QSize(320, 240), QSize(1600, 900), startSize}) {
     for (const auto& [key, list] : texts) bar.SetText(key, "");
     bar.SetPicture("editmode", QPixmap());
-    window->resize(size);
-    QApplication::processEvents();
+    ResizeWindow(*window, size);
     SCOPED_TRACE(std::to_string(window->width()) + " x " + std::to_string(window->height()));
     EXPECT_LE(bar.width(), window->width());
     const std::vector<QRect> empty = PanelPlaces(bar);

@@ -122,15 +122,16 @@ TEST_F(GirderDialog, TypingGoesOnWhereItWasAfterAMessage) {
   }
   EXPECT_EQ(ui.txtBWT->text(), "0.");
   EXPECT_EQ(ui.txtBWT->cursorPosition(), 2);
-  EXPECT_EQ(modal.prompts(), (std::vector<std::string>{dialogs::kMsgBeamWeb, dialogs::kMsgBeamWeb}));
+  EXPECT_EQ(modal.prompts(),
+            (std::vector<std::string>{dialogs::kMsgBeamWeb, dialogs::kMsgBeamWeb}));
   QTest::keyClick(ui.txtBWT, '5');
   EXPECT_EQ(ui.txtBWT->text(), "0.5");
   EXPECT_EQ(modal.prompts().size(), 2u);
   EXPECT_EQ(ui.Picture1->Boxes().size(), 3u);
 
-  // Focus that the user moves into a box still selects its whole text.
-  QFocusEvent tab(QEvent::FocusIn, Qt::TabFocusReason);
-  QApplication::sendEvent(ui.txtBWH, &tab);
+  // A click that moves the focus into a box still selects its whole text.
+  QFocusEvent click(QEvent::FocusIn, Qt::MouseFocusReason);
+  QApplication::sendEvent(ui.txtBWH, &click);
   QApplication::processEvents();
   EXPECT_EQ(ui.txtBWH->selectedText(), ui.txtBWH->text());
 }
