@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "analysis/SolverInput.h"
 #include "dialogs/GirderGenerator.h"
@@ -88,12 +89,15 @@ TEST(GirderChecks, EachRowInOrderWithItsMessage) {
 }
 
 TEST(GirderChecks, PoissonRatiosBelowOneAreAccepted) {
-  for (const char* ratio : {"0.01", "0.3", "0.499", "0.5", "0.75", "0.999"}) {
+  const std::pair<const char*, float> ratios[] = {
+      {"0.01", 0.01f}, {"0.3", 0.3f}, {"0.499", 0.499f}, {"0.5", 0.5f}, {"0.75", 0.75f},
+      {"0.999", 0.999f}};
+  for (const auto& [text, value] : ratios) {
     GirderTexts t = DefaultTexts();
-    t.PR = ratio;
+    t.PR = text;
     GirderPlan plan;
-    ASSERT_EQ(CheckGirder(t, plan), "") << ratio;
-    EXPECT_FLOAT_EQ(plan.PR, std::stof(ratio));
+    ASSERT_EQ(CheckGirder(t, plan), "") << text;
+    EXPECT_FLOAT_EQ(plan.PR, value);
   }
 }
 
