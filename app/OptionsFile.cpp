@@ -1,6 +1,7 @@
 #include "app/OptionsFile.h"
 
 #include <exception>
+#include <system_error>
 
 #include "app/Globals.h"
 #include "app/ProgramPaths.h"
@@ -11,7 +12,7 @@
 
 namespace app {
 
-void Save_Option(const std::filesystem::path& file, const model::Analysis& analysis,
+bool Save_Option(const std::filesystem::path& file, const model::Analysis& analysis,
                  const view::View& view) {
   platform::FileTable files;
   try {
@@ -20,9 +21,11 @@ void Save_Option(const std::filesystem::path& file, const model::Analysis& analy
     analysis.StoreData1_4Option(out);
     view.StoreData1_4Option(out);
     files.Close(number);  // reports a full disk
+    return true;
   } catch (const std::exception&) {
     files.CloseAll();
     platform::MsgBox("Error: Saving INI file!");
+    return false;
   }
 }
 
@@ -39,6 +42,15 @@ void Read_Option(const std::filesystem::path& file, model::Analysis& analysis, v
     files.CloseAll();
     platform::MsgBox("Error: Reading INI file!");
   }
+}
+
+bool Place_Default_Option(const std::filesystem::path& file) {
+  std::error_code ec;
+  const std::filesystem::file_type type = std::filesystem::symlink_status(file, ec).type();
+  if (type != std::filesystem::file_type::not_found) return !ec;  // there: kept as it is
+  if (Save_Option(file, model::Analysis(), view::View())) return true;
+  std::filesystem::remove(file, ec);  // it was not there before
+  return false;
 }
 
 void Save_Option() { Save_Option(OptionsFilePath(), globals::Analysis(), globals::View()); }

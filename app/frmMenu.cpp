@@ -23,6 +23,7 @@
 #include "app/OptionsFile.h"
 #include "app/ProgramPaths.h"
 #include "app/Selection.h"
+#include "app/ToolImages.h"
 #include "dialogs/frmCoord.h"
 #include "model/Analysis.h"
 #include "model/Mesh.h"
@@ -119,12 +120,16 @@ frmMenu::frmMenu(QWidget* parent) : QMainWindow(parent) {
   statusBar_ = new platform::qt::KeyedStatusBar(this);
   statusBar_->setObjectName("StatusBar1");
   setStatusBar(statusBar_);
-  statusBar_->AddPanel("x", "X Coordinate", 90);
-  statusBar_->AddPanel("y", "Y Coordinate", 90);
-  statusBar_->AddPanel("eigenvalue", "Eigenvalue", 140);
-  statusBar_->AddPanel("editmode", "Edit Mode", 30);
-  statusBar_->AddPanel("operationmode", "Operation Mode", 120);
-  statusBar_->AddPanel("viewscale", "View Scale", 100);
+  // Each panel holds its widest text whole (coordinates up to five digits,
+  // an eigenvalue in the solver's form, the longest mode and scale names),
+  // so that no digit or sign is cut off and nothing moves as texts change.
+  statusBar_->AddPanel("x", "X Coordinate", "X: -99999.99");
+  statusBar_->AddPanel("y", "Y Coordinate", "Y: -99999.99");
+  statusBar_->AddPanel("eigenvalue", "Eigenvalue", "Eigenvalue : -9.9999E+99");
+  statusBar_->AddPanel("editmode", "Edit Mode", {},
+                       QSize(app::kToolImageSize, app::kToolImageSize));
+  statusBar_->AddPanel("operationmode", "Operation Mode", "ZOOM OUT/Center");
+  statusBar_->AddPanel("viewscale", "View Scale", "ACTUAL VIEW");
 
   toolbar_ = new QToolBar(this);
   toolbar_->setObjectName("Toolbar1");

@@ -8,9 +8,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QImage>
+#include <QLabel>
 #include <QRubberBand>
 #include <QTest>
 #include <QWidget>
+#include <QWindow>
 
 #include <cmath>
 #include <cstring>
@@ -104,6 +106,71 @@ TEST_F(MainWindowTest, StartsWithTheCaptionEmptyPanelsAndTheStartModes) {
   EXPECT_TRUE(bar.Picture("editmode").isNull());
   EXPECT_TRUE(window->HasContext());
   EXPECT_EQ(Prompts().size(), 1u);
+}
+
+// A panel's text is shown whole when its label is at least as wide as the
+// text needs and lies wholly inside the status bar.
+void ExpectWholeText(const platform::qt::KeyedStatusBar& bar, const std::string& text) {
+  const QLabel* shown = nullptr;
+  for (const QLabel* label : bar.findChildren<QLabel*>())
+    if (label->text() == QString::fromStdString(text)) shown = label;
+  ASSERT_NE(shown, nullptr) << text;
+  EXPECT_TRUE(shown->isVisibleTo(&bar)) << text;
+  EXPECT_GE(shown->width(), shown->sizeHint().width()) << text;
+  const QRect inBar(shown->mapTo(&bar, QPoint(0, 0)), shown->size());
+  EXPECT_TRUE(bar.rect().contains(inBar)) << text;
+}
+
+// Resizes a top-level window and waits until the window system has carried
+// the size out, so that no late notice of an earlier size follows.
+void ResizeWindow(QWidget& window, QSize size) {
+  window.resize(size);
+  const QSize granted = window.size();  // within the window's minimum size
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window.windowHandle()->geometry().size() == granted; }));
+  QApplication::processEvents();
+}
+
+// Where the six panels lie in the status bar, left to right.
+std::vector<QRect> PanelPlaces(const platform::qt::KeyedStatusBar& bar) {
+  std::vector<QRect> places;
+  for (const QFrame* frame : bar.findChildren<QFrame*>(Qt::FindDirectChildrenOnly))
+    places.push_back(frame->geometry());
+  return places;
+}
+
+TEST_F(MainWindowTest, StatusPanelsHoldTheirLongestTextsWholeAtAnySize) {
+  Create();
+  Show();
+  auto& bar = window->StatusBar1();
+  ASSERT_EQ(PanelPlaces(bar).size(), 6u);
+  // The longest text of each panel, and every mode name.
+  const std::vector<std::pair<std::string, std::vector<std::string>>> texts = {
+      {"x", {"X: -99999.99"}},
+      {"y", {"Y: -99999.99"}},
+      {"eigenvalue", {"Eigenvalue : -9.9999E+99", "Eigenvalue : -12345.67"}},
+      {"operationmode",
+       {"SELECT", "TRANSLATE", "ROTATE:X/Y", "ZOOM:IN/OUT", "Move to Center", "ZOOM IN/Center",
+        "ZOOM OUT/Center", "Create BMP"}},
+      {"viewscale", {"ACTUAL VIEW", "FIT VIEW"}},
+  };
+  const QSize startSize = window->size();
+  for (const QSize size : {startSize, QSize(320, 240), QSize(1600, 900), startSize}) {
+    for (const auto& [key, list] : texts) bar.SetText(key, "");
+    bar.SetPicture("editmode", QPixmap());
+    ResizeWindow(*window, size);
+    SCOPED_TRACE(std::to_string(window->width()) + " x " + std::to_string(window->height()));
+    EXPECT_LE(bar.width(), window->width());
+    const std::vector<QRect> empty = PanelPlaces(bar);
+    // The panels keep their places whatever they show: each is already as
+    // wide as its longest text.
+    for (size_t i = 0; i < 8; ++i) {  // the longest list has eight texts
+      for (const auto& [key, list] : texts) bar.SetText(key, list[std::min(i, list.size() - 1)]);
+      bar.SetPicture("editmode", window->ToolImage("stiffener"));
+      QApplication::processEvents();
+      for (const auto& [key, list] : texts) ExpectWholeText(bar, bar.Text(key));
+      EXPECT_EQ(PanelPlaces(bar), empty);
+    }
+  }
 }
 
 TEST_F(MainWindowTest, StartUpReadsTheOptionsFile) {
