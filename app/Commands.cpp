@@ -21,11 +21,14 @@
 #include "app/Globals.h"
 #include "app/ProgramPaths.h"
 #include "app/ProjectFile.h"
+#include "app/Reports.h"
 #include "app/Selection.h"
 #include "app/ToolImages.h"
 #include "app/frmMenu.h"
 #include "dialogs/SetProperty.h"
 #include "dialogs/frmBeamShape.h"
+#include "dialogs/frmPropertyView.h"
+#include "dialogs/frmStress.h"
 #include "platform/MessageBox.h"
 #include "platform/qt/KeyedStatusBar.h"
 #include "platform/qt/QtFileDialogBackend.h"
@@ -124,9 +127,11 @@ void FileNew(CommandSet&) { New_Data(); }
 void FileOpen(CommandSet& c) { Open_Data(c.window(), c.cdlFile); }
 void FileSave(CommandSet& c) { Save_Data(c.window(), c.cdlFile); }
 void FileExit(CommandSet& c) { c.window().close(); }
+void ReportAll(CommandSet& c) { Create_Report_All(globals::Analysis(), globals::Mesh(), c.cdlFile); }
+void ReportGrid(CommandSet& c) { Create_Report_Grid(globals::Analysis(), globals::Mesh(), c.cdlFile); }
 
-// Waiting for their windows: the reports, the property listing, clipping,
-// the view options, the about box and the node moves of the hidden submenu.
+// Waiting for their windows: clipping, the view options, the about box and
+// the node moves of the hidden submenu.
 void NotYetAvailable(CommandSet&) {}
 
 void BeamGeometry(CommandSet& c) {
@@ -149,9 +154,16 @@ void PropertySet(CommandSet& c) {
   dialogs::OpenPropertyDialog(&c.window());
 }
 
-// The listing window does not exist yet: entry and button stay as they were.
+// Entry and toolbar button always agree afterwards, whichever was clicked.
 void PropertyShow(CommandSet& c) {
-  if (QAction* b = ActionOf(c, "property")) b->setChecked(IsChecked(c, "mnuProperty_ShowProperty"));
+  const bool checked = !IsChecked(c, "mnuProperty_ShowProperty");
+  SetChecked(c, "mnuProperty_ShowProperty", checked);
+  SetChecked(c, "property", checked);
+  if (checked) {
+    frmPropertyView::Open(c.window());
+  } else {
+    CloseWindowNamed("frmPropertyView");
+  }
 }
 
 void ViewRefresh(CommandSet&) {
@@ -190,14 +202,21 @@ void ResultShow(CommandSet& c) {
   c.window().Paint();
 }
 
-// Checking it waits for the stress plot window, in which the component is
-// chosen; unchecking ends a stress plot the options file brought back.
+// Checking it opens the stress plot window, in which the component is
+// chosen; unchecking closes it and ends the plot.
 void StressPlot(CommandSet& c) {
   const bool checked = !IsChecked(c, "mnuStressPlot");
-  if (checked) return;
-  SetChecked(c, "mnuStressPlot", false);
-  CloseWindowNamed("frmStress");
-  V().OptionShowStress = 0;
+  SetChecked(c, "mnuStressPlot", checked);
+  if (checked) {
+    if (IsChecked(c, "mnuResult_Show")) {
+      SetChecked(c, "mnuResult_Show", false);
+      V().OptionShowResult = false;
+    }
+    frmStress::Open(c.window());
+  } else {
+    CloseWindowNamed("frmStress");
+    V().OptionShowStress = 0;
+  }
   c.window().Paint();
 }
 
@@ -222,9 +241,9 @@ const MenuRow kMenu[] = {
     {"mnuFile_Space_1", "-", "mnuFile", nullptr, 0, nullptr, nullptr, kPlain},
     {"mnuFile_SavePost", "Create Report File", "mnuFile", nullptr, 0, nullptr, nullptr, kSubmenu},
     {"mnuFile_ReportAll", "Report All", "mnuFile_SavePost", nullptr, 0, "Error..[Create Report All]",
-     NotYetAvailable, kPlain},
+     ReportAll, kPlain},
     {"mnuFile_Report_Grid", "Displacement Grid", "mnuFile_SavePost", nullptr, 0,
-     "Error..[Create Report Grid]", NotYetAvailable, kPlain},
+     "Error..[Create Report Grid]", ReportGrid, kPlain},
     {"mnuCreate_BMP", "Create Bitmap File", "mnuFile", nullptr, 0, "Error..[Generate BMP]",
      MODE(6, "Create BMP"), kPlain},
     {"mnuFile_Space_2", "-", "mnuFile", nullptr, 0, nullptr, nullptr, kPlain},
