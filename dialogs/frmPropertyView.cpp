@@ -38,6 +38,7 @@ frmPropertyView::frmPropertyView(frmMenu& main)
   setAttribute(Qt::WA_DeleteOnClose);
   setModal(false);
   ui_->SSTab1->tabBar()->setFont(PointFont("Arial", QFont::SansSerif));
+  ui_->SSTab1->tabBar()->setUsesScrollButtons(false);  // all eight tabs in one row
   // The tab strip alone: the listing lies in the one text box below it.
   ui_->SSTab1->setMaximumHeight(ui_->SSTab1->tabBar()->sizeHint().height());
   QFont listingFont = PointFont("Courier New", QFont::TypeWriter);

@@ -3,10 +3,10 @@
 // with the file dialog, an existing file and a failing disk.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
