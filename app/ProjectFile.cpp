@@ -3,7 +3,6 @@
 #include <cfloat>
 #include <cmath>
 #include <memory>
-#include <new>
 #include <optional>
 #include <string_view>
 #include <system_error>
