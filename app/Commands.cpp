@@ -19,6 +19,7 @@
 #include "analysis/ui/frmEigen.h"
 #include "app/CommandSet.h"
 #include "app/Globals.h"
+#include "app/NodeMoves.h"
 #include "app/ProgramPaths.h"
 #include "app/ProjectFile.h"
 #include "app/Reports.h"
@@ -130,9 +131,14 @@ void FileExit(CommandSet& c) { c.window().close(); }
 void ReportAll(CommandSet& c) { Create_Report_All(globals::Analysis(), globals::Mesh(), c.cdlFile); }
 void ReportGrid(CommandSet& c) { Create_Report_Grid(globals::Analysis(), globals::Mesh(), c.cdlFile); }
 
-// Waiting for their windows: clipping, the view options, the about box and
-// the node moves of the hidden submenu.
+// Waiting for their windows: clipping, the view options and the about box.
 void NotYetAvailable(CommandSet&) {}
+
+// An entry that only calls an operation, such as the node moves.
+template <void (*Operation)()>
+void Call(CommandSet&) {
+  Operation();
+}
 
 void BeamGeometry(CommandSet& c) {
   frmBeamShape dialog(&c.window());
@@ -165,6 +171,10 @@ void PropertyShow(CommandSet& c) {
     CloseWindowNamed("frmPropertyView");
   }
 }
+
+void PropertyCopy(CommandSet&) { globals::Selection().Copy(); }
+void PropertyPaste(CommandSet&) { globals::Selection().Paste(); }
+void PropertyDelete(CommandSet&) { globals::Selection().Delete(); }
 
 void ViewRefresh(CommandSet&) {
   globals::Selection().ClearSelectedItem();
@@ -253,17 +263,19 @@ const MenuRow kMenu[] = {
     {"mnuBeam_Beam", "Geometry", "mnuBeam", nullptr, 0, "Error..[Beam Beam]", BeamGeometry, kPlain},
     {"mnuEditGeometry", "Edit Geometry", "mnuBeam", nullptr, 0, nullptr, nullptr, kSubmenu | kHidden},
     {"mnuMoveNodeX", "Move Nodes in X Dir. by", "mnuEditGeometry", nullptr, 0, nullptr,
-     NotYetAvailable, kPlain},
+     Call<Edit_Mesh_Move_NodeX>, kPlain},
     {"mnuMoveNodeY", "Move Nodes in Y Dir. by", "mnuEditGeometry", nullptr, 0, nullptr,
-     NotYetAvailable, kPlain},
+     Call<Edit_Mesh_Move_NodeY>, kPlain},
     {"mnuBeam_Space_1", "-", "mnuEditGeometry", nullptr, 0, nullptr, nullptr, kPlain},
-    {"mnuRotateNodeX", "Taper in X", "mnuEditGeometry", nullptr, 0, nullptr, NotYetAvailable, kPlain},
-    {"mnuRotateNodeY", "Taper in Y", "mnuEditGeometry", nullptr, 0, nullptr, NotYetAvailable, kPlain},
+    {"mnuRotateNodeX", "Taper in X", "mnuEditGeometry", nullptr, 0, nullptr,
+     Call<Edit_Mesh_Rotate_NodeX>, kPlain},
+    {"mnuRotateNodeY", "Taper in Y", "mnuEditGeometry", nullptr, 0, nullptr,
+     Call<Edit_Mesh_Rotate_NodeY>, kPlain},
     {"mnuBeam_Sapce_2", "-", "mnuEditGeometry", nullptr, 0, nullptr, nullptr, kPlain},
-    {"mnuPropX", "Proportional Move in X", "mnuEditGeometry", nullptr, 0, nullptr, NotYetAvailable,
-     kPlain},
-    {"mnuPropY", "Proportional Move in Y", "mnuEditGeometry", nullptr, 0, nullptr, NotYetAvailable,
-     kPlain},
+    {"mnuPropX", "Proportional Move in X", "mnuEditGeometry", nullptr, 0, nullptr,
+     Call<Edit_Mesh_PMove_NodeX>, kPlain},
+    {"mnuPropY", "Proportional Move in Y", "mnuEditGeometry", nullptr, 0, nullptr,
+     Call<Edit_Mesh_PMove_NodeY>, kPlain},
 
     {"mnuElements", "Elements", nullptr, nullptr, 20060, nullptr, nullptr, kSubmenu},
     {"mnuElements_Plate", "Plate", "mnuElements", nullptr, 0, "Error..[Plate]", EDIT(1, 3), kCheckable},
@@ -285,11 +297,11 @@ const MenuRow kMenu[] = {
     {"mnuProperty_SetProperty", "Set Property", "mnuProperty", nullptr, 0, "Error..[Property Set]",
      PropertySet, kPlain},
     {"mnuProperty_CopyProperty", "Copy Property", "mnuProperty", nullptr, 0, "Error..[Property Copy]",
-     NotYetAvailable, kPlain},
+     PropertyCopy, kPlain},
     {"mnuProperty_PasteProperty", "Paste Property", "mnuProperty", nullptr, 0,
-     "Error..[Property Paste]", NotYetAvailable, kPlain},
+     "Error..[Property Paste]", PropertyPaste, kPlain},
     {"mnuProperty_DeleteProperty", "Delete Property", "mnuProperty", nullptr, 0,
-     "Error..[Property Delete]", NotYetAvailable, kPlain},
+     "Error..[Property Delete]", PropertyDelete, kPlain},
     {"mnuProperty_Space_1", "-", "mnuProperty", nullptr, 0, nullptr, nullptr, kPlain},
     {"mnuProperty_ShowProperty", "Show Property Window", "mnuProperty", nullptr, 0,
      "Error..[Property Show]", PropertyShow, kCheckable},

@@ -19,9 +19,11 @@
 #include "app/Commands.h"
 #include "app/Globals.h"
 #include "app/MouseModes.h"
+#include "app/MouseOperations.h"
 #include "app/OptionsFile.h"
 #include "app/ProgramPaths.h"
 #include "app/Selection.h"
+#include "dialogs/frmCoord.h"
 #include "model/Analysis.h"
 #include "model/Mesh.h"
 #include "platform/MessageBox.h"
@@ -132,6 +134,10 @@ frmMenu::frmMenu(QWidget* parent) : QMainWindow(parent) {
   popup_->setObjectName("mnuPopup");
 
   app::InstallCommands(*this);
+  app::MouseStateOf(*this).editNode = [this] {
+    frmCoord editor(this);
+    editor.exec();
+  };
   globals::View().SetHost(this);
   Form_Load();
 }
