@@ -88,14 +88,6 @@ TEST(PropertyListing, EveryTabOfAnAnalysedGirder) {
   g.mesh.Nodes().Item(1).set_XTDirValue(-0.01f);
   for (int tab = 0; tab < dialogs::kListingTabCount; ++tab)
     EXPECT_EQ(dialogs::ListTab(tab, g.mesh), ExpectedTab(tab, g.mesh)) << "tab " << tab;
-  EXPECT_EQ(dialogs::List_Plate(g.mesh), ExpectedTab(dialogs::kTabPlate, g.mesh));
-  EXPECT_EQ(dialogs::List_Stiffener(g.mesh), ExpectedTab(dialogs::kTabStiffener, g.mesh));
-  EXPECT_EQ(dialogs::List_Coordinate(g.mesh), ExpectedTab(dialogs::kTabCoordinate, g.mesh));
-  EXPECT_EQ(dialogs::List_Boundary(g.mesh), ExpectedTab(dialogs::kTabBoundary, g.mesh));
-  EXPECT_EQ(dialogs::List_Brace(g.mesh), ExpectedTab(dialogs::kTabBrace, g.mesh));
-  EXPECT_EQ(dialogs::List_Load(g.mesh), ExpectedTab(dialogs::kTabLoad, g.mesh));
-  EXPECT_EQ(dialogs::List_Stress(g.mesh), ExpectedTab(dialogs::kTabStress, g.mesh));
-  EXPECT_EQ(dialogs::List_BuckledShape(g.mesh), ExpectedTab(dialogs::kTabBuckledShape, g.mesh));
   // The sign of a prescribed displacement does not show.
   EXPECT_NE(dialogs::List_Boundary(g.mesh).find("00001  1  1  1  0  0  1.00E-02  0.00E+00  \r\n"),
             std::string::npos);
