@@ -22,6 +22,7 @@
 #include "app/NodeMoves.h"
 #include "app/ProgramPaths.h"
 #include "app/ProjectFile.h"
+#include "app/Reports.h"
 #include "app/Selection.h"
 #include "app/ToolImages.h"
 #include "app/frmMenu.h"
@@ -29,6 +30,8 @@
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmBeamShape.h"
 #include "dialogs/frmOption.h"
+#include "dialogs/frmPropertyView.h"
+#include "dialogs/frmStress.h"
 #include "platform/MessageBox.h"
 #include "platform/qt/KeyedStatusBar.h"
 #include "platform/qt/QtFileDialogBackend.h"
@@ -128,9 +131,8 @@ void FileNew(CommandSet&) { New_Data(); }
 void FileOpen(CommandSet& c) { Open_Data(c.window(), c.cdlFile); }
 void FileSave(CommandSet& c) { Save_Data(c.window(), c.cdlFile); }
 void FileExit(CommandSet& c) { c.window().close(); }
-
-// Waiting for their windows: the reports and the property listing.
-void NotYetAvailable(CommandSet&) {}
+void ReportAll(CommandSet& c) { Create_Report_All(globals::Analysis(), globals::Mesh(), c.cdlFile); }
+void ReportGrid(CommandSet& c) { Create_Report_Grid(globals::Analysis(), globals::Mesh(), c.cdlFile); }
 
 // An entry that only calls an operation, such as the node moves.
 template <void (*Operation)()>
@@ -158,9 +160,16 @@ void PropertySet(CommandSet& c) {
   dialogs::OpenPropertyDialog(&c.window());
 }
 
-// The listing window does not exist yet: entry and button stay as they were.
+// Entry and toolbar button always agree afterwards, whichever was clicked.
 void PropertyShow(CommandSet& c) {
-  if (QAction* b = ActionOf(c, "property")) b->setChecked(IsChecked(c, "mnuProperty_ShowProperty"));
+  const bool checked = !IsChecked(c, "mnuProperty_ShowProperty");
+  SetChecked(c, "mnuProperty_ShowProperty", checked);
+  SetChecked(c, "property", checked);
+  if (checked) {
+    frmPropertyView::Open(c.window());
+  } else {
+    CloseWindowNamed("frmPropertyView");
+  }
 }
 
 void PropertyCopy(CommandSet&) { globals::Selection().Copy(); }
@@ -203,14 +212,21 @@ void ResultShow(CommandSet& c) {
   c.window().Paint();
 }
 
-// Checking it waits for the stress plot window, in which the component is
-// chosen; unchecking ends a stress plot the options file brought back.
+// Checking it opens the stress plot window, in which the component is
+// chosen; unchecking closes it and ends the plot.
 void StressPlot(CommandSet& c) {
   const bool checked = !IsChecked(c, "mnuStressPlot");
-  if (checked) return;
-  SetChecked(c, "mnuStressPlot", false);
-  CloseWindowNamed("frmStress");
-  V().OptionShowStress = 0;
+  SetChecked(c, "mnuStressPlot", checked);
+  if (checked) {
+    if (IsChecked(c, "mnuResult_Show")) {
+      SetChecked(c, "mnuResult_Show", false);
+      V().OptionShowResult = false;
+    }
+    frmStress::Open(c.window());
+  } else {
+    CloseWindowNamed("frmStress");
+    V().OptionShowStress = 0;
+  }
   c.window().Paint();
 }
 
@@ -250,9 +266,9 @@ const MenuRow kMenu[] = {
     {"mnuFile_Space_1", "-", "mnuFile", nullptr, 0, nullptr, nullptr, kPlain},
     {"mnuFile_SavePost", "Create Report File", "mnuFile", nullptr, 0, nullptr, nullptr, kSubmenu},
     {"mnuFile_ReportAll", "Report All", "mnuFile_SavePost", nullptr, 0, "Error..[Create Report All]",
-     NotYetAvailable, kPlain},
+     ReportAll, kPlain},
     {"mnuFile_Report_Grid", "Displacement Grid", "mnuFile_SavePost", nullptr, 0,
-     "Error..[Create Report Grid]", NotYetAvailable, kPlain},
+     "Error..[Create Report Grid]", ReportGrid, kPlain},
     {"mnuCreate_BMP", "Create Bitmap File", "mnuFile", nullptr, 0, "Error..[Generate BMP]",
      MODE(6, "Create BMP"), kPlain},
     {"mnuFile_Space_2", "-", "mnuFile", nullptr, 0, nullptr, nullptr, kPlain},

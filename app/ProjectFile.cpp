@@ -3,7 +3,6 @@
 #include <cfloat>
 #include <cmath>
 #include <memory>
-#include <new>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -25,33 +24,6 @@ namespace fs = std::filesystem;
 
 namespace app {
 namespace {
-
-constexpr int kErrInternal = 51;
-
-// How one step of a file command ended.
-enum class StepEnd { Done, Cancelled, GaveUp };
-
-// Runs a step of a file command. A cancelled dialog ends the command without
-// a word; any other failure goes to FileErrors, whose Retry runs the step
-// again. A step is never skipped: what follows it needs it complete.
-template <typename Step>
-StepEnd RunStep(Step&& step) {
-  for (;;) {
-    int number = kErrInternal;
-    try {
-      step();
-      return StepEnd::Done;
-    } catch (const platform::RuntimeError& e) {
-      number = e.number();
-    } catch (const std::bad_alloc&) {
-      number = platform::kErrOutOfMemory;
-    } catch (const std::exception&) {
-      number = kErrInternal;
-    }
-    if (number == platform::kErrDialogCancelled) return StepEnd::Cancelled;
-    if (FileErrors(number) != kFileErrorRetry) return StepEnd::GaveUp;
-  }
-}
 
 std::string_view TrimBlanks(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);

@@ -91,7 +91,9 @@ class frmMenu : public QMainWindow, public view::ViewHost, public view::FrameSou
   // context goes. The stress window's link must be set back to null before
   // the link is destroyed.
   void SetPropertyViewWindow(QWidget* window) { propertyView_ = window; }
+  QWidget* PropertyViewWindow() const { return propertyView_; }
   void SetStressWindow(StressWindowLink* link) { stressLink_ = link; }
+  StressWindowLink* StressWindow() const { return stressLink_; }
 
   // --- Mouse-gesture flags of the mouse modes.
   int ButtonReleased = 1;

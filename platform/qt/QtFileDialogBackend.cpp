@@ -64,10 +64,16 @@ QPrinter& QtFileDialogBackend::printer() {
   return *printer_;
 }
 
+QPagedPaintDevice* QtFileDialogBackend::PrinterDevice() { return &printer(); }
+
 FileDialogAnswer QtFileDialogBackend::Show(const FileDialogRequest& request) {
   FileDialogAnswer answer;
   if (request.kind == DialogKind::Printer) {
+    const bool selection = request.flags & cdlPDSelection;
+    printer().setPrintRange(selection ? QPrinter::Selection : QPrinter::AllPages);
     QPrintDialog dialog(&printer(), parent_);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, selection);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, !(request.flags & cdlPDNoPageNums));
     if (!request.title.empty()) dialog.setWindowTitle(QString::fromStdString(request.title));
     if (dialog.exec() != QDialog::Accepted) return answer;
     answer.accepted = true;

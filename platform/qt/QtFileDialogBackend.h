@@ -25,6 +25,7 @@ class QtFileDialogBackend : public FileDialogBackend {
   void setParent(QWidget* parent) { parent_ = parent; }
 
   FileDialogAnswer Show(const FileDialogRequest& request) override;
+  QPagedPaintDevice* PrinterDevice() override;
 
   // The printer chosen last in the printer dialog, for the commands that print.
   QPrinter& printer();
