@@ -1,6 +1,7 @@
 #include "app/OptionsFile.h"
 
 #include <exception>
+#include <system_error>
 
 #include "model/Analysis.h"
 #include "platform/FileReplace.h"
@@ -10,7 +11,7 @@
 
 namespace app {
 
-void Save_Option(const std::filesystem::path& file, const model::Analysis& analysis,
+bool Save_Option(const std::filesystem::path& file, const model::Analysis& analysis,
                  const view::View& view) {
   // Written beside the old file and put in its place only when complete: a
   // full disk never leaves every option back at its default.
@@ -19,8 +20,10 @@ void Save_Option(const std::filesystem::path& file, const model::Analysis& analy
       analysis.StoreData1_4Option(out);
       view.StoreData1_4Option(out);
     });
+    return true;
   } catch (const std::exception&) {
     platform::MsgBox("Error: Saving INI file!");
+    return false;
   }
 }
 
@@ -37,6 +40,15 @@ void Read_Option(const std::filesystem::path& file, model::Analysis& analysis, v
     files.CloseAll();
     platform::MsgBox("Error: Reading INI file!");
   }
+}
+
+bool Place_Default_Option(const std::filesystem::path& file) {
+  std::error_code ec;
+  const std::filesystem::file_type type = std::filesystem::symlink_status(file, ec).type();
+  if (type != std::filesystem::file_type::not_found) return !ec;  // there: kept as it is
+  if (Save_Option(file, model::Analysis(), view::View())) return true;
+  std::filesystem::remove(file, ec);  // it was not there before
+  return false;
 }
 
 }  // namespace app

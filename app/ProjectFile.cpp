@@ -2,7 +2,6 @@
 
 #include <cfloat>
 #include <cmath>
-#include <new>
 #include <optional>
 #include <string_view>
 
@@ -21,33 +20,6 @@
 
 namespace app {
 namespace {
-
-constexpr int kErrInternal = 51;
-
-// How one step of a file command ended.
-enum class StepEnd { Done, Cancelled, GaveUp };
-
-// Runs a step of a file command. A cancelled dialog ends the command without
-// a word; any other failure goes to FileErrors, whose Retry runs the step
-// again. A step is never skipped: what follows it needs it complete.
-template <typename Step>
-StepEnd RunStep(Step&& step) {
-  for (;;) {
-    int number = kErrInternal;
-    try {
-      step();
-      return StepEnd::Done;
-    } catch (const platform::RuntimeError& e) {
-      number = e.number();
-    } catch (const std::bad_alloc&) {
-      number = platform::kErrOutOfMemory;
-    } catch (const std::exception&) {
-      number = kErrInternal;
-    }
-    if (number == platform::kErrDialogCancelled) return StepEnd::Cancelled;
-    if (FileErrors(number) != kFileErrorRetry) return StepEnd::GaveUp;
-  }
-}
 
 // The host's model as Save would write it; nothing when Save could not.
 std::optional<std::string> TextOf(ProjectFileHost& host) noexcept {

@@ -84,6 +84,49 @@ TEST(OptionsFile, RoundTripKeepsEveryOption) {
 
 }
 
+TEST(OptionsFile, PlacedFileHoldsTheStartValuesAndIsNeverOverwritten) {
+  velk_test::ScratchProgramFolder folder;
+  platform::ScriptedPrompter prompter;
+  ASSERT_TRUE(app::Place_Default_Option(folder.ini()));
+  // Exactly what the program's writer writes for a new Analysis and View.
+  const std::filesystem::path fresh = folder.path() / "fresh.ini";
+  app::Save_Option(fresh, model::Analysis(), view::View());
+  EXPECT_EQ(velk_test::ReadLines(folder.ini()), velk_test::ReadLines(fresh));
+  model::Analysis a;
+  view::View v;
+  ChangeOptions(a, v);
+  app::Read_Option(folder.ini(), a, v);
+  EXPECT_TRUE(prompter.prompts().empty());
+  EXPECT_EQ(a.MaxShift, 3);
+  EXPECT_FALSE(v.OptionShading);  // the start value, not the readers' fallback
+  EXPECT_FLOAT_EQ(v.OptionInpMagFactor, 1);
+
+  // A file that is there, a user's or a damaged one, is kept as it is.
+  velk_test::WriteLines(folder.ini(), {"5,12,0.65,#TRUE#,#FALSE#,1", "damaged"});
+  ASSERT_TRUE(app::Place_Default_Option(folder.ini()));
+  EXPECT_EQ(velk_test::ReadLines(folder.ini()),
+            (std::vector<std::string>{"5,12,0.65,#TRUE#,#FALSE#,1", "damaged"}));
+  EXPECT_TRUE(prompter.prompts().empty());
+
+  // A folder that cannot take it: the writer's message, and no file.
+  const std::filesystem::path nowhere = folder.path() / "missing" / "velk1_4.ini";
+  EXPECT_FALSE(app::Place_Default_Option(nowhere));
+  EXPECT_EQ(prompter.prompts(), std::vector<std::string>{"Error: Saving INI file!"});
+  EXPECT_FALSE(std::filesystem::exists(nowhere));
+}
+
+TEST(OptionsFile, TheBuildPlacesTheFileBesideTheProgram) {
+  const std::filesystem::path placed = VELK_PLACED_OPTIONS_FILE;
+  ASSERT_TRUE(std::filesystem::is_regular_file(placed)) << placed;
+  // It reads without a message; a first start greets nobody with an error.
+  platform::ScriptedPrompter prompter;
+  model::Analysis a;
+  view::View v;
+  app::Read_Option(placed, a, v);
+  EXPECT_TRUE(prompter.prompts().empty());
+  EXPECT_EQ(velk_test::ReadLines(placed).size(), 9u);
+}
+
 TEST(OptionsFile, ShortFilesTakeTheFallbackSetsSilently) {
   velk_test::ScratchProgramFolder folder;
   platform::ScriptedPrompter prompter;

@@ -253,6 +253,88 @@ TEST_F(CommandRunTest, HelpOpensTheHelpFileAtTheMenusTopic) {
   EXPECT_TRUE(prompter.messages().empty());
 }
 
+// Copy, Paste and Delete Property from the menu, the pop-up menu and the
+// toolbar, each reporting a failure under its command's label.
+TEST_F(CommandRunTest, PropertyClipboardFromMenuPopupAndToolbar) {
+  Show();
+  Generate();  // stiffeners 1 to 3 are 12.5 x 0.75; node 5 has a brace and a load
+  model::Mesh& mesh = globals::Mesh();
+  app::Selection& s = globals::Selection();
+  auto pick = [&s](std::initializer_list<app::SelectedItemRef> items) {
+    s.ClearSelectedItem();
+    for (const auto& item : items) s.Append(item);
+  };
+
+  Trigger("mnuElements_Stiffener");
+  pick({&mesh.twoNodes().Item(1)});
+  Trigger("mnuProperty_CopyProperty");
+  pick({&mesh.twoNodes().Item(7), &mesh.twoNodes().Item(8)});
+  Trigger("paste");
+  EXPECT_EQ(mesh.twoNodes().Item(8).width(), 12.5f);
+  EXPECT_EQ(mesh.twoNodes().Item(8).vID(), 5) << "renumbered";
+  EXPECT_EQ(s.SelectedCounter(), 2);
+  Trigger("mnuPopUp_DeleteProperty");
+  EXPECT_EQ(mesh.twoNodes().Item(7).Thickness(), 0);
+  EXPECT_EQ(mesh.twoNodes().MaxvID(), 3);
+  EXPECT_EQ(s.SelectedCounter(), 0);
+
+  Trigger("mnuElements_Brace");
+  pick({&mesh.Nodes().Item(5)});
+  Trigger("copy");
+  pick({&mesh.Nodes().Item(6)});
+  Trigger("mnuPopUp_PasteProperty");
+  EXPECT_EQ(mesh.Nodes().Item(6).ZTStiff(), 1e5f);
+  EXPECT_EQ(mesh.Nodes().Item(6).YLoad(), 0) << "only the brace group";
+  Trigger("mnuProperty_DeleteProperty");
+  EXPECT_EQ(mesh.Nodes().Item(6).ZTStiff(), 0);
+  EXPECT_TRUE(prompter.messages().empty());
+
+  // A list whose later entry is not of entry 1's kind fails, and no entry changes.
+  Trigger("mnuElements_Boundary");
+  pick({&mesh.Nodes().Item(1)});
+  Trigger("mnuPopUp_CopyProperty");
+  const struct {
+    const char* entry;
+    const char* label;
+  } failing[] = {{"mnuProperty_PasteProperty", "Error..[Property Paste]"},
+                 {"mnuPopUp_PasteProperty", "Error..[Property Paste]"},
+                 {"paste", "Error..[Property Paste]"},
+                 {"mnuProperty_DeleteProperty", "Error..[Property Delete]"},
+                 {"mnuPopUp_DeleteProperty", "Error..[Property Delete]"},
+                 {"delete", "Error..[Property Delete]"}};
+  for (const auto& f : failing) {
+    prompter.Clear();
+    pick({&mesh.Nodes().Item(2), &mesh.fourNodes().Item(1)});
+    Trigger(f.entry);
+    EXPECT_EQ(prompter.prompts(), std::vector<std::string>{f.label}) << f.entry;
+  }
+  EXPECT_EQ(mesh.Nodes().Item(2).XTDir(), 0);
+  EXPECT_EQ(mesh.fourNodes().Item(1).Thickness(), 0.3225f);
+}
+
+// View Option, Clipping and About VELK open their dialogs modally, from the
+// menu bar and from the pop-up menu alike.
+TEST_F(CommandRunTest, DisplayEntriesOpenTheirDialogs) {
+  Show();
+  std::vector<std::string> opened;
+  QTimer closer;
+  closer.setInterval(10);
+  QObject::connect(&closer, &QTimer::timeout, [&opened] {
+    if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+      opened.push_back(d->objectName().toStdString() + "|" + d->windowTitle().toStdString());
+      d->reject();
+    }
+  });
+  closer.start();
+  for (const char* entry : {"mnuOption", "mnuPopup_ViewOption", "mnuView_Clip", "mnuPopup_Clip",
+                            "mnuHelp_About"})
+    Trigger(entry);
+  EXPECT_EQ(opened, (std::vector<std::string>{"frmOption|View Option", "frmOption|View Option",
+                                              "frmClip|Clipping", "frmClip|Clipping",
+                                              "frmAbout|About VELK"}));
+  EXPECT_TRUE(prompter.messages().empty());
+}
+
 // Every entry of the menu bar and the pop-up menu and every toolbar button,
 // on an empty model and on a generated one with a selection: nothing fails.
 TEST_F(CommandRunTest, EveryCommandRunsOnEmptyAndGeneratedModels) {
@@ -262,9 +344,12 @@ TEST_F(CommandRunTest, EveryCommandRunsOnEmptyAndGeneratedModels) {
   for (QAction* a : window->findChildren<QAction*>()) {
     if (a->isSeparator() || a->menu() || a->objectName().isEmpty()) continue;
     if (a->objectName() == "mnuFile_Exit") continue;
+    // The node moves ask for numbers and report what does not fit; their own
+    // tests answer them.
+    if (a->parent() && a->parent()->objectName() == "mnuEditGeometry") continue;
     all.push_back(a);
   }
-  ASSERT_GT(all.size(), 80u);
+  ASSERT_GT(all.size(), 70u);
   for (int round = 0; round < 2; ++round) {
     for (QAction* a : all) {
       if (round == 1) {
