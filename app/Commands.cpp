@@ -127,8 +127,12 @@ void CloseWindowNamed(const char* name) {
 
 void ShowModal(QDialog& dialog) { dialog.exec(); }
 
-void FileNew(CommandSet&) { New_Data(); }
-void FileOpen(CommandSet& c) { Open_Data(c.window(), c.cdlFile); }
+void FileNew(CommandSet& c) {
+  if (SaveChangesFirst(c.window())) New_Data(c.window());
+}
+void FileOpen(CommandSet& c) {
+  if (SaveChangesFirst(c.window())) Open_Data(c.window(), c.cdlFile);
+}
 void FileSave(CommandSet& c) { Save_Data(c.window(), c.cdlFile); }
 void FileExit(CommandSet& c) { c.window().close(); }
 void ReportAll(CommandSet& c) { Create_Report_All(globals::Analysis(), globals::Mesh(), c.cdlFile); }

@@ -22,6 +22,7 @@
 #include "app/MouseOperations.h"
 #include "app/OptionsFile.h"
 #include "app/ProgramPaths.h"
+#include "app/ProjectFile.h"
 #include "app/Selection.h"
 #include "app/ToolImages.h"
 #include "dialogs/frmCoord.h"
@@ -148,6 +149,7 @@ frmMenu::frmMenu(QWidget* parent) : QMainWindow(parent) {
   };
   globals::View().SetHost(this);
   Form_Load();
+  app::MarkUnchanged(*this);
 }
 
 frmMenu::~frmMenu() {
@@ -462,6 +464,10 @@ std::filesystem::path frmMenu::ProgramFolder() const { return app::ProgramFolder
 void frmMenu::closeEvent(QCloseEvent* event) {
   // A run yields to the event loop; the window must outlive it.
   if (analysis::ui::RunInProgress()) {
+    event->ignore();
+    return;
+  }
+  if (!unloaded_ && !app::SaveChangesFirst(*this)) {
     event->ignore();
     return;
   }

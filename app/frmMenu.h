@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ModelChanges.h"
 #include "platform/qt/CommonDialog.h"
 #include "view/BitmapExport.h"
 #include "view/ViewHost.h"
@@ -72,6 +73,10 @@ class frmMenu : public QMainWindow, public view::ViewHost, public view::FrameSou
 
   void SetCaption(const std::string& caption);
   std::string Caption() const;
+
+  // The model as last saved, opened or emptied, against which New, Read
+  // Data, the girder generation and closing tell unsaved changes.
+  app::ModelChanges& Changes() { return changes_; }
 
   // --- Containers the commands fill.
   platform::qt::KeyedStatusBar& StatusBar1() { return *statusBar_; }
@@ -163,4 +168,5 @@ class frmMenu : public QMainWindow, public view::ViewHost, public view::FrameSou
   bool inResizeGL_ = false;
   bool inPaint_ = false;
   unsigned long framesDrawn_ = 0;
+  app::ModelChanges changes_;
 };

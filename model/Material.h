@@ -13,6 +13,8 @@ class Material {
   void set_PR(float v) { PR_ = v; }
 
   void StoreData1_4(platform::TextFile& file) const;
+  // Refuses (error 321) a modulus of 0 or less and a Poisson ratio outside
+  // (0, 0.5), as the girder dialog does.
   void ReadData1_4(platform::TextFile& file);
   void ReadData(platform::TextFile& file);  // the 1.3 line is the same
 

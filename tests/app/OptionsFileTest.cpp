@@ -1,7 +1,9 @@
 // The options file command around the two option readers: the path in the
 // program's folder, the messages, and what a short or damaged file does.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <filesystem>
 
 #include "app/OptionsFile.h"
@@ -204,6 +206,40 @@ TEST(OptionsFile, ValuesNoDialogAcceptsCountAsADamagedGroup) {
   EXPECT_EQ(b.MaxShift, 3);
   EXPECT_FLOAT_EQ(b.ShiftFactor, 0.8f);
   EXPECT_TRUE(prompter.prompts().empty());
+}
+
+TEST(OptionsFile, AFullDiskLeavesTheOldFile) {
+  velk_test::ScratchProgramFolder folder;
+  platform::ScriptedPrompter prompter;
+  model::Analysis a;
+  view::View v;
+  ChangeOptions(a, v);
+  app::Save_Option(folder.ini(), a, v);
+  const auto old = velk_test::ReadLines(folder.ini());
+
+  // A file size limit far below the file's size makes the write fail as a
+  // full disk does, at the first bytes.
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit previous{};
+  getrlimit(RLIMIT_FSIZE, &previous);
+  rlimit small = previous;
+  small.rlim_cur = 16;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  model::Analysis b;
+  view::View w;
+  app::Save_Option(folder.ini(), b, w);
+  setrlimit(RLIMIT_FSIZE, &previous);
+
+  EXPECT_EQ(prompter.prompts(), std::vector<std::string>{"Error: Saving INI file!"});
+  EXPECT_EQ(velk_test::ReadLines(folder.ini()), old);
+  int files = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder.path())) ++files;
+  EXPECT_EQ(files, 1) << "no temporary file is left";
+  model::Analysis c;
+  view::View x;
+  app::Read_Option(folder.ini(), c, x);
+  EXPECT_EQ(c.MaxShift, 5);
+  EXPECT_EQ(x.OptionFontSize, 14);
 }
 
 }  // namespace

@@ -31,6 +31,7 @@
 #include "app/MouseModes.h"
 #include "app/MouseOperations.h"
 #include "app/ProgramPaths.h"
+#include "app/ProjectFile.h"
 #include "app/Selection.h"
 #include "app/frmMenu.h"
 #include "dialogs/PropertyListing.h"
@@ -265,7 +266,10 @@ TEST_F(ResultWindows, EveryWayOfClosingTheStressWindowEndsThePlotOnce) {
       case kEscape: QTest::keyClick(w, Qt::Key_Escape); break;
       case kMenu: Trigger("mnuStressPlot"); break;
       case kBuckledShape: Trigger("mnuResult_Show"); break;
-      case kMainWindow: window->close(); break;
+      case kMainWindow:
+        app::MarkUnchanged(*window);  // a saved model: closing asks nothing
+        window->close();
+        break;
     }
     QObject::disconnect(toggled);
     QObject::disconnect(triggered);
@@ -354,6 +358,7 @@ TEST_F(ResultWindows, PropertyWindowOpensOnTheCoordinateTabAndFollowsTheTabs) {
   // The main window's close closes it too, with the stress window.
   Trigger("mnuStressPlot");
   QPointer<frmPropertyView> listing = Listing();
+  app::MarkUnchanged(*window);  // a saved model: closing asks nothing
   window->close();
   EXPECT_FALSE(listing->isVisible());
   EXPECT_FALSE(Checked("mnuProperty_ShowProperty"));
