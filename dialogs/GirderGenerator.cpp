@@ -69,9 +69,8 @@ std::string CheckGirder(GirderTexts& t, GirderPlan& plan) {
   if (countY < 1) return kMsgTransverse;
   const float moe = static_cast<float>(Value(t.MOE));
   const float pr = static_cast<float>(Value(t.PR));
-  if (moe <= 0.0f) return kMsgMoE;
-  // The plate formulas hold while 1 - PR^2 is positive.
-  if (pr <= 0.0f || pr >= 1.0f) return kMsgPR;
+  if (!model::UsableModulus(moe)) return kMsgMoE;
+  if (!model::UsablePoissonRatio(pr)) return kMsgPR;
 
   // The zero-flange rule rewrites its boxes before any later check can fail.
   if (CheckFlange(t.BTFW, t.BTFT) == Flange::Negative) return kMsgPositive;

@@ -14,7 +14,7 @@ void Material::ReadData1_4(platform::TextFile& file) {
   const float moe = r.Single();
   const float pr = r.Single();
   // What the girder dialog refuses, a file may not bring in either.
-  if (!(moe > 0.0f) || !(pr > 0.0f && pr < 0.5f))
+  if (!UsableModulus(moe) || !UsablePoissonRatio(pr))
     platform::Raise(platform::kErrBadFileFormat, "Modulus or Poisson ratio out of range");
   MOE_ = moe;
   PR_ = pr;
