@@ -35,7 +35,7 @@ test: build build-asan
 	  ctest --test-dir $(ASAN) --output-on-failure --timeout 300 -j $(JOBS)
 
 bench: deps
-	cmake -S . -B $(BENCH) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DVELK_BENCH=ON -DVELK_GUI=OFF
+	cmake -S . -B $(BENCH) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DVELK_BENCH=ON -DVELK_GUI=ON
 	cmake --build $(BENCH) -j $(JOBS)
 	bash bench/run.sh $(BENCH)
 
