@@ -156,12 +156,12 @@ Clipping ClipTest::Of(const std::array<Point3, 4>& corners) const {
     for (int r = 0; r < 4; ++r)
       clip[r] = projection_[r] * eye[0] + projection_[4 + r] * eye[1] + projection_[8 + r] * eye[2] +
                 projection_[12 + r] * eye[3];
-    const double near = (1 - 1e-3) * clip[3], far = (1 + 1e-3) * clip[3];
+    const double within = (1 - 1e-3) * clip[3], beyond = (1 + 1e-3) * clip[3];
     for (int axis = 0; axis < 3; ++axis) {
-      inside[2 * axis] += clip[axis] < near;
-      outside[2 * axis] += clip[axis] > far;
-      inside[2 * axis + 1] += -clip[axis] < near;
-      outside[2 * axis + 1] += -clip[axis] > far;
+      inside[2 * axis] += clip[axis] < within;
+      outside[2 * axis] += clip[axis] > beyond;
+      inside[2 * axis + 1] += -clip[axis] < within;
+      outside[2 * axis + 1] += -clip[axis] > beyond;
     }
     for (int i = 0; i < planeCount_; ++i) {
       const double* q = planes_[i];
@@ -259,7 +259,7 @@ void DrawStiffeners(const model::twoNodes& stiffeners, bool NV, bool itemByItem)
         glEnd();
         glDisable(GL_POLYGON_OFFSET_FILL);
       },
-      [](const model::twoNode& stiffener) { Draw(stiffener, false); });
+      [NV](const model::twoNode& stiffener) { Draw(stiffener, NV); });
   if (runs.broken) StiffenerStrip(*runs.broken);  // fails as Draw fails on it
 }
 
