@@ -21,6 +21,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTest>
 #include <algorithm>
 #include <cstdio>
@@ -67,17 +68,27 @@ void ShowOnly(Scene* scene) {
 }
 
 // The window repaints through the event loop and composes onto the screen.
-void ShowFrame(Scene* scene) {
+// False when no frame came within seconds (the window is not on the screen).
+bool ShowFrame(Scene* scene) {
   const std::size_t before = scene->host->outcomes.size();
   scene->host->update();
-  while (scene->host->outcomes.size() == before) QApplication::processEvents();
+  QElapsedTimer waited;
+  waited.start();
+  while (scene->host->outcomes.size() == before) {
+    if (waited.elapsed() > 5000) return false;
+    QApplication::processEvents();
+  }
+  return true;
 }
 
 enum class Kind { Show, Draw };
 
 void Frames(benchmark::State& state, Scene* scene, Kind kind, bool moveNode) {
   ShowOnly(scene);
-  ShowFrame(scene);
+  if (!ShowFrame(scene)) {
+    state.SkipWithError("the window shows no frame");
+    return;
+  }
   // A node moved before every frame: nothing drawn earlier may be reused.
   model::Nodeb* node = moveNode ? &scene->mesh.Nodes().Item(scene->mesh.Nodes().Count() / 2 + 1) : nullptr;
   const float x = node ? node->xcoord() : 0;
@@ -87,10 +98,14 @@ void Frames(benchmark::State& state, Scene* scene, Kind kind, bool moveNode) {
       moved = !moved;
       node->set_xcoord(moved ? x + 1 : x);
     }
-    if (kind == Kind::Show)
-      ShowFrame(scene);
-    else
+    if (kind == Kind::Show) {
+      if (!ShowFrame(scene)) {
+        state.SkipWithError("the window shows no frame");
+        break;
+      }
+    } else {
       benchmark::DoNotOptimize(scene->host->Frame());
+    }
   }
   if (node) node->set_xcoord(x);
   if (!scene->host->frameFaults.empty()) state.SkipWithError(scene->host->frameFaults.front().c_str());
