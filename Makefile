@@ -59,7 +59,7 @@ fuzz: build-fuzz
 	done
 
 bench: deps
-	cmake -S . -B $(BENCH) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DVELK_BENCH=ON -DVELK_GUI=OFF
+	cmake -S . -B $(BENCH) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DVELK_BENCH=ON -DVELK_GUI=ON
 	cmake --build $(BENCH) -j $(JOBS)
 	bash bench/run.sh $(BENCH)
 

@@ -65,12 +65,8 @@ void View::Draw_Model(const model::Mesh& mesh, const SelectionPainter& drawSelec
       for (const model::Nodeb& n : nodes) DrawLoad(n, *this, p, l, OptionShowLoadValue);
     glDisable(GL_POLYGON_OFFSET_LINE);
 
-    if (OptionShowStiffener)
-      for (const model::twoNode& stiffener : mesh.twoNodes()) Draw(stiffener, OptionShowStiffenerNumber);
-    const model::fourNodes& plates = mesh.fourNodes();
-    const float maxThickness = plates.MaxThickness();
-    for (const model::fourNode& plate : plates)
-      Draw(plate, maxThickness, OptionShowPlateNumber, OptionShowPlate);
+    if (OptionShowStiffener) DrawStiffeners(mesh.twoNodes(), OptionShowStiffenerNumber, DrawItemByItem);
+    DrawPlates(mesh.fourNodes(), OptionShowPlateNumber, OptionShowPlate, DrawItemByItem);
 
     glLineWidth(2);
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <vector>
 
 #include "model/Mesh.h"
 #include "model/Nodes.h"
@@ -25,11 +26,16 @@ void SetColour(float s, float M) {
   glColor4f(c.r, c.g, c.b, 1);
 }
 
-void BlackOutline(const std::array<Point3, 4>& p) {
+// Black outlines pulled towards the viewer, in front of the fills they border.
+void OutlineMode() {
   glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
   glEnable(GL_POLYGON_OFFSET_LINE);
   glPolygonOffset(-2, -2);
   glColor3f(0, 0, 0);
+}
+
+void BlackOutline(const std::array<Point3, 4>& p) {
+  OutlineMode();
   glBegin(GL_QUADS);
   for (const Point3& q : p) glVertex3f(q.x, q.y, q.z);
   glEnd();
@@ -55,6 +61,66 @@ void DrawPlateStress(const model::fourNode& plate, float M, StressOf stressOf) {
   }
   glEnd();
   BlackOutline(p);
+}
+
+// The fills of a batch of plates or strips, then their outlines.
+template <typename T, typename CornersOf, typename ColourAt>
+void DrawBatch(const std::vector<const T*>& batch, CornersOf cornersOf, ColourAt colourAt) {
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  glBegin(GL_QUADS);
+  for (const T* item : batch) {
+    const std::array<Point3, 4> p = cornersOf(*item);
+    for (int k = 0; k < 4; ++k) {
+      colourAt(*item, k);
+      glVertex3f(p[k].x, p[k].y, p[k].z);
+    }
+  }
+  glEnd();
+  OutlineMode();
+  glBegin(GL_QUADS);
+  for (const T* item : batch)
+    for (const Point3& q : cornersOf(*item)) glVertex3f(q.x, q.y, q.z);
+  glEnd();
+  glDisable(GL_POLYGON_OFFSET_LINE);
+}
+
+// The plates of a plot in batches (see ForEachBatch): each plate's outline
+// is pulled in front of every fill of the model plane by its offset.
+template <typename StressOf>
+void DrawPlatesStress(const model::fourNodes& plates, float M, StressOf stressOf) {
+  std::vector<const model::fourNode*> items;
+  const model::fourNode* broken = nullptr;
+  for (const model::fourNode& plate : plates) {
+    if (!plate.PropertyDefined()) continue;
+    if (!plate.HasNodes()) {
+      broken = &plate;
+      break;
+    }
+    items.push_back(&plate);
+  }
+  ForEachBatch(
+      items, {items.size()}, PlateCorners,
+      [&](const std::vector<const model::fourNode*>& batch) {
+        DrawBatch(batch, PlateCorners, [&](const model::fourNode& plate, int k) {
+          const model::Nodeb* corner[4] = {&plate.Node1(), &plate.Node4(), &plate.Node3(), &plate.Node2()};
+          SetColour(stressOf(*corner[k]), M);
+        });
+      },
+      [&](const model::fourNode& plate) { DrawPlateStress(plate, M, stressOf); });
+  if (broken) PlateCorners(*broken);  // fails as the item routine fails on it
+}
+
+// The stiffeners of the Sx plot, run by run, as the plates are.
+void DrawStiffenersStress(const model::twoNodes& stiffeners, float M) {
+  const StripRuns runs = CollectStripRuns(stiffeners);
+  ForEachBatch(
+      runs.strips, runs.runEnds, StiffenerStrip,
+      [&](const std::vector<const model::twoNode*>& batch) {
+        DrawBatch(batch, StiffenerStrip,
+                  [&](const model::twoNode& s, int) { SetColour(s.Stress(), M); });
+      },
+      [&](const model::twoNode& s) { DrawStress(s, M); });
+  if (runs.broken) StiffenerStrip(*runs.broken);  // fails as the item routine fails on it
 }
 
 }  // namespace
@@ -145,20 +211,38 @@ void View::Draw_Stress(const model::Mesh& mesh) {
   if (!known) return;
   glColor3f(0, 0, 0);
   const model::fourNodes& plates = mesh.fourNodes();
-  switch (option) {
-    case 1:
-      for (const model::fourNode& plate : plates) DrawStressSX(plate, M);
-      for (const model::twoNode& stiffener : mesh.twoNodes()) DrawStress(stiffener, M);
-      break;
-    case 2:
-      for (const model::fourNode& plate : plates) DrawStressSY(plate, M);
-      break;
-    case 3:
-      for (const model::fourNode& plate : plates) DrawStressSXY(plate, M);
-      break;
-    default:
-      for (const model::fourNode& plate : plates) DrawStressMises(plate, M);
-      break;
+  if (DrawItemByItem) {
+    switch (option) {
+      case 1:
+        for (const model::fourNode& plate : plates) DrawStressSX(plate, M);
+        for (const model::twoNode& stiffener : mesh.twoNodes()) DrawStress(stiffener, M);
+        break;
+      case 2:
+        for (const model::fourNode& plate : plates) DrawStressSY(plate, M);
+        break;
+      case 3:
+        for (const model::fourNode& plate : plates) DrawStressSXY(plate, M);
+        break;
+      default:
+        for (const model::fourNode& plate : plates) DrawStressMises(plate, M);
+        break;
+    }
+  } else {
+    switch (option) {
+      case 1:
+        DrawPlatesStress(plates, M, [](const model::Nodeb& n) { return n.Sx(); });
+        DrawStiffenersStress(mesh.twoNodes(), M);
+        break;
+      case 2:
+        DrawPlatesStress(plates, M, [](const model::Nodeb& n) { return n.Sy(); });
+        break;
+      case 3:
+        DrawPlatesStress(plates, M, [](const model::Nodeb& n) { return n.SXY(); });
+        break;
+      default:
+        DrawPlatesStress(plates, M, [](const model::Nodeb& n) { return n.Mises(); });
+        break;
+    }
   }
   if (host_ && host_->StressWindowShown()) host_->ShowMaxMin(largest, smallest);
   maxStress = M;

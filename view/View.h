@@ -103,6 +103,11 @@ class View {
   float OptionZoomCenterFactor = 2;
   bool OptionShading = false;
 
+  // Draws plates, stiffeners and stress plots item by item, with the calls
+  // and state changes of the item routines, instead of in batches that give
+  // the same pixels faster; the view's tests compare the two.
+  bool DrawItemByItem = false;
+
   // ---- what the last paint left, for picking and read-backs ----
   int lastViewport[4] = {0, 0, 0, 0};
   double lastModelview[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};

@@ -1,9 +1,21 @@
 #include "tests/view/RenderHost.h"
 
+#include <QSurfaceFormat>
 #include <QTest>
 #include <cstdlib>
 
 namespace viewtest {
+
+void InstallRenderFormat() {
+  QSurfaceFormat format;
+  format.setRenderableType(QSurfaceFormat::OpenGL);
+  format.setProfile(QSurfaceFormat::CompatibilityProfile);
+  format.setVersion(2, 1);
+  format.setDepthBufferSize(16);
+  format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+  format.setSamples(0);
+  QSurfaceFormat::setDefaultFormat(format);
+}
 
 RenderHost::RenderHost(view::View& v, const model::Mesh& mesh, int w, int h)
     : view_(v), mesh_(mesh) {
@@ -74,6 +86,15 @@ void RenderHost::paintGL() {
 }
 
 QImage RenderHost::Frame() { return grabFramebuffer(); }
+
+std::vector<float> RenderHost::DepthBuffer() {
+  const int w = static_cast<int>(ScaleWidth()), h = static_cast<int>(ScaleHeight());
+  std::vector<float> depth(static_cast<std::size_t>(w) * h);
+  makeCurrent();
+  glReadPixels(0, 0, w, h, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+  doneCurrent();
+  return depth;
+}
 
 QPoint RenderHost::Project(double x, double y, double z) const {
   double wx = 0, wy = 0, wz = 0;

@@ -18,6 +18,11 @@
 
 namespace viewtest {
 
+// Makes the surface format of the render hosts the application's default:
+// a legacy context, double buffered, 16 depth bits, no multisampling. Call
+// before the QApplication exists.
+void InstallRenderFormat();
+
 class RenderHost : public QOpenGLWidget, public view::ViewHost {
  public:
   RenderHost(view::View& v, const model::Mesh& mesh, int w = 400, int h = 300);
@@ -33,6 +38,8 @@ class RenderHost : public QOpenGLWidget, public view::ViewHost {
 
   // Draws a fresh frame and returns it.
   QImage Frame();
+  // The depth buffer the last frame left, bottom row first.
+  std::vector<float> DepthBuffer();
   // Image pixel of a model point, through the matrices the last frame left.
   QPoint Project(double x, double y, double z = 0) const;
 

@@ -3,18 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QSurfaceFormat>
 #include <string_view>
 
+#include "tests/view/RenderHost.h"
+
 int main(int argc, char** argv) {
-  QSurfaceFormat format;
-  format.setRenderableType(QSurfaceFormat::OpenGL);
-  format.setProfile(QSurfaceFormat::CompatibilityProfile);
-  format.setVersion(2, 1);
-  format.setDepthBufferSize(16);
-  format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
-  format.setSamples(0);
-  QSurfaceFormat::setDefaultFormat(format);
+  viewtest::InstallRenderFormat();
   // Listing the tests needs no display.
   for (int i = 1; i < argc; ++i)
     if (std::string_view(argv[i]) == "--gtest_list_tests") {
