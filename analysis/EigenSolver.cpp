@@ -21,29 +21,6 @@ float ToSingle(double v) {
   return static_cast<float>(v);
 }
 
-// K(j, r) += s * Kg(j, r) over band positions 1 .. B of rows 1 .. n.
-void AddShift(BandMatrix& K, const BandMatrix& Kg, double s, int n, int B) {
-  for (int r = 1; r <= n; ++r) {
-    double* k = K.Row(r);
-    const double* g = Kg.Row(r);
-    for (int j = 0; j < B; ++j) k[j] += s * g[j];
-  }
-}
-
-// Copies band positions 1 .. B of rows 1 .. n from K into a packed buffer, or back.
-void SaveBand(const BandMatrix& K, std::vector<double>& copy, int n, int B) {
-  for (int r = 1; r <= n; ++r) {
-    const double* k = K.Row(r);
-    std::copy(k, k + B, copy.begin() + static_cast<std::ptrdiff_t>(r - 1) * B);
-  }
-}
-void RestoreBand(BandMatrix& K, const std::vector<double>& copy, int n, int B) {
-  for (int r = 1; r <= n; ++r) {
-    const double* c = copy.data() + static_cast<std::size_t>(r - 1) * static_cast<std::size_t>(B);
-    std::copy(c, c + B, K.Row(r));
-  }
-}
-
 std::string Fine(double v) { return FormatMask(v, listing::kFineMask); }
 std::string Coarse(double v) { return FormatMask(v, listing::kMask); }
 
@@ -83,7 +60,7 @@ double Max_Difference(std::span<const double> x, std::span<const double> y, int 
 
 EigenResult Solve_Eigen(BandMatrix& K, const BandMatrix& Kg, std::span<double> x, std::span<double> y,
                         int B, int N, model::Analysis& analysis, model::Nodes& nodes,
-                        platform::TextFile& out, RunUi& ui) {
+                        platform::TextFile& out, RunUi& ui, Workers* workers) {
   EigenResult result;
   const int n = To16(3LL * N);
   if (x.size() < static_cast<std::size_t>(n) || y.size() < static_cast<std::size_t>(n))
@@ -107,17 +84,20 @@ EigenResult Solve_Eigen(BandMatrix& K, const BandMatrix& Kg, std::span<double> x
   listing::Header(out, listing::kAnalysisOptionHeader);
   listing::Row(out, {maxShift, maxCycle, Coarse(shiftFactor), Coarse(sigma)});
 
-  std::vector<double> copy(static_cast<std::size_t>(n) * static_cast<std::size_t>(B));
-  SaveBand(K, copy, n, B);
+  // The unshifted K and Kg are both sparse within the band until K is
+  // reduced: the copy keeps, and the products and shifts visit, only their
+  // set stretches.
+  const BandRuns unshiftedK(K, n, B, true);
+  const BandRuns kgRuns(Kg, n, B, false);
 
   double lambda = 0.0;
   for (int shift = 1; shift <= maxShift && !result.converged; ++shift) {
-    if (sigma != 0.0) AddShift(K, Kg, sigma, n, B);
-    Band_Decompose(K, n, B);
+    if (sigma != 0.0) Band_Add_Multiple(K, Kg, kgRuns, sigma);
+    Band_Decompose(K, n, B, workers);
     double m1 = 0.0;
     for (int cycle = 1; cycle <= maxCycle; ++cycle) {
       ++result.cycles;
-      Band_Multiply_Negative(Kg, x, y, n, B);
+      Band_Multiply_Negative(Kg, x, y, n, B, &kgRuns);
       Band_Solve(K, y, y, n, B);
       m1 = Normalize_Max(y, n);
       lambda = 1.0 / m1 + sigma;
@@ -135,7 +115,7 @@ EigenResult Solve_Eigen(BandMatrix& K, const BandMatrix& Kg, std::span<double> x
     }
     if (!result.converged) {
       sigma = (1.0 / m1 + sigma) * shiftFactor;
-      RestoreBand(K, copy, n, B);
+      unshiftedK.Restore(K);
     }
   }
 

@@ -42,9 +42,10 @@ struct EigenResult {
 // When the iteration ends (converged or all shifts spent) it writes the mode
 // shape and the eigenvalue to the listing, shows the eigenvalue, stores it in
 // analysis.EigenValue and the status panel, and sets zcoord of every numbered
-// node. A cancel leaves all of that as it was.
+// node. A cancel leaves all of that as it was. Workers, when given, share
+// the reductions.
 EigenResult Solve_Eigen(BandMatrix& K, const BandMatrix& Kg, std::span<double> x, std::span<double> y,
                         int B, int N, model::Analysis& analysis, model::Nodes& nodes,
-                        platform::TextFile& listing, RunUi& ui);
+                        platform::TextFile& listing, RunUi& ui, Workers* workers = nullptr);
 
 }  // namespace analysis

@@ -21,6 +21,7 @@
 #include "analysis/SolverListing.h"
 #include "analysis/StiffenerBendingElement.h"
 #include "analysis/StiffenerInPlane.h"
+#include "analysis/Workers.h"
 #include "model/RecordIO.h"
 #include "platform/RuntimeError.h"
 #include "platform/TextFile.h"
@@ -54,8 +55,8 @@ std::string ErrorProgress(int number) {
 // One run's state: the model it reports into, its two files and its arrays.
 class Run {
  public:
-  Run(model::Mesh& mesh, model::Analysis& analysis, const std::filesystem::path& folder, RunUi& ui)
-      : mesh_(mesh), nodes_(mesh.Nodes()), analysis_(analysis), folder_(folder), ui_(ui) {}
+  Run(model::Mesh& mesh, model::Analysis& analysis, const std::filesystem::path& folder, RunUi& ui, int threads)
+      : mesh_(mesh), nodes_(mesh.Nodes()), analysis_(analysis), folder_(folder), ui_(ui), workers_(threads) {}
 
   RunResult Execute();
   // Closes both files without reporting (the error path).
@@ -116,6 +117,7 @@ class Run {
   model::Analysis& analysis_;
   std::filesystem::path folder_;
   RunUi& ui_;
+  Workers workers_;
 
   struct Constants {
     SolverConstants element;
@@ -322,7 +324,7 @@ bool Run::InPlaneStage() {
 
   ui_.Progress("Solving...");
   if (Interrupted()) return false;
-  Band_Decompose(K_, n2, tracker_);
+  Band_Decompose(K_, n2, tracker_, &workers_);
   Band_Solve(K_, U_, U_, n2, tracker_);
   if (Interrupted()) return false;
 
@@ -518,7 +520,7 @@ RunResult Run::Execute() {
 
   ui_.Progress("Calculating Eigenvalue...");
   if (Interrupted()) return Finish(result);
-  eigen_ = Solve_Eigen(K_, Kg_, V_, U_, tracker_, N_, analysis_, nodes_, *out_, ui_);
+  eigen_ = Solve_Eigen(K_, Kg_, V_, U_, tracker_, N_, analysis_, nodes_, *out_, ui_, &workers_);
   if (eigen_.finished) {
     result.converged = eigen_.converged;
     result.eigenvalue = eigen_.lambda;
@@ -533,7 +535,12 @@ RunResult Run::Execute() {
 
 RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis,
                           const std::filesystem::path& programFolder, RunUi& ui) {
-  Run run(mesh, analysis, programFolder, ui);
+  return Run_Calculation(mesh, analysis, programFolder, ui, Workers::DefaultCount());
+}
+
+RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis,
+                          const std::filesystem::path& programFolder, RunUi& ui, int threads) {
+  Run run(mesh, analysis, programFolder, ui, threads);
   int number = 0;
   std::string text;
   try {

@@ -35,5 +35,10 @@ struct RunResult {
 // constants come from the input file, not from the model.
 RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis,
                           const std::filesystem::path& programFolder, RunUi& ui);
+// The same with `threads` threads sharing the reductions (1: the calling
+// thread alone); the results do not depend on it. The run above uses the
+// machine's cores, at most 8.
+RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis,
+                          const std::filesystem::path& programFolder, RunUi& ui, int threads);
 
 }  // namespace analysis

@@ -89,6 +89,7 @@ std::string Fixed(double v) {
 
 int main(int argc, char** argv) {
   const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1;
+  const int threads = argc > 2 ? std::max(1, std::atoi(argv[2])) : 1;
   const int nx = 105, ny = 104;
   const std::filesystem::path folder = std::filesystem::temp_directory_path() / "velk-run-bench";
   std::filesystem::create_directories(folder);
@@ -106,7 +107,7 @@ int main(int argc, char** argv) {
     }
     const auto t2 = Clock::now();
     TimingUi ui;
-    analysis::RunResult r = analysis::Run_Calculation(mesh, analysis, folder, ui);
+    analysis::RunResult r = analysis::Run_Calculation(mesh, analysis, folder, ui, threads);
     const auto t3 = Clock::now();
 
     std::printf("run %d: %ld nodes, %ld plates, %ld stiffeners, %ld equations\n", rep,
@@ -117,6 +118,8 @@ int main(int argc, char** argv) {
     std::printf("  eigenvalue cycles that did not converge: %ld\n", ui.eigenYields - 2);
     std::printf("  %-52s %s s\n", "build model (not part of a run)", Fixed(Seconds(t1 - t0)).c_str());
     std::printf("  %-52s %s s\n", "Create_Input_File", Fixed(Seconds(t2 - t1)).c_str());
+    if (!ui.marks.empty())
+      std::printf("  %-52s %s s\n", "(sizes and arrays, before the first text)", Fixed(Seconds(ui.marks[0].second - t2)).c_str());
     for (std::size_t k = 0; k < ui.marks.size(); ++k) {
       const auto end = k + 1 < ui.marks.size() ? ui.marks[k + 1].second : t3;
       std::printf("  %-52s %s s\n", ui.marks[k].first.c_str(), Fixed(Seconds(end - ui.marks[k].second)).c_str());
