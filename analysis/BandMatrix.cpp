@@ -3,13 +3,16 @@
 #include <immintrin.h>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "analysis/PrintLineWriter.h"
 #include "analysis/RunUi.h"
+#include "analysis/SolverFailure.h"
 #include "analysis/Workers.h"
 #include "platform/RuntimeError.h"
 #include "platform/TextFile.h"
@@ -54,6 +57,14 @@ void CheckVector(std::span<const double> v, int n) {
   if (v.size() < static_cast<std::size_t>(n)) Raise(platform::kErrSubscript);
 }
 
+// A zero pivot, or a row whose figures left the arithmetic's range, at equation p.
+[[noreturn]] void RaisePivot(int number, int p) {
+  const std::string where = "equation " + std::to_string(p);
+  if (number == platform::kErrDivideByZero)
+    throw SolverFailure(number, "Division by zero: the pivot of " + where + " is zero", "", p);
+  throw SolverFailure(number, "Overflow in " + where, "", p);
+}
+
 // The error of the pivot of a row about to reduce the rows below it, or 0.
 __attribute__((always_inline)) inline int PivotError(double pivot, double diagonalBefore) {
   if (!std::isfinite(pivot)) return platform::kErrOverflow;
@@ -84,42 +95,91 @@ __attribute__((always_inline)) inline bool AllFinite(const double* x, int len) {
 // ---------------------------------------------------------------------------
 // The reduction.
 
-// Reduces the rows p0 .. pe of a panel among themselves, testing every
-// pivot row before it is used; returns the error number of a failed test, or 0.
-VELK_CLONES int ReducePanel(double* base, std::size_t rs, int p0, int pe, int N, int B, const double* before) {
+// A panel's rows p0 .. pe are reduced among themselves by rank-1 updates,
+// in blocks of columns so that the panel's part of a block stays in the
+// first-level cache. The first block holds the panel's own columns: it gives
+// the factors and meets the pivot tests; the other blocks reuse the factors
+// and are independent of each other. Every entry still receives the pivots'
+// updates in pivot order, and the tests see each row's final values, in row
+// order, as when reducing row by row.
+constexpr int kColumns = 64;  // columns of a block, at least kPanel
+
+// What the first block gives the others.
+struct PanelFactors {
+  double F[kPanel][kPanel];  // F[p - p0][q - p0], the factor of pivot p on row q
+  int passed = 0;            // the last row whose pivot passed its test
+  int pivotError = 0;        // the error of row passed + 1, or 0
+};
+
+// The first block: columns p0 .. p0 + kColumns - 1.
+VELK_CLONES void ReduceFirstBlock(double* base, std::size_t rs, int p0, int pe, int N, int B, const double* before,
+                                  PanelFactors& out) {
   auto row = [&](int n) { return base + static_cast<std::size_t>(n - 1) * rs; };
+  out.pivotError = 0;
+  out.passed = pe;
+  const int c1 = p0 + kColumns;
   for (int p = p0; p <= pe; ++p) {
     double* rp = row(p);
     const int width = std::min(B, N - p + 1);  // band positions of row p inside the matrix
-    if (const int error = PivotError(rp[0], before[p - 1])) return error;
-    if (!AllFinite(rp + 1, width - 1)) return platform::kErrOverflow;
+    if (const int error = PivotError(rp[0], before[p - 1])) {
+      out.pivotError = error;
+      out.passed = p - 1;
+      return;
+    }
     const double inv = 1.0 / rp[0];
     const int last = std::min(pe, p + width - 1);
-    for (int q = p + 1; q <= last; ++q) {
+    const int end = std::min(c1, p + width);  // row p's columns in this block end here
+    for (int q = p + 1; q <= pe; ++q) {
       const int d = q - p;
-      const double f = rp[d] * inv;
-      if (f == 0) continue;
-      SubtractMultiple(row(q), rp + d, f, width - d);
+      const double f = q <= last ? rp[d] * inv : 0.0;
+      out.F[p - p0][q - p0] = f;
+      if (f != 0 && end > q) SubtractMultiple(row(q), rp + d, f, end - q);
     }
   }
-  return 0;
 }
 
-// Packs the panel rows p0 .. p0+k-1 for the update of the window of W rows
-// from `first`: Pu(q, t) is the entry of panel row q in column first + t
-// (zero beyond its band), Pw(q, t) the same divided by the row's pivot
-// (times its inverse), both zero past the window.
-VELK_CLONES void PackPanel(const double* base, std::size_t rs, int p0, int k, int first, int W, int B, double* Pu,
-                           double* Pw, std::size_t stride) {
+// Another block: columns c0 .. c0 + kColumns - 1, after the first.
+VELK_CLONES void ReduceBlock(double* base, std::size_t rs, int p0, int pe, int N, int B, const PanelFactors& f,
+                             int c0) {
+  auto row = [&](int n) { return base + static_cast<std::size_t>(n - 1) * rs; };
+  for (int p = p0; p <= f.passed; ++p) {
+    const int end = std::min(c0 + kColumns, p + std::min(B, N - p + 1));
+    if (end <= c0) continue;
+    const double* rp = row(p) + (c0 - p);
+    for (int q = p + 1; q <= pe; ++q) {
+      const double factor = f.F[p - p0][q - p0];
+      if (factor != 0) SubtractMultiple(row(q) + (c0 - q), rp, factor, end - c0);
+    }
+  }
+}
+
+// The error of the reduced panel, with its row in `failed`: the first row
+// that is not finite, else the pivot test that failed, else 0.
+int PanelError(const double* base, std::size_t rs, int p0, int N, int B, const PanelFactors& f, int* failed) {
+  for (int p = p0; p <= f.passed; ++p)
+    if (!AllFinite(base + static_cast<std::size_t>(p - 1) * rs + 1, std::min(B, N - p + 1) - 1)) {
+      *failed = p;
+      return platform::kErrOverflow;
+    }
+  *failed = f.passed + 1;
+  return f.pivotError;
+}
+
+// Packs columns t0 .. t1-1 (of the window of W rows from `first`) of the
+// panel rows p0 .. p0+k-1: Pu(q, t) is the entry of panel row q in column
+// first + t (zero beyond its band), Pw(q, t) the same divided by the row's
+// pivot (times its inverse). t1 is at most W.
+VELK_CLONES void PackPanel(const double* base, std::size_t rs, int p0, int k, int first, int t0, int t1, int B,
+                           double* Pu, double* Pw, std::size_t stride) {
   for (int q = 0; q < k; ++q) {
     const int p = p0 + q;
     const double* rp = base + static_cast<std::size_t>(p - 1) * rs;
     const double inv = 1.0 / rp[0];
     double* u = Pu + static_cast<std::size_t>(q) * stride;
     double* w = Pw + static_cast<std::size_t>(q) * stride;
-    const int in = std::min(W, B - (first - p));  // window columns inside row p's band
+    const int in = std::min(t1, B - (first - p));  // window columns inside row p's band
     const double* src = rp + (first - p);
-    int t = 0;
+    int t = t0;
     for (; t + 8 <= in; t += 8) {
       const Vec8 v = *reinterpret_cast<const Vec8*>(src + t);
       *reinterpret_cast<Vec8*>(u + t) = v;
@@ -129,11 +189,10 @@ VELK_CLONES void PackPanel(const double* base, std::size_t rs, int p0, int k, in
       u[t] = src[t];
       w[t] = src[t] * inv;
     }
-    for (; t < W; ++t) {
+    for (; t < t1; ++t) {
       u[t] = 0.0;
       w[t] = 0.0 * inv;
     }
-    for (; t < W + kPad; ++t) u[t] = w[t] = 0.0;
   }
 }
 
@@ -237,15 +296,6 @@ WindowKernel ChooseWindowKernel() {
   if (__builtin_cpu_supports("avx512f")) return UpdateWindowAvx512;
   if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return UpdateWindowAvx2;
   return UpdateWindowPlain;
-}
-
-// The first window row of member m of `members` sharing a window of W rows,
-// so that each gets about the same part of its triangle; a multiple of 4.
-int ShareStart(int m, int members, int W) {
-  if (m <= 0) return 0;
-  if (m >= members) return W;
-  const double a = W * (1.0 - std::sqrt(1.0 - static_cast<double>(m) / members));
-  return std::min(W, static_cast<int>(a) / 4 * 4);
 }
 
 // ---------------------------------------------------------------------------
@@ -400,7 +450,7 @@ BandMatrix::BandMatrix(int neq, int bw) : neq_(neq), bw_(bw) {
   if (neq < 1 || bw < 1) Raise(platform::kErrSubscript);
   a_ = PageArray<double>(static_cast<std::size_t>(neq) * static_cast<std::size_t>(bw));
   work_ = PageArray<double>(static_cast<std::size_t>(neq) +
-                            2 * kPanel * (static_cast<std::size_t>(bw) + kPad));
+                            4 * kPanel * (static_cast<std::size_t>(bw) + kPad));
 }
 
 std::size_t BandMatrix::Index(int j, int n) const {
@@ -441,6 +491,28 @@ void BandRuns::Restore(BandMatrix& A) const {
       std::memcpy(row + r.first, kept, static_cast<std::size_t>(r.length) * sizeof(double));
       kept += r.length;
     }
+  }
+}
+
+void BandRuns::Multiply_Negative(std::span<const double> x, std::span<double> y) const {
+  if (!values_) Raise(platform::kErrInvalidCall);
+  CheckVector(x, n_);
+  CheckVector(y, n_);
+  std::fill(y.begin(), y.begin() + n_, 0.0);
+  const double* kept = kept_.data();
+  for (int i = 1; i <= n_; ++i) {
+    const int len = std::min(b_, n_ - i + 1);
+    const double xi = x[static_cast<std::size_t>(i - 1)];
+    double s = 0;
+    for (const Run& r : RowRuns(i)) {
+      for (int j = r.first; j < std::min(r.first + r.length, len); ++j) {
+        const double a = kept[j - r.first];
+        s += a * x[static_cast<std::size_t>(i - 1 + j)];
+        if (j > 0) y[static_cast<std::size_t>(i - 1 + j)] -= a * xi;
+      }
+      kept += r.length;
+    }
+    y[static_cast<std::size_t>(i - 1)] -= s;
   }
 }
 
@@ -508,10 +580,138 @@ void Band_Boundary_Condition(BandMatrix& K, std::span<double> R, int d, double v
   }
 }
 
-// Right-looking and blocked: each panel of rows is reduced among itself with
-// rank-1 updates, then its combined update is subtracted from the triangle of
-// rows it reaches, shared among the workers by rows. The sums are those of
-// the row-by-row elimination, taken in another order.
+namespace {
+
+// One panel of the reduction: rows p0 .. pe, reduced among themselves and
+// packed (into Pu and Pw) for the window of W rows from `first` that their
+// update reaches.
+struct Panel {
+  int p0 = 0, pe = 0, first = 0, W = 0;
+  double* Pu = nullptr;
+  double* Pw = nullptr;
+  PanelFactors factors;
+};
+
+// The reduction's state: the store, its tests' diagonal and the two packing
+// buffers, the current panel's and the next one's.
+class Reduction {
+ public:
+  Reduction(double* base, std::size_t rs, int N, int B, const double* before, double* packs, std::size_t stride)
+      : base_(base), rs_(rs), N_(N), B_(B), before_(before), packs_(packs), stride_(stride) {}
+
+  // Sets out the panel from row p0 in buffer `buffer` (0 or 1).
+  void Begin(Panel& panel, int p0, int buffer) const {
+    panel.p0 = p0;
+    panel.pe = std::min(p0 + kPanel - 1, N_);
+    panel.first = panel.pe + 1;
+    panel.W = std::min(panel.pe + B_ - 1, N_) - panel.pe;
+    panel.Pu = packs_ + static_cast<std::size_t>(buffer) * 2 * kPanel * stride_;
+    panel.Pw = panel.Pu + kPanel * stride_;
+  }
+  void FirstBlock(Panel& panel) const {
+    ReduceFirstBlock(base_, rs_, panel.p0, panel.pe, N_, B_, before_, panel.factors);
+    if (panel.W > 0) Pack(panel, 0);
+    // Zeros after the window, so that tiles may read past it.
+    for (int q = 0; q < kPanel; ++q)
+      for (int t = std::max(panel.W, 0); t < std::max(panel.W, 0) + kPad; ++t)
+        panel.Pu[static_cast<std::size_t>(q) * stride_ + t] = panel.Pw[static_cast<std::size_t>(q) * stride_ + t] = 0.0;
+  }
+  // Block b >= 1 of the panel, and its columns of the packing.
+  void Block(Panel& panel, int b) const {
+    ReduceBlock(base_, rs_, panel.p0, panel.pe, N_, B_, panel.factors, panel.p0 + b * kColumns);
+    if (panel.W > 0) Pack(panel, b);
+  }
+  // The panel's column blocks: its rows reach column pe + B - 1.
+  int Blocks(const Panel& panel) const { return (panel.pe + B_ - panel.p0 + kColumns - 1) / kColumns; }
+  // Raises the panel's error, if any.
+  void Check(const Panel& panel) const {
+    int failed = 0;
+    if (const int error = PanelError(base_, rs_, panel.p0, N_, B_, panel.factors, &failed)) RaisePivot(error, failed);
+  }
+  Window WindowOf(const Panel& panel) const {
+    return {base_, rs_, panel.first, panel.W, panel.pe - panel.p0 + 1, panel.Pu, panel.Pw, stride_};
+  }
+
+ private:
+  // The packing of block b's columns that fall in the window.
+  void Pack(const Panel& panel, int b) const {
+    const int c0 = panel.p0 + b * kColumns;
+    const int t0 = std::max(c0 - panel.first, 0), t1 = std::min(c0 + kColumns - panel.first, panel.W);
+    if (t0 < t1)
+      PackPanel(base_, rs_, panel.p0, panel.pe - panel.p0 + 1, panel.first, t0, t1, B_, panel.Pu, panel.Pw,
+                stride_);
+  }
+
+  double* base_;
+  std::size_t rs_;
+  int N_, B_;
+  const double* before_;
+  double* packs_;
+  std::size_t stride_;
+};
+
+// Waits for another member; gives the processor away now and then, in case
+// that member has lost its own.
+template <typename Done>
+void WaitFor(Done done) {
+  for (unsigned spins = 1; !done(); ++spins) {
+    _mm_pause();
+    if (spins % 1024 == 0) std::this_thread::yield();
+  }
+}
+
+// How the members of a team share one step of the reduction: the update of
+// the current panel's window, and the reduction of the next panel.
+//
+// Window rows go to members by groups of four, group g of the matrix to
+// member g mod members, so that a row stays with one member (in its cache)
+// for all the panels that update it. Each member does its groups in order;
+// the first 32 rows of the window are the next panel, which member 0
+// reduces (its first block) once every member has done its part of them.
+// Meanwhile the others finish the window; then the next panel's other
+// blocks, independent of each other, go to whoever is free.
+class Step {
+ public:
+  Step(const Reduction& reduction, WindowKernel update, const Panel& current, Panel& next, int members)
+      : reduction_(reduction), update_(update), current_(current), next_(next), members_(members) {}
+
+  void Run(int m) {
+    const Window window = reduction_.WindowOf(current_);
+    const int lead = std::min(kPanel, window.W);
+    const int firstGroup = (current_.first - 1) / 4;
+    auto owned = [&](int a) { return (firstGroup + a / 4) % members_ == m; };
+    int a = 0;
+    for (; a < lead; a += 4)
+      if (owned(a)) update_(window, a, std::min(a + 4, window.W));
+    leadDone_.fetch_add(1);
+    if (m == 0) {
+      WaitFor([&] { return leadDone_.load() == members_; });
+      reduction_.FirstBlock(next_);
+      factorsReady_.store(true);
+    }
+    for (; a < window.W; a += 4)
+      if (owned(a)) update_(window, a, std::min(a + 4, window.W));
+    WaitFor([&] { return factorsReady_.load(); });
+    for (int b; (b = nextBlock_.fetch_add(1)) < reduction_.Blocks(next_);) reduction_.Block(next_, b);
+  }
+
+ private:
+  const Reduction& reduction_;
+  WindowKernel update_;
+  const Panel& current_;
+  Panel& next_;
+  int members_;
+  std::atomic<int> leadDone_{0};
+  std::atomic<bool> factorsReady_{false};
+  std::atomic<int> nextBlock_{1};
+};
+
+}  // namespace
+
+// Right-looking and blocked: each panel of rows is reduced among itself,
+// then its combined update is subtracted from the triangle of rows it
+// reaches (the window). The sums are those of the row-by-row elimination,
+// taken in another order; with workers, the same sums share out (Step).
 void Band_Decompose(BandMatrix& A, int N, int B, Workers* workers) {
   static const WindowKernel update = ChooseWindowKernel();
   CheckWorkingSize(A, N, B);
@@ -521,28 +721,26 @@ void Band_Decompose(BandMatrix& A, int N, int B, Workers* workers) {
   double* base = A.Row(1);
   double* before = A.work_.data();
   for (int n = 1; n <= N; ++n) before[n - 1] = base[static_cast<std::size_t>(n - 1) * rs];
+  const Reduction reduction(base, rs, N, B, before, before + A.NEQ(), static_cast<std::size_t>(A.BW()) + kPad);
 
-  const std::size_t stride = static_cast<std::size_t>(A.BW()) + kPad;
-  double* Pu = before + A.NEQ();
-  double* Pw = Pu + kPanel * stride;
-  const int members = workers ? workers->Count() : 1;
-
-  for (int p0 = 1; p0 <= N; p0 += kPanel) {
-    const int pe = std::min(p0 + kPanel - 1, N);
-    if (const int error = ReducePanel(base, rs, p0, pe, N, B, before)) Raise(error);
-    // The window of rows below the panel that the panel reaches.
-    const int first = pe + 1;
-    const int W = std::min(pe + B - 1, N) - pe;
-    if (W <= 0) continue;
-    const int k = pe - p0 + 1;
-    PackPanel(base, rs, p0, k, first, W, B, Pu, Pw, stride);
-    const Window window{base, rs, first, W, k, Pu, Pw, stride};
+  Panel panels[2];
+  int current = 0;
+  reduction.Begin(panels[0], 1, 0);
+  reduction.FirstBlock(panels[0]);
+  for (int b = 1; b < reduction.Blocks(panels[0]); ++b) reduction.Block(panels[0], b);
+  reduction.Check(panels[0]);
+  while (panels[current].pe < N) {
+    Panel& next = panels[1 - current];
+    reduction.Begin(next, panels[current].pe + 1, 1 - current);
     // A small window is not worth waking the others for.
-    if (members == 1 || W < 64) {
-      update(window, 0, W);
-      continue;
-    }
-    workers->Run([&](int m) { update(window, ShareStart(m, members, W), ShareStart(m + 1, members, W)); });
+    const int members = workers && panels[current].W >= 64 ? workers->Count() : 1;
+    Step step(reduction, update, panels[current], next, members);
+    if (members > 1)
+      workers->Run([&](int m) { step.Run(m); });
+    else
+      step.Run(0);
+    reduction.Check(next);
+    current = 1 - current;
   }
 }
 
@@ -555,13 +753,13 @@ void Band_Solve(const BandMatrix& A, std::span<double> X, std::span<double> R, i
   const std::size_t rs = static_cast<std::size_t>(A.BW());
   // A zero pivot anywhere is reported before an overflow anywhere.
   const int stop = ForwardReduce(A.Row(1), rs, R.data(), N, B);
-  if (stop < 0) Raise(platform::kErrDivideByZero);
+  if (stop < 0) RaisePivot(platform::kErrDivideByZero, -stop);
   if (stop > 0) {
     for (int i = stop + 1; i <= N; ++i)
-      if (A.Row(i)[0] == 0) Raise(platform::kErrDivideByZero);
+      if (A.Row(i)[0] == 0) RaisePivot(platform::kErrDivideByZero, i);
     Raise(platform::kErrOverflow);
   }
-  if (A.Row(N)[0] == 0) Raise(platform::kErrDivideByZero);
+  if (A.Row(N)[0] == 0) RaisePivot(platform::kErrDivideByZero, N);
   if (!BackSubstitute(A.Row(1), rs, X.data(), R.data(), N, B)) Raise(platform::kErrOverflow);
 }
 

@@ -93,6 +93,9 @@ class BandRuns {
   // back: A's entries there are then those this object was made from. Error
   // 5 without kept values or when A is smaller.
   void Restore(BandMatrix& A) const;
+  // y = -A x over rows 1 .. N with the kept values, A as it was when this
+  // object was made. Error 5 without kept values, 9 for short vectors.
+  void Multiply_Negative(std::span<const double> x, std::span<double> y) const;
 
  private:
   int n_ = 0, b_ = 0;

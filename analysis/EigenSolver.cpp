@@ -1,6 +1,7 @@
 #include "analysis/EigenSolver.h"
 
-#include <cfloat>
+#include <algorithm>
+#include <limits>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -8,17 +9,37 @@
 #include "analysis/PrintLineWriter.h"
 #include "analysis/SolverInput.h"
 #include "analysis/SolverListing.h"
+#include "analysis/SolverFailure.h"
+#include "model/ValueChecks.h"
 #include "platform/RuntimeError.h"
 
 namespace analysis {
 namespace {
 
+using model::checks::ToSingle;
+
 constexpr double kTolerance = 0.0001;
 
-// v as a Single; raises 6 when it is beyond the single-precision range.
-float ToSingle(double v) {
-  if (!std::isfinite(v) || std::fabs(v) > FLT_MAX) platform::Raise(platform::kErrOverflow);
-  return static_cast<float>(v);
+// The largest magnitude of v(1 .. n).
+double MaxMagnitude(std::span<const double> v, int n) {
+  double m = 0.0;
+  for (int i = 0; i < n; ++i) m = std::max(m, std::fabs(v[static_cast<std::size_t>(i)]));
+  return m;
+}
+
+// K + sigma Kg reduced in place; a zero pivot of a shifted matrix means
+// the shift itself is an eigenvalue.
+void ReduceShifted(BandMatrix& K, int n, int B, double sigma, Workers* workers) {
+  try {
+    Band_Decompose(K, n, B, workers);
+  } catch (const SolverFailure& f) {
+    if (sigma == 0.0 || f.equation() == 0) throw;
+    throw SolverFailure(f.number(), f.description(),
+                        "the shift " + FormatMask(sigma, listing::kFineMask) +
+                            " (the estimate, or a fraction of a later estimate) is itself an eigenvalue; run "
+                            "again with a slightly different estimate",
+                        f.equation());
+  }
 }
 
 std::string Fine(double v) { return FormatMask(v, listing::kFineMask); }
@@ -43,10 +64,27 @@ double Normalize_Max(std::span<double> v, int n) {
   double m = v[0];
   for (int i = 1; i < n; ++i)
     if (std::fabs(v[static_cast<std::size_t>(i)]) - std::fabs(m) > 0) m = v[static_cast<std::size_t>(i)];
-  if (m == 0.0) platform::Raise(platform::kErrDivideByZero, "zero iterate");
+  if (m == 0.0)
+    throw SolverFailure(platform::kErrDivideByZero, "Division by zero: zero iterate",
+                        "the loads give no stress in the plates and stiffeners (no load, or every loaded "
+                        "direction held), so there is nothing to buckle");
   if (!std::isfinite(m)) platform::Raise(platform::kErrOverflow);
   for (int i = 0; i < n; ++i) v[static_cast<std::size_t>(i)] /= m;
   return m;
+}
+
+double Eigen_Residual(const BandRuns& unshiftedK, const BandMatrix& Kg, const BandRuns& kgRuns,
+                      std::span<const double> y, double lambda, std::span<double> work) {
+  const int n = unshiftedK.N();
+  if (work.size() < static_cast<std::size_t>(n)) platform::Raise(platform::kErrSubscript);
+  std::vector<double> ky(static_cast<std::size_t>(n));
+  unshiftedK.Multiply_Negative(y, ky);
+  Band_Multiply_Negative(Kg, y, work, n, kgRuns.B(), &kgRuns);
+  const double scale = MaxMagnitude(ky, n);
+  double r = 0.0;
+  for (int i = 0; i < n; ++i)
+    r = std::max(r, std::fabs(ky[static_cast<std::size_t>(i)] + lambda * work[static_cast<std::size_t>(i)]));
+  return scale > 0.0 ? r / scale : std::numeric_limits<double>::infinity();
 }
 
 double Max_Difference(std::span<const double> x, std::span<const double> y, int n) {
@@ -93,7 +131,7 @@ EigenResult Solve_Eigen(BandMatrix& K, const BandMatrix& Kg, std::span<double> x
   double lambda = 0.0;
   for (int shift = 1; shift <= maxShift && !result.converged; ++shift) {
     if (sigma != 0.0) Band_Add_Multiple(K, Kg, kgRuns, sigma);
-    Band_Decompose(K, n, B, workers);
+    ReduceShifted(K, n, B, sigma, workers);
     double m1 = 0.0;
     for (int cycle = 1; cycle <= maxCycle; ++cycle) {
       ++result.cycles;
@@ -119,6 +157,13 @@ EigenResult Solve_Eigen(BandMatrix& K, const BandMatrix& Kg, std::span<double> x
     }
   }
 
+  // A result the iteration took for converged may still not satisfy the
+  // eigenvalue equation: with an estimate far from every eigenvalue the
+  // shifted matrix loses K to round-off and the iteration settles on a
+  // meaningless value. Such a result is reported as not converged.
+  result.residual = Eigen_Residual(unshiftedK, Kg, kgRuns, y, lambda, x);
+  if (!(result.residual <= kResidualTolerance)) result.converged = false;
+
   const float single = ToSingle(lambda);
   listing::Line(out, listing::kOutputModeShape);
   listing::Header(out, listing::kModeShapeHeader);
@@ -128,9 +173,10 @@ EigenResult Solve_Eigen(BandMatrix& K, const BandMatrix& Kg, std::span<double> x
   }
   if (!result.converged) listing::Line(out, kNotConverged);
   listing::EigenValueLine(out, lambda);
-  ui.Message("Eigenvalue of " + Fine(lambda));
+  const std::string value = Fine(lambda) + (result.converged ? "" : kNotConvergedNote);
+  ui.Message("Eigenvalue of " + value);
   analysis.EigenValue = single;
-  ui.SetEigenvaluePanel("Eigenvalue : " + Fine(lambda));
+  ui.SetEigenvaluePanel("Eigenvalue : " + value);
   for (int i = 1; i <= N; ++i)
     nodes.Item(nodes.Item(i).UvID()).set_zcoord(ToSingle(y[static_cast<std::size_t>(3 * (i - 1))]));
 

@@ -113,8 +113,8 @@ int main(int argc, char** argv) {
     std::printf("run %d: %ld nodes, %ld plates, %ld stiffeners, %ld equations\n", rep,
                 static_cast<long>(mesh.Nodes().MaxvID()), static_cast<long>(mesh.fourNodes().MaxvID()),
                 static_cast<long>(mesh.twoNodes().MaxvID()), 3L * mesh.Nodes().MaxvID());
-    std::printf("  outcome %d, converged %d, %s\n", static_cast<int>(r.outcome), r.converged ? 1 : 0,
-                ui.message.c_str());
+    std::printf("  outcome %d, converged %d, residual %.1e, %s\n", static_cast<int>(r.outcome), r.converged ? 1 : 0,
+                r.residual, ui.message.c_str());
     std::printf("  eigenvalue cycles that did not converge: %ld\n", ui.eigenYields - 2);
     std::printf("  %-52s %s s\n", "build model (not part of a run)", Fixed(Seconds(t1 - t0)).c_str());
     std::printf("  %-52s %s s\n", "Create_Input_File", Fixed(Seconds(t2 - t1)).c_str());
