@@ -37,9 +37,9 @@ struct RunResult {
 // returns. Material constants come from the input file, not from the model.
 RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis,
                           const std::filesystem::path& programFolder, RunUi& ui);
-// The same with `threads` threads sharing the reductions (1: the calling
-// thread alone); the results do not depend on it. The run above uses the
-// machine's cores, at most 8.
+// The same with `threads` threads sharing the element routines and the
+// reductions (1: the calling thread alone); the results do not depend on
+// it. The run above uses Workers::DefaultCount().
 RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis,
                           const std::filesystem::path& programFolder, RunUi& ui, int threads);
 

@@ -15,7 +15,7 @@ constexpr auto kSpinTime = std::chrono::microseconds(200);
 
 int Workers::DefaultCount() {
   const unsigned cores = std::thread::hardware_concurrency();
-  return static_cast<int>(std::clamp(cores, 1u, 8u));
+  return static_cast<int>(std::clamp(cores / 2, 1u, 4u));
 }
 
 Workers::Workers(int count) {

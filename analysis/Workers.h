@@ -14,7 +14,9 @@ namespace analysis {
 
 class Workers {
  public:
-  // The number of threads a run uses by default: the machine's cores, at most 8.
+  // The number of threads a run uses by default: half the machine's cores,
+  // at most 4. The reduction gains little beyond four, and a thread that
+  // shares its core with another program holds up every step of it.
   static int DefaultCount();
 
   // A team of `count` threads including the caller (at least 1).
