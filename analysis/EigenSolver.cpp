@@ -45,6 +45,34 @@ void ReduceShifted(BandMatrix& K, int n, int B, double sigma, Workers* workers) 
 std::string Fine(double v) { return FormatMask(v, listing::kFineMask); }
 std::string Coarse(double v) { return FormatMask(v, listing::kMask); }
 
+// The header line and a row per node: w and the two rotations, w through
+// `first`, the rotations through the coarse mask.
+void ListModeShape(platform::TextFile& out, std::span<const double> v, int N, std::string (*first)(double)) {
+  listing::Header(out, listing::kModeShapeHeader);
+  for (int i = 1; i <= N; ++i) {
+    const std::size_t b = static_cast<std::size_t>(3 * (i - 1));
+    listing::Row(out, {i, first(v[b]), Coarse(v[b + 1]), Coarse(v[b + 2])});
+  }
+}
+
+// The end of a finished iteration: the mode shape and the eigenvalue in the
+// listing, the message box, Analysis.EigenValue, the status panel and every
+// numbered node's zcoord; a result that did not converge says so.
+void Report(const EigenResult& r, std::span<const double> y, int N, model::Analysis& analysis,
+            model::Nodes& nodes, platform::TextFile& out, RunUi& ui) {
+  const float single = ToSingle(r.lambda);
+  listing::Line(out, listing::kOutputModeShape);
+  ListModeShape(out, y, N, Fine);
+  if (!r.converged) listing::Line(out, kNotConverged);
+  listing::EigenValueLine(out, r.lambda);
+  const std::string value = Fine(r.lambda) + (r.converged ? "" : kNotConvergedNote);
+  ui.Message("Eigenvalue of " + value);
+  analysis.EigenValue = single;
+  ui.SetEigenvaluePanel("Eigenvalue : " + value);
+  for (int i = 1; i <= N; ++i)
+    nodes.Item(nodes.Item(i).UvID()).set_zcoord(ToSingle(y[static_cast<std::size_t>(3 * (i - 1))]));
+}
+
 }  // namespace
 
 void Set_Start_Vector(std::span<double> w, int N, short optionInitialB) {
@@ -106,11 +134,7 @@ EigenResult Solve_Eigen(BandMatrix& K, const BandMatrix& Kg, std::span<double> x
 
   listing::Line(out, listing::kInputModeShape);
   Set_Start_Vector(x, N, analysis.OptionInitialB);
-  listing::Header(out, listing::kModeShapeHeader);
-  for (int i = 1; i <= N; ++i) {
-    const std::size_t b = static_cast<std::size_t>(3 * (i - 1));
-    listing::Row(out, {i, Coarse(x[b]), Coarse(x[b + 1]), Coarse(x[b + 2])});
-  }
+  ListModeShape(out, x, N, Coarse);
 
   // Settings below 1 (possible from an options file) would report an
   // eigenvalue that was never computed: at least one shift of one cycle runs.
@@ -164,24 +188,9 @@ EigenResult Solve_Eigen(BandMatrix& K, const BandMatrix& Kg, std::span<double> x
   result.residual = Eigen_Residual(unshiftedK, Kg, kgRuns, y, lambda, x);
   if (!(result.residual <= kResidualTolerance)) result.converged = false;
 
-  const float single = ToSingle(lambda);
-  listing::Line(out, listing::kOutputModeShape);
-  listing::Header(out, listing::kModeShapeHeader);
-  for (int i = 1; i <= N; ++i) {
-    const std::size_t b = static_cast<std::size_t>(3 * (i - 1));
-    listing::Row(out, {i, Fine(y[b]), Coarse(y[b + 1]), Coarse(y[b + 2])});
-  }
-  if (!result.converged) listing::Line(out, kNotConverged);
-  listing::EigenValueLine(out, lambda);
-  const std::string value = Fine(lambda) + (result.converged ? "" : kNotConvergedNote);
-  ui.Message("Eigenvalue of " + value);
-  analysis.EigenValue = single;
-  ui.SetEigenvaluePanel("Eigenvalue : " + value);
-  for (int i = 1; i <= N; ++i)
-    nodes.Item(nodes.Item(i).UvID()).set_zcoord(ToSingle(y[static_cast<std::size_t>(3 * (i - 1))]));
-
   result.finished = true;
   result.lambda = lambda;
+  Report(result, y, N, analysis, nodes, out, ui);
   return result;
 }
 
