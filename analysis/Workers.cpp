@@ -3,6 +3,8 @@
 #include <immintrin.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <chrono>
 
 namespace analysis {
@@ -14,8 +16,13 @@ constexpr auto kSpinTime = std::chrono::microseconds(200);
 }  // namespace
 
 int Workers::DefaultCount() {
-  const unsigned cores = std::thread::hardware_concurrency();
-  return static_cast<int>(std::clamp(cores / 2, 1u, 4u));
+  const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  int count = std::clamp(cores / 2, 1, 4);
+  // Only the cores other programs leave free: a member without a core of its
+  // own holds up every step of the reduction until it gets one back.
+  double load = 0;
+  if (::getloadavg(&load, 1) == 1) count = std::min(count, std::max(1, cores - static_cast<int>(std::ceil(load))));
+  return count;
 }
 
 Workers::Workers(int count) {

@@ -15,7 +15,8 @@ namespace analysis {
 class Workers {
  public:
   // The number of threads a run uses by default: half the machine's cores,
-  // at most 4. The reduction gains little beyond four, and a thread that
+  // at most 4, and no more than the cores that the load of the last minute
+  // leaves free. The reduction gains little beyond four, and a thread that
   // shares its core with another program holds up every step of it.
   static int DefaultCount();
 

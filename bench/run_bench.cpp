@@ -7,7 +7,8 @@
 // median of each, the first run apart (its memory is fresh to the process,
 // which costs most on virtual machines), and the peak resident memory.
 //
-//   run_bench [runs] [threads ...]     (defaults: 7 runs; 1, 4 (the default) and 8 threads)
+//   run_bench [runs] [threads ...]   (defaults: 7 runs; 1 thread, the run's
+//                                     own choice (0), and 8 threads)
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -21,6 +22,7 @@
 
 #include "analysis/RunDriver.h"
 #include "analysis/SolverInputFile.h"
+#include "analysis/Workers.h"
 #include "model/Analysis.h"
 #include "model/Material.h"
 #include "model/Mesh.h"
@@ -29,16 +31,24 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Records when each progress text appears, so the gaps are the stage times.
+// Records when each progress text appears, so the gaps are the stage times,
+// and the longest time between two yields: how long Cancel and repaints
+// could wait at most.
 class TimingUi : public analysis::RunUi {
  public:
   void Progress(const std::string& text) override { marks.emplace_back(text, Clock::now()); }
-  void Yield() override {}
+  void Yield() override {
+    const auto now = Clock::now();
+    if (lastYield != Clock::time_point{}) longestGap = std::max(longestGap, now - lastYield);
+    lastYield = now;
+  }
   bool Cancelled() const override { return false; }
   void Message(const std::string& text) override { message = text; }
   void SetEigenvaluePanel(const std::string&) override {}
   std::vector<std::pair<std::string, Clock::time_point>> marks;
   std::string message;
+  Clock::time_point lastYield{};
+  Clock::duration longestGap{};
 };
 
 void BuildModel(model::Mesh& mesh, int nx, int ny) {
@@ -81,7 +91,7 @@ double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).coun
 // Stage times of one run, in the order the stages came.
 using Stages = std::vector<std::pair<std::string, double>>;
 
-Stages TimeOneRun(const std::filesystem::path& folder, int threads, std::string& outcome) {
+Stages TimeOneRun(const std::filesystem::path& folder, int& threads, std::string& outcome) {
   constexpr int nx = 105, ny = 104;
   model::Mesh mesh;
   model::Analysis analysis;
@@ -94,6 +104,8 @@ Stages TimeOneRun(const std::filesystem::path& folder, int threads, std::string&
   }
   const auto t1 = Clock::now();
   TimingUi ui;
+  // 0: as many as the run takes by default, from the machine and its load.
+  if (threads == 0) threads = analysis::Workers::DefaultCount();
   const analysis::RunResult r = analysis::Run_Calculation(mesh, analysis, folder, ui, threads);
   const auto t2 = Clock::now();
 
@@ -112,6 +124,7 @@ Stages TimeOneRun(const std::filesystem::path& folder, int threads, std::string&
     stages.emplace_back(ui.marks[k].first, Seconds(end - ui.marks[k].second));
   }
   stages.emplace_back("Run_Calculation total", Seconds(t2 - t1));
+  stages.emplace_back("(longest time between two yields)", Seconds(ui.longestGap));
   stages.emplace_back("input file and run", Seconds(t2 - t0));
   return stages;
 }
@@ -122,8 +135,8 @@ double Median(std::vector<double> v) {
   return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
 }
 
-void Report(int threads, const std::vector<Stages>& runs) {
-  std::printf("\n%d thread%s, %zu runs (seconds)\n", threads, threads == 1 ? "" : "s", runs.size());
+void Report(const std::string& threads, const std::vector<Stages>& runs) {
+  std::printf("\n%s, %zu runs (seconds)\n", threads.c_str(), runs.size());
   std::printf("  %-52s %8s %8s %8s\n", "stage", "min", "median", "first");
   for (std::size_t s = 0; s < runs[0].size(); ++s) {
     std::vector<double> times;
@@ -139,8 +152,8 @@ void Report(int threads, const std::vector<Stages>& runs) {
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::max(5, std::atoi(argv[1])) : 7;
   std::vector<int> threadCounts;
-  for (int i = 2; i < argc; ++i) threadCounts.push_back(std::max(1, std::atoi(argv[i])));
-  if (threadCounts.empty()) threadCounts = {1, 4, 8};
+  for (int i = 2; i < argc; ++i) threadCounts.push_back(std::max(0, std::atoi(argv[i])));
+  if (threadCounts.empty()) threadCounts = {1, 0, 8};
   const std::filesystem::path folder = std::filesystem::temp_directory_path() / "velk-run-bench";
   std::filesystem::create_directories(folder);
 
@@ -148,9 +161,18 @@ int main(int argc, char** argv) {
   for (int threads : threadCounts) {
     std::vector<Stages> times;
     std::string outcome;
-    for (int r = 0; r < runs; ++r) times.push_back(TimeOneRun(folder, threads, outcome));
+    std::string used;
+    for (int r = 0; r < runs; ++r) {
+      int t = threads;
+      times.push_back(TimeOneRun(folder, t, outcome));
+      if (!used.empty()) used += ',';
+      used += std::to_string(t);
+    }
     std::printf("  %s\n", outcome.c_str());
-    Report(threads, times);
+    Report(threads == 0   ? "the run's own choice of threads (" + used + ")"
+           : threads == 1 ? std::string("1 thread")
+                          : std::to_string(threads) + " threads",
+           times);
   }
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
