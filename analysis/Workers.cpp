@@ -25,11 +25,7 @@ int Workers::DefaultCount() {
   return count;
 }
 
-Workers::Workers(int count) {
-  const int others = std::max(count, 1) - 1;
-  threads_.reserve(static_cast<std::size_t>(others));
-  for (int m = 1; m <= others; ++m) threads_.emplace_back([this, m] { Serve(m); });
-}
+Workers::Workers(int count) : count_(std::max(count, 1)) {}
 
 Workers::~Workers() {
   stop_.store(true);
@@ -39,9 +35,16 @@ Workers::~Workers() {
 }
 
 void Workers::Run(const std::function<void(int)>& job) {
-  if (threads_.empty()) {
+  if (count_ == 1) {
     job(0);
     return;
+  }
+  // The threads start with the first job: until then a run has no use for
+  // them, and threads alive on other processors make every change of the
+  // process's memory map dearer (each must drop its stale translations).
+  if (threads_.empty()) {
+    threads_.reserve(static_cast<std::size_t>(count_ - 1));
+    for (int m = 1; m < count_; ++m) threads_.emplace_back([this, m] { Serve(m); });
   }
   job_ = &job;
   busy_.store(Count() - 1);

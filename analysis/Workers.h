@@ -3,7 +3,7 @@
 // reduction hands each of them a part of every panel's update. The calling
 // thread is member 0; the others wait for the next job, spinning briefly
 // (jobs follow each other within microseconds during a reduction) and then
-// asleep. A team lives for one run.
+// asleep. A team lives for one run; its threads start with its first job.
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -26,7 +26,7 @@ class Workers {
   Workers(const Workers&) = delete;
   Workers& operator=(const Workers&) = delete;
 
-  int Count() const { return static_cast<int>(threads_.size()) + 1; }
+  int Count() const { return count_; }
 
   // Calls job(member) once for every member 0 .. Count() - 1, member 0 on the
   // calling thread, and returns when all have returned. The job must not throw.
@@ -35,6 +35,7 @@ class Workers {
  private:
   void Serve(int member);
 
+  int count_;
   std::vector<std::thread> threads_;
   const std::function<void(int)>* job_ = nullptr;
   std::atomic<std::uint32_t> generation_{0};  // one more for every job; the workers watch it
