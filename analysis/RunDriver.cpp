@@ -119,7 +119,7 @@ class Run {
   std::string Detail(const platform::RuntimeError& error) const { return Failure_Detail(error, place_, mesh_); }
 
  private:
-  // Steps 1 to 3 and 20 of the run.
+  // The run's sizes and arrays, and its end.
   void SizeArrays();
   RunResult Finish(RunResult r);
   RunResult DimensionExit();
