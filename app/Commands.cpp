@@ -19,17 +19,24 @@
 #include "analysis/ui/frmEigen.h"
 #include "app/CommandSet.h"
 #include "app/Globals.h"
+#include "app/NodeMoves.h"
 #include "app/ProgramPaths.h"
 #include "app/ProjectFile.h"
+#include "app/Reports.h"
 #include "app/Selection.h"
 #include "app/ToolImages.h"
 #include "app/frmMenu.h"
 #include "dialogs/SetProperty.h"
+#include "dialogs/frmAbout.h"
 #include "dialogs/frmBeamShape.h"
+#include "dialogs/frmOption.h"
+#include "dialogs/frmPropertyView.h"
+#include "dialogs/frmStress.h"
 #include "platform/MessageBox.h"
 #include "platform/qt/KeyedStatusBar.h"
 #include "platform/qt/QtFileDialogBackend.h"
 #include "view/View.h"
+#include "view/frmClip.h"
 
 namespace app {
 namespace {
@@ -120,14 +127,22 @@ void CloseWindowNamed(const char* name) {
 
 void ShowModal(QDialog& dialog) { dialog.exec(); }
 
-void FileNew(CommandSet&) { New_Data(); }
-void FileOpen(CommandSet& c) { Open_Data(c.window(), c.cdlFile); }
+void FileNew(CommandSet& c) {
+  if (SaveChangesFirst(c.window())) New_Data(c.window());
+}
+void FileOpen(CommandSet& c) {
+  if (SaveChangesFirst(c.window())) Open_Data(c.window(), c.cdlFile);
+}
 void FileSave(CommandSet& c) { Save_Data(c.window(), c.cdlFile); }
 void FileExit(CommandSet& c) { c.window().close(); }
+void ReportAll(CommandSet& c) { Create_Report_All(globals::Analysis(), globals::Mesh(), c.cdlFile); }
+void ReportGrid(CommandSet& c) { Create_Report_Grid(globals::Analysis(), globals::Mesh(), c.cdlFile); }
 
-// Waiting for their windows: the reports, the property listing, clipping,
-// the view options, the about box and the node moves of the hidden submenu.
-void NotYetAvailable(CommandSet&) {}
+// An entry that only calls an operation, such as the node moves.
+template <void (*Operation)()>
+void Call(CommandSet&) {
+  Operation();
+}
 
 void BeamGeometry(CommandSet& c) {
   frmBeamShape dialog(&c.window());
@@ -149,10 +164,21 @@ void PropertySet(CommandSet& c) {
   dialogs::OpenPropertyDialog(&c.window());
 }
 
-// The listing window does not exist yet: entry and button stay as they were.
+// Entry and toolbar button always agree afterwards, whichever was clicked.
 void PropertyShow(CommandSet& c) {
-  if (QAction* b = ActionOf(c, "property")) b->setChecked(IsChecked(c, "mnuProperty_ShowProperty"));
+  const bool checked = !IsChecked(c, "mnuProperty_ShowProperty");
+  SetChecked(c, "mnuProperty_ShowProperty", checked);
+  SetChecked(c, "property", checked);
+  if (checked) {
+    frmPropertyView::Open(c.window());
+  } else {
+    CloseWindowNamed("frmPropertyView");
+  }
 }
+
+void PropertyCopy(CommandSet&) { globals::Selection().Copy(); }
+void PropertyPaste(CommandSet&) { globals::Selection().Paste(); }
+void PropertyDelete(CommandSet&) { globals::Selection().Delete(); }
 
 void ViewRefresh(CommandSet&) {
   globals::Selection().ClearSelectedItem();
@@ -190,18 +216,40 @@ void ResultShow(CommandSet& c) {
   c.window().Paint();
 }
 
-// Checking it waits for the stress plot window, in which the component is
-// chosen; unchecking ends a stress plot the options file brought back.
+// Checking it opens the stress plot window, in which the component is
+// chosen; unchecking closes it and ends the plot.
 void StressPlot(CommandSet& c) {
   const bool checked = !IsChecked(c, "mnuStressPlot");
-  if (checked) return;
-  SetChecked(c, "mnuStressPlot", false);
-  CloseWindowNamed("frmStress");
-  V().OptionShowStress = 0;
+  SetChecked(c, "mnuStressPlot", checked);
+  if (checked) {
+    if (IsChecked(c, "mnuResult_Show")) {
+      SetChecked(c, "mnuResult_Show", false);
+      V().OptionShowResult = false;
+    }
+    frmStress::Open(c.window());
+  } else {
+    CloseWindowNamed("frmStress");
+    V().OptionShowStress = 0;
+  }
   c.window().Paint();
 }
 
+void ViewClip(CommandSet& c) {
+  frmClip dialog(V(), &c.window());
+  ShowModal(dialog);
+}
+
+void ViewOption(CommandSet& c) {
+  frmOption dialog(c.window());
+  ShowModal(dialog);
+}
+
 void HelpTopics(CommandSet& c) { c.ShowHelp(0); }
+
+void HelpAbout(CommandSet& c) {
+  frmAbout dialog(&c.window());
+  ShowModal(dialog);
+}
 
 void TopView(CommandSet&) { V().TopView(); }
 void LeftView(CommandSet&) { V().LeftView(); }
@@ -222,9 +270,9 @@ const MenuRow kMenu[] = {
     {"mnuFile_Space_1", "-", "mnuFile", nullptr, 0, nullptr, nullptr, kPlain},
     {"mnuFile_SavePost", "Create Report File", "mnuFile", nullptr, 0, nullptr, nullptr, kSubmenu},
     {"mnuFile_ReportAll", "Report All", "mnuFile_SavePost", nullptr, 0, "Error..[Create Report All]",
-     NotYetAvailable, kPlain},
+     ReportAll, kPlain},
     {"mnuFile_Report_Grid", "Displacement Grid", "mnuFile_SavePost", nullptr, 0,
-     "Error..[Create Report Grid]", NotYetAvailable, kPlain},
+     "Error..[Create Report Grid]", ReportGrid, kPlain},
     {"mnuCreate_BMP", "Create Bitmap File", "mnuFile", nullptr, 0, "Error..[Generate BMP]",
      MODE(6, "Create BMP"), kPlain},
     {"mnuFile_Space_2", "-", "mnuFile", nullptr, 0, nullptr, nullptr, kPlain},
@@ -234,17 +282,19 @@ const MenuRow kMenu[] = {
     {"mnuBeam_Beam", "Geometry", "mnuBeam", nullptr, 0, "Error..[Beam Beam]", BeamGeometry, kPlain},
     {"mnuEditGeometry", "Edit Geometry", "mnuBeam", nullptr, 0, nullptr, nullptr, kSubmenu | kHidden},
     {"mnuMoveNodeX", "Move Nodes in X Dir. by", "mnuEditGeometry", nullptr, 0, nullptr,
-     NotYetAvailable, kPlain},
+     Call<Edit_Mesh_Move_NodeX>, kPlain},
     {"mnuMoveNodeY", "Move Nodes in Y Dir. by", "mnuEditGeometry", nullptr, 0, nullptr,
-     NotYetAvailable, kPlain},
+     Call<Edit_Mesh_Move_NodeY>, kPlain},
     {"mnuBeam_Space_1", "-", "mnuEditGeometry", nullptr, 0, nullptr, nullptr, kPlain},
-    {"mnuRotateNodeX", "Taper in X", "mnuEditGeometry", nullptr, 0, nullptr, NotYetAvailable, kPlain},
-    {"mnuRotateNodeY", "Taper in Y", "mnuEditGeometry", nullptr, 0, nullptr, NotYetAvailable, kPlain},
+    {"mnuRotateNodeX", "Taper in X", "mnuEditGeometry", nullptr, 0, nullptr,
+     Call<Edit_Mesh_Rotate_NodeX>, kPlain},
+    {"mnuRotateNodeY", "Taper in Y", "mnuEditGeometry", nullptr, 0, nullptr,
+     Call<Edit_Mesh_Rotate_NodeY>, kPlain},
     {"mnuBeam_Sapce_2", "-", "mnuEditGeometry", nullptr, 0, nullptr, nullptr, kPlain},
-    {"mnuPropX", "Proportional Move in X", "mnuEditGeometry", nullptr, 0, nullptr, NotYetAvailable,
-     kPlain},
-    {"mnuPropY", "Proportional Move in Y", "mnuEditGeometry", nullptr, 0, nullptr, NotYetAvailable,
-     kPlain},
+    {"mnuPropX", "Proportional Move in X", "mnuEditGeometry", nullptr, 0, nullptr,
+     Call<Edit_Mesh_PMove_NodeX>, kPlain},
+    {"mnuPropY", "Proportional Move in Y", "mnuEditGeometry", nullptr, 0, nullptr,
+     Call<Edit_Mesh_PMove_NodeY>, kPlain},
 
     {"mnuElements", "Elements", nullptr, nullptr, 20060, nullptr, nullptr, kSubmenu},
     {"mnuElements_Plate", "Plate", "mnuElements", nullptr, 0, "Error..[Plate]", EDIT(1, 3), kCheckable},
@@ -266,11 +316,11 @@ const MenuRow kMenu[] = {
     {"mnuProperty_SetProperty", "Set Property", "mnuProperty", nullptr, 0, "Error..[Property Set]",
      PropertySet, kPlain},
     {"mnuProperty_CopyProperty", "Copy Property", "mnuProperty", nullptr, 0, "Error..[Property Copy]",
-     NotYetAvailable, kPlain},
+     PropertyCopy, kPlain},
     {"mnuProperty_PasteProperty", "Paste Property", "mnuProperty", nullptr, 0,
-     "Error..[Property Paste]", NotYetAvailable, kPlain},
+     "Error..[Property Paste]", PropertyPaste, kPlain},
     {"mnuProperty_DeleteProperty", "Delete Property", "mnuProperty", nullptr, 0,
-     "Error..[Property Delete]", NotYetAvailable, kPlain},
+     "Error..[Property Delete]", PropertyDelete, kPlain},
     {"mnuProperty_Space_1", "-", "mnuProperty", nullptr, 0, nullptr, nullptr, kPlain},
     {"mnuProperty_ShowProperty", "Show Property Window", "mnuProperty", nullptr, 0,
      "Error..[Property Show]", PropertyShow, kCheckable},
@@ -301,11 +351,11 @@ const MenuRow kMenu[] = {
     {"mnuView_Zoom1000", "Zoom1000%", "mnuView", nullptr, 0, nullptr, ZOOM(10.0f), kPlain},
     {"mnuView_Space14", "-", "mnuView", nullptr, 0, nullptr, nullptr, kPlain},
     {"mnuView_Window", "Actual/Fit View", "mnuView", nullptr, 0, nullptr, ViewWindow, kPlain},
-    {"mnuView_Clip", "Clipping", "mnuView", nullptr, 0, nullptr, NotYetAvailable, kPlain},
+    {"mnuView_Clip", "Clipping", "mnuView", nullptr, 0, nullptr, ViewClip, kPlain},
     {"mnuViewSpace_2", "-", "mnuView", nullptr, 0, nullptr, nullptr, kPlain},
     {"mnuView_Toolbar", "Show/Hide Toolbar", "mnuView", nullptr, 0, nullptr, ViewToolbar,
      kCheckable | kChecked},
-    {"mnuOption", "View Option", "mnuView", nullptr, 20240, "Error..[Option]", NotYetAvailable, kPlain},
+    {"mnuOption", "View Option", "mnuView", nullptr, 20240, "Error..[Option]", ViewOption, kPlain},
 
     {"mnuResult", "Results", nullptr, nullptr, 20150, nullptr, nullptr, kSubmenu},
     {"mnuResult_Show", "Show Buckled Shape", "mnuResult", nullptr, 0, nullptr, ResultShow, kCheckable},
@@ -314,7 +364,7 @@ const MenuRow kMenu[] = {
     {"mnuHelp", "Help", nullptr, nullptr, 20100, nullptr, nullptr, kSubmenu},
     {"mnuVELKHelp", "Help Topics", "mnuHelp", nullptr, 0, nullptr, HelpTopics, kPlain},
     {"mnuHelp_Space_1", "-", "mnuHelp", nullptr, 0, nullptr, nullptr, kPlain},
-    {"mnuHelp_About", "About VELK ", "mnuHelp", nullptr, 0, nullptr, NotYetAvailable, kPlain},
+    {"mnuHelp_About", "About VELK ", "mnuHelp", nullptr, 0, nullptr, HelpAbout, kPlain},
 };
 
 #undef MODE

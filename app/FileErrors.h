@@ -1,6 +1,10 @@
 #pragma once
 // Explains a file failure to the user in a "Disk Error" box and turns the
 // answer into what the failed command does next.
+#include <exception>
+#include <new>
+
+#include "platform/RuntimeError.h"
 
 namespace app {
 
@@ -19,5 +23,32 @@ const char* FileErrorMessage(int errorNumber);
 // Cancel 2. An unknown number shows nothing and gives 3. There is no way to
 // skip: a skipped step would leave a file that cannot be read back.
 short FileErrors(int errorNumber);
+
+// How one step of a file command ended.
+enum class StepEnd { Done, Cancelled, GaveUp };
+
+// Runs a step of a file command (project files, reports, listings). A
+// cancelled dialog ends the command without a word; any other failure goes
+// to FileErrors, whose Retry runs the step again. A step is never skipped:
+// what follows it needs it complete. The caller shows its own text on GaveUp.
+template <typename Step>
+StepEnd RunStep(Step&& step) {
+  constexpr int kErrInternal = 51;
+  for (;;) {
+    int number = kErrInternal;
+    try {
+      step();
+      return StepEnd::Done;
+    } catch (const platform::RuntimeError& e) {
+      number = e.number();
+    } catch (const std::bad_alloc&) {
+      number = platform::kErrOutOfMemory;
+    } catch (const std::exception&) {
+      number = kErrInternal;
+    }
+    if (number == platform::kErrDialogCancelled) return StepEnd::Cancelled;
+    if (FileErrors(number) != kFileErrorRetry) return StepEnd::GaveUp;
+  }
+}
 
 }  // namespace app

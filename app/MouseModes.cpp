@@ -169,10 +169,12 @@ void Form_DblClick(frmMenu& window) {
     Selection& selection = globals::Selection();
     selection.SelectItemOne(s.CornerX, s.CornerY);
     if (selection.SelectedCounter() == 1 && s.editNode) s.editNode();
-    globals::Selection().ClearSelectedItem();
   } catch (const std::exception&) {
     platform::MsgBox("Error..[Form_DblClick]");
   }
+  // Also after a failure: a node left in the list under another pick kind
+  // would reach the dialogs of that kind.
+  globals::Selection().ClearSelectedItem();
   v.MeshMode = meshMode;
 }
 

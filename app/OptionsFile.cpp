@@ -1,28 +1,29 @@
 #include "app/OptionsFile.h"
 
 #include <exception>
+#include <system_error>
 
-#include "app/Globals.h"
-#include "app/ProgramPaths.h"
 #include "model/Analysis.h"
+#include "platform/FileReplace.h"
 #include "platform/MessageBox.h"
 #include "platform/TextFile.h"
 #include "view/View.h"
 
 namespace app {
 
-void Save_Option(const std::filesystem::path& file, const model::Analysis& analysis,
+bool Save_Option(const std::filesystem::path& file, const model::Analysis& analysis,
                  const view::View& view) {
-  platform::FileTable files;
+  // Written beside the old file and put in its place only when complete: a
+  // full disk never leaves every option back at its default.
   try {
-    const int number = files.FreeFile();
-    platform::TextFile& out = files.Open(number, file, platform::FileMode::Output);
-    analysis.StoreData1_4Option(out);
-    view.StoreData1_4Option(out);
-    files.Close(number);  // reports a full disk
+    platform::ReplaceFile(file, [&](platform::TextFile& out) {
+      analysis.StoreData1_4Option(out);
+      view.StoreData1_4Option(out);
+    });
+    return true;
   } catch (const std::exception&) {
-    files.CloseAll();
     platform::MsgBox("Error: Saving INI file!");
+    return false;
   }
 }
 
@@ -41,8 +42,13 @@ void Read_Option(const std::filesystem::path& file, model::Analysis& analysis, v
   }
 }
 
-void Save_Option() { Save_Option(OptionsFilePath(), globals::Analysis(), globals::View()); }
-
-void Read_Option() { Read_Option(OptionsFilePath(), globals::Analysis(), globals::View()); }
+bool Place_Default_Option(const std::filesystem::path& file) {
+  std::error_code ec;
+  const std::filesystem::file_type type = std::filesystem::symlink_status(file, ec).type();
+  if (type != std::filesystem::file_type::not_found) return !ec;  // there: kept as it is
+  if (Save_Option(file, model::Analysis(), view::View())) return true;
+  std::filesystem::remove(file, ec);  // it was not there before
+  return false;
+}
 
 }  // namespace app

@@ -17,9 +17,15 @@ namespace app {
 void Save_Option();
 void Read_Option();
 
-// The same on given objects and file.
-void Save_Option(const std::filesystem::path& file, const model::Analysis& analysis,
+// The same on given objects and file; Save_Option says whether it wrote.
+bool Save_Option(const std::filesystem::path& file, const model::Analysis& analysis,
                  const view::View& view);
 void Read_Option(const std::filesystem::path& file, model::Analysis& analysis, view::View& view);
+
+// Places the options file as an installer would: the values a new Analysis
+// and View start with, written only when no file is there, so that a user's
+// options are never overwritten. False when the file could not be written;
+// nothing half-written is left.
+bool Place_Default_Option(const std::filesystem::path& file);
 
 }  // namespace app

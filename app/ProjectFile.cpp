@@ -2,11 +2,8 @@
 
 #include <cfloat>
 #include <cmath>
-#include <memory>
-#include <new>
 #include <optional>
 #include <string_view>
-#include <system_error>
 
 #include "analysis/PrintLineWriter.h"
 #include "app/FileErrors.h"
@@ -21,35 +18,15 @@
 #include "platform/TextFile.h"
 #include "platform/qt/CommonDialog.h"
 
-namespace fs = std::filesystem;
-
 namespace app {
 namespace {
 
-constexpr int kErrInternal = 51;
-
-// How one step of a file command ended.
-enum class StepEnd { Done, Cancelled, GaveUp };
-
-// Runs a step of a file command. A cancelled dialog ends the command without
-// a word; any other failure goes to FileErrors, whose Retry runs the step
-// again. A step is never skipped: what follows it needs it complete.
-template <typename Step>
-StepEnd RunStep(Step&& step) {
-  for (;;) {
-    int number = kErrInternal;
-    try {
-      step();
-      return StepEnd::Done;
-    } catch (const platform::RuntimeError& e) {
-      number = e.number();
-    } catch (const std::bad_alloc&) {
-      number = platform::kErrOutOfMemory;
-    } catch (const std::exception&) {
-      number = kErrInternal;
-    }
-    if (number == platform::kErrDialogCancelled) return StepEnd::Cancelled;
-    if (FileErrors(number) != kFileErrorRetry) return StepEnd::GaveUp;
+// The host's model as Save would write it; nothing when Save could not.
+std::optional<std::string> TextOf(ProjectFileHost& host) noexcept {
+  try {
+    return ProjectText(host.Analysis(), host.BeamShape(), host.Mesh(), host.Material());
+  } catch (...) {
+    return std::nullopt;
   }
 }
 
@@ -61,17 +38,41 @@ std::string_view TrimBlanks(std::string_view s) {
 
 }  // namespace
 
-void WriteProjectFile(const fs::path& target, const model::Analysis& analysis,
-                      const model::BeamShape& beamShape, const model::Mesh& mesh,
-                      const model::Material& material) {
-  platform::ReplaceFile(target, [&](platform::TextFile& file) {
-    analysis::PrintLine(file, {analysis::End("VELK Version")});
-    analysis::PrintLine(file, {analysis::End(1.4)});
-    analysis.StoreData1_4(file);
-    beamShape.StoreData1_4(file);
-    mesh.StoreData1_4(file);
-    material.StoreData1_4(file);
-  });
+void StoreProject(platform::TextFile& file, const model::Analysis& analysis,
+                  const model::BeamShape& beamShape, const model::Mesh& mesh,
+                  const model::Material& material) {
+  analysis::PrintLine(file, {analysis::End("VELK Version")});
+  analysis::PrintLine(file, {analysis::End(1.4)});
+  analysis.StoreData1_4(file);
+  beamShape.StoreData1_4(file);
+  mesh.StoreData1_4(file);
+  material.StoreData1_4(file);
+}
+
+std::string ProjectText(const model::Analysis& analysis, const model::BeamShape& beamShape,
+                        const model::Mesh& mesh, const model::Material& material) {
+  platform::TextFile text{platform::InMemory{}};
+  StoreProject(text, analysis, beamShape, mesh, material);
+  text.Close();
+  return text.Text();
+}
+
+std::optional<ProjectContents> ReadProject(platform::TextFile& file) {
+  const float version = ReadProjectHeader(file);
+  const bool is13 = IsProjectVersion(version, kProjectVersion13);
+  if (!is13 && !IsProjectVersion(version, kProjectVersion)) return std::nullopt;
+  ProjectContents read;
+  if (is13) {
+    read.analysis.ReadData(file);
+    read.mesh.ReadData(file);
+    read.material.ReadData(file);
+  } else {
+    read.analysis.ReadData1_4(file);
+    read.beamShape.emplace().ReadData1_4(file);
+    read.mesh.ReadData1_4(file);
+    read.material.ReadData1_4(file);
+  }
+  return read;
 }
 
 float ReadProjectHeader(platform::TextFile& file) {
@@ -101,10 +102,12 @@ void New_Data(ProjectFileHost& host) {
     host.RefreshView();
   } catch (...) {
     platform::MsgBox("Error...");
+    return;
   }
+  MarkUnchanged(host);
 }
 
-void Save_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile) {
+bool Save_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile) {
   std::string fileName, fileTitle;
   const StepEnd chosen = RunStep([&] {
     cdlFile.CancelError = true;
@@ -117,16 +120,21 @@ void Save_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile) {
     fileName = cdlFile.FileName();
     fileTitle = cdlFile.FileTitle();
   });
-  if (chosen == StepEnd::Cancelled) return;
+  if (chosen == StepEnd::Cancelled) return false;
   if (chosen == StepEnd::Done) {
+    std::string text;
     const StepEnd written = RunStep([&] {
-      WriteProjectFile(fileName, host.Analysis(), host.BeamShape(), host.Mesh(), host.Material());
+      text = ProjectText(host.Analysis(), host.BeamShape(), host.Mesh(), host.Material());
+      platform::ReplaceFile(fileName, [&](platform::TextFile& file) { file.Write(text); });
     });
-    if (written == StepEnd::Done) {
-      if (RunStep([&] { host.SetCaption(kCaptionPrefix + fileTitle); }) == StepEnd::Done) return;
+    if (written == StepEnd::Done &&
+        RunStep([&] { host.SetCaption(kCaptionPrefix + fileTitle); }) == StepEnd::Done) {
+      if (ModelChanges* changes = host.Changes()) changes->MarkSaved(text);
+      return true;
     }
   }
   platform::MsgBox("File Error!");
+  return false;
 }
 
 void Open_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile) {
@@ -148,91 +156,64 @@ void Open_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile) {
   if (end == StepEnd::Cancelled) return;
   if (end != StepEnd::Done) return giveUp();
 
-  // Until the header has been read the model in memory stays as it is.
-  std::unique_ptr<platform::TextFile> file;
-  float version = 0;
+  // The whole file is read into objects of its own; until it has been read
+  // completely, nothing of the model in memory changes.
+  std::optional<ProjectContents> read;
   end = RunStep([&] {
-    file.reset();
-    file = std::make_unique<platform::TextFile>(fileName, platform::FileMode::Input);
-    version = ReadProjectHeader(*file);
+    platform::TextFile file(fileName, platform::FileMode::Input);
+    read = ReadProject(file);
   });
-  if (end != StepEnd::Done) {
-    file.reset();
-    if (end == StepEnd::GaveUp) giveUp();
+  if (end == StepEnd::Cancelled) return;
+  if (end != StepEnd::Done) return giveUp();
+  if (!read) {
+    platform::MsgBox("Error: Reading Data", platform::Buttons::Ok, platform::Icon::None, "Error!");
     return;
   }
 
   New_Data(host);
+  model::Analysis& analysis = host.Analysis();  // New kept its solver options
+  analysis.Title = read->analysis.Title;
+  analysis.Discription = read->analysis.Discription;
+  analysis.RunID = read->analysis.RunID;
+  analysis.EigenValueEstimation = read->analysis.EigenValueEstimation;
+  analysis.EigenValue = read->analysis.EigenValue;
+  if (read->beamShape) host.BeamShape() = *read->beamShape;
+  host.Mesh() = std::move(read->mesh);
+  host.Material() = read->material;
+  MarkUnchanged(host);
 
-  const bool is13 = IsProjectVersion(version, kProjectVersion13);
-  const bool is14 = !is13 && IsProjectVersion(version, kProjectVersion);
-  if (is13 || is14) {
-    // The records are read into scratch objects and a mesh that New left
-    // empty; a record that fails puts everything back as New left it, so no
-    // half-read model (or element without its nodes) survives.
-    const model::Analysis afterNew = host.Analysis();
-    bool firstTry = true;
-    end = RunStep([&] {
-      if (!firstTry) {
-        host.RenewModelObjects();
-        host.Analysis() = afterNew;
-        file.reset();
-        file = std::make_unique<platform::TextFile>(fileName, platform::FileMode::Input);
-        ReadProjectHeader(*file);
-      }
-      firstTry = false;
-      try {
-        model::Analysis analysis = afterNew;
-        model::BeamShape beamShape = host.BeamShape();
-        model::Material material = host.Material();
-        if (host.Mesh().Nodes().Count() || host.Mesh().twoNodes().Count() ||
-            host.Mesh().fourNodes().Count()) {
-          host.RenewModelObjects();  // New did not get through
-          host.Analysis() = afterNew;
-        }
-        model::Mesh& mesh = host.Mesh();
-        if (is14) {
-          analysis.ReadData1_4(*file);
-          beamShape.ReadData1_4(*file);
-          mesh.ReadData1_4(*file);
-          material.ReadData1_4(*file);
-        } else {
-          analysis.ReadData(*file);
-          mesh.ReadData(*file);
-          material.ReadData(*file);
-        }
-        file->Close();
-        file.reset();
-        host.Analysis() = analysis;
-        host.BeamShape() = beamShape;
-        host.Material() = material;
-      } catch (...) {
-        host.RenewModelObjects();
-        host.Analysis() = afterNew;
-        throw;
-      }
-    });
-    file.reset();
-    if (end != StepEnd::Done) {
-      if (end == StepEnd::GaveUp) giveUp();
-      return;
-    }
-    end = RunStep([&] {
-      host.Update();
-      host.updateToolBar();
-      host.SetCaption(kCaptionPrefix + fileTitle);
-    });
-    if (end != StepEnd::Done) return giveUp();
-  } else {
-    file.reset();
-    platform::MsgBox("Error: Reading Data", platform::Buttons::Ok, platform::Icon::None, "Error!");
-  }
-
+  end = RunStep([&] {
+    host.Update();
+    host.updateToolBar();
+    host.SetCaption(kCaptionPrefix + fileTitle);
+  });
+  if (end != StepEnd::Done) return giveUp();
   end = RunStep([&] {
     host.InitializeView();
     host.RefreshView();
   });
   if (end != StepEnd::Done) giveUp();
+}
+
+void MarkUnchanged(ProjectFileHost& host) {
+  ModelChanges* changes = host.Changes();
+  if (!changes) return;
+  // A model that Save cannot write is never taken for a saved one.
+  if (const auto text = TextOf(host))
+    changes->MarkSaved(*text);
+  else
+    changes->Forget();
+}
+
+bool SaveChangesFirst(ProjectFileHost& host, platform::CommonDialog& cdlFile) {
+  ModelChanges* changes = host.Changes();
+  if (!changes) return true;
+  if (const auto text = TextOf(host); text && !changes->Changed(*text)) return true;
+  switch (platform::MsgBox(kSaveChangesPrompt, platform::Buttons::YesNoCancel, platform::Icon::Exclamation)) {
+    case platform::Answer::Yes: return Save_Data(host, cdlFile);
+    case platform::Answer::No: return true;
+    default: return false;
+  }
 }
 
 }  // namespace app

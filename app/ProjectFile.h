@@ -7,15 +7,14 @@
 // A project file is two header print lines, "VELK Version" and the version,
 // then the Analysis, BeamShape (1.4 only), Mesh and Material records. Files
 // are written with CR LF; reading also takes LF.
-#include <filesystem>
+#include <optional>
 #include <string>
 
-namespace model {
-class Analysis;
-class BeamShape;
-class Mesh;
-class Material;
-}  // namespace model
+#include "app/ModelChanges.h"
+#include "model/Analysis.h"
+#include "model/BeamShape.h"
+#include "model/Material.h"
+#include "model/Mesh.h"
 namespace platform {
 class CommonDialog;
 class TextFile;
@@ -48,25 +47,56 @@ class ProjectFileHost {
   virtual void Update() = 0;
   virtual void updateToolBar() = 0;
   virtual void SetCaption(const std::string& caption) = 0;
+  // The record of the model last saved, opened or emptied; null when the
+  // host keeps none (its model then never counts as changed).
+  virtual ModelChanges* Changes() { return nullptr; }
 };
+
+// Everything a project file holds, read into objects of its own.
+struct ProjectContents {
+  model::Analysis analysis;                   // only its run data is from the file
+  std::optional<model::BeamShape> beamShape;  // a 1.3 file has none
+  model::Mesh mesh;
+  model::Material material;
+};
+
+inline constexpr const char* kSaveChangesPrompt = "Save the changes to the current model?";
 
 // Empties the model: options file written, the four objects renewed, options
 // read back, view refreshed. Shows "Error..." on a failure.
 void New_Data(ProjectFileHost& host);
 // Asks for a name and writes the whole model there. The old file is replaced
-// only once the new one is complete.
-void Save_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile);
-// Asks for a name and reads the model from it. The model afterwards is either
-// the one read completely, or the one it was (the header could not be read),
-// or the empty one New left.
+// only once the new one is complete. True when the file was written.
+bool Save_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile);
+// Asks for a name and reads the model from it. The model in memory is
+// replaced (New, then what was read) only once the whole file has been read;
+// after any failure, a refused file or a version it does not know, the
+// model, the caption and the panels are as they were.
 void Open_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile);
 
-// Writes a complete 1.4 project file: first into a temporary file beside the
-// target, which is renamed over the target once written and closed. Failures
-// are RuntimeErrors with file error numbers; the target is then untouched.
-void WriteProjectFile(const std::filesystem::path& target, const model::Analysis& analysis,
-                      const model::BeamShape& beamShape, const model::Mesh& mesh,
-                      const model::Material& material);
+// Before a command that replaces the model: when it has changed since it was
+// last saved, opened or emptied, asks whether to save it. Yes runs Save. True
+// when the command may go on: No, or Yes and the model saved.
+bool SaveChangesFirst(ProjectFileHost& host, platform::CommonDialog& cdlFile);
+// The host's model counts as saved from now on.
+void MarkUnchanged(ProjectFileHost& host);
+
+// The whole 1.4 project file of a model, as Save writes it. Raises 6 for a
+// value that cannot be written (not finite) and 5 for nodes that do not form
+// their grid.
+void StoreProject(platform::TextFile& file, const model::Analysis& analysis,
+                  const model::BeamShape& beamShape, const model::Mesh& mesh,
+                  const model::Material& material);
+std::string ProjectText(const model::Analysis& analysis, const model::BeamShape& beamShape,
+                        const model::Mesh& mesh, const model::Material& material);
+
+// Reads a whole project file of version 1.3 or 1.4; nothing for another
+// version. Failures are RuntimeErrors: 62 when the file ends early, 13 or 6
+// for a field that is not a number of its type, 9 for an element corner
+// outside the nodes, 321 for records that break the model's rules (a node ID
+// that is not its position, a numbering that does not follow the properties,
+// a modulus or Poisson ratio the girder dialog refuses).
+std::optional<ProjectContents> ReadProject(platform::TextFile& file);
 
 // Reads the two header lines and returns the version number (0 for an empty
 // version field). 62 when the file ends first, 13 when it is not a number.
@@ -75,8 +105,12 @@ float ReadProjectHeader(platform::TextFile& file);
 bool IsProjectVersion(float version, float wanted);
 
 // --- The program's own commands, on the global objects and the main window.
-void New_Data();
-void Save_Data(frmMenu& window, platform::CommonDialog& cdlFile);
+void New_Data();                 // the girder generator's
+void New_Data(frmMenu& window);  // File > New Data: the empty model counts as saved
+bool Save_Data(frmMenu& window, platform::CommonDialog& cdlFile);
 void Open_Data(frmMenu& window, platform::CommonDialog& cdlFile);
+// With the file dialog of the window's commands.
+bool SaveChangesFirst(frmMenu& window);
+void MarkUnchanged(frmMenu& window);
 
 }  // namespace app

@@ -1,5 +1,6 @@
 // The project file commands on the program's global objects and its main
 // window.
+#include "app/CommandSet.h"
 #include "app/Globals.h"
 #include "app/OptionsFile.h"
 #include "app/ProjectFile.h"
@@ -31,6 +32,7 @@ class GlobalProjectHost : public ProjectFileHost {
   void SetCaption(const std::string& caption) override {
     if (window_) window_->SetCaption(caption);
   }
+  ModelChanges* Changes() override { return window_ ? &window_->Changes() : nullptr; }
 
  private:
   frmMenu* window_;
@@ -43,14 +45,31 @@ void New_Data() {
   New_Data(host);
 }
 
-void Save_Data(frmMenu& window, platform::CommonDialog& cdlFile) {
+void New_Data(frmMenu& window) {
   GlobalProjectHost host(&window);
-  Save_Data(host, cdlFile);
+  New_Data(host);
+}
+
+bool Save_Data(frmMenu& window, platform::CommonDialog& cdlFile) {
+  GlobalProjectHost host(&window);
+  return Save_Data(host, cdlFile);
 }
 
 void Open_Data(frmMenu& window, platform::CommonDialog& cdlFile) {
   GlobalProjectHost host(&window);
   Open_Data(host, cdlFile);
+}
+
+bool SaveChangesFirst(frmMenu& window) {
+  GlobalProjectHost host(&window);
+  if (CommandSet* commands = CommandSet::Of(window)) return SaveChangesFirst(host, commands->cdlFile);
+  platform::CommonDialog cdlFile;
+  return SaveChangesFirst(host, cdlFile);
+}
+
+void MarkUnchanged(frmMenu& window) {
+  GlobalProjectHost host(&window);
+  MarkUnchanged(host);
 }
 
 }  // namespace app

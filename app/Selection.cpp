@@ -3,6 +3,7 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <span>
 #include <utility>
 
 #include "app/Globals.h"
@@ -46,7 +47,82 @@ SelectedItemRef RefTo(model::Nodeb& n) { return &n; }
 SelectedItemRef RefTo(model::twoNode& s) { return &s; }
 SelectedItemRef RefTo(model::fourNode& p) { return &p; }
 
+constexpr int kErrObjectNotSet = 91;
+
+// The clipboard's groups, members in the order they are written. The
+// prescribed displacements travel with their restraint flags: a value left
+// behind on a node would come into force, unseen, when a later Paste sets the
+// flag.
+constexpr const char* kBoundaryGroup[] = {"XTDir", "YTDir", "ZTDir", "XRDir", "YRDir",
+                                          "XTDirValue", "YTDirValue"};
+constexpr const char* kBraceGroup[] = {"xtstiff", "YTStiff", "ZTStiff", "XRStiff", "YRStiff"};
+constexpr const char* kLoadGroup[] = {"XLoad", "YLoad"};
+constexpr const char* kStiffenerGroup[] = {"width", "Thickness"};
+constexpr const char* kPlateGroup[] = {"Thickness"};
+
+using Group = std::span<const char* const>;
+
+Group GroupOf(const SelectedItemRef& first, int32_t propertyMode) {
+  if (AsNode(first)) {
+    switch (propertyMode) {
+      case 3: return kBoundaryGroup;
+      case 4: return kBraceGroup;
+      case 5: return kLoadGroup;
+      default: return {};
+    }
+  }
+  if (AsStiffener(first)) return kStiffenerGroup;
+  if (AsPlate(first)) return kPlateGroup;
+  return {};
+}
+
+// Writes values[k] into member k of the group on every entry, then lets each
+// entry recompute whether its property is defined.
+void WriteGroup(const std::vector<SelectedItemRef>& entries, Group group,
+                const std::vector<double>& values) {
+  if (group.empty()) return;
+  for (const SelectedItemRef& e : entries)
+    for (const char* member : group) GetMember(e, member);
+  for (const SelectedItemRef& e : entries) {
+    for (std::size_t k = 0; k < group.size(); ++k) SetMember(e, group[k], values[k]);
+    UpdatePropertyDefined(e);
+  }
+}
+
+// Takes the changed elements in or out of the analysis numbering.
+void Renumber(const SelectedItemRef& first, model::Mesh& mesh) {
+  if (AsStiffener(first)) {
+    mesh.twoNodes().GeneratevID();
+  } else if (AsPlate(first)) {
+    mesh.fourNodes().GeneratevID();
+  } else {
+    return;
+  }
+  mesh.Nodes().GeneratevID(mesh.fourNodes(), mesh.twoNodes());
+}
+
 }  // namespace
+
+double GetMember(const SelectedItemRef& item, std::string_view name) {
+  if (auto* n = AsNode(item)) return n->GetByName(name);
+  if (auto* s = AsStiffener(item)) return s->GetByName(name);
+  if (auto* p = AsPlate(item)) return p->GetByName(name);
+  platform::Raise(kErrObjectNotSet);
+}
+
+void SetMember(const SelectedItemRef& item, std::string_view name, double value) {
+  if (auto* n = AsNode(item)) return n->SetByName(name, value);
+  if (auto* s = AsStiffener(item)) return s->SetByName(name, value);
+  if (auto* p = AsPlate(item)) return p->SetByName(name, value);
+  platform::Raise(kErrObjectNotSet);
+}
+
+void UpdatePropertyDefined(const SelectedItemRef& item) {
+  if (auto* n = AsNode(item)) return n->UpdatePropertyDefined();
+  if (auto* s = AsStiffener(item)) return s->UpdatePropertyDefined();
+  if (auto* p = AsPlate(item)) return p->UpdatePropertyDefined();
+  platform::Raise(kErrObjectNotSet);
+}
 
 void Project_Point(const PickMatrices& m, double x, double y, float& winx, float& winy) {
   GLdouble wx = 0, wy = 0, wz = 0;
@@ -84,6 +160,38 @@ SelectedItemRef Selection::Item(long vIndex) const {
 }
 
 void Selection::Append(const SelectedItemRef& item) { selected_.push_back(item); }
+
+void Selection::Delete(model::Mesh& mesh, int32_t propertyMode) {
+  if (selected_.empty()) return;
+  const SelectedItemRef first = selected_.front();
+  const Group group = GroupOf(first, propertyMode);
+  WriteGroup(selected_, group, std::vector<double>(group.size(), 0.0));
+  if (AsPlate(first)) mesh.fourNodes().UpdateMaxThickness();
+  Renumber(first, mesh);
+  ClearSelectedItem();
+}
+
+void Selection::Copy() {
+  ClearCopiedItem();
+  if (!selected_.empty()) copied_ = selected_.front();
+}
+
+void Selection::Paste(model::Mesh& mesh, int32_t propertyMode) {
+  if (IsEmpty(copied_) || selected_.empty()) return;
+  const SelectedItemRef first = selected_.front();
+  if (first.index() != copied_.index()) return;  // another kind of item
+  const Group group = GroupOf(first, propertyMode);
+  // Writing the clipboard item's values onto itself changes nothing, so they
+  // can be read once.
+  std::vector<double> values;
+  for (const char* member : group) values.push_back(GetMember(copied_, member));
+  WriteGroup(selected_, group, values);
+  Renumber(first, mesh);
+}
+
+void Selection::Delete() { Delete(globals::Mesh(), globals::View().PropertyMode); }
+
+void Selection::Paste() { Paste(globals::Mesh(), globals::View().PropertyMode); }
 
 void Selection::PickOne(const model::Mesh& mesh, int32_t meshMode, const PickMatrices& m,
                         float pstartx, float pstarty) {

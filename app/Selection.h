@@ -5,6 +5,7 @@
 // replaces the mesh together with this list.
 #include <array>
 #include <cstdint>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -40,6 +41,13 @@ inline model::fourNode* AsPlate(const SelectedItemRef& item) {
   return p ? *p : nullptr;
 }
 
+// Members of whatever item an entry holds, by name (any case), as the
+// property dialogs and the clipboard reach them. An empty entry raises 91; a
+// member the item lacks raises 438.
+double GetMember(const SelectedItemRef& item, std::string_view name);
+void SetMember(const SelectedItemRef& item, std::string_view name, double value);
+void UpdatePropertyDefined(const SelectedItemRef& item);
+
 // The viewport and matrices of the picture on the screen, in OpenGL's order.
 struct PickMatrices {
   std::array<int32_t, 4> viewport{0, 0, 0, 0};
@@ -64,6 +72,27 @@ class Selection {
   const SelectedItemRef& CopiedItem() const { return copied_; }
   void SetCopiedItem(const SelectedItemRef& item) { copied_ = item; }
   void ClearCopiedItem() { copied_ = std::monostate{}; }
+
+  // The property clipboard acts on one group of members, chosen by entry 1's
+  // kind: a stiffener's width and Thickness, a plate's Thickness, and for
+  // nodes the group of the edit mode propertyMode (3 restraints with their
+  // prescribed values, 4 brace stiffnesses, 5 loads; any other mode has none).
+  // Every entry is taken as entry 1's kind and checked for every member before
+  // the first is written, so a failure changes nothing. Nothing is repainted.
+  //
+  // Delete: zeroes the group on every entry, renumbers after stiffener and
+  // plate changes (plates also recompute MaxThickness) and empties the list.
+  void Delete(model::Mesh& mesh, int32_t propertyMode);
+  // Copy: the clipboard becomes entry 1 itself, or nothing when the list is
+  // empty.
+  void Copy();
+  // Paste: when the clipboard item is of entry 1's kind, writes its present
+  // values onto every entry and renumbers after stiffener and plate changes
+  // (MaxThickness stays). The list is kept for the next Paste.
+  void Paste(model::Mesh& mesh, int32_t propertyMode);
+  // Delete and Paste on the global mesh and edit mode.
+  void Delete();
+  void Paste();
 
   // Picks on the given picture. Points are the mouse's (pixels, y down);
   // meshMode: 1 nodes, 2 stiffeners, 3 plates, anything else nothing.

@@ -177,7 +177,7 @@ void Draw(QPainter& p, const std::string& key) {
 }  // namespace
 
 QPixmap DrawToolImage(const std::string& key) {
-  QPixmap image(16, 16);
+  QPixmap image(kToolImageSize, kToolImageSize);
   image.fill(Qt::transparent);
   if (std::find(kToolImageKeys.begin(), kToolImageKeys.end(), key) == kToolImageKeys.end())
     return image;

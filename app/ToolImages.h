@@ -13,6 +13,8 @@ inline constexpr std::array<const char*, 24> kToolImageKeys = {
     "refresh", "paste", "property", "select",        "viewangle", "leftview", "topview",
     "zoomin", "zoomout"};
 
+inline constexpr int kToolImageSize = 16;  // width and height in pixels
+
 // The picture of one key (an empty one for a key not in the list).
 QPixmap DrawToolImage(const std::string& key);
 

@@ -19,9 +19,13 @@
 #include "app/Commands.h"
 #include "app/Globals.h"
 #include "app/MouseModes.h"
+#include "app/MouseOperations.h"
 #include "app/OptionsFile.h"
 #include "app/ProgramPaths.h"
+#include "app/ProjectFile.h"
 #include "app/Selection.h"
+#include "app/ToolImages.h"
+#include "dialogs/frmCoord.h"
 #include "model/Analysis.h"
 #include "model/Mesh.h"
 #include "platform/MessageBox.h"
@@ -95,7 +99,7 @@ frmMenu::frmMenu(QWidget* parent) : QMainWindow(parent) {
     }
     inResizeGL_ = false;
   };
-  surface_->onPaint = [this] { Form_Paint(); };
+  surface_->onPaint = [this] { return Form_Paint(); };
   surface_->onMouse = [this](platform::qt::SurfaceMouse kind, int button, int shift, float x,
                              float y) {
     try {
@@ -117,12 +121,16 @@ frmMenu::frmMenu(QWidget* parent) : QMainWindow(parent) {
   statusBar_ = new platform::qt::KeyedStatusBar(this);
   statusBar_->setObjectName("StatusBar1");
   setStatusBar(statusBar_);
-  statusBar_->AddPanel("x", "X Coordinate", 90);
-  statusBar_->AddPanel("y", "Y Coordinate", 90);
-  statusBar_->AddPanel("eigenvalue", "Eigenvalue", 140);
-  statusBar_->AddPanel("editmode", "Edit Mode", 30);
-  statusBar_->AddPanel("operationmode", "Operation Mode", 120);
-  statusBar_->AddPanel("viewscale", "View Scale", 100);
+  // Each panel holds its widest text whole (coordinates up to five digits,
+  // an eigenvalue in the solver's form, the longest mode and scale names),
+  // so that no digit or sign is cut off and nothing moves as texts change.
+  statusBar_->AddPanel("x", "X Coordinate", "X: -99999.99");
+  statusBar_->AddPanel("y", "Y Coordinate", "Y: -99999.99");
+  statusBar_->AddPanel("eigenvalue", "Eigenvalue", "Eigenvalue : -9.9999E+99");
+  statusBar_->AddPanel("editmode", "Edit Mode", {},
+                       QSize(app::kToolImageSize, app::kToolImageSize));
+  statusBar_->AddPanel("operationmode", "Operation Mode", "ZOOM OUT/Center");
+  statusBar_->AddPanel("viewscale", "View Scale", "ACTUAL VIEW");
 
   toolbar_ = new QToolBar(this);
   toolbar_->setObjectName("Toolbar1");
@@ -132,8 +140,16 @@ frmMenu::frmMenu(QWidget* parent) : QMainWindow(parent) {
   popup_->setObjectName("mnuPopup");
 
   app::InstallCommands(*this);
+  app::MouseStateOf(*this).editNode = [this] {
+    frmCoord editor(this);
+    editor.exec();
+  };
+  app::MouseStateOf(*this).saveBitmap = [this](int left, int bottom, int width, int height) {
+    view::Save_Bitmap(cdlBitmap, left, bottom, width, height, *this);
+  };
   globals::View().SetHost(this);
   Form_Load();
+  app::MarkUnchanged(*this);
 }
 
 frmMenu::~frmMenu() {
@@ -160,7 +176,7 @@ void frmMenu::Paint() {
     ContextScope scope(surface_);
     if (!scope.current()) return;
     glViewport(0, 0, surface_->DeviceWidth(), surface_->DeviceHeight());
-    Form_Paint();
+    surface_->RenderFrame();
     glFlush();
   }
   surface_->update();
@@ -269,7 +285,7 @@ void frmMenu::UpdateFont(short size) {
 
 // ------------------------------------------------------------ paint
 
-void frmMenu::Form_Paint() {
+bool frmMenu::Form_Paint() {
   inPaint_ = true;
   ++framesDrawn_;
   if (rubberBand_) rubberBand_->hide();
@@ -277,14 +293,16 @@ void frmMenu::Form_Paint() {
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     inPaint_ = false;
-    return;
+    return true;
   }
+  bool drawn = false;
   try {
     view::View& v = globals::View();
     app::Selection& selection = globals::Selection();
     view::FrameInputs in{globals::Mesh(),
                          [&v, &selection](float size) { selection.DrawSelected(v, size); }};
     view::FrameOutcome outcome = view::DrawFrame(v, in);
+    drawn = outcome.drawn;
     for (std::string& m : outcome.messages) queuedErrors_.push_back(std::move(m));
   } catch (const std::exception&) {
     queuedErrors_.push_back("Error..[Form_Paint]");
@@ -295,6 +313,7 @@ void frmMenu::Form_Paint() {
     errorShowPending_ = true;
     QTimer::singleShot(0, this, [this] { ShowQueuedPaintErrors(); });
   }
+  return drawn;
 }
 
 void frmMenu::ShowQueuedPaintErrors() {
@@ -407,21 +426,35 @@ void frmMenu::DrawFocusRect(int left, int top, int right, int bottom) {
 }
 
 float frmMenu::ReadPixelDepth(int column, int row) {
-  if (!contextReady_) return 1.0f;
-  ContextScope scope(surface_);
-  if (!scope.current()) return 1.0f;
   GLfloat depth = 1.0f;
-  glReadPixels(column, row, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+  if (!ReadShownPixel(column, row, GL_DEPTH_COMPONENT, &depth)) return 1.0f;
   return depth;
 }
 
 void frmMenu::ReadPixelBlueRed(int column, int row, float& blue, float& red) {
-  blue = red = 1.0f;
-  if (!contextReady_) return;
-  ContextScope scope(surface_);
-  if (!scope.current()) return;
-  glReadPixels(column, row, 1, 1, GL_BLUE, GL_FLOAT, &blue);
-  glReadPixels(column, row, 1, 1, GL_RED, GL_FLOAT, &red);
+  if (!ReadShownPixel(column, row, GL_BLUE, &blue) || !ReadShownPixel(column, row, GL_RED, &red))
+    blue = red = 1.0f;
+}
+
+int frmMenu::FrameWidth() const {
+  return contextReady_ && surface_ ? surface_->ShownFrameSize().width() : 0;
+}
+
+int frmMenu::FrameHeight() const {
+  return contextReady_ && surface_ ? surface_->ShownFrameSize().height() : 0;
+}
+
+bool frmMenu::ReadRGB(int x, int y, int w, int h, unsigned char* out) {
+  return contextReady_ && surface_ &&
+         surface_->ReadShownFrame(x, y, w, h, GL_RGB, GL_UNSIGNED_BYTE, out);
+}
+
+bool frmMenu::ReadShownPixel(int column, int row, unsigned int format, float* value) {
+  if (!contextReady_ || !surface_) return false;
+  const QSize size = surface_->ShownFrameSize();
+  // Outside the frame OpenGL leaves the value undefined.
+  if (column < 0 || row < 0 || column >= size.width() || row >= size.height()) return false;
+  return surface_->ReadShownFrame(column, row, 1, 1, format, GL_FLOAT, value);
 }
 
 std::filesystem::path frmMenu::ProgramFolder() const { return app::ProgramFolder(); }
@@ -431,6 +464,10 @@ std::filesystem::path frmMenu::ProgramFolder() const { return app::ProgramFolder
 void frmMenu::closeEvent(QCloseEvent* event) {
   // A run yields to the event loop; the window must outlive it.
   if (analysis::ui::RunInProgress()) {
+    event->ignore();
+    return;
+  }
+  if (!unloaded_ && !app::SaveChangesFirst(*this)) {
     event->ignore();
     return;
   }

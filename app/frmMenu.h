@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "app/ModelChanges.h"
+#include "platform/qt/CommonDialog.h"
+#include "view/BitmapExport.h"
 #include "view/ViewHost.h"
 
 class QAction;
@@ -34,7 +37,7 @@ class StressWindowLink {
   virtual void ShowStress(float stressValue) = 0;
 };
 
-class frmMenu : public QMainWindow, public view::ViewHost {
+class frmMenu : public QMainWindow, public view::ViewHost, public view::FrameSource {
   Q_OBJECT
 
  public:
@@ -51,9 +54,10 @@ class frmMenu : public QMainWindow, public view::ViewHost {
   void ShowMaxMin(float maxS, float minS) override;
   void ShowStress(float stressValue) override;
 
-  // The paint handler: draws the frame into the current context. Only the
-  // surface calls it from its paint; everyone else calls Paint().
-  void Form_Paint();
+  // The paint handler: draws the frame into the current context; false when
+  // it failed, and the frame on the screen stays as it was. Only the surface
+  // calls it from its paint; everyone else calls Paint().
+  bool Form_Paint();
   // Sets the window's font size (points) and rebuilds the font lists.
   void UpdateFont(short size);
   short FontSize() const { return fontSize_; }
@@ -69,6 +73,10 @@ class frmMenu : public QMainWindow, public view::ViewHost {
 
   void SetCaption(const std::string& caption);
   std::string Caption() const;
+
+  // The model as last saved, opened or emptied, against which New, Read
+  // Data, the girder generation and closing tell unsaved changes.
+  app::ModelChanges& Changes() { return changes_; }
 
   // --- Containers the commands fill.
   platform::qt::KeyedStatusBar& StatusBar1() { return *statusBar_; }
@@ -88,7 +96,9 @@ class frmMenu : public QMainWindow, public view::ViewHost {
   // context goes. The stress window's link must be set back to null before
   // the link is destroyed.
   void SetPropertyViewWindow(QWidget* window) { propertyView_ = window; }
+  QWidget* PropertyViewWindow() const { return propertyView_; }
   void SetStressWindow(StressWindowLink* link) { stressLink_ = link; }
+  StressWindowLink* StressWindow() const { return stressLink_; }
 
   // --- Mouse-gesture flags of the mouse modes.
   int ButtonReleased = 1;
@@ -98,8 +108,15 @@ class frmMenu : public QMainWindow, public view::ViewHost {
   // the same rectangle twice removes it. Device pixels of the drawing area.
   void DrawFocusRect(int left, int top, int right, int bottom);
 
-  // Pixel reads of the last frame, with the view's context current. Rows are
-  // OpenGL window rows (from the bottom).
+  // --- FrameSource: the frame on the screen, for the bitmap export.
+  int FrameWidth() const override;
+  int FrameHeight() const override;
+  bool ReadRGB(int x, int y, int w, int h, unsigned char* out) override;
+  // The save dialog of the bitmap export; it keeps the name chosen last.
+  platform::CommonDialog cdlBitmap;
+
+  // Pixel reads of the frame on the screen. Rows are OpenGL window rows (from
+  // the bottom). Where there is no frame they read the cleared background.
   float ReadPixelDepth(int column, int row);
   void ReadPixelBlueRed(int column, int row, float& blue, float& red);
 
@@ -128,6 +145,7 @@ class frmMenu : public QMainWindow, public view::ViewHost {
 
  private:
   void InitialiseContext();  // first time the surface has its context
+  bool ReadShownPixel(int column, int row, unsigned int format, float* value);
   void ShowQueuedPaintErrors();
 
   platform::qt::GLSurface* surface_ = nullptr;
@@ -150,4 +168,5 @@ class frmMenu : public QMainWindow, public view::ViewHost {
   bool inResizeGL_ = false;
   bool inPaint_ = false;
   unsigned long framesDrawn_ = 0;
+  app::ModelChanges changes_;
 };

@@ -1,6 +1,7 @@
 #include "dialogs/DialogText.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -17,15 +18,19 @@ class SelectAllFilter : public QObject {
  public:
   using QObject::QObject;
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::FocusIn) {
-      // A mouse click places the cursor after the focus event; select once
-      // the click is done.
-      QPointer<QObject> target(watched);
-      QTimer::singleShot(0, this, [target] {
-        if (auto* line = qobject_cast<QLineEdit*>(target.data())) line->selectAll();
-        if (auto* plain = qobject_cast<QPlainTextEdit*>(target.data())) plain->selectAll();
-      });
-    }
+    if (event->type() != QEvent::FocusIn) return false;
+    // Focus that comes back to the box when its window is active again (a
+    // message box or a menu has closed) is not the user moving to the box:
+    // the caret stays where it was, so that typing goes on.
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return false;
+    // A mouse click places the cursor after the focus event; select once
+    // the click is done.
+    QPointer<QObject> target(watched);
+    QTimer::singleShot(0, this, [target] {
+      if (auto* line = qobject_cast<QLineEdit*>(target.data())) line->selectAll();
+      if (auto* plain = qobject_cast<QPlainTextEdit*>(target.data())) plain->selectAll();
+    });
     return false;
   }
 };

@@ -21,8 +21,9 @@ double NumberValue(const QString& text);
 std::string ToStd(const QString& text);
 QString ToQ(const std::string& text);
 
-// Makes a line edit or plain text edit select its whole text whenever it gets
-// the focus, by keyboard or by mouse.
+// Makes a line edit or plain text edit select its whole text whenever the
+// user moves the focus to it, by keyboard or by mouse; focus that returns to
+// it with its window (after a message box) leaves the caret where it was.
 void SelectAllOnFocus(QWidget* box);
 
 }  // namespace dialogs

@@ -69,9 +69,8 @@ std::string CheckGirder(GirderTexts& t, GirderPlan& plan) {
   if (countY < 1) return kMsgTransverse;
   const float moe = static_cast<float>(Value(t.MOE));
   const float pr = static_cast<float>(Value(t.PR));
-  if (moe <= 0.0f) return kMsgMoE;
-  // At 0.5 and above the plate's elasticity matrix is singular or meaningless.
-  if (pr <= 0.0f || pr >= 0.5f) return kMsgPR;
+  if (!model::UsableModulus(moe)) return kMsgMoE;
+  if (!model::UsablePoissonRatio(pr)) return kMsgPR;
 
   // The zero-flange rule rewrites its boxes before any later check can fail.
   if (CheckFlange(t.BTFW, t.BTFT) == Flange::Negative) return kMsgPositive;
@@ -82,8 +81,8 @@ std::string CheckGirder(GirderTexts& t, GirderPlan& plan) {
   if (Value(t.BWTE) <= 0.0 || Value(t.BWHE) <= 0.0) return kMsgBeamWeb;
   if (Value(t.BL) <= 0.0) return kMsgBeamLength;
 
-  // The grid must stay within the 16-bit counts of the files and the solver;
-  // the node count bounds both element counts too.
+  // The grid must be one the solver can number; the node count bounds the
+  // element counts and the files' 16-bit counts too.
   if (countX + 1 > kMaxGridNodes || countY + 1 > kMaxGridNodes ||
       (countX + 1) * (countY + 1) > kMaxGridNodes)
     return kMsgTooManyElements;

@@ -41,12 +41,14 @@ inline constexpr const char* kMsgPR = "Invalid Input Data : PR!";
 inline constexpr const char* kMsgBeamWeb = "Invalid Input Data : Beam Web!";
 inline constexpr const char* kMsgBeamLength = "Invalid Input Data : Beam Length!";
 inline constexpr const char* kMsgTooManyElements =
-    "Invalid Input Data : Too Many Elements (at most 32767 nodes)!";
+    "Invalid Input Data : Too Many Elements (at most 10922 nodes)!";
 inline constexpr const char* kMsgProportionalOne =
     "Invalid Input Data : Proportional Size of Elements needs 2 or more Longitudinal Elements!";
 
-// Largest node count of a generated grid: solver and file counts are 16 bits.
-inline constexpr long kMaxGridNodes = 32767;
+// Largest node count of a generated grid: the solver numbers three
+// equations a node in 16 bits, so 32767 / 3 nodes is all it can analyse
+// (every node of a generated girder takes part).
+inline constexpr long kMaxGridNodes = 32767 / 3;
 
 // Runs the generator's checks in their order. Returns the message of the
 // first that fails, or an empty text with `plan` filled. A zero flange

@@ -9,38 +9,10 @@
 
 #include "app/Globals.h"
 #include "dialogs/DialogText.h"
-#include "model/Nodeb.h"
-#include "model/fourNode.h"
-#include "model/twoNode.h"
 #include "platform/MessageBox.h"
 #include "platform/NumberText.h"
-#include "platform/RuntimeError.h"
 
 namespace dialogs {
-namespace {
-constexpr int kErrObjectNotSet = 91;
-}
-
-double GetMember(const app::SelectedItemRef& item, const std::string& name) {
-  if (auto* n = app::AsNode(item)) return n->GetByName(name);
-  if (auto* s = app::AsStiffener(item)) return s->GetByName(name);
-  if (auto* p = app::AsPlate(item)) return p->GetByName(name);
-  platform::Raise(kErrObjectNotSet);
-}
-
-void SetMember(const app::SelectedItemRef& item, const std::string& name, double value) {
-  if (auto* n = app::AsNode(item)) return n->SetByName(name, value);
-  if (auto* s = app::AsStiffener(item)) return s->SetByName(name, value);
-  if (auto* p = app::AsPlate(item)) return p->SetByName(name, value);
-  platform::Raise(kErrObjectNotSet);
-}
-
-void UpdatePropertyDefined(const app::SelectedItemRef& item) {
-  if (auto* n = app::AsNode(item)) return n->UpdatePropertyDefined();
-  if (auto* s = app::AsStiffener(item)) return s->UpdatePropertyDefined();
-  if (auto* p = app::AsPlate(item)) return p->UpdatePropertyDefined();
-  platform::Raise(kErrObjectNotSet);
-}
 
 bool ReadSingle(const QLineEdit* box, float& value) {
   double v = 0;

@@ -14,11 +14,10 @@ class QLineEdit;
 
 namespace dialogs {
 
-// Members of whatever item a selection entry holds, by name. An empty entry
-// raises 91; a member the item lacks raises 438.
-double GetMember(const app::SelectedItemRef& item, const std::string& name);
-void SetMember(const app::SelectedItemRef& item, const std::string& name, double value);
-void UpdatePropertyDefined(const app::SelectedItemRef& item);
+// Members of whatever item a selection entry holds, by name.
+using app::GetMember;
+using app::SetMember;
+using app::UpdatePropertyDefined;
 
 // The box's text as a single-precision value; false when it is not a number
 // or lies beyond single precision.

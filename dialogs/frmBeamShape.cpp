@@ -208,6 +208,9 @@ void frmBeamShape::cmdGenerate_Click() {
       return;
     }
 
+    // The model in memory goes: the user may save it first.
+    auto* mainWindow = dynamic_cast<frmMenu*>(globals::View().Host());
+    if (mainWindow && !app::SaveChangesFirst(*mainWindow)) return;
     if (globals::Mesh().Nodes().Count() != 0) app::New_Data();
     dialogs::BuildGirder(plan, globals::BeamShape(), globals::Material(), globals::Mesh());
     globals::Selection().ClearSelectedItem();

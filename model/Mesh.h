@@ -16,16 +16,26 @@ class Mesh {
   Mesh() = default;
   Mesh(const Mesh&) = delete;
   Mesh& operator=(const Mesh&) = delete;
+  // A mesh read elsewhere takes this one's place whole; its items keep their
+  // addresses, and this mesh's items go in the release order below.
+  Mesh(Mesh&&) noexcept = default;
+  Mesh& operator=(Mesh&& other) noexcept;
 
   model::Nodes& Nodes() const;
   model::twoNodes& twoNodes() const;
   model::fourNodes& fourNodes() const;
 
   void StoreData1_4(platform::TextFile& file) const;
+  // Both readers refuse (error 321) a mesh whose stored numbering is not the
+  // one the model's own rules give: an element's PropertyDefined must match
+  // its sizes, vID must number the defined elements and the nodes on them
+  // 1, 2, ... in collection order, and MaxvID must count them.
   void ReadData1_4(platform::TextFile& file);
   void ReadData(platform::TextFile& file);  // a 1.3 project file
 
  private:
+  void CheckNumbering();
+
   // Declared so that destruction releases the plates, the stiffeners, then
   // the nodes they refer to.
   mutable std::unique_ptr<model::Nodes> nodes_;

@@ -185,6 +185,11 @@ void Nodes::ReadCollection(platform::TextFile& file, ReadNode readNode) {
     // A node joins the collection only once its whole record is read.
     auto node = std::make_unique<Nodeb>();
     readNode(*node, file);
+    // Elements are written with their nodes' IDs and read back by position:
+    // a node whose ID is not its position would move every element on it.
+    if (node->ID() != i)
+      platform::Raise(platform::kErrBadFileFormat,
+                      "Node record " + std::to_string(i) + " carries the ID " + std::to_string(node->ID()));
     checks::CheckIndex(node->vID(), 0, total);
     items_.Add(std::move(node), std::to_string(i));
   }

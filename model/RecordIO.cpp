@@ -113,7 +113,14 @@ std::string RecordReader::Field(bool* quoted) {
   return text;
 }
 
-std::string RecordReader::String() { return Field(); }
+std::string RecordReader::String() {
+  // Only an unquoted field can hold a double quote; it is read as the single
+  // quote the writer would store, so what is read is saved and read back alike.
+  std::string text = Field();
+  for (char& c : text)
+    if (c == '"') c = '\'';
+  return text;
+}
 
 bool RecordReader::Boolean() {
   std::string t = Field();

@@ -43,7 +43,7 @@ class RecordReader {
   // Each reads the next field; 62 when the file ends before it. A field that
   // does not convert raises 13 (type mismatch), a number outside the target's
   // range 6 (overflow).
-  std::string String();
+  std::string String();  // a double quote in an unquoted field reads as '
   bool Boolean();
   short Integer();
   int32_t Long();

@@ -26,6 +26,7 @@ std::string DescribeError(int number) {
     case kErrDeviceUnavailable: return "Device unavailable";
     case kErrDiskNotReady: return "Disk not ready";
     case kErrPathNotFound: return "Path not found";
+    case kErrBadFileFormat: return "Invalid file format";
     case kErrDialogCancelled: return "Cancel was selected.";
     default: return "Application-defined or object-defined error";
   }

@@ -26,6 +26,7 @@ enum ErrorNumber : int {
   kErrDeviceUnavailable = 68,
   kErrDiskNotReady = 71,
   kErrPathNotFound = 76,
+  kErrBadFileFormat = 321,  // a file whose records break the model's own rules
   kErrDialogCancelled = 32755,
 };
 

@@ -1,6 +1,7 @@
 #include "platform/TextFile.h"
 
 #include <cerrno>
+#include <cstdlib>
 
 #include "platform/RuntimeError.h"
 
@@ -40,8 +41,20 @@ TextFile::TextFile(const std::filesystem::path& path, FileMode mode) : path_(pat
   }
 }
 
+TextFile::TextFile(InMemory, std::string_view text) : mode_(FileMode::Input), memory_(text) {
+  // glibc reads an empty buffer as an empty file; data() is never null.
+  file_ = ::fmemopen(memory_.data(), memory_.size(), "rb");
+  if (!file_) Raise(kErrOutOfMemory);
+}
+
+TextFile::TextFile(InMemory) : mode_(FileMode::Output) {
+  file_ = ::open_memstream(&memoryBuffer_, &memorySize_);
+  if (!file_) Raise(kErrOutOfMemory);
+}
+
 TextFile::~TextFile() {
   if (file_) std::fclose(file_);
+  std::free(memoryBuffer_);
 }
 
 void TextFile::CheckWritable() const {
@@ -117,6 +130,11 @@ void TextFile::Close() {
   int err = errno;
   bool closed = std::fclose(f) == 0;
   if (!closed && err == 0) err = errno;
+  if (memoryBuffer_) {
+    memory_.assign(memoryBuffer_, memorySize_);
+    std::free(memoryBuffer_);
+    memoryBuffer_ = nullptr;
+  }
   if (writeFailed_) RaiseWriteError(writeErrno_);
   if (!flushed || !closed) RaiseWriteError(err);
 }

@@ -15,10 +15,19 @@ namespace platform {
 
 enum class FileMode { Input, Output, Append };
 
+// Selects the constructors of a file that lives in memory.
+struct InMemory {};
+
 class TextFile {
  public:
   // Opens the file; output truncates, append keeps what is there.
   TextFile(const std::filesystem::path& path, FileMode mode);
+  // A file in memory, read from the given text, so that readers take text
+  // that never was on a disk.
+  TextFile(InMemory, std::string_view text);
+  // A file in memory opened for output: what is written is kept and, once
+  // closed, handed out by Text().
+  explicit TextFile(InMemory);
   ~TextFile();  // closes without reporting; call Close() to see write failures
   TextFile(const TextFile&) = delete;
   TextFile& operator=(const TextFile&) = delete;
@@ -45,6 +54,9 @@ class TextFile {
   // did not reach the file. A second Close does nothing.
   void Close();
 
+  // What was written to a file in memory, once it is closed.
+  const std::string& Text() const { return memory_; }
+
  private:
   void CheckWritable() const;
   void CheckReadable() const;
@@ -56,6 +68,11 @@ class TextFile {
   int column_ = 1;
   bool writeFailed_ = false;
   int writeErrno_ = 0;
+  // A file in memory: the text read, or the text written once closed, and
+  // the buffer the C library fills while it is open.
+  std::string memory_;
+  char* memoryBuffer_ = nullptr;
+  std::size_t memorySize_ = 0;
 };
 
 // Open files under file numbers 1 to 511. A command keeps its own table, so

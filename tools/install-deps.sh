@@ -9,6 +9,7 @@ packages=(
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0
   libgtest-dev libgmock-dev libbenchmark-dev libopenblas-dev liblapack-dev
   xvfb fonts-dejavu-core locales-all
+  clang libclang-rt-14-dev
 )
 
 missing=()

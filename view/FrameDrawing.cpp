@@ -183,7 +183,9 @@ FrameOutcome DrawFrame(View& view, const FrameInputs& in) {
     out.drawn = false;
     view.RecordPaintError("Error..[Form_Paint]");
   }
-  view.SaveMatrices();
+  // Picking reads the frame on the screen, so it needs the matrices of that
+  // frame: a failed frame is not shown and leaves them as they were.
+  if (out.drawn) view.SaveMatrices();
 
   std::vector<std::string> errors = view.TakePaintErrors();
   if (errors.empty()) {

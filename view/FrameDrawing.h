@@ -31,8 +31,9 @@ struct FrameOutcome {
   std::vector<std::string> messages;
 };
 
-// Draws the frame and leaves the viewport and both matrices of the drawing in
-// view.lastViewport, lastModelview, lastProjection. Never throws.
+// Draws the frame and, when it is drawn, leaves the viewport and both
+// matrices of the drawing in view.lastViewport, lastModelview,
+// lastProjection. Never throws.
 FrameOutcome DrawFrame(View& view, const FrameInputs& in);
 
 // Draws text at the current raster position through the font lists 1000..1255.

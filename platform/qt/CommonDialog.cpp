@@ -1,5 +1,8 @@
 #include "platform/qt/CommonDialog.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "platform/RuntimeError.h"
 
 namespace platform {
@@ -51,7 +54,8 @@ void CommonDialog::ShowPrinter() { Show(DialogKind::Printer); }
 void CommonDialog::Show(DialogKind kind) {
   FileDialogRequest request{kind, DialogTitle, Filter, FilterIndex, Flags, fileName_, DefaultExt};
   FileDialogAnswer answer;
-  if (FileDialogBackend* backend = CurrentFileDialogBackend()) answer = backend->Show(request);
+  FileDialogBackend* backend = CurrentFileDialogBackend();
+  if (backend) answer = backend->Show(request);
   cancelled_ = !answer.accepted || (kind != DialogKind::Printer && answer.fileName.empty());
   if (cancelled_) {
     if (CancelError) Raise(kErrDialogCancelled, "Cancel was selected.");
@@ -60,6 +64,7 @@ void CommonDialog::Show(DialogKind kind) {
   if (answer.filterIndex > 0) FilterIndex = answer.filterIndex;
   if (kind == DialogKind::Printer) {
     printerName_ = answer.fileName;
+    printerDevice_ = backend->PrinterDevice();
     return;
   }
   std::string name = answer.fileName;
@@ -81,10 +86,17 @@ ScriptedFileDialogBackend::~ScriptedFileDialogBackend() {
 
 FileDialogAnswer ScriptedFileDialogBackend::Show(const FileDialogRequest& request) {
   requests_.push_back(request);
-  if (answers_.empty()) return {};
-  FileDialogAnswer a = answers_.front();
-  answers_.pop_front();
-  return a;
+  const bool confirm = request.kind == DialogKind::Save && (request.flags & cdlOFNOverwritePrompt);
+  while (!answers_.empty()) {
+    Scripted s = answers_.front();
+    answers_.pop_front();
+    std::error_code ec;
+    if (!confirm || !s.answer.accepted || !std::filesystem::exists(s.answer.fileName, ec))
+      return s.answer;
+    overwriteQuestions_.push_back(s.answer.fileName);
+    if (s.replaceExisting) return s.answer;
+  }
+  return {};
 }
 
 }  // namespace platform

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+class QPagedPaintDevice;
+
 namespace platform {
 
 // Dialog flags; values as the program's callers combine them.
@@ -19,6 +21,13 @@ enum CommonDialogFlags : int {
   cdlOFNHideReadOnly = 0x4,
   cdlOFNPathMustExist = 0x800,
   cdlOFNFileMustExist = 0x1000,
+};
+
+// Printer dialog flags.
+enum PrinterDialogFlags : int {
+  cdlPDSelection = 0x1,     // the dialog opens with its Selection choice set
+  cdlPDNoPageNums = 0x8,    // no page-range choice
+  cdlPDReturnDC = 0x100,    // hand back the chosen printer to print on
 };
 
 enum class DialogKind { Open, Save, Printer };
@@ -45,6 +54,9 @@ class FileDialogBackend {
  public:
   virtual ~FileDialogBackend() = default;
   virtual FileDialogAnswer Show(const FileDialogRequest& request) = 0;
+  // The printer the last accepted printer dialog chose, ready to print on;
+  // null where the backend has none.
+  virtual QPagedPaintDevice* PrinterDevice() { return nullptr; }
 };
 
 // The backend in use; with none installed every dialog counts as cancelled,
@@ -74,9 +86,11 @@ class CommonDialog {
 
   void ShowOpen();
   void ShowSave();
-  // For the printer dialog FileName is not touched; PrinterName is the choice.
+  // For the printer dialog FileName is not touched; PrinterName is the choice
+  // and hDC the device to print on (null when the backend has none).
   void ShowPrinter();
   const std::string& PrinterName() const { return printerName_; }
+  QPagedPaintDevice* hDC() const { return printerDevice_; }
 
   bool Cancelled() const { return cancelled_; }
 
@@ -85,11 +99,15 @@ class CommonDialog {
   std::string fileName_;
   std::string fileTitle_;
   std::string printerName_;
+  QPagedPaintDevice* printerDevice_ = nullptr;
   bool cancelled_ = false;
 };
 
 // For tests: answers from a queue (a cancel once it runs out) and keeps every
-// request. Installs itself while it lives.
+// request. Installs itself while it lives. Like a real save dialog asked to
+// prompt before overwriting, it asks before it hands back the name of a file
+// that exists: the scripted choice says whether the user agrees; when not,
+// the dialog stays open and the next scripted answer is taken.
 class ScriptedFileDialogBackend : public FileDialogBackend {
  public:
   ScriptedFileDialogBackend();
@@ -98,18 +116,32 @@ class ScriptedFileDialogBackend : public FileDialogBackend {
   ScriptedFileDialogBackend& operator=(const ScriptedFileDialogBackend&) = delete;
 
   FileDialogAnswer Show(const FileDialogRequest& request) override;
+  QPagedPaintDevice* PrinterDevice() override { return printerDevice_; }
 
-  void QueueChoice(const std::string& fileName, int filterIndex = 0) {
-    answers_.push_back({true, fileName, filterIndex});
+  void QueueChoice(const std::string& fileName, int filterIndex = 0, bool replaceExisting = true) {
+    answers_.push_back({{true, fileName, filterIndex}, replaceExisting});
   }
   void QueueCancel() { answers_.push_back({}); }
+  // What the printer dialog hands back (a PDF writer in tests).
+  void SetPrinterDevice(QPagedPaintDevice* device) { printerDevice_ = device; }
   const std::vector<FileDialogRequest>& requests() const { return requests_; }
-  void Clear() { requests_.clear(); }
+  // The names it asked about replacing, in order.
+  const std::vector<std::string>& overwriteQuestions() const { return overwriteQuestions_; }
+  void Clear() {
+    requests_.clear();
+    overwriteQuestions_.clear();
+  }
 
  private:
+  struct Scripted {
+    FileDialogAnswer answer;
+    bool replaceExisting = true;
+  };
   FileDialogBackend* previous_;
-  std::deque<FileDialogAnswer> answers_;
+  std::deque<Scripted> answers_;
   std::vector<FileDialogRequest> requests_;
+  std::vector<std::string> overwriteQuestions_;
+  QPagedPaintDevice* printerDevice_ = nullptr;
 };
 
 }  // namespace platform

@@ -4,25 +4,55 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
+#include <algorithm>
+
 namespace platform::qt {
+namespace {
+
+// A panel's text: its minimum width holds the panel's widest text, measured
+// in the font in force when the layout asks, as the label itself measures.
+class PanelText : public QLabel {
+ public:
+  PanelText(const std::string& widestText, QWidget* parent)
+      : QLabel(parent), widest_(QString::fromStdString(widestText)) {}
+  QSize minimumSizeHint() const override {
+    QSize size = QLabel::minimumSizeHint();
+    const QMargins m = contentsMargins();
+    const int widest = fontMetrics().boundingRect(0, 0, 2000, 2000, Qt::AlignLeft, widest_).width()
+                       + m.left() + m.right() + 2 * margin();
+    size.setWidth(std::max(size.width(), widest));
+    return size;
+  }
+  QSize sizeHint() const override { return QLabel::sizeHint().expandedTo(minimumSizeHint()); }
+
+ private:
+  QString widest_;
+};
+
+}  // namespace
 
 KeyedStatusBar::KeyedStatusBar(QWidget* parent) : QStatusBar(parent) {
   setSizeGripEnabled(true);
 }
 
-void KeyedStatusBar::AddPanel(const std::string& key, const std::string& toolTip, int minimumWidth) {
+void KeyedStatusBar::AddPanel(const std::string& key, const std::string& toolTip,
+                              const std::string& widestText, QSize pictureSize) {
   if (HasPanel(key)) return;
   auto* frame = new QFrame(this);
   frame->setFrameShape(QFrame::StyledPanel);
   frame->setFrameShadow(QFrame::Sunken);
-  frame->setMinimumWidth(minimumWidth);
   frame->setToolTip(QString::fromStdString(toolTip));
   auto* layout = new QHBoxLayout(frame);
   layout->setContentsMargins(3, 0, 3, 0);
   layout->setSpacing(3);
   auto* picture = new QLabel(frame);
+  picture->setMinimumSize(pictureSize.expandedTo(QSize(0, 0)));
+  // The room for a picture stays while there is none, so nothing moves.
+  QSizePolicy policy = picture->sizePolicy();
+  policy.setRetainSizeWhenHidden(pictureSize.isValid());
+  picture->setSizePolicy(policy);
   picture->hide();
-  auto* text = new QLabel(frame);
+  auto* text = new PanelText(widestText, frame);
   layout->addWidget(picture);
   layout->addWidget(text, 1);
   addPermanentWidget(frame, 1);

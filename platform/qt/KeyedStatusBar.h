@@ -1,6 +1,9 @@
 #pragma once
 // A status bar of panels addressed by key, left to right in the order they
-// were added; each panel has a text, a tooltip and an optional picture.
+// were added; each panel has a text, a tooltip and an optional picture. A
+// panel is never narrower than its widest text (nor than the text it shows),
+// so a number is never cut short; the window cannot be made narrower than
+// the panels need.
 #include <QPixmap>
 #include <QStatusBar>
 
@@ -17,8 +20,10 @@ class KeyedStatusBar : public QStatusBar {
  public:
   explicit KeyedStatusBar(QWidget* parent = nullptr);
 
-  // Appends an empty panel; a key already in use is ignored.
-  void AddPanel(const std::string& key, const std::string& toolTip, int minimumWidth = 60);
+  // Appends an empty panel, as large as `widestText` and a picture of
+  // `pictureSize` need at least; a key already in use is ignored.
+  void AddPanel(const std::string& key, const std::string& toolTip,
+                const std::string& widestText = {}, QSize pictureSize = {});
   bool HasPanel(const std::string& key) const { return Find(key) != nullptr; }
   int PanelCount() const { return static_cast<int>(panels_.size()); }
   std::vector<std::string> Keys() const;

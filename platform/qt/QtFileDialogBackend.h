@@ -5,10 +5,18 @@
 
 #include "platform/qt/CommonDialog.h"
 
+class QFileDialog;
 class QWidget;
 class QPrinter;
 
 namespace platform {
+
+// Sets up a file dialog for an open or save request: title, mode, overwrite
+// prompt, the filters (each shown by its description alone, the request's
+// one chosen) and the proposed name.
+void SetUpFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
+// The 1-based filter pair chosen in a dialog set up for `request`, 0 if none.
+int ChosenFilterIndex(const QFileDialog& dialog, const FileDialogRequest& request);
 
 class QtFileDialogBackend : public FileDialogBackend {
  public:
@@ -17,6 +25,7 @@ class QtFileDialogBackend : public FileDialogBackend {
   void setParent(QWidget* parent) { parent_ = parent; }
 
   FileDialogAnswer Show(const FileDialogRequest& request) override;
+  QPagedPaintDevice* PrinterDevice() override;
 
   // The printer chosen last in the printer dialog, for the commands that print.
   QPrinter& printer();

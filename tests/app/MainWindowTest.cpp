@@ -8,16 +8,21 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QImage>
+#include <QLabel>
 #include <QRubberBand>
 #include <QTest>
 #include <QWidget>
+#include <QWindow>
 
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
 
 #include "app/Globals.h"
+#include "app/MouseModes.h"
 #include "app/OptionsFile.h"
 #include "app/ProgramPaths.h"
 #include "app/Selection.h"
@@ -25,6 +30,7 @@
 #include "model/Analysis.h"
 #include "model/Mesh.h"
 #include "platform/MessageBox.h"
+#include "platform/qt/CommonDialog.h"
 #include "platform/qt/GLSurface.h"
 #include "platform/qt/KeyedStatusBar.h"
 #include "tests/app/AppTestSupport.h"
@@ -100,6 +106,71 @@ TEST_F(MainWindowTest, StartsWithTheCaptionEmptyPanelsAndTheStartModes) {
   EXPECT_TRUE(bar.Picture("editmode").isNull());
   EXPECT_TRUE(window->HasContext());
   EXPECT_EQ(Prompts().size(), 1u);
+}
+
+// A panel's text is shown whole when its label is at least as wide as the
+// text needs and lies wholly inside the status bar.
+void ExpectWholeText(const platform::qt::KeyedStatusBar& bar, const std::string& text) {
+  const QLabel* shown = nullptr;
+  for (const QLabel* label : bar.findChildren<QLabel*>())
+    if (label->text() == QString::fromStdString(text)) shown = label;
+  ASSERT_NE(shown, nullptr) << text;
+  EXPECT_TRUE(shown->isVisibleTo(&bar)) << text;
+  EXPECT_GE(shown->width(), shown->sizeHint().width()) << text;
+  const QRect inBar(shown->mapTo(&bar, QPoint(0, 0)), shown->size());
+  EXPECT_TRUE(bar.rect().contains(inBar)) << text;
+}
+
+// Resizes a top-level window and waits until the window system has carried
+// the size out, so that no late notice of an earlier size follows.
+void ResizeWindow(QWidget& window, QSize size) {
+  window.resize(size);
+  const QSize granted = window.size();  // within the window's minimum size
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window.windowHandle()->geometry().size() == granted; }));
+  QApplication::processEvents();
+}
+
+// Where the six panels lie in the status bar, left to right.
+std::vector<QRect> PanelPlaces(const platform::qt::KeyedStatusBar& bar) {
+  std::vector<QRect> places;
+  for (const QFrame* frame : bar.findChildren<QFrame*>(Qt::FindDirectChildrenOnly))
+    places.push_back(frame->geometry());
+  return places;
+}
+
+TEST_F(MainWindowTest, StatusPanelsHoldTheirLongestTextsWholeAtAnySize) {
+  Create();
+  Show();
+  auto& bar = window->StatusBar1();
+  ASSERT_EQ(PanelPlaces(bar).size(), 6u);
+  // The longest text of each panel, and every mode name.
+  const std::vector<std::pair<std::string, std::vector<std::string>>> texts = {
+      {"x", {"X: -99999.99"}},
+      {"y", {"Y: -99999.99"}},
+      {"eigenvalue", {"Eigenvalue : -9.9999E+99", "Eigenvalue : -12345.67"}},
+      {"operationmode",
+       {"SELECT", "TRANSLATE", "ROTATE:X/Y", "ZOOM:IN/OUT", "Move to Center", "ZOOM IN/Center",
+        "ZOOM OUT/Center", "Create BMP"}},
+      {"viewscale", {"ACTUAL VIEW", "FIT VIEW"}},
+  };
+  const QSize startSize = window->size();
+  for (const QSize size : {startSize, QSize(320, 240), QSize(1600, 900), startSize}) {
+    for (const auto& [key, list] : texts) bar.SetText(key, "");
+    bar.SetPicture("editmode", QPixmap());
+    ResizeWindow(*window, size);
+    SCOPED_TRACE(std::to_string(window->width()) + " x " + std::to_string(window->height()));
+    EXPECT_LE(bar.width(), window->width());
+    const std::vector<QRect> empty = PanelPlaces(bar);
+    // The panels keep their places whatever they show: each is already as
+    // wide as its longest text.
+    for (size_t i = 0; i < 8; ++i) {  // the longest list has eight texts
+      for (const auto& [key, list] : texts) bar.SetText(key, list[std::min(i, list.size() - 1)]);
+      bar.SetPicture("editmode", window->ToolImage("stiffener"));
+      QApplication::processEvents();
+      for (const auto& [key, list] : texts) ExpectWholeText(bar, bar.Text(key));
+      EXPECT_EQ(PanelPlaces(bar), empty);
+    }
+  }
 }
 
 TEST_F(MainWindowTest, StartUpReadsTheOptionsFile) {
@@ -464,6 +535,82 @@ TEST_F(MainWindowTest, APaintFailureIsShownOnceAfterTheFrame) {
   window->Paint();
   QApplication::processEvents();
   EXPECT_EQ(Prompts().size(), 2u);  // a clean frame came in between
+}
+
+// A box dragged in the "Create BMP" mode is saved as a bitmap of exactly
+// the pixels the window shows there.
+TEST_F(MainWindowTest, TheBitmapBoxSavesWhatTheWindowShows) {
+  platform::ScriptedFileDialogBackend files;  // before the window's commands
+  model::Mesh& mesh = globals::Mesh();
+  GenerateModel(mesh);
+  Create();
+  view::View& v = globals::View();
+  v.Initialization();
+  Show();
+  prompter.Clear();
+  window->Paint();
+  const QImage shown = window->Surface()->grabFramebuffer();
+  const app::PickMatrices m = app::LastPaintMatrices();
+  const int frameHeight = m.viewport[3];
+  ASSERT_EQ(shown.height(), frameHeight);
+
+  // A box around the centre of plate 1, dragged from its lower right corner.
+  float cx = 0, cy = 0;
+  app::Project_Point(m, mesh.fourNodes().Item(1).CPX(), mesh.fourNodes().Item(1).CPY(), cx, cy);
+  const int left = static_cast<int>(cx) - 20, top = frameHeight - static_cast<int>(cy) - 15;
+  const int width = 40, height = 30;
+  const std::filesystem::path file = folder.path() / "view.bmp";
+  files.QueueChoice(file.string());
+  v.ViewMode = 6;
+  app::Form_MouseDown(*window, 1, 0, left + width, top + height);
+  app::Form_MouseMove(*window, 1, 0, left, top);
+  app::Form_MouseUp(*window, 1, 0, left, top);
+  QApplication::processEvents();
+  EXPECT_TRUE(Prompts().empty());
+  ASSERT_EQ(files.requests().size(), 1u);
+  const platform::FileDialogRequest& r = files.requests()[0];
+  EXPECT_EQ(r.kind, platform::DialogKind::Save);
+  EXPECT_EQ(r.title, "Save Bitmap");
+  EXPECT_EQ(r.filter, "All Files (*.*)|*.*|VELK Graphic Interface Files(*.bmp)|*.bmp");
+  EXPECT_EQ(r.filterIndex, 2);
+  EXPECT_EQ(r.flags, 6);
+
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  const std::string b = bytes.str();
+  const int W = width + 1, H = height, R = (3 * W + 3) / 4 * 4;
+  ASSERT_EQ(b.size(), static_cast<size_t>(58 + R * H));
+  // Row j of the file is window row frameHeight - (top + height) + 1 + j,
+  // counted from the bottom.
+  const int lowestRow = frameHeight - (top + height) + 1;
+  int plateFill = 0;
+  for (int j = 0; j < H; ++j)
+    for (int i = 0; i < W; ++i) {
+      const QColor c = shown.pixelColor(left + i, frameHeight - 1 - (lowestRow + j));
+      const size_t p = 58 + static_cast<size_t>(j) * R + 3 * i;
+      ASSERT_EQ(QColor(static_cast<unsigned char>(b[p + 2]), static_cast<unsigned char>(b[p + 1]),
+                       static_cast<unsigned char>(b[p])),
+                c)
+          << i << "," << j;
+      // The thickest plate's fill.
+      if (c.red() == 255 && c.green() == 255 && std::abs(c.blue() - 178) <= 2) ++plateFill;
+    }
+  EXPECT_GT(plateFill, W * H / 2);
+
+  // A cancelled dialog writes nothing and says nothing; a file that cannot
+  // be written says so.
+  std::filesystem::remove(file);
+  files.QueueCancel();
+  app::Form_MouseDown(*window, 1, 0, 10, 10);
+  app::Form_MouseUp(*window, 1, 0, 30, 30);
+  EXPECT_FALSE(std::filesystem::exists(file));
+  EXPECT_TRUE(Prompts().empty());
+  files.QueueChoice((folder.path() / "missing" / "view.bmp").string());
+  app::Form_MouseDown(*window, 1, 0, 10, 10);
+  app::Form_MouseUp(*window, 1, 0, 30, 30);
+  EXPECT_EQ(Prompts(), std::vector<std::string>{"Error: Saving Operation Failed!"});
+  EXPECT_EQ(files.requests().size(), 3u);
 }
 
 }  // namespace

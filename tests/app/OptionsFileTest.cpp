@@ -1,7 +1,9 @@
 // The options file command around the two option readers: the path in the
 // program's folder, the messages, and what a short or damaged file does.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <filesystem>
 
 #include "app/OptionsFile.h"
@@ -80,6 +82,49 @@ TEST(OptionsFile, RoundTripKeepsEveryOption) {
   EXPECT_EQ(w.OptionShowStress, 2);
   EXPECT_FLOAT_EQ(w.OptionZoomCenterFactor, 3.5f);
 
+}
+
+TEST(OptionsFile, PlacedFileHoldsTheStartValuesAndIsNeverOverwritten) {
+  velk_test::ScratchProgramFolder folder;
+  platform::ScriptedPrompter prompter;
+  ASSERT_TRUE(app::Place_Default_Option(folder.ini()));
+  // Exactly what the program's writer writes for a new Analysis and View.
+  const std::filesystem::path fresh = folder.path() / "fresh.ini";
+  app::Save_Option(fresh, model::Analysis(), view::View());
+  EXPECT_EQ(velk_test::ReadLines(folder.ini()), velk_test::ReadLines(fresh));
+  model::Analysis a;
+  view::View v;
+  ChangeOptions(a, v);
+  app::Read_Option(folder.ini(), a, v);
+  EXPECT_TRUE(prompter.prompts().empty());
+  EXPECT_EQ(a.MaxShift, 3);
+  EXPECT_FALSE(v.OptionShading);  // the start value, not the readers' fallback
+  EXPECT_FLOAT_EQ(v.OptionInpMagFactor, 1);
+
+  // A file that is there, a user's or a damaged one, is kept as it is.
+  velk_test::WriteLines(folder.ini(), {"5,12,0.65,#TRUE#,#FALSE#,1", "damaged"});
+  ASSERT_TRUE(app::Place_Default_Option(folder.ini()));
+  EXPECT_EQ(velk_test::ReadLines(folder.ini()),
+            (std::vector<std::string>{"5,12,0.65,#TRUE#,#FALSE#,1", "damaged"}));
+  EXPECT_TRUE(prompter.prompts().empty());
+
+  // A folder that cannot take it: the writer's message, and no file.
+  const std::filesystem::path nowhere = folder.path() / "missing" / "velk1_4.ini";
+  EXPECT_FALSE(app::Place_Default_Option(nowhere));
+  EXPECT_EQ(prompter.prompts(), std::vector<std::string>{"Error: Saving INI file!"});
+  EXPECT_FALSE(std::filesystem::exists(nowhere));
+}
+
+TEST(OptionsFile, TheBuildPlacesTheFileBesideTheProgram) {
+  const std::filesystem::path placed = VELK_PLACED_OPTIONS_FILE;
+  ASSERT_TRUE(std::filesystem::is_regular_file(placed)) << placed;
+  // It reads without a message; a first start greets nobody with an error.
+  platform::ScriptedPrompter prompter;
+  model::Analysis a;
+  view::View v;
+  app::Read_Option(placed, a, v);
+  EXPECT_TRUE(prompter.prompts().empty());
+  EXPECT_EQ(velk_test::ReadLines(placed).size(), 9u);
 }
 
 TEST(OptionsFile, ShortFilesTakeTheFallbackSetsSilently) {
@@ -161,6 +206,40 @@ TEST(OptionsFile, ValuesNoDialogAcceptsCountAsADamagedGroup) {
   EXPECT_EQ(b.MaxShift, 3);
   EXPECT_FLOAT_EQ(b.ShiftFactor, 0.8f);
   EXPECT_TRUE(prompter.prompts().empty());
+}
+
+TEST(OptionsFile, AFullDiskLeavesTheOldFile) {
+  velk_test::ScratchProgramFolder folder;
+  platform::ScriptedPrompter prompter;
+  model::Analysis a;
+  view::View v;
+  ChangeOptions(a, v);
+  app::Save_Option(folder.ini(), a, v);
+  const auto old = velk_test::ReadLines(folder.ini());
+
+  // A file size limit far below the file's size makes the write fail as a
+  // full disk does, at the first bytes.
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit previous{};
+  getrlimit(RLIMIT_FSIZE, &previous);
+  rlimit small = previous;
+  small.rlim_cur = 16;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  model::Analysis b;
+  view::View w;
+  app::Save_Option(folder.ini(), b, w);
+  setrlimit(RLIMIT_FSIZE, &previous);
+
+  EXPECT_EQ(prompter.prompts(), std::vector<std::string>{"Error: Saving INI file!"});
+  EXPECT_EQ(velk_test::ReadLines(folder.ini()), old);
+  int files = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder.path())) ++files;
+  EXPECT_EQ(files, 1) << "no temporary file is left";
+  model::Analysis c;
+  view::View x;
+  app::Read_Option(folder.ini(), c, x);
+  EXPECT_EQ(c.MaxShift, 5);
+  EXPECT_EQ(x.OptionFontSize, 14);
 }
 
 }  // namespace

@@ -73,14 +73,9 @@ inline void BuildModel(model::Mesh& mesh, model::Analysis& analysis, model::Beam
 
 // The project file bytes of a model: every stored field, in a form that
 // compares two models whole.
-inline std::string ModelBytes(const std::filesystem::path& scratch, const model::Analysis& a,
-                              const model::BeamShape& b, const model::Mesh& mesh,
-                              const model::Material& m) {
-  app::WriteProjectFile(scratch, a, b, mesh, m);
-  std::ifstream in(scratch, std::ios::binary);
-  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  std::filesystem::remove(scratch);
-  return bytes;
+inline std::string ModelBytes(const model::Analysis& a, const model::BeamShape& b,
+                              const model::Mesh& mesh, const model::Material& m) {
+  return app::ProjectText(a, b, mesh, m);
 }
 
 // Every element refers to a node that is in the node collection.

@@ -25,6 +25,7 @@
 #include "app/frmMenu.h"
 #include "dialogs/frmBeamShape.h"
 #include "dialogs/frmBoundary.h"
+#include "dialogs/frmCoord.h"
 #include "dialogs/frmLoad.h"
 #include "model/Analysis.h"
 #include "model/Mesh.h"
@@ -33,7 +34,9 @@
 #include "platform/qt/GLSurface.h"
 #include "platform/qt/KeyedStatusBar.h"
 #include "ui_frmBeamShape.h"
+#include "tests/view/ViewTestSupport.h"
 #include "ui_frmBoundary.h"
+#include "ui_frmCoord.h"
 #include "ui_frmEigen.h"
 #include "ui_frmLoad.h"
 #include "view/View.h"
@@ -260,5 +263,52 @@ TEST_F(EndToEnd, DragsPanTurnAndZoomTheView) {
   EXPECT_EQ(window->StatusBar1().Text("y").rfind("Y: ", 0), 0u);
   app::Form_MouseMove(*window, 0, 0, 2, 2);
   EXPECT_EQ(window->StatusBar1().Text("x"), "");
+  EXPECT_TRUE(prompter.prompts().empty()) << prompter.prompts().front();
+}
+
+// A double-click opens the coordinate editor on the node nearest the first
+// press; afterwards the selection is empty, the pick kind is back, and a click
+// picks a plate at its new centre.
+TEST_F(EndToEnd, DoubleClickEditsANodeAndPickingFollowsIt) {
+  // Node 2 at (0, 48); plates 1 and 2 centred at (30, 24) and (90, 24).
+  viewtest::BuildPlateGrid(globals::Mesh(), 120, 48, 3, 2, 0.5f);
+  model::Mesh& mesh = globals::Mesh();
+  view::View& v = globals::View();
+  v.Initialization();
+  commands().Run("mnuElements_Plate");
+  ASSERT_EQ(v.MeshMode, 3);
+
+  float px = 0, py = 0;
+  PointerAt(1, 47, px, py);
+  // The window system reports press, release, double-click, release.
+  app::Form_MouseDown(*window, 1, 0, px, py);
+  app::Form_MouseUp(*window, 1, 0, px, py);
+  bool edited = false;
+  const unsigned long frames = window->FramesDrawn();
+  WhenShown<frmCoord>(
+      [&](frmCoord& d) {
+        EXPECT_EQ(d.form().lblNode->text().toStdString(), "Node: 2");
+        EXPECT_EQ(v.MeshMode, 1) << "nodes are picked while the editor is open";
+        d.form().txtX->setText("200");
+        QTest::mouseClick(d.form().cmdApply, Qt::LeftButton);
+        EXPECT_EQ(mesh.Nodes().Item(2).xcoord(), 200);
+        EXPECT_GT(window->FramesDrawn(), frames) << "Apply repaints at once";
+        QTest::mouseClick(d.form().cmdClose, Qt::LeftButton);
+      },
+      &edited);
+  app::Form_DblClick(*window);
+  EXPECT_TRUE(edited);
+  EXPECT_EQ(globals::Selection().SelectedCounter(), 0);
+  EXPECT_EQ(v.MeshMode, 3);
+  // The second release picks again at the first press point, taking plates.
+  app::Form_MouseUp(*window, 1, 0, px, py);
+  ASSERT_EQ(globals::Selection().SelectedCounter(), 1);
+  EXPECT_NE(app::AsPlate(globals::Selection().Item(1)), nullptr);
+
+  // Plate 1's centre moved to (80, 24): a click there takes plate 1, where
+  // its former centre would have lost to plate 2's at (90, 24).
+  Click(80, 24);
+  ASSERT_EQ(globals::Selection().SelectedCounter(), 1);
+  EXPECT_EQ(app::AsPlate(globals::Selection().Item(1)), &mesh.fourNodes().Item(1));
   EXPECT_TRUE(prompter.prompts().empty()) << prompter.prompts().front();
 }

@@ -1,6 +1,8 @@
 // The girder generator dialog driven as a user drives it.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -21,6 +23,25 @@ class GirderDialog : public ::testing::Test {
  protected:
   void SetUp() override { testsupport::FreshModel(); }
   platform::ScriptedPrompter prompter;
+};
+
+// Answers as scripted, and takes the focus from a box and gives it back
+// around each message as the window system does when a modal box opens and
+// closes.
+class ModalPrompter : public platform::ScriptedPrompter {
+ public:
+  explicit ModalPrompter(QWidget* box) : box_(box) {}
+  Answer Message(const platform::MessageRequest& request) override {
+    QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(box_, &out);
+    const Answer answer = ScriptedPrompter::Message(request);
+    QFocusEvent in(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(box_, &in);
+    return answer;
+  }
+
+ private:
+  QWidget* box_;
 };
 
 }  // namespace
@@ -87,6 +108,34 @@ TEST_F(GirderDialog, SketchFollowsTypingAndEnterRaisesNothing) {
   EXPECT_EQ(prompter.prompts().size(), 2u);
 }
 
+TEST_F(GirderDialog, TypingGoesOnWhereItWasAfterAMessage) {
+  frmBeamShape dialog;
+  dialog.show();
+  auto& ui = dialog.form();
+  ModalPrompter modal(ui.txtBWT);
+  ui.txtBWT->setFocus();
+  ui.txtBWT->selectAll();
+  // Each key is followed by the event loop, as when a person types.
+  for (const char key : {'0', '.'}) {
+    QTest::keyClick(ui.txtBWT, key);
+    QApplication::processEvents();
+  }
+  EXPECT_EQ(ui.txtBWT->text(), "0.");
+  EXPECT_EQ(ui.txtBWT->cursorPosition(), 2);
+  EXPECT_EQ(modal.prompts(),
+            (std::vector<std::string>{dialogs::kMsgBeamWeb, dialogs::kMsgBeamWeb}));
+  QTest::keyClick(ui.txtBWT, '5');
+  EXPECT_EQ(ui.txtBWT->text(), "0.5");
+  EXPECT_EQ(modal.prompts().size(), 2u);
+  EXPECT_EQ(ui.Picture1->Boxes().size(), 3u);
+
+  // A click that moves the focus into a box still selects its whole text.
+  QFocusEvent click(QEvent::FocusIn, Qt::MouseFocusReason);
+  QApplication::sendEvent(ui.txtBWH, &click);
+  QApplication::processEvents();
+  EXPECT_EQ(ui.txtBWH->selectedText(), ui.txtBWH->text());
+}
+
 TEST_F(GirderDialog, SetEqualCopiesEnd1AndRedrawsEnd2) {
   frmBeamShape dialog;
   dialog.show();
@@ -133,7 +182,7 @@ TEST_F(GirderDialog, RefusalsKeepTheModelSectionAndMaterial) {
   const Case cases[] = {
       {&Ui::frmBeamShape::txtBL, "abc", dialogs::kMsgNumbers},
       {&Ui::frmBeamShape::txtBBFTE, "nan", dialogs::kMsgNumbers},
-      {&Ui::frmBeamShape::txtPR, "0.5", dialogs::kMsgPR},
+      {&Ui::frmBeamShape::txtPR, "1", dialogs::kMsgPR},
       {&Ui::frmBeamShape::txtBWH, "-16", dialogs::kMsgBeamWeb},
       {&Ui::frmBeamShape::txtBL, "0", dialogs::kMsgBeamLength},
       {&Ui::frmBeamShape::txtNumXElements, "99999", dialogs::kMsgTooManyElements},

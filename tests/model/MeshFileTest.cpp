@@ -160,12 +160,12 @@ TEST(ProjectRecords, NodesThatAreNotTheWholeGridAreNotWritten) {
 
 TEST(ProjectRecords, ElementsAreKeyedByPositionAndKeepTheirStoredID) {
   std::string text =
-      "2,1,0\r\n"
-      "0,0,0,0,0\r\n#FALSE#,#FALSE#,#FALSE#,#FALSE#\r\n#FALSE#,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,0,#FALSE#\r\n"
-      "0,0,0,0,0\r\n0,0\r\n1,0,#FALSE#\r\n0,0,0,0\r\n"
-      "5,0,0,0,0\r\n#FALSE#,#FALSE#,#FALSE#,#FALSE#\r\n#FALSE#,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,0,#FALSE#\r\n"
-      "0,0,0,0,0\r\n0,0\r\n2,0,#FALSE#\r\n0,0,0,0\r\n"
-      "1,0\r\n2,1\r\n2.5,0\r\n1,1\r\n#TRUE#\r\n0,0\r\n42\r\n"
+      "2,1,2\r\n"
+      "0,0,0,0,0\r\n#FALSE#,#FALSE#,#FALSE#,#FALSE#\r\n#FALSE#,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,0,#TRUE#\r\n"
+      "0,0,0,0,0\r\n0,0\r\n1,1,#TRUE#\r\n0,0,0,0\r\n"
+      "5,0,0,0,0\r\n#FALSE#,#FALSE#,#FALSE#,#FALSE#\r\n#FALSE#,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,0,#TRUE#\r\n"
+      "0,0,0,0,0\r\n0,0\r\n2,2,#TRUE#\r\n0,0,0,0\r\n"
+      "1,1\r\n2,1\r\n2.5,0\r\n1,1\r\n#TRUE#\r\n1,0\r\n42\r\n"
       "0\r\n0,0\r\n";
   model::Mesh mesh;
   auto in = InputOf(text);
@@ -246,7 +246,9 @@ TEST(DamagedFiles, BadCountsAndNodeNumbersAreRefused) {
   const std::string node =
       "0,0,0,0,0\r\n#FALSE#,#FALSE#,#FALSE#,#FALSE#\r\n#FALSE#,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,0,#FALSE#\r\n"
       "0,0,0,0,0\r\n0,0\r\n1,0,#FALSE#\r\n0,0,0,0\r\n";
-  const std::string twoNodes = "2,1,0\r\n" + node + node;
+  std::string node2 = node;
+  node2.replace(node2.find("1,0,#F"), 1, "2");
+  const std::string twoNodes = "2,1,0\r\n" + node + node2;
   struct Case {
     std::string text;
     int error;

@@ -143,3 +143,25 @@ TEST(TextFileDiskFull, FullDeviceIsReportedOnCloseAsDiskFull) {
   EXPECT_FALSE(table.IsOpen(1));
 }
 
+
+TEST(TextFileInMemory, WritesAndReadsWithoutADisk) {
+  TextFile out{platform::InMemory{}};
+  out.WriteLine("a,b");
+  out.Write(std::string("c\0d", 3));
+  EXPECT_TRUE(out.Text().empty()) << "handed out once closed";
+  out.Close();
+  EXPECT_EQ(out.Text(), std::string("a,b\r\nc\0d", 8));
+
+  TextFile in(platform::InMemory{}, out.Text());
+  EXPECT_EQ(in.ReadLine(), "a,b");
+  EXPECT_EQ(in.Get(), 'c');
+  EXPECT_EQ(in.Peek(), 0);
+  in.Get();
+  EXPECT_EQ(in.Get(), 'd');
+  EXPECT_TRUE(in.AtEnd());
+  EXPECT_EQ(ErrorOf([&] { in.ReadLine(); }), 62);
+  EXPECT_EQ(ErrorOf([&] { in.Write("x"); }), 54);
+
+  TextFile empty(platform::InMemory{}, "");
+  EXPECT_TRUE(empty.AtEnd());
+}

@@ -95,6 +95,11 @@ TEST_F(Render, ClipPlanesHideWhatLiesBeyond) {
   img = host->Frame();
   EXPECT_TRUE(Near(At(img, 2.5, 2), 255, 255, 255));
   EXPECT_TRUE(Near(At(img, 2.5, 3.5), 255, 255, 178, 2));
+  // A stress plot ignores the clip.
+  for (model::Nodeb& n : mesh.Nodes()) n.set_Sx(100);
+  v.OptionShowStress = 1;
+  img = host->Frame();
+  EXPECT_TRUE(Near(At(img, 2.5, 2), 255, 0, 0, 1));
 }
 
 TEST_F(Render, UniformStressIsPureRedOrPureBlue) {
@@ -209,4 +214,21 @@ TEST_F(Render, SymbolsLabelsAndSelectionMarks) {
   img = host->Frame();
   EXPECT_TRUE(Near(img.pixel(n2 + QPoint(2, -3)), 255, 255, 255));
   EXPECT_TRUE(Near(At(img, 0.3, 0), 255, 255, 178, 2) || Near(At(img, 0.3, 0), 0, 0, 0));
+}
+
+// A frame that fails as a whole is not shown, so picking keeps the matrices
+// of the frame that is.
+TEST_F(Render, AFailedFrameKeepsTheMatricesOfTheFrameOnTheScreen) {
+  host->Frame();
+  const std::vector<double> shown(v.lastModelview, v.lastModelview + 16);
+  v.ViewZoom = 2;
+  host->selectionPainter = [](float) { throw 1; };  // beyond what the model pass catches
+  host->Frame();
+  EXPECT_FALSE(host->outcomes.back().drawn);
+  EXPECT_EQ(LastMessages(), std::vector<std::string>{"Error..[Form_Paint]"});
+  EXPECT_EQ(std::vector<double>(v.lastModelview, v.lastModelview + 16), shown);
+  host->selectionPainter = nullptr;
+  host->Frame();
+  EXPECT_TRUE(host->outcomes.back().drawn);
+  EXPECT_DOUBLE_EQ(v.lastModelview[0], 2 * shown[0]);
 }

@@ -8,6 +8,9 @@
 #include <csignal>
 #include <filesystem>
 #include <memory>
+#include <algorithm>
+#include <limits>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -17,6 +20,8 @@
 #include "platform/MessageBox.h"
 #include "platform/RuntimeError.h"
 #include "platform/qt/CommonDialog.h"
+#include "tests/app/AppTestSupport.h"
+#include "tests/app/ProjectDump.h"
 #include "tests/app/ProjectTestSupport.h"
 
 namespace fs = std::filesystem;
@@ -70,6 +75,7 @@ class FakeHost : public app::ProjectFileHost {
     log.push_back("Caption");
     caption = c;
   }
+  app::ModelChanges* Changes() override { return &changes; }
 
   std::unique_ptr<model::Analysis> analysis;
   model::BeamShape beam;
@@ -78,7 +84,10 @@ class FakeHost : public app::ProjectFileHost {
   short savedMaxShift = 3;
   std::string caption = "VELK V1.4.0: No Title";
   std::vector<std::string> log;
+  app::ModelChanges changes;
 };
+
+std::string Dump(FakeHost& h) { return velk_test::DumpProject(*h.analysis, &h.beam, *h.mesh, *h.material); }
 
 class ProjectFileTest : public ::testing::Test {
  protected:
@@ -218,7 +227,7 @@ TEST_F(ProjectFileTest, SaveNewOpenGivesTheSameModelAndExactBytes) {
   files.QueueChoice((dir / "lf.inp").string());
   app::Open_Data(fromLf, cdlFile);
   EXPECT_TRUE(boxes.messages().empty());
-  EXPECT_EQ(velk_test::ModelBytes(dir / "x.inp", *fromLf.analysis, fromLf.beam, *fromLf.mesh,
+  EXPECT_EQ(velk_test::ModelBytes(*fromLf.analysis, fromLf.beam, *fromLf.mesh,
                                   *fromLf.material),
             bytes);
 }
@@ -255,9 +264,11 @@ TEST_F(ProjectFileTest, VersionIsComparedAsASingle) {
   EXPECT_TRUE(boxes.messages().empty());
   EXPECT_EQ(h.mesh->Nodes().Count(), 12);
 
-  // Another version: rejected, the model left as New made it, the view reset,
-  // the caption untouched.
+  // Another version: rejected, and like any failed open it leaves the model,
+  // the view and the caption as they were.
   WriteBytes(dir / "v135.inp", "VELK Version\r\n 1.35 \r\n" + bytes.substr(21));
+  h.mesh->Nodes().Item(2).set_XLoad(-5);
+  const std::string before = Dump(h);
   h.caption = "VELK V1.4.0:before.inp";
   h.log.clear();
   files.QueueChoice((dir / "v135.inp").string());
@@ -265,10 +276,9 @@ TEST_F(ProjectFileTest, VersionIsComparedAsASingle) {
   ASSERT_EQ(boxes.messages().size(), 1u);
   EXPECT_EQ(boxes.messages()[0].prompt, "Error: Reading Data");
   EXPECT_EQ(boxes.messages()[0].title, "Error!");
-  EXPECT_TRUE(velk_test::IsEmptyMesh(*h.mesh));
+  EXPECT_EQ(Dump(h), before);
   EXPECT_EQ(h.caption, "VELK V1.4.0:before.inp");
-  EXPECT_EQ(h.log, (std::vector<std::string>{"Save_Option", "Renew", "Read_Option", "Refresh",
-                                             "Initialization", "Refresh"}));
+  EXPECT_TRUE(h.log.empty());
 }
 
 // A 2 x 2 grid written in the older layout: no girder record, nodes with
@@ -312,59 +322,258 @@ TEST_F(ProjectFileTest, Version13FileKeepsTheGirderInMemory) {
   EXPECT_TRUE(velk_test::ElementsReferToOwnNodes(*h.mesh));
 }
 
-TEST_F(ProjectFileTest, TruncatedFileLeavesWhatNewLeftOrTheOldModel) {
+TEST_F(ProjectFileTest, FailedOpenLeavesTheModelCaptionAndPanelsAsTheyWere) {
   const std::string bytes = ReadBytes(SaveGenerated("whole.inp"));
 
-  // Cut in the middle of the mesh, at a line end: past end of file, Cancel,
-  // then the command's own message.
-  std::size_t cut = bytes.find("\r\n", bytes.size() / 2) + 2;
-  WriteBytes(dir / "cut.inp", bytes.substr(0, cut));
+  // An unsaved model of the user's own, and the caption of an earlier file.
   FakeHost h;
-  Generate(h);
-  h.analysis->MaxShift = 6;
-  h.beam.set_Web_H(33.0f);
-  boxes.QueueAnswer(Answer::Retry);  // tried again, fails again
-  boxes.QueueAnswer(Answer::Cancel);
-  files.QueueChoice((dir / "cut.inp").string());
-  app::Open_Data(h, cdlFile);
-  EXPECT_EQ(boxes.prompts(), (std::vector<std::string>{kMsg62, kMsg62, "File Open Error!"}));
-  EXPECT_TRUE(velk_test::IsEmptyMesh(*h.mesh));
-  EXPECT_EQ(h.analysis->Title, "No Title");
-  EXPECT_EQ(h.analysis->MaxShift, 6) << "the options New read back stay";
-  EXPECT_EQ(h.beam.Web_H(), 33.0f) << "the girder record read before the failure is dropped";
-  EXPECT_EQ(h.caption, "VELK V1.4.0: No Title");
+  auto makeMine = [&] {
+    h.RenewModelObjects();
+    Generate(h);
+    h.analysis->Title = "Mine";
+    h.analysis->MaxShift = 6;
+    h.mesh->Nodes().Item(3).set_XLoad(7);
+    h.beam.set_Web_H(33.0f);
+    h.caption = "VELK V1.4.0:mine.inp";
+  };
+  makeMine();
+  const std::string before = Dump(h);
 
-  // Cut inside the header: the model in memory is not touched.
-  WriteBytes(dir / "head.inp", "VELK Version\r\n");
-  boxes.Clear();
-  boxes.QueueAnswer(Answer::Cancel);
-  Generate(h);
-  files.QueueChoice((dir / "head.inp").string());
-  app::Open_Data(h, cdlFile);
-  EXPECT_EQ(boxes.prompts(), (std::vector<std::string>{kMsg62, "File Open Error!"}));
-  EXPECT_EQ(h.mesh->Nodes().Count(), 12);
+  // Cut in the middle of the mesh, and a file that stops after its header:
+  // past end of file, Retry fails again, Cancel, then the command's message.
+  const std::size_t cuts[] = {bytes.find("\r\n", bytes.size() / 2) + 2, 21};
+  for (std::size_t cut : cuts) {
+    WriteBytes(dir / "cut.inp", bytes.substr(0, cut));
+    boxes.Clear();
+    boxes.QueueAnswer(Answer::Retry);
+    boxes.QueueAnswer(Answer::Cancel);
+    h.log.clear();
+    files.QueueChoice((dir / "cut.inp").string());
+    app::Open_Data(h, cdlFile);
+    EXPECT_EQ(boxes.prompts(), (std::vector<std::string>{kMsg62, kMsg62, "File Open Error!"})) << cut;
+    EXPECT_EQ(Dump(h), before) << cut;
+    EXPECT_EQ(h.analysis->MaxShift, 6);
+    EXPECT_EQ(h.caption, "VELK V1.4.0:mine.inp");
+    // No New, and nothing of the panels, caption or view is touched.
+    EXPECT_TRUE(h.log.empty()) << h.log.front();
+  }
 
-  // Every cut point: never a crash, the model complete or empty, never an
-  // element without its nodes, and the caption only for a complete read.
+  // Every cut point: never a crash, the model either the old one or the one
+  // in the file, and the caption only for a complete read.
   FakeHost original;
   Generate(original);
+  const std::string saved = Dump(original);
   for (std::size_t at = 0; at < bytes.size(); at += 7) {
     WriteBytes(dir / "cut.inp", bytes.substr(0, at));
-    FakeHost k;
     boxes.Clear();
     for (int i = 0; i < 4; ++i) boxes.QueueAnswer(Answer::Cancel);
     files.QueueChoice((dir / "cut.inp").string());
-    app::Open_Data(k, cdlFile);
-    ASSERT_TRUE(velk_test::ElementsReferToOwnNodes(*k.mesh)) << at;
+    app::Open_Data(h, cdlFile);
     if (boxes.messages().empty()) {
-      ASSERT_EQ(k.mesh->fourNodes().Count(), original.mesh->fourNodes().Count()) << at;
-      EXPECT_EQ(k.caption, "VELK V1.4.0:cut.inp");
+      ASSERT_EQ(Dump(h), saved) << at;
+      EXPECT_EQ(h.caption, "VELK V1.4.0:cut.inp");
+      makeMine();  // back to the user's model for the next cut
     } else {
-      ASSERT_TRUE(velk_test::IsEmptyMesh(*k.mesh)) << at;
+      ASSERT_EQ(Dump(h), before) << at;
       EXPECT_EQ(boxes.prompts().back(), "File Open Error!") << at;
-      EXPECT_EQ(k.caption, "VELK V1.4.0: No Title") << at;
+      EXPECT_EQ(h.caption, "VELK V1.4.0:mine.inp") << at;
     }
   }
+}
+
+// The lines of a project file and back, for editing single fields.
+std::vector<std::string> Lines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2)
+    lines.push_back(bytes.substr(start, end - start));
+  return lines;
+}
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string s;
+  for (const auto& l : lines) s += l + "\r\n";
+  return s;
+}
+
+// Where the records of the 4 x 3 model stand among the lines of its file:
+// the header, run and girder lines, then 12 nodes of 7 lines, 17 stiffeners
+// of 6 and 6 plates of 5.
+constexpr std::size_t kNodeLine = 9, kStiffenerLine = kNodeLine + 12 * 7 + 1, kPlateLine = kStiffenerLine + 17 * 6 + 2;
+std::size_t NodeLine(int node, int line) { return kNodeLine + (node - 1) * 7 + (line - 1); }
+std::size_t PlateLine(int plate, int line) { return kPlateLine + (plate - 1) * 5 + (line - 1); }
+
+// The model a project file holds, or nothing for a file Open refuses.
+std::optional<app::ProjectContents> Read(const std::string& bytes) {
+  try {
+    platform::TextFile file(platform::InMemory{}, bytes);
+    return app::ReadProject(file);
+  } catch (const platform::RuntimeError&) {
+    return std::nullopt;
+  }
+}
+std::string Dump(const app::ProjectContents& c) {
+  return velk_test::DumpProject(c.analysis, c.beamShape ? &*c.beamShape : nullptr, c.mesh, c.material);
+}
+
+TEST_F(ProjectFileTest, FilesThatBreakTheModelsRulesAreRefusedAndChangeNothing) {
+  const std::string bytes = ReadBytes(SaveGenerated("good.inp"));
+  const auto good = Lines(bytes);
+  ASSERT_EQ(good[kStiffenerLine - 1], "17,3");
+  ASSERT_EQ(good[kPlateLine - 1], "6,6");
+  ASSERT_EQ(good[NodeLine(5, 6)], "5,5,#TRUE#");
+  struct Edit {
+    const char* what;
+    std::size_t line;
+    std::size_t field;
+    const char* value;
+  };
+  const Edit edits[] = {
+      {"node 1 carries the ID 2", NodeLine(1, 6), 0, "2"},
+      {"node 4 carries the ID 0", NodeLine(4, 6), 0, "0"},
+      {"a plate of negative thickness in the analysis", PlateLine(2, 3), 0, "-1"},
+      {"a plate of zero thickness in the analysis", PlateLine(2, 3), 0, "0"},
+      {"a plate without its property keeps a vID", PlateLine(2, 4), 0, "#FALSE#"},
+      {"a plate numbered out of order", PlateLine(2, 5), 1, "3"},
+      {"a stiffener without its property keeps a vID", kStiffenerLine + 3, 0, "#FALSE#"},
+      {"a node on a plate is not numbered", NodeLine(6, 6), 1, "0"},
+      {"the plates' count of numbered items", kPlateLine - 1, 1, "5"},
+      {"an element corner outside the nodes", PlateLine(1, 1), 2, "13"},
+      {"a modulus of 0", good.size() - 1, 0, "0"},
+      {"a negative modulus", good.size() - 1, 0, "-29000"},
+      {"a Poisson ratio of 0", good.size() - 1, 1, "0"},
+      {"a Poisson ratio of 1", good.size() - 1, 1, "1"},
+  };
+  FakeHost h;
+  Generate(h);
+  h.mesh->Nodes().Item(7).set_YLoad(12);
+  h.caption = "VELK V1.4.0:mine.inp";
+  const std::string before = Dump(h);
+  for (const Edit& e : edits) {
+    auto lines = good;
+    lines[e.line] = velk_test::ReplaceField(lines[e.line], e.field, e.value);
+    WriteBytes(dir / "bad.inp", Joined(lines));
+    boxes.Clear();
+    h.log.clear();
+    files.QueueChoice((dir / "bad.inp").string());
+    app::Open_Data(h, cdlFile);
+    EXPECT_EQ(boxes.prompts(), (std::vector<std::string>{"File Open Error!"})) << e.what;
+    EXPECT_EQ(Dump(h), before) << e.what;
+    EXPECT_EQ(h.caption, "VELK V1.4.0:mine.inp") << e.what;
+    EXPECT_TRUE(h.log.empty()) << e.what;
+  }
+
+  // An edit that keeps to the rules opens.
+  auto lines = good;
+  lines[NodeLine(2, 1)] = velk_test::ReplaceField(lines[NodeLine(2, 1)], 0, "0.25");
+  lines[good.size() - 1] = "30000,0.5";
+  WriteBytes(dir / "fine.inp", Joined(lines));
+  boxes.Clear();
+  files.QueueChoice((dir / "fine.inp").string());
+  app::Open_Data(h, cdlFile);
+  EXPECT_TRUE(boxes.messages().empty());
+  EXPECT_EQ(h.mesh->Nodes().Item(2).xcoord(), 0.25f);
+  EXPECT_EQ(h.material->PR(), 0.5f);
+}
+
+// Whatever Open accepts, Save writes so that Open reads the same model back.
+TEST_F(ProjectFileTest, EveryAcceptedFileSavesAndReopensToTheSameModel) {
+  const std::string bytes = ReadBytes(SaveGenerated("base.inp"));
+  const auto base = Lines(bytes);
+  std::vector<std::string> candidates = {bytes, File13()};
+  // Single fields of every line replaced by values of every kind.
+  const char* values[] = {"0", "-0", "1", "2", "-1", "1E-45", "3.4028235E+38", "0.30000001", "1.5",
+                          "#TRUE#", "#FALSE#", "\"a,b\"", "x\"y", "  7  ", "\"q\"junk", ""};
+  std::mt19937 random(99);
+  for (std::size_t line = 2; line < base.size(); ++line)
+    for (int k = 0; k < 3; ++k) {
+      auto lines = base;
+      const std::size_t fields = std::count(lines[line].begin(), lines[line].end(), ',') + 1;
+      lines[line] = velk_test::ReplaceField(lines[line], random() % fields,
+                                                   values[random() % std::size(values)]);
+      candidates.push_back(Joined(lines));
+    }
+  int accepted = 0;
+  for (const std::string& file : candidates) {
+    const auto first = Read(file);
+    if (!first) continue;
+    ++accepted;
+    const model::BeamShape beam = first->beamShape ? *first->beamShape : model::BeamShape();
+    const auto again = Read(app::ProjectText(first->analysis, beam, first->mesh, first->material));
+    ASSERT_TRUE(again) << file;
+    EXPECT_EQ(Dump(*again), velk_test::DumpProject(first->analysis, &beam, first->mesh, first->material))
+        << file;
+  }
+  EXPECT_GT(accepted, 100);
+}
+
+// The model counts as changed when Save would write another file than the
+// last one saved, opened or emptied, whatever changed it.
+TEST_F(ProjectFileTest, UnsavedChangesAreToldAndSavedOnRequest) {
+  FakeHost h;
+  app::MarkUnchanged(h);  // start-up
+  EXPECT_TRUE(app::SaveChangesFirst(h, cdlFile));
+  EXPECT_TRUE(boxes.messages().empty()) << "an untouched model asks nothing";
+
+  Generate(h);
+  boxes.QueueAnswer(Answer::Cancel);
+  EXPECT_FALSE(app::SaveChangesFirst(h, cdlFile));
+  ASSERT_EQ(boxes.messages().size(), 1u);
+  EXPECT_EQ(boxes.messages()[0].prompt, app::kSaveChangesPrompt);
+  EXPECT_EQ(boxes.messages()[0].buttons, platform::Buttons::YesNoCancel);
+  boxes.QueueAnswer(Answer::No);
+  EXPECT_TRUE(app::SaveChangesFirst(h, cdlFile));
+  EXPECT_TRUE(files.requests().empty());
+
+  // Yes saves first; a cancelled or failed save cancels the command.
+  boxes.QueueAnswer(Answer::Yes);
+  files.QueueCancel();
+  EXPECT_FALSE(app::SaveChangesFirst(h, cdlFile));
+  boxes.QueueAnswer(Answer::Yes);
+  boxes.QueueAnswer(Answer::Cancel);  // "That path doesn't exist."
+  files.QueueChoice((dir / "missing" / "m.inp").string());
+  EXPECT_FALSE(app::SaveChangesFirst(h, cdlFile));
+  boxes.QueueAnswer(Answer::Yes);
+  files.QueueChoice((dir / "m.inp").string());
+  EXPECT_TRUE(app::SaveChangesFirst(h, cdlFile));
+  EXPECT_EQ(ReadBytes(dir / "m.inp"), velk_test::ModelBytes(*h.analysis, h.beam, *h.mesh, *h.material));
+  boxes.Clear();
+  EXPECT_TRUE(app::SaveChangesFirst(h, cdlFile));
+  EXPECT_TRUE(boxes.messages().empty()) << "saved";
+
+  // Any change is seen, by whatever command, and undoing it is no change.
+  auto changed = [&] {
+    return h.changes.Changed(velk_test::ModelBytes(*h.analysis, h.beam, *h.mesh, *h.material));
+  };
+  const float x4 = h.mesh->Nodes().Item(4).xcoord();
+  h.mesh->Nodes().Item(4).set_xcoord(1.5f);
+  EXPECT_TRUE(changed());
+  h.mesh->Nodes().Item(4).set_xcoord(x4);
+  EXPECT_FALSE(changed());
+  h.analysis->EigenValue = 3.5f;  // a run's result is kept in the file
+  EXPECT_TRUE(changed());
+  h.analysis->EigenValue = 12.34567f;
+  h.analysis->MaxShift = 9;  // the options file keeps the solver options
+  h.beam.set_Offset(2.0f);
+  EXPECT_TRUE(changed());
+  h.beam.set_Offset(0.0f);
+  EXPECT_FALSE(changed());
+
+  // New and a successful Open make the model the saved one.
+  h.mesh->fourNodes().Item(1).set_Thickness(2.0f);
+  app::New_Data(h);
+  EXPECT_FALSE(changed());
+  h.analysis->Title = "Changed";
+  files.QueueChoice((dir / "m.inp").string());
+  app::Open_Data(h, cdlFile);
+  EXPECT_FALSE(changed());
+
+  // A model Save cannot write is always a change, even just after a mark.
+  h.mesh->Nodes().Item(1).set_Sx(std::numeric_limits<float>::infinity());
+  app::MarkUnchanged(h);
+  boxes.Clear();
+  boxes.QueueAnswer(Answer::Cancel);
+  EXPECT_FALSE(app::SaveChangesFirst(h, cdlFile));
+  EXPECT_EQ(boxes.prompts(), (std::vector<std::string>{app::kSaveChangesPrompt}));
 }
 
 TEST_F(ProjectFileTest, GarbageNeverCrashes) {

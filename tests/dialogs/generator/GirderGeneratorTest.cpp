@@ -2,12 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <utility>
 
+#include "analysis/SolverInput.h"
 #include "dialogs/GirderGenerator.h"
 #include "dialogs/SectionSketch.h"
 #include "model/Nodes.h"
 #include "model/fourNodes.h"
 #include "model/twoNodes.h"
+#include "platform/RuntimeError.h"
 
 using namespace dialogs;
 
@@ -50,7 +54,9 @@ TEST(GirderChecks, EachRowInOrderWithItsMessage) {
       {&GirderTexts::NumYElements, "-3", kMsgTransverse},
       {&GirderTexts::MOE, "0", kMsgMoE},
       {&GirderTexts::PR, "0", kMsgPR},
-      {&GirderTexts::PR, "0.5", kMsgPR},
+      {&GirderTexts::PR, "-0.3", kMsgPR},
+      {&GirderTexts::PR, "1", kMsgPR},
+      {&GirderTexts::PR, "1.5", kMsgPR},
       {&GirderTexts::BTFW, "-12", kMsgPositive},
       {&GirderTexts::BBFT, "-0.5", kMsgPositive},
       {&GirderTexts::BWT, "0", kMsgBeamWeb},
@@ -80,6 +86,42 @@ TEST(GirderChecks, EachRowInOrderWithItsMessage) {
   t.BL = "0";
   EXPECT_EQ(Check(t), kMsgBeamWeb);
   EXPECT_EQ(Check(DefaultTexts()), "");
+}
+
+TEST(GirderChecks, PoissonRatiosBelowOneAreAccepted) {
+  const std::pair<const char*, float> ratios[] = {
+      {"0.01", 0.01f}, {"0.3", 0.3f}, {"0.499", 0.499f}, {"0.5", 0.5f}, {"0.75", 0.75f},
+      {"0.999", 0.999f}};
+  for (const auto& [text, value] : ratios) {
+    GirderTexts t = DefaultTexts();
+    t.PR = text;
+    GirderPlan plan;
+    ASSERT_EQ(CheckGirder(t, plan), "") << text;
+    EXPECT_FLOAT_EQ(plan.PR, value);
+  }
+}
+
+TEST(GirderChecks, RefusesAGridTheSolverCannotNumber) {
+  // The solver's bending stage numbers three equations a node in 16 bits.
+  EXPECT_NO_THROW(analysis::Equation(kMaxGridNodes, 3, 3));
+  EXPECT_THROW(analysis::Equation(kMaxGridNodes + 1, 3, 3), platform::RuntimeError);
+  EXPECT_NE(std::string(kMsgTooManyElements).find(std::to_string(kMaxGridNodes)),
+            std::string::npos);
+
+  GirderTexts t = DefaultTexts();
+  t.NumXElements = "108";  // 109 x 101 = 11,009 nodes
+  t.NumYElements = "100";
+  EXPECT_EQ(Check(t), kMsgTooManyElements);
+  t.NumXElements = "107";  // 108 x 101 = 10,908 nodes
+  GirderPlan plan;
+  ASSERT_EQ(CheckGirder(t, plan), "");
+  EXPECT_EQ(long{plan.NX} * plan.NY, 10908);
+  // The limit itself: 2 x 5461 nodes pass, 2 x 5462 do not.
+  t.NumXElements = "1";
+  t.NumYElements = "5460";
+  EXPECT_EQ(Check(t), "");
+  t.NumYElements = "5461";
+  EXPECT_EQ(Check(t), kMsgTooManyElements);
 }
 
 TEST(GirderChecks, ZeroFlangeRuleRewritesBoxesEvenWhenALaterCheckFails) {

@@ -1,0 +1,27 @@
+#pragma once
+// Whether the model differs from the one last saved, opened or emptied. The
+// model is compared by its project file text, as Save writes it, so a change
+// shows whichever command made it, and nothing has to report one. What the
+// file keeps counts: the run data and a run's results are changes; the view
+// and the solver options, which the options file keeps, are not.
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string_view>
+
+namespace app {
+
+class ModelChanges {
+ public:
+  // The model whose project text this is counts as saved from now on.
+  void MarkSaved(std::string_view projectText) { saved_ = Hash(projectText); }
+  // No model is known to be saved: every model counts as changed.
+  void Forget() { saved_.reset(); }
+  bool Changed(std::string_view projectText) const { return !saved_ || *saved_ != Hash(projectText); }
+
+ private:
+  static std::size_t Hash(std::string_view text) { return std::hash<std::string_view>{}(text); }
+  std::optional<std::size_t> saved_;
+};
+
+}  // namespace app

@@ -1,0 +1,106 @@
+#include "dialogs/frmCoord.h"
+
+#include <QMetaObject>
+#include <QPushButton>
+#include <QShowEvent>
+
+#include <exception>
+
+#include "app/Globals.h"
+#include "app/Selection.h"
+#include "dialogs/DialogText.h"
+#include "dialogs/PropertyDialog.h"
+#include "model/NodeMoves.h"
+#include "platform/MessageBox.h"
+#include "platform/NumberText.h"
+#include "ui_frmCoord.h"
+#include "view/View.h"
+
+namespace {
+
+// The node's new place is drawn and, through the recomputed centres, picked.
+void ShowMovedNode() {
+  model::RecomputeElementCentres(globals::Mesh());
+  globals::View().Refresh();
+}
+
+}  // namespace
+
+frmCoord::frmCoord(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::frmCoord>()) {
+  ui_->setupUi(this);
+  setModal(true);
+  dialogs::SelectAllOnFocus(ui_->txtX);
+  dialogs::SelectAllOnFocus(ui_->txtY);
+  connect(ui_->cmdApply, &QPushButton::clicked, this, [this] { cmdApply_Click(); });
+  connect(ui_->cmdUndo, &QPushButton::clicked, this, [this] { cmdUndo_Click(); });
+  connect(ui_->cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
+}
+
+frmCoord::~frmCoord() = default;
+
+void frmCoord::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // Once per opening: a message box closing over the dialog must not refill
+  // the boxes.
+  if (activated_) return;
+  activated_ = true;
+  Form_Activate();
+}
+
+void frmCoord::Form_Activate() {
+  bool ok = false;
+  try {
+    app::Selection& selection = globals::Selection();
+    if (selection.SelectedCounter() == 1) {
+      const app::SelectedItemRef node = selection.Item(1);
+      const auto vID = static_cast<long long>(app::GetMember(node, "vID"));
+      const auto x = static_cast<float>(app::GetMember(node, "xcoord"));
+      const auto y = static_cast<float>(app::GetMember(node, "ycoord"));
+      ui_->lblNode->setText(dialogs::ToQ("Node: " + platform::FormatInteger(vID)));
+      ui_->txtX->setText(dialogs::FormatSingleQ(x));
+      ui_->txtY->setText(dialogs::FormatSingleQ(y));
+      ui_->cmdUndo->setEnabled(false);
+      ok = true;
+    }
+  } catch (const std::exception&) {
+    platform::MsgBox("Error...");
+  }
+  // Closed from the dialog's own event loop: closing while it is being shown
+  // would leave a modal run waiting for a window that is already gone.
+  if (!ok) QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
+}
+
+void frmCoord::cmdApply_Click() {
+  float x = 0, y = 0;
+  if (!dialogs::ReadSingle(ui_->txtX, x) || !dialogs::ReadSingle(ui_->txtY, y)) {
+    platform::MsgBox("Input Data Error : Numbers!");
+    return;
+  }
+  try {
+    const app::SelectedItemRef node = globals::Selection().Item(1);
+    const auto oldX = static_cast<float>(app::GetMember(node, "xcoord"));
+    const auto oldY = static_cast<float>(app::GetMember(node, "ycoord"));
+    app::SetMember(node, "xcoord", x);
+    app::SetMember(node, "ycoord", y);
+    UndoX = oldX;
+    UndoY = oldY;
+    ui_->cmdUndo->setEnabled(true);
+    ShowMovedNode();
+  } catch (const std::exception&) {
+    platform::MsgBox("Input Data Error : Numbers!");
+  }
+}
+
+void frmCoord::cmdUndo_Click() {
+  try {
+    const app::SelectedItemRef node = globals::Selection().Item(1);
+    app::SetMember(node, "xcoord", UndoX);
+    app::SetMember(node, "ycoord", UndoY);
+    ui_->cmdUndo->setEnabled(false);
+    ShowMovedNode();
+  } catch (const std::exception&) {
+    platform::MsgBox("Error...");
+  }
+}
+
+void frmCoord::cmdClose_Click() { close(); }

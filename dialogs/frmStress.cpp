@@ -1,0 +1,119 @@
+#include "dialogs/frmStress.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QPalette>
+#include <QPushButton>
+
+#include <cmath>
+#include <string>
+
+#include "analysis/PrintLineWriter.h"
+#include "app/Globals.h"
+#include "platform/MessageBox.h"
+#include "ui_frmStress.h"
+#include "view/View.h"
+
+namespace {
+
+// "Scientific"; a value that is no number (a failed run) is named, not shown
+// as a failure from inside the paint that reports it.
+QString Scientific(float value) {
+  if (!std::isfinite(value)) return std::isnan(value) ? "NaN" : (value > 0 ? "Inf" : "-Inf");
+  return QString::fromStdString(analysis::FormatMask(value, "Scientific"));
+}
+
+}  // namespace
+
+frmStress::frmStress(frmMenu& main) : QDialog(&main), ui_(std::make_unique<Ui::frmStress>()) {
+  ui_->setupUi(this);
+  setObjectName("frmStress");
+  setAttribute(Qt::WA_DeleteOnClose);
+  setModal(false);
+  QPalette orange = ui_->lblMax->palette();
+  orange.setColor(QPalette::Window, QColor(255, 224, 192));
+  ui_->lblMax->setPalette(orange);
+  ui_->lblMin->setPalette(orange);
+  connect(ui_->OKButton, &QPushButton::clicked, this, [this] { OKButton_Click(); });
+  connect(ui_->CancelButton, &QPushButton::clicked, this, [this] { close(); });
+
+  // Form_Load: the option of the current plot, or none; the labels start empty.
+  switch (globals::View().OptionShowStress) {
+    case 1: ui_->optSx->setChecked(true); break;
+    case 2: ui_->optSy->setChecked(true); break;
+    case 3: ui_->optSxy->setChecked(true); break;
+    case 4: ui_->optMises->setChecked(true); break;
+    default: break;
+  }
+  main.SetStressWindow(this);
+}
+
+frmStress::~frmStress() {
+  // Also when the main window goes without closing first: then Main() no
+  // longer finds it, and there is nothing left to unregister from.
+  if (frmMenu* m = Main(); m && m->StressWindow() == this) m->SetStressWindow(nullptr);
+}
+
+frmStress& frmStress::Open(frmMenu& main) {
+  // A window unregisters itself as it closes, so a registered one is open.
+  auto* existing = dynamic_cast<frmStress*>(main.StressWindow());
+  frmStress* w = existing ? existing : new frmStress(main);
+  w->show();
+  w->raise();
+  w->activateWindow();
+  return *w;
+}
+
+frmMenu* frmStress::Main() const {
+  // Null while the main window is being destroyed: it is no frmMenu then.
+  return qobject_cast<frmMenu*>(parentWidget());
+}
+
+void frmStress::ShowMaxMin(float maxS, float minS) {
+  ui_->lblMax->setText(Scientific(maxS));
+  ui_->lblMin->setText(Scientific(minS));
+}
+
+void frmStress::ShowStress(float stressValue) { ui_->lblStress->setText(Scientific(stressValue)); }
+
+void frmStress::OKButton_Click() {
+  try {
+    int option = 0;
+    if (ui_->optSx->isChecked()) {
+      option = 1;
+    } else if (ui_->optSy->isChecked()) {
+      option = 2;
+    } else if (ui_->optSxy->isChecked()) {
+      option = 3;
+    } else if (ui_->optMises->isChecked()) {
+      option = 4;
+    }
+    globals::View().OptionShowStress = option;
+    globals::View().Refresh();
+  } catch (...) {
+    platform::MsgBox("Error...");
+  }
+}
+
+void frmStress::Form_Unload() {
+  if (unloaded_) return;
+  unloaded_ = true;
+  try {
+    globals::View().OptionShowStress = 0;
+    if (frmMenu* m = Main()) {
+      // Unticking by hand runs no command: nothing toggles back.
+      if (QAction* entry = m->Action("mnuStressPlot")) entry->setChecked(false);
+      if (m->StressWindow() == this) m->SetStressWindow(nullptr);
+    }
+    globals::View().Refresh();
+  } catch (...) {
+    platform::MsgBox("Error...");
+  }
+}
+
+void frmStress::closeEvent(QCloseEvent* event) {
+  Form_Unload();
+  event->accept();
+}
+
+void frmStress::reject() { close(); }

@@ -1,0 +1,491 @@
+// Reading the results in the main window: the stress plot window with its
+// extremes and the value under the pointer, the property listing window with
+// its tabs, Save to File and Print, every way each of them closes, and the
+// two reports from the File menu.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QPdfWriter>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextCursor>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/CommandSet.h"
+#include "app/Globals.h"
+#include "app/MouseModes.h"
+#include "app/MouseOperations.h"
+#include "app/ProgramPaths.h"
+#include "app/ProjectFile.h"
+#include "app/Selection.h"
+#include "app/frmMenu.h"
+#include "dialogs/PropertyListing.h"
+#include "dialogs/frmPropertyView.h"
+#include "dialogs/frmStress.h"
+#include "model/Analysis.h"
+#include "model/Mesh.h"
+#include "platform/MessageBox.h"
+#include "platform/qt/CommonDialog.h"
+#include "platform/qt/RichTextBox.h"
+#include "tests/analysis/RunTestSupport.h"
+#include "tests/app/reports/AnalysedModel.h"
+#include "tests/dialogs/DialogTestSupport.h"
+#include "ui_frmPropertyView.h"
+#include "ui_frmStress.h"
+#include "view/View.h"
+
+namespace fs = std::filesystem;
+using platform::Answer;
+using reporttest::Sci;
+
+namespace {
+
+class BoxScript : public platform::ScriptedPrompter {
+ public:
+  Answer Message(const platform::MessageRequest& request) override {
+    const Answer a = ScriptedPrompter::Message(request);
+    return messages().size() > 20 ? Answer::Cancel : a;
+  }
+};
+
+std::string ReadBytes(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class ResultWindows : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    globals::ReleaseAll();
+    dir = app::ProgramFolder() / ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    window = std::make_unique<frmMenu>();
+    window->resize(900, 700);
+    window->StartUp();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QApplication::processEvents();
+    prompter.Clear();  // the missing options file of a first start
+  }
+  void TearDown() override {
+    window.reset();
+    DeleteClosed();
+    globals::ReleaseAll();
+    fs::remove_all(dir);
+  }
+
+  app::CommandSet& commands() { return *app::CommandSet::Of(*window); }
+  void Trigger(const char* name) {
+    QAction* a = window->Action(name);
+    ASSERT_NE(a, nullptr) << name;
+    a->trigger();
+  }
+  bool Checked(const char* name) { return window->Action(name)->isChecked(); }
+  frmStress* Stress() { return dynamic_cast<frmStress*>(window->StressWindow()); }
+  frmPropertyView* Listing() { return qobject_cast<frmPropertyView*>(window->PropertyViewWindow()); }
+  static void DeleteClosed() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+  // The default girder on fork supports, analysed.
+  void AnalysedGirder() {
+    testsupport::SupportedGirder();
+    runtest::ScriptedRunUi ui;
+    const analysis::RunResult r =
+        runtest::RunModel(globals::Mesh(), globals::Analysis(), globals::Material(), app::ProgramFolder(), ui);
+    ASSERT_EQ(r.outcome, analysis::RunOutcome::Completed);
+    globals::View().Initialization();
+  }
+
+  // Where a model point shows on the surface, in pointer pixels (y down).
+  void PointerAt(double x, double y, float& px, float& py) {
+    window->Paint();
+    const app::PickMatrices m = app::LastPaintMatrices();
+    float wx = 0, wy = 0;
+    app::Project_Point(m, x, y, wx, wy);
+    px = wx;
+    py = static_cast<float>(m.viewport[3]) - wy + 1;
+  }
+
+  fs::path dir;
+  BoxScript prompter;
+  platform::ScriptedFileDialogBackend files;  // before the window: no real dialog
+  std::unique_ptr<frmMenu> window;
+};
+
+// The extremes that a stress plot of the option takes: numbered nodes, and
+// for Sx the numbered stiffeners too.
+void Extremes(int option, float& largest, float& smallest) {
+  largest = -1E37f;
+  smallest = 1E37f;
+  for (const model::Nodeb& n : globals::Mesh().Nodes()) {
+    if (n.vID() == 0) continue;
+    const float s = option == 1 ? n.Sx() : option == 2 ? n.Sy() : option == 3 ? n.SXY() : n.Mises();
+    largest = std::max(largest, s);
+    smallest = std::min(smallest, s);
+  }
+  if (option != 1) return;
+  for (const model::twoNode& t : globals::Mesh().twoNodes()) {
+    if (t.vID() == 0) continue;
+    largest = std::max(largest, t.Stress());
+    smallest = std::min(smallest, t.Stress());
+  }
+}
+
+}  // namespace
+
+TEST_F(ResultWindows, StressPlotWindowChoosesThePlotAndShowsItsExtremes) {
+  AnalysedGirder();
+  globals::View().OptionShowStress = 0;
+  Trigger("mnuStressPlot");
+  frmStress* w = Stress();
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_FALSE(w->isModal());
+  EXPECT_EQ(w->windowTitle(), "Plot");
+  EXPECT_TRUE(Checked("mnuStressPlot"));
+  EXPECT_EQ(w->form().optSx->text(), "Sx && Stiffener ");
+  for (QRadioButton* b : {w->form().optSx, w->form().optSy, w->form().optSxy, w->form().optMises})
+    EXPECT_FALSE(b->isChecked());
+  EXPECT_EQ(w->form().lblMax->text(), "");
+  EXPECT_EQ(w->form().lblMin->text(), "");
+  EXPECT_EQ(w->form().lblStress->text(), "");
+  EXPECT_EQ(w->form().lblMax->palette().color(QPalette::Window), QColor(255, 224, 192));
+  EXPECT_EQ(globals::View().OptionShowStress, 0) << "opening chooses nothing";
+
+  QRadioButton* options[] = {w->form().optSx, w->form().optSy, w->form().optSxy, w->form().optMises};
+  for (int option = 1; option <= 4; ++option) {
+    options[option - 1]->setChecked(true);
+    const unsigned long frames = window->FramesDrawn();
+    QTest::mouseClick(w->form().OKButton, Qt::LeftButton);
+    EXPECT_EQ(globals::View().OptionShowStress, option);
+    EXPECT_GT(window->FramesDrawn(), frames) << "Apply repaints at once";
+    float largest = 0, smallest = 0;
+    Extremes(option, largest, smallest);
+    EXPECT_NE(largest, smallest);
+    EXPECT_EQ(w->form().lblMax->text().toStdString(), Sci(largest)) << option;
+    EXPECT_EQ(w->form().lblMin->text().toStdString(), Sci(smallest)) << option;
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(Checked("mnuStressPlot"));
+  }
+
+  // Apply with nothing ticked ends the plot; the window, its values and the
+  // menu tick stay.
+  const QString max = w->form().lblMax->text();
+  for (QRadioButton* b : options) {
+    b->setAutoExclusive(false);
+    b->setChecked(false);
+  }
+  QTest::mouseClick(w->form().OKButton, Qt::LeftButton);
+  EXPECT_EQ(globals::View().OptionShowStress, 0);
+  EXPECT_EQ(w->form().lblMax->text(), max);
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_TRUE(Checked("mnuStressPlot"));
+
+  // A second Stress Plot tick while it is open (Update unticked the entry)
+  // brings the same window forward.
+  window->Update();
+  EXPECT_FALSE(Checked("mnuStressPlot"));
+  Trigger("mnuStressPlot");
+  EXPECT_EQ(Stress(), w);
+  EXPECT_TRUE(prompter.messages().empty());
+}
+
+TEST_F(ResultWindows, TheColourUnderThePointerGivesItsStress) {
+  testsupport::FreshModel();
+  model::Mesh& mesh = globals::Mesh();
+  runtest::BuildPanel(mesh, 20, 10, 2, 1, 1);  // 3 by 2 nodes, two plates
+  runtest::Number(mesh);
+  // Plate 1 (x from 0 to 10) is at -50 all over, plate 2 runs to +100.
+  for (long k = 1; k <= 6; ++k) mesh.Nodes().Item(k).set_Sy(k <= 4 ? -50.0f : 100.0f);
+  globals::View().Initialization();
+  Trigger("mnuStressPlot");
+  frmStress* w = Stress();
+  ASSERT_NE(w, nullptr);
+  w->form().optSy->setChecked(true);
+  QTest::mouseClick(w->form().OKButton, Qt::LeftButton);
+  EXPECT_EQ(w->form().lblMax->text(), "1.00E+02");
+  EXPECT_EQ(w->form().lblMin->text(), "-5.00E+01");
+  EXPECT_DOUBLE_EQ(globals::View().maxStress, 100.0);
+
+  float px = 0, py = 0;
+  PointerAt(5, 5, px, py);
+  app::Form_MouseMove(*window, 0, 0, px, py);
+  // The pixel there: white at 0 and pure blue at -M, so -50 of 100 is
+  // (0.5, 0.5, 1) up to the colour buffer's depth.
+  float blue = 0, red = 0;
+  window->ReadPixelBlueRed(app::RoundPixel(px), app::PointerRow(py, globals::View().lastViewport[3]), blue, red);
+  EXPECT_EQ(blue, 1.0f);
+  EXPECT_NEAR(red, 0.5, 1.0 / 255);
+  const float expected = static_cast<float>(-(1.0 - static_cast<double>(red)) * 100.0);
+  EXPECT_NEAR(expected, -50, 0.5);
+  EXPECT_EQ(w->form().lblStress->text().toStdString(), Sci(expected));
+
+  // The white background names no value: the last one stays.
+  app::Form_MouseMove(*window, 0, 0, 3, 3);
+  EXPECT_EQ(w->form().lblStress->text().toStdString(), Sci(expected));
+  EXPECT_TRUE(prompter.messages().empty());
+}
+
+TEST_F(ResultWindows, EveryWayOfClosingTheStressWindowEndsThePlotOnce) {
+  AnalysedGirder();
+  enum Route { kClose, kCloseBox, kEscape, kMenu, kBuckledShape, kMainWindow };
+  for (Route route : {kClose, kCloseBox, kEscape, kMenu, kBuckledShape, kMainWindow}) {
+    SCOPED_TRACE(route);
+    Trigger("mnuStressPlot");
+    QPointer<frmStress> w = Stress();
+    ASSERT_FALSE(w.isNull());
+    w->form().optSx->setChecked(true);
+    QTest::mouseClick(w->form().OKButton, Qt::LeftButton);
+    ASSERT_EQ(globals::View().OptionShowStress, 1);
+    QAction* entry = window->Action("mnuStressPlot");
+    // The tick changes once, and no command runs again from inside the close
+    // (a click on the entry itself toggles it and puts it back before its
+    // command runs).
+    int toggles = 0, commandsRun = 0;
+    const auto toggled = QObject::connect(entry, &QAction::toggled, [&toggles](bool) { ++toggles; });
+    const auto triggered = QObject::connect(entry, &QAction::triggered, [&commandsRun] { ++commandsRun; });
+    const unsigned long frames = window->FramesDrawn();
+
+    switch (route) {
+      case kClose: QTest::mouseClick(w->form().CancelButton, Qt::LeftButton); break;
+      case kCloseBox: w->close(); break;
+      case kEscape: QTest::keyClick(w, Qt::Key_Escape); break;
+      case kMenu: Trigger("mnuStressPlot"); break;
+      case kBuckledShape: Trigger("mnuResult_Show"); break;
+      case kMainWindow:
+        app::MarkUnchanged(*window);  // a saved model: closing asks nothing
+        window->close();
+        break;
+    }
+    QObject::disconnect(toggled);
+    QObject::disconnect(triggered);
+    EXPECT_EQ(globals::View().OptionShowStress, 0);
+    EXPECT_FALSE(entry->isChecked());
+    EXPECT_EQ(commandsRun, route == kMenu ? 1 : 0);
+    EXPECT_EQ(toggles, route == kMenu ? 3 : 1);
+    EXPECT_EQ(window->StressWindow(), nullptr);
+    if (route != kMainWindow) EXPECT_GT(window->FramesDrawn(), frames) << "the view is repainted";
+    DeleteClosed();
+    EXPECT_TRUE(w.isNull()) << "a closed window is gone";
+    if (route == kBuckledShape) {
+      EXPECT_TRUE(Checked("mnuResult_Show"));
+      EXPECT_TRUE(globals::View().OptionShowResult);
+      // Ticking Stress Plot again takes the buckled shape off.
+      Trigger("mnuStressPlot");
+      EXPECT_FALSE(Checked("mnuResult_Show"));
+      EXPECT_FALSE(globals::View().OptionShowResult);
+      Trigger("mnuStressPlot");
+    }
+  }
+  EXPECT_TRUE(prompter.messages().empty());
+}
+
+TEST_F(ResultWindows, PropertyWindowOpensOnTheCoordinateTabAndFollowsTheTabs) {
+  AnalysedGirder();
+  Trigger("mnuProperty_ShowProperty");
+  frmPropertyView* w = Listing();
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_FALSE(w->isModal());
+  EXPECT_EQ(w->windowTitle(), "Properties");
+  EXPECT_TRUE(Checked("mnuProperty_ShowProperty"));
+  EXPECT_TRUE(Checked("property"));
+  QTabWidget* tabs = w->form().SSTab1;
+  ASSERT_EQ(tabs->count(), 8);
+  const char* captions[] = {"Plate", "Stiffener", "Coordinate", "Boundary", "Brace", "Load", "Stress", "Buckled Shape"};
+  for (int k = 0; k < 8; ++k) EXPECT_EQ(tabs->tabText(k).toStdString(), captions[k]);
+  EXPECT_EQ(tabs->currentIndex(), 2);
+  platform::qt::RichTextBox* box = w->form().rtbProperty;
+  EXPECT_EQ(box->Text(), dialogs::List_Coordinate(globals::Mesh()));
+  EXPECT_TRUE(box->isReadOnly());
+  EXPECT_TRUE(box->font().fixedPitch());
+
+  for (int tab : {0, 1, 3, 4, 5, 6, 7}) {
+    tabs->setCurrentIndex(tab);
+    EXPECT_EQ(box->Text(), dialogs::ListTab(tab, globals::Mesh())) << tab;
+  }
+  // A change in the model shows only after a switch to another tab and back;
+  // a click on the tab already shown does not rebuild the listing.
+  tabs->setCurrentIndex(5);
+  const std::string before = box->Text();
+  globals::Mesh().Nodes().Item(1).set_XLoad(7);
+  QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(5).center());
+  EXPECT_EQ(box->Text(), before);
+  tabs->setCurrentIndex(0);
+  tabs->setCurrentIndex(5);
+  EXPECT_NE(box->Text(), before);
+  EXPECT_NE(box->Text().find("7.00E+00"), std::string::npos);
+
+  // The close box releases the entry and the button; the next opening is a
+  // fresh window on the Coordinate tab.
+  QPointer<frmPropertyView> old = w;
+  w->close();
+  EXPECT_FALSE(Checked("mnuProperty_ShowProperty"));
+  EXPECT_FALSE(Checked("property"));
+  DeleteClosed();
+  EXPECT_TRUE(old.isNull());
+  Trigger("mnuProperty_ShowProperty");
+  ASSERT_NE(Listing(), nullptr);
+  EXPECT_EQ(Listing()->form().SSTab1->currentIndex(), 2);
+  EXPECT_EQ(Listing()->form().rtbProperty->Text(), dialogs::List_Coordinate(globals::Mesh()));
+
+  // The toolbar button, clicked twice, closes and opens it, always in step
+  // with the menu entry.
+  Trigger("property");
+  EXPECT_FALSE(Checked("mnuProperty_ShowProperty"));
+  EXPECT_FALSE(Checked("property"));
+  EXPECT_FALSE(Listing() && Listing()->isVisible());
+  Trigger("property");
+  EXPECT_TRUE(Checked("mnuProperty_ShowProperty"));
+  EXPECT_TRUE(Checked("property"));
+  ASSERT_NE(Listing(), nullptr);
+  EXPECT_TRUE(Listing()->isVisible());
+
+  // The main window's close closes it too, with the stress window.
+  Trigger("mnuStressPlot");
+  QPointer<frmPropertyView> listing = Listing();
+  app::MarkUnchanged(*window);  // a saved model: closing asks nothing
+  window->close();
+  EXPECT_FALSE(listing->isVisible());
+  EXPECT_FALSE(Checked("mnuProperty_ShowProperty"));
+  EXPECT_FALSE(Checked("property"));
+  EXPECT_EQ(window->StressWindow(), nullptr);
+  EXPECT_TRUE(prompter.messages().empty());
+}
+
+TEST_F(ResultWindows, SaveToFileWritesTheListingAsBuilt) {
+  AnalysedGirder();
+  Trigger("mnuProperty_ShowProperty");
+  frmPropertyView* w = Listing();
+  ASSERT_NE(w, nullptr);
+  w->form().SSTab1->setCurrentIndex(6);
+  const std::string stress = dialogs::List_Stress(globals::Mesh());
+  const fs::path target = dir / "listing.txt";
+  files.QueueChoice(target.string());
+  QTest::mouseClick(w->form().Command1, Qt::LeftButton);
+  EXPECT_EQ(ReadBytes(target), stress);
+  EXPECT_NE(stress.find("\r\n\r\nStiffener Stress-------\r\n"), std::string::npos);
+  ASSERT_EQ(files.requests().size(), 1u);
+  const platform::FileDialogRequest r = files.requests()[0];
+  EXPECT_EQ(r.kind, platform::DialogKind::Save);
+  EXPECT_EQ(r.title, "Save As");
+  EXPECT_EQ(r.filter, "All Files (*.*)|*.*|Text Files|*.txt");
+  EXPECT_EQ(r.filterIndex, 2);
+  EXPECT_EQ(r.flags, 6);
+  EXPECT_EQ(r.fileName, "");
+  EXPECT_EQ(r.defaultExt, "");
+
+  // The next save proposes that name, and replaces the file only when the
+  // user agrees.
+  w->form().SSTab1->setCurrentIndex(2);
+  files.QueueChoice(target.string(), 0, false);
+  QTest::mouseClick(w->form().Command1, Qt::LeftButton);
+  EXPECT_EQ(files.requests().back().fileName, target.string());
+  EXPECT_EQ(files.overwriteQuestions(), std::vector<std::string>{target.string()});
+  EXPECT_EQ(ReadBytes(target), stress);
+  files.QueueCancel();
+  QTest::mouseClick(w->form().Command1, Qt::LeftButton);
+  EXPECT_EQ(ReadBytes(target), stress);
+  EXPECT_TRUE(prompter.messages().empty());
+
+  // A full disk or a folder that is gone: the earlier file stays whole.
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit previous{};
+  getrlimit(RLIMIT_FSIZE, &previous);
+  rlimit small = previous;
+  small.rlim_cur = 256;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  prompter.QueueAnswer(Answer::Cancel);
+  files.QueueChoice(target.string());
+  QTest::mouseClick(w->form().Command1, Qt::LeftButton);
+  setrlimit(RLIMIT_FSIZE, &previous);
+  EXPECT_EQ(prompter.prompts(), (std::vector<std::string>{"Disk is full. Continue?", "File Error!"}));
+  EXPECT_EQ(ReadBytes(target), stress);
+  prompter.Clear();
+  prompter.QueueAnswer(Answer::Cancel);
+  files.QueueChoice((dir / "gone" / "listing.txt").string());
+  QTest::mouseClick(w->form().Command1, Qt::LeftButton);
+  EXPECT_EQ(prompter.prompts(), (std::vector<std::string>{"That path doesn't exist.", "File Error!"}));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+}
+
+TEST_F(ResultWindows, PrintGoesToThePrinterTheDialogChose) {
+  AnalysedGirder();
+  Trigger("mnuProperty_ShowProperty");
+  frmPropertyView* w = Listing();
+  ASSERT_NE(w, nullptr);
+  platform::qt::RichTextBox* box = w->form().rtbProperty;
+
+  // Nothing selected: the whole listing, no page range to choose.
+  const fs::path whole = dir / "whole.pdf";
+  {
+    QPdfWriter pdf(QString::fromStdString(whole.string()));
+    files.SetPrinterDevice(&pdf);
+    files.QueueChoice("PDF");
+    QTest::mouseClick(w->form().Command2, Qt::LeftButton);
+    files.SetPrinterDevice(nullptr);
+  }
+  ASSERT_EQ(files.requests().size(), 1u);
+  EXPECT_EQ(files.requests()[0].kind, platform::DialogKind::Printer);
+  EXPECT_EQ(files.requests()[0].flags, 264);
+  EXPECT_EQ(box->PrintedText(), QString::fromStdString(box->Text()).replace("\r\n", "\n"));
+  const std::string bytes = ReadBytes(whole);
+  EXPECT_EQ(bytes.rfind("%PDF", 0), 0u);
+
+  // A selection: the dialog opens on it, and only that is printed.
+  QTextCursor c = box->textCursor();
+  c.movePosition(QTextCursor::Start);
+  c.movePosition(QTextCursor::Down, QTextCursor::KeepAnchor);
+  c.movePosition(QTextCursor::EndOfLine, QTextCursor::KeepAnchor);
+  box->setTextCursor(c);
+  EXPECT_GT(box->SelLength(), 0);
+  const std::string text = box->Text();
+  const std::size_t end1 = text.find("\r\n"), end2 = text.find("\r\n", end1 + 2);
+  EXPECT_EQ(box->PrintedText().toStdString(),
+            text.substr(0, end1) + "\n" + text.substr(end1 + 2, end2 - end1 - 2));
+  const fs::path part = dir / "part.pdf";
+  {
+    QPdfWriter pdf(QString::fromStdString(part.string()));
+    files.SetPrinterDevice(&pdf);
+    files.QueueChoice("PDF");
+    QTest::mouseClick(w->form().Command2, Qt::LeftButton);
+    files.SetPrinterDevice(nullptr);
+  }
+  EXPECT_EQ(files.requests().back().flags, 265);
+  EXPECT_EQ(ReadBytes(part).rfind("%PDF", 0), 0u);
+
+  // A cancelled print dialog ends the command without a word.
+  files.QueueCancel();
+  QTest::mouseClick(w->form().Command2, Qt::LeftButton);
+  EXPECT_EQ(files.requests().size(), 3u);
+  EXPECT_TRUE(prompter.messages().empty());
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+}
+
+TEST_F(ResultWindows, TheFileMenuWritesBothReports) {
+  AnalysedGirder();
+  files.QueueChoice((dir / "girder.vkr").string());
+  Trigger("mnuFile_ReportAll");
+  files.QueueChoice((dir / "girder.txt").string());
+  Trigger("mnuFile_Report_Grid");
+  EXPECT_EQ(ReadBytes(dir / "girder.vkr").rfind("[VELK 1.4 Report File]\r\n", 0), 0u);
+  EXPECT_EQ(ReadBytes(dir / "girder.txt").rfind("[VELK 1.4 Grid Out File]\r\n", 0), 0u);
+  ASSERT_EQ(files.requests().size(), 2u);
+  EXPECT_EQ(files.requests()[0].title, "Save Report File As");
+  EXPECT_EQ(files.requests()[1].title, "Save Grid File As");
+  EXPECT_TRUE(prompter.messages().empty());
+}
