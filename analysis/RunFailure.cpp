@@ -65,9 +65,9 @@ std::string Failure_Detail(const platform::RuntimeError& error, const RunPlace& 
   const auto* failure = dynamic_cast<const SolverFailure*>(&error);
   try {
     if (place.stage == RunPlace::Stage::Sizes && error.number() == platform::kErrOverflow)
-      return "The model has " + std::to_string(mesh.Nodes().MaxvID()) +
-             " nodes in the analysis; the solver takes at most 10922 (three equations a node, at most 32767 "
-             "equations).";
+      return "The model is too large for the solver: it has " + std::to_string(mesh.Nodes().MaxvID()) +
+             " nodes in the analysis and " + std::to_string(mesh.Nodes().NumberNodesY()) +
+             " nodes a column, while the solver numbers at most 32767 equations, three a node (10922 nodes).";
     if (failure && failure->equation() > 0) {
       std::string text = PivotText(mesh, place, failure->equation());
       if (!failure->cause().empty()) text += "\n" + failure->cause();

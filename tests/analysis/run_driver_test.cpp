@@ -203,6 +203,9 @@ TEST(RunDriver, TheErrorPathNamesTheErrorsKind) {
     EXPECT_EQ(f.Run().outcome, RunOutcome::Error);
     EXPECT_EQ(f.ui.messages, std::vector<std::string>{"Error: Overflow!"});
     EXPECT_EQ(f.ui.progress.back(), "Error: Overflow!");
+    ASSERT_EQ(f.ui.details.size(), 1u);
+    EXPECT_NE(f.ui.details[0].find("too large for the solver: it has 10924 nodes"), std::string::npos)
+        << f.ui.details[0];
   }
 }
 
