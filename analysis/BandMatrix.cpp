@@ -1,110 +1,187 @@
 #include "analysis/BandMatrix.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <string>
 
+#include "analysis/BandArithmetic.h"
 #include "analysis/PrintLineWriter.h"
 #include "analysis/RunUi.h"
+#include "analysis/SolverFailure.h"
 #include "platform/RuntimeError.h"
 #include "platform/TextFile.h"
 
 namespace analysis {
-namespace {
 
+using namespace band;
 using platform::Raise;
 
-// Rows reduced together before their combined update reaches the rows below.
-constexpr int kPanel = 32;
-// Columns of one register tile of the trailing update.
-constexpr int kTile = 16;
+namespace band {
 
-void RequireFiniteValue(double v) {
-  if (!std::isfinite(v)) Raise(platform::kErrOverflow);
+// A zero pivot, or a row whose figures left the arithmetic's range, at equation p.
+[[noreturn]] void RaisePivot(int number, int p) {
+  const std::string where = "equation " + std::to_string(p);
+  if (number == platform::kErrDivideByZero)
+    throw SolverFailure(number, "Division by zero: the pivot of " + where + " is zero", "", p);
+  throw SolverFailure(number, "Overflow in " + where, "", p);
 }
 
-void CheckWorkingSize(const BandMatrix& A, int N, int B) {
-  if (N < 0 || B < 0) Raise(platform::kErrSubscript);
-  if (N > BandMatrix::kMaxSize || B > BandMatrix::kMaxSize) Raise(platform::kErrOverflow);
-  if (N > A.NEQ() || B > A.BW()) Raise(platform::kErrSubscript);
+}  // namespace band
+
+namespace {
+
+// The forward reduction of R(1 .. N). Returns 0, or the pivot row where it
+// stopped: negative for a zero pivot, positive for a factor not finite.
+VELK_CLONES int ForwardReduce(const double* base, std::size_t rs, double* R, int N, int B) {
+  for (int p = 1; p < N; ++p) {
+    const double* rp = base + static_cast<std::size_t>(p - 1) * rs;
+    if (rp[0] == 0) return -p;
+    const double f = R[p - 1] / rp[0];
+    if (!std::isfinite(f)) return p;
+    // Each row is read once, and the prefetcher alone starts late on each:
+    // ask for the row six ahead, a cache line per 8 columns.
+    if (p + 6 <= N)
+      for (int c = 0; c < B; c += 8) __builtin_prefetch(rp + 6 * rs + c);
+    if (f == 0) continue;
+    SubtractMultiple(R + p, rp + 1, f, std::min(B - 1, N - p));
+  }
+  return 0;
 }
 
-void CheckVector(std::span<const double> v, int n) {
-  if (v.size() < static_cast<std::size_t>(n)) Raise(platform::kErrSubscript);
-}
-
-// Tests the pivot of a row about to reduce the rows below it.
-void CheckPivot(double pivot, double diagonalBefore) {
-  if (!std::isfinite(pivot)) Raise(platform::kErrOverflow);
-  if (pivot == 0 || std::fabs(pivot) < 1e-10 * std::fabs(diagonalBefore)) Raise(platform::kErrDivideByZero);
-}
-
-typedef double Vec4 __attribute__((vector_size(32), aligned(8), may_alias));
-
-// Subtracts the rank-k update of one panel from the window of rows below it:
-// A(t - a + 1, first + a) -= sum_k Pu(k, a) * Pw(k, t) for 0 <= a <= t < W.
-// Pu and Pw are k-major with stride `stride` and zero beyond each panel
-// row's band, so the tile loops run without band tests; only the stores are
-// limited to the window. Compiled for AVX2/FMA where the processor has it.
-__attribute__((target_clones("arch=x86-64-v3", "default"))) void UpdateWindow(
-    double* base, std::size_t rowStride, int first, int W, int k, const double* Pu, const double* Pw,
-    std::size_t stride) {
-  for (int a = 0; a < W; a += 2) {
-    double* row0 = base + static_cast<std::size_t>(first + a - 1) * rowStride;
-    {
-      double s = 0;
-      for (int q = 0; q < k; ++q) s += Pu[q * stride + a] * Pw[q * stride + a];
-      row0[0] -= s;
+// The back substitution into X(1 .. N); each sum runs in the order of its
+// columns, so the rows are a chain that no vector width shortens. Returns
+// false at a result that is not finite.
+VELK_CLONES bool BackSubstitute(const double* base, std::size_t rs, double* X, const double* R, int N, int B) {
+  for (int i = N; i >= 1; --i) {
+    const double* ri = base + static_cast<std::size_t>(i - 1) * rs;
+    const int len = std::min(N, i + B - 1) - i;
+    const double* x = X + i;  // X(i + 1)
+    // The rows run backwards, which the processor's prefetcher follows
+    // poorly: ask for a row some rows ahead, a cache line per 8 columns.
+    const double* ahead = ri - 4 * rs;
+    const bool fetch = i > 4;
+    double s = 0;
+    int c = 0;
+    for (; c + 8 <= len; c += 8) {
+      if (fetch) __builtin_prefetch(ahead + c);
+      s += x[c] * ri[c + 1];
+      s += x[c + 1] * ri[c + 2];
+      s += x[c + 2] * ri[c + 3];
+      s += x[c + 3] * ri[c + 4];
+      s += x[c + 4] * ri[c + 5];
+      s += x[c + 5] * ri[c + 6];
+      s += x[c + 6] * ri[c + 7];
+      s += x[c + 7] * ri[c + 8];
     }
-    if (a + 1 >= W) break;
-    double* row1 = row0 + rowStride;
-    for (int t0 = a + 1; t0 < W; t0 += kTile) {
-      Vec4 c00 = {}, c01 = {}, c02 = {}, c03 = {}, c10 = {}, c11 = {}, c12 = {}, c13 = {};
-      for (int q = 0; q < k; ++q) {
-        const double* w = Pw + q * stride + t0;
-        const double u0 = Pu[q * stride + a], u1 = Pu[q * stride + a + 1];
-        const Vec4 w0 = *reinterpret_cast<const Vec4*>(w);
-        const Vec4 w1 = *reinterpret_cast<const Vec4*>(w + 4);
-        const Vec4 w2 = *reinterpret_cast<const Vec4*>(w + 8);
-        const Vec4 w3 = *reinterpret_cast<const Vec4*>(w + 12);
-        c00 += u0 * w0;
-        c01 += u0 * w1;
-        c02 += u0 * w2;
-        c03 += u0 * w3;
-        c10 += u1 * w0;
-        c11 += u1 * w1;
-        c12 += u1 * w2;
-        c13 += u1 * w3;
-      }
-      double* d0 = row0 + (t0 - a);
-      double* d1 = row1 + (t0 - a - 1);
-      if (t0 + kTile <= W) {
-        *reinterpret_cast<Vec4*>(d0) -= c00;
-        *reinterpret_cast<Vec4*>(d0 + 4) -= c01;
-        *reinterpret_cast<Vec4*>(d0 + 8) -= c02;
-        *reinterpret_cast<Vec4*>(d0 + 12) -= c03;
-        *reinterpret_cast<Vec4*>(d1) -= c10;
-        *reinterpret_cast<Vec4*>(d1 + 4) -= c11;
-        *reinterpret_cast<Vec4*>(d1 + 8) -= c12;
-        *reinterpret_cast<Vec4*>(d1 + 12) -= c13;
-      } else {
-        double r0[kTile], r1[kTile];
-        std::memcpy(r0, &c00, sizeof c00);
-        std::memcpy(r0 + 4, &c01, sizeof c01);
-        std::memcpy(r0 + 8, &c02, sizeof c02);
-        std::memcpy(r0 + 12, &c03, sizeof c03);
-        std::memcpy(r1, &c10, sizeof c10);
-        std::memcpy(r1 + 4, &c11, sizeof c11);
-        std::memcpy(r1 + 8, &c12, sizeof c12);
-        std::memcpy(r1 + 12, &c13, sizeof c13);
-        for (int t = 0; t < W - t0; ++t) {
-          d0[t] -= r0[t];
-          d1[t] -= r1[t];
-        }
-      }
+    if (fetch) __builtin_prefetch(ahead + c);
+    for (; c < len; ++c) s += x[c] * ri[c + 1];
+    const double xi = (R[i - 1] - s) / ri[0];
+    if (!std::isfinite(xi)) return false;
+    X[i - 1] = xi;  // after R(i) was read: X and R may be one vector
+  }
+  return true;
+}
+
+// y(i) -= A(row i) . x(i ..) and the row's mirror into y(i + 1 ..), for rows
+// from .. to-1 of a store read in full. The sums of four rows at a time run
+// side by side, each in the order of its columns.
+VELK_CLONES void MultiplyRows(const double* base, std::size_t rs, const double* x, double* y, int from, int to,
+                              int N, int B) {
+  int i = from;
+  for (; i + 3 < to && i + 3 + B - 1 <= N; i += 4) {
+    const double* r0 = base + static_cast<std::size_t>(i - 1) * rs;
+    const double* r1 = r0 + rs;
+    const double* r2 = r1 + rs;
+    const double* r3 = r2 + rs;
+    const double* xi = x + (i - 1);
+    // The four rows after the next four, a cache line per 8 columns (as in
+    // the forward reduction).
+    const double* ahead = r0 + 8 * rs;
+    const bool fetch = i + 11 <= N;
+    double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+    for (int j = 0; j < B; ++j) {
+      if (fetch && j % 8 == 0)
+        for (int r = 0; r < 4; ++r) __builtin_prefetch(ahead + static_cast<std::size_t>(r) * rs + j);
+      s0 += r0[j] * xi[j];
+      s1 += r1[j] * xi[j + 1];
+      s2 += r2[j] * xi[j + 2];
+      s3 += r3[j] * xi[j + 3];
+    }
+    const double* rows[4] = {r0, r1, r2, r3};
+    const double sums[4] = {s0, s1, s2, s3};
+    for (int r = 0; r < 4; ++r) {
+      y[i - 1 + r] -= sums[r];
+      SubtractMultiple(y + i + r, rows[r] + 1, x[i - 1 + r], B - 1);
     }
   }
+  for (; i < to; ++i) {
+    const double* ri = base + static_cast<std::size_t>(i - 1) * rs;
+    const int len = std::min(B, N - i + 1);
+    double s = 0;
+    for (int j = 0; j < len; ++j) s += ri[j] * x[i - 1 + j];
+    y[i - 1] -= s;
+    SubtractMultiple(y + i, ri + 1, x[i - 1], len - 1);
+  }
+}
+
+// The same over the stretches of each row only.
+VELK_CLONES void MultiplyRuns(const double* base, std::size_t rs, const BandRuns& runs, const double* x, double* y,
+                              int N) {
+  for (int i = 1; i <= N; ++i) {
+    const double* ri = base + static_cast<std::size_t>(i - 1) * rs;
+    const int len = std::min(runs.B(), N - i + 1);
+    const double* xi = x + (i - 1);
+    double s = 0;
+    for (const BandRuns::Run& r : runs.RowRuns(i)) {
+      const int end = std::min(r.first + r.length, len);
+      for (int j = r.first; j < end; ++j) s += ri[j] * xi[j];
+    }
+    y[i - 1] -= s;
+    for (const BandRuns::Run& r : runs.RowRuns(i)) {
+      const int from = std::max(r.first, 1), end = std::min(r.first + r.length, len);
+      if (from < end) SubtractMultiple(y + (i - 1) + from, ri + from, xi[0], end - from);
+    }
+  }
+}
+
+// The stretches of row `row` (len band positions): appends them to `out` and
+// returns how many; with `kept`, appends their values there too.
+VELK_CLONES int FindRuns(const double* row, int len, BandRuns::Run* out, double*& kept) {
+  // A gap of this many zeros or fewer does not end a stretch.
+  constexpr int kJoin = 3;
+  int count = 0;
+  int open = -1, lastSet = -2 * kJoin;
+  auto close = [&] {
+    if (open < 0) return;
+    out[count++] = {open, lastSet - open + 1};
+    if (kept) {
+      std::memcpy(kept, row + open, static_cast<std::size_t>(lastSet - open + 1) * sizeof(double));
+      kept += lastSet - open + 1;
+    }
+    open = -1;
+  };
+  auto bits = [row](int j) { return std::bit_cast<std::int64_t>(row[j]); };
+  for (int j = 0; j < len;) {
+    if (j + 8 <= len) {
+      std::int64_t any = 0;
+      for (int l = 0; l < 8; ++l) any |= bits(j + l);
+      if (any == 0) {
+        j += 8;
+        continue;
+      }
+    }
+    const int end = std::min(len, j + 8);
+    for (; j < end; ++j) {
+      if (bits(j) == 0) continue;
+      if (open >= 0 && j - lastSet > kJoin + 1) close();
+      if (open < 0) open = j;
+      lastSet = j;
+    }
+  }
+  close();
+  return count;
 }
 
 }  // namespace
@@ -112,9 +189,8 @@ __attribute__((target_clones("arch=x86-64-v3", "default"))) void UpdateWindow(
 BandMatrix::BandMatrix(int neq, int bw) : neq_(neq), bw_(bw) {
   if (neq > kMaxSize || bw > kMaxSize) Raise(platform::kErrOverflow);
   if (neq < 1 || bw < 1) Raise(platform::kErrSubscript);
-  a_.assign(static_cast<std::size_t>(neq) * static_cast<std::size_t>(bw), 0.0);
-  diagonal_.assign(static_cast<std::size_t>(neq), 0.0);
-  panel_.assign(2 * kPanel * (static_cast<std::size_t>(bw) + kTile), 0.0);
+  a_ = PageArray<double>(static_cast<std::size_t>(neq) * static_cast<std::size_t>(bw));
+  work_ = PageArray<double>(ReductionWorkSize(neq, bw));
 }
 
 std::size_t BandMatrix::Index(int j, int n) const {
@@ -124,7 +200,60 @@ std::size_t BandMatrix::Index(int j, int n) const {
 
 void BandMatrix::ClearRows(int rows) {
   rows = std::clamp(rows, 0, neq_);
-  std::fill(a_.begin(), a_.begin() + static_cast<std::ptrdiff_t>(rows) * bw_, 0.0);
+  std::memset(a_.data(), 0, static_cast<std::size_t>(rows) * static_cast<std::size_t>(bw_) * sizeof(double));
+}
+
+BandRuns::BandRuns(const BandMatrix& A, int N, int B, bool keepValues) : n_(N), b_(B), values_(keepValues) {
+  CheckWorkingSize(A, N, B);
+  // At most one stretch for every two band positions; pages past what is
+  // filled are never touched.
+  const std::size_t rows = static_cast<std::size_t>(N);
+  const std::size_t width = static_cast<std::size_t>(B);
+  start_ = PageArray<std::int32_t>(rows + 1, false);
+  runs_ = PageArray<Run>(rows * (width / 2 + 1) + 1, false);
+  if (keepValues) kept_ = PageArray<double>(rows * width + 1, false);
+  double* kept = keepValues ? kept_.data() : nullptr;
+  std::int32_t count = 0;
+  for (int n = 1; n <= N; ++n) {
+    start_[static_cast<std::size_t>(n - 1)] = count;
+    count += FindRuns(A.Row(n), B, runs_.data() + count, kept);
+  }
+  start_[rows] = count;
+}
+
+void BandRuns::Restore(BandMatrix& A) const {
+  if (!values_ || A.NEQ() < n_ || A.BW() < b_) Raise(platform::kErrInvalidCall);
+  const double* kept = kept_.data();
+  for (int n = 1; n <= n_; ++n) {
+    double* row = A.Row(n);
+    std::memset(row, 0, static_cast<std::size_t>(b_) * sizeof(double));
+    for (const Run& r : RowRuns(n)) {
+      std::memcpy(row + r.first, kept, static_cast<std::size_t>(r.length) * sizeof(double));
+      kept += r.length;
+    }
+  }
+}
+
+void BandRuns::Multiply_Negative(std::span<const double> x, std::span<double> y) const {
+  if (!values_) Raise(platform::kErrInvalidCall);
+  CheckVector(x, n_);
+  CheckVector(y, n_);
+  std::fill(y.begin(), y.begin() + n_, 0.0);
+  const double* kept = kept_.data();
+  for (int i = 1; i <= n_; ++i) {
+    const int len = std::min(b_, n_ - i + 1);
+    const double xi = x[static_cast<std::size_t>(i - 1)];
+    double s = 0;
+    for (const Run& r : RowRuns(i)) {
+      for (int j = r.first; j < std::min(r.first + r.length, len); ++j) {
+        const double a = kept[j - r.first];
+        s += a * x[static_cast<std::size_t>(i - 1 + j)];
+        if (j > 0) y[static_cast<std::size_t>(i - 1 + j)] -= a * xi;
+      }
+      kept += r.length;
+    }
+    y[static_cast<std::size_t>(i - 1)] -= s;
+  }
 }
 
 void WriteBandOverflowReport(platform::TextFile& listing, int r, int c) {
@@ -191,97 +320,27 @@ void Band_Boundary_Condition(BandMatrix& K, std::span<double> R, int d, double v
   }
 }
 
-// Right-looking and blocked: each panel of rows is reduced among itself with
-// rank-1 updates, then its combined update is subtracted from the triangle of
-// rows it reaches. The sums are those of the row-by-row elimination, taken in
-// another order.
-void Band_Decompose(BandMatrix& A, int N, int B) {
-  CheckWorkingSize(A, N, B);
-  if (N == 0) return;
-  B = std::max(B, 1);
-  const std::size_t rs = static_cast<std::size_t>(A.BW());
-  double* base = A.Row(1);
-  auto row = [&](int n) { return base + static_cast<std::size_t>(n - 1) * rs; };
-  for (int n = 1; n <= N; ++n) A.diagonal_[static_cast<std::size_t>(n - 1)] = row(n)[0];
-
-  const std::size_t stride = static_cast<std::size_t>(A.BW()) + kTile;
-  double* Pu = A.panel_.data();
-  double* Pw = Pu + kPanel * stride;
-
-  for (int p0 = 1; p0 <= N; p0 += kPanel) {
-    const int pe = std::min(p0 + kPanel - 1, N);
-    // Reduce the panel rows among themselves.
-    for (int p = p0; p <= pe; ++p) {
-      double* rp = row(p);
-      const int width = std::min(B, N - p + 1);  // band positions of row p inside the matrix
-      CheckPivot(rp[0], A.diagonal_[static_cast<std::size_t>(p - 1)]);
-      for (int j = 1; j < width; ++j) RequireFiniteValue(rp[j]);
-      const double inv = 1.0 / rp[0];
-      const int last = std::min(pe, p + width - 1);
-      for (int q = p + 1; q <= last; ++q) {
-        const int d = q - p;
-        const double f = rp[d] * inv;
-        if (f == 0) continue;
-        double* rq = row(q);
-        const int len = width - d;
-        for (int j = 0; j < len; ++j) rq[j] -= f * rp[j + d];
-      }
-    }
-    // The window of rows below the panel that the panel reaches.
-    const int first = pe + 1;
-    const int W = std::min(pe + B - 1, N) - pe;
-    if (W <= 0) continue;
-    const int k = pe - p0 + 1;
-    const int padded = W + kTile;
-    for (int q = 0; q < k; ++q) {
-      const int p = p0 + q;
-      const double* rp = row(p);
-      const double inv = 1.0 / rp[0];
-      double* u = Pu + static_cast<std::size_t>(q) * stride;
-      double* w = Pw + static_cast<std::size_t>(q) * stride;
-      for (int t = 0; t < padded; ++t) {
-        const int j = first + t - p;  // band position of column first + t in row p, from 0
-        const double val = (t < W && j < B) ? rp[j] : 0.0;
-        u[t] = val;
-        w[t] = val * inv;
-      }
-    }
-    UpdateWindow(base, rs, first, W, k, Pu, Pw, stride);
-  }
-}
-
 void Band_Solve(const BandMatrix& A, std::span<double> X, std::span<double> R, int N, int B) {
   CheckWorkingSize(A, N, B);
   CheckVector(X, N);
   CheckVector(R, N);
   if (N == 0) return;
   B = std::max(B, 1);
-  for (int p = 1; p <= N; ++p)
-    if (A.Row(p)[0] == 0) Raise(platform::kErrDivideByZero);
-  // Forward reduction, one pivot row at a time.
-  for (int p = 1; p < N; ++p) {
-    const double* rp = A.Row(p);
-    const double f = R[static_cast<std::size_t>(p - 1)] / rp[0];
-    RequireFiniteValue(f);
-    if (f == 0) continue;
-    const int len = std::min(B - 1, N - p);
-    double* r = R.data() + p;  // R(p + 1)
-    for (int d = 1; d <= len; ++d) r[d - 1] -= rp[d] * f;
+  const std::size_t rs = static_cast<std::size_t>(A.BW());
+  // A zero pivot anywhere is reported before an overflow anywhere.
+  const int stop = ForwardReduce(A.Row(1), rs, R.data(), N, B);
+  if (stop < 0) RaisePivot(platform::kErrDivideByZero, -stop);
+  if (stop > 0) {
+    for (int i = stop + 1; i <= N; ++i)
+      if (A.Row(i)[0] == 0) RaisePivot(platform::kErrDivideByZero, i);
+    Raise(platform::kErrOverflow);
   }
-  // Back substitution; X(i) is written after R(i) was read.
-  for (int i = N; i >= 1; --i) {
-    const double* ri = A.Row(i);
-    const int len = std::min(N, i + B - 1) - i;
-    const double* x = X.data() + i;  // X(i + 1)
-    double s = 0;
-    for (int c = 0; c < len; ++c) s += x[c] * ri[c + 1];
-    const double xi = (R[static_cast<std::size_t>(i - 1)] - s) / ri[0];
-    RequireFiniteValue(xi);
-    X[static_cast<std::size_t>(i - 1)] = xi;
-  }
+  if (A.Row(N)[0] == 0) RaisePivot(platform::kErrDivideByZero, N);
+  if (!BackSubstitute(A.Row(1), rs, X.data(), R.data(), N, B)) Raise(platform::kErrOverflow);
 }
 
-void Band_Multiply_Negative(const BandMatrix& A, std::span<const double> x, std::span<double> y, int N, int B) {
+void Band_Multiply_Negative(const BandMatrix& A, std::span<const double> x, std::span<double> y, int N, int B,
+                            const BandRuns* runs) {
   CheckWorkingSize(A, N, B);
   CheckVector(x, N);
   CheckVector(y, N);
@@ -289,19 +348,29 @@ void Band_Multiply_Negative(const BandMatrix& A, std::span<const double> x, std:
   const double* xb = x.data();
   double* yb = y.data();
   if (xb < yb + N && yb < xb + N) Raise(platform::kErrInvalidCall);
+  if (runs && (runs->N() != N || runs->B() != B)) Raise(platform::kErrInvalidCall);
+  // A product with an infinite or undefined x is not finite; tested first,
+  // so that the entries left out below (all exactly zero, whose products
+  // add nothing to a finite sum) could not have made it so.
+  if (B >= 1 && !AllFinite(xb, N)) Raise(platform::kErrOverflow);
   std::fill(yb, yb + N, 0.0);
-  for (int i = 1; i <= N; ++i) {
-    const double* ri = A.Row(i);
-    const int len = std::min(B, N - i + 1);
-    const double xi = xb[i - 1];
-    double s = 0;
-    for (int j = 0; j < len; ++j) s += ri[j] * xb[i - 1 + j];
-    yb[i - 1] -= s;
-    // The mirrored lower part: row i's band entries also sit in column i of the rows below.
-    double* yl = yb + i;
-    for (int j = 1; j < len; ++j) yl[j - 1] -= ri[j] * xi;
+  const std::size_t rs = static_cast<std::size_t>(A.BW());
+  if (runs)
+    MultiplyRuns(A.Row(1), rs, *runs, xb, yb, N);
+  else
+    MultiplyRows(A.Row(1), rs, xb, yb, 1, N + 1, N, B);
+  if (!AllFinite(yb, N)) Raise(platform::kErrOverflow);
+}
+
+void Band_Add_Multiple(BandMatrix& K, const BandMatrix& Kg, const BandRuns& kgRuns, double s) {
+  if (K.NEQ() < kgRuns.N() || K.BW() < kgRuns.B() || Kg.NEQ() < kgRuns.N() || Kg.BW() < kgRuns.B())
+    Raise(platform::kErrInvalidCall);
+  for (int r = 1; r <= kgRuns.N(); ++r) {
+    double* k = K.Row(r);
+    const double* g = Kg.Row(r);
+    for (const BandRuns::Run& run : kgRuns.RowRuns(r))
+      for (int j = run.first; j < run.first + run.length; ++j) k[j] += s * g[j];
   }
-  for (int i = 0; i < N; ++i) RequireFiniteValue(yb[i]);
 }
 
 }  // namespace analysis

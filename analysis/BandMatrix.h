@@ -10,11 +10,16 @@
 // The arithmetic is checked: a bad index raises error 9, a value beyond the
 // 16-bit range error 6, a zero pivot error 11, an infinite or undefined
 // result error 6 (platform::RuntimeError).
+//
+// Every entry is computed by the same sequence of roundings whatever the
+// processor's vector width and the number of threads: products and sums are
+// rounded one by one, except the accumulations of the reduction's panel
+// update, which are fused multiply-adds where the processor has them.
 #include <cstdint>
 #include <span>
-#include <vector>
 
 #include "analysis/ElementMatrix.h"
+#include "analysis/PageArray.h"
 
 namespace platform {
 class TextFile;
@@ -23,6 +28,7 @@ class TextFile;
 namespace analysis {
 
 class RunUi;
+class Workers;
 
 class BandMatrix {
  public:
@@ -50,16 +56,53 @@ class BandMatrix {
   void ClearRows(int rows);
 
  private:
-  friend void Band_Decompose(BandMatrix& A, int N, int B);
+  friend void Band_Decompose(BandMatrix& A, int N, int B, Workers* workers);
   std::size_t Index(int j, int n) const;
 
   int neq_ = 0;
   int bw_ = 0;
-  std::vector<double> a_;
+  PageArray<double> a_;
   // Work space of the reduction, sized with the store so that reducing
   // allocates nothing: the diagonal before reduction and the packed panel.
-  std::vector<double> diagonal_;
-  std::vector<double> panel_;
+  PageArray<double> work_;
+};
+
+// The stretches of set entries (any bit not zero) among band positions
+// 1 .. B of rows 1 .. N of a store, with or without their values. The
+// geometric stiffness of a grid model, and its bending stiffness before
+// reduction, set some fifteen of several hundred band positions a row, in
+// two stretches: a product or a copy that visits only these stretches reads
+// a tenth of the store. Stretches a few zeros apart count as one.
+class BandRuns {
+ public:
+  struct Run {
+    std::int32_t first;   // band position, from 0
+    std::int32_t length;
+  };
+
+  BandRuns(const BandMatrix& A, int N, int B, bool keepValues);
+
+  int N() const { return n_; }
+  int B() const { return b_; }
+  std::span<const Run> RowRuns(int n) const {
+    return {runs_.data() + start_[static_cast<std::size_t>(n - 1)],
+            static_cast<std::size_t>(start_[static_cast<std::size_t>(n)] - start_[static_cast<std::size_t>(n - 1)])};
+  }
+
+  // Zeros band positions 1 .. B of rows 1 .. N of A and puts the kept values
+  // back: A's entries there are then those this object was made from. Error
+  // 5 without kept values or when A is smaller.
+  void Restore(BandMatrix& A) const;
+  // y = -A x over rows 1 .. N with the kept values, A as it was when this
+  // object was made. Error 5 without kept values, 9 for short vectors.
+  void Multiply_Negative(std::span<const double> x, std::span<double> y) const;
+
+ private:
+  int n_ = 0, b_ = 0;
+  bool values_ = false;
+  PageArray<std::int32_t> start_;  // row n's stretches: runs_[start_[n - 1] .. start_[n])
+  PageArray<Run> runs_;            // sized for the worst case, filled as far as needed
+  PageArray<double> kept_;         // the stretches' values, row after row
 };
 
 // A read-only view of an element matrix with 1-based entries E(i, j).
@@ -99,15 +142,23 @@ void Band_Boundary_Condition(BandMatrix& K, std::span<double> R, int d, double v
 // Reduces rows 1 .. N in place by symmetric Gauss elimination without
 // pivoting, rows not divided by their pivots; afterwards A(1, i) is the i-th
 // pivot. A pivot below 1e-10 of its row's diagonal before reduction (or
-// exactly zero) raises error 11.
-void Band_Decompose(BandMatrix& A, int N, int B);
+// exactly zero) raises error 11. With workers, each panel's update of the
+// rows below it is shared among them; the result is the same.
+void Band_Decompose(BandMatrix& A, int N, int B, Workers* workers = nullptr);
 
 // Forward reduction of R in place with the reduced store, then back
 // substitution into X. X and R may be the same vector.
 void Band_Solve(const BandMatrix& A, std::span<double> X, std::span<double> R, int N, int B);
 
 // y = -A x over rows 1 .. N with an unreduced store; x and y must not overlap
-// (error 5 when they do).
-void Band_Multiply_Negative(const BandMatrix& A, std::span<const double> x, std::span<double> y, int N, int B);
+// (error 5 when they do). Given A's stretches (made with the same N and B,
+// error 5 otherwise), only they are read; the result is the same.
+void Band_Multiply_Negative(const BandMatrix& A, std::span<const double> x, std::span<double> y, int N, int B,
+                            const BandRuns* runs = nullptr);
+
+// K(j, r) += s Kg(j, r) over the stretches of Kg (rows 1 .. N, band
+// positions 1 .. B of those stretches): the shift of the eigenvalue
+// iteration, the same as over every position, since Kg is zero elsewhere.
+void Band_Add_Multiple(BandMatrix& K, const BandMatrix& Kg, const BandRuns& kgRuns, double s);
 
 }  // namespace analysis

@@ -1,6 +1,7 @@
 #include "analysis/EigenSolver.h"
 
-#include <cfloat>
+#include <algorithm>
+#include <limits>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -8,44 +9,69 @@
 #include "analysis/PrintLineWriter.h"
 #include "analysis/SolverInput.h"
 #include "analysis/SolverListing.h"
+#include "analysis/SolverFailure.h"
+#include "model/ValueChecks.h"
 #include "platform/RuntimeError.h"
 
 namespace analysis {
 namespace {
 
+using model::checks::ToSingle;
+
 constexpr double kTolerance = 0.0001;
 
-// v as a Single; raises 6 when it is beyond the single-precision range.
-float ToSingle(double v) {
-  if (!std::isfinite(v) || std::fabs(v) > FLT_MAX) platform::Raise(platform::kErrOverflow);
-  return static_cast<float>(v);
+// The largest magnitude of v(1 .. n).
+double MaxMagnitude(std::span<const double> v, int n) {
+  double m = 0.0;
+  for (int i = 0; i < n; ++i) m = std::max(m, std::fabs(v[static_cast<std::size_t>(i)]));
+  return m;
 }
 
-// K(j, r) += s * Kg(j, r) over band positions 1 .. B of rows 1 .. n.
-void AddShift(BandMatrix& K, const BandMatrix& Kg, double s, int n, int B) {
-  for (int r = 1; r <= n; ++r) {
-    double* k = K.Row(r);
-    const double* g = Kg.Row(r);
-    for (int j = 0; j < B; ++j) k[j] += s * g[j];
-  }
-}
-
-// Copies band positions 1 .. B of rows 1 .. n from K into a packed buffer, or back.
-void SaveBand(const BandMatrix& K, std::vector<double>& copy, int n, int B) {
-  for (int r = 1; r <= n; ++r) {
-    const double* k = K.Row(r);
-    std::copy(k, k + B, copy.begin() + static_cast<std::ptrdiff_t>(r - 1) * B);
-  }
-}
-void RestoreBand(BandMatrix& K, const std::vector<double>& copy, int n, int B) {
-  for (int r = 1; r <= n; ++r) {
-    const double* c = copy.data() + static_cast<std::size_t>(r - 1) * static_cast<std::size_t>(B);
-    std::copy(c, c + B, K.Row(r));
+// K + sigma Kg reduced in place; a zero pivot of a shifted matrix means
+// the shift itself is an eigenvalue.
+void ReduceShifted(BandMatrix& K, int n, int B, double sigma, Workers* workers) {
+  try {
+    Band_Decompose(K, n, B, workers);
+  } catch (const SolverFailure& f) {
+    if (sigma == 0.0 || f.equation() == 0) throw;
+    throw SolverFailure(f.number(), f.description(),
+                        "the shift " + FormatMask(sigma, listing::kFineMask) +
+                            " (the estimate, or a fraction of a later estimate) is itself an eigenvalue; run "
+                            "again with a slightly different estimate",
+                        f.equation());
   }
 }
 
 std::string Fine(double v) { return FormatMask(v, listing::kFineMask); }
 std::string Coarse(double v) { return FormatMask(v, listing::kMask); }
+
+// The header line and a row per node: w and the two rotations, w through
+// `first`, the rotations through the coarse mask.
+void ListModeShape(platform::TextFile& out, std::span<const double> v, int N, std::string (*first)(double)) {
+  listing::Header(out, listing::kModeShapeHeader);
+  for (int i = 1; i <= N; ++i) {
+    const std::size_t b = static_cast<std::size_t>(3 * (i - 1));
+    listing::Row(out, {i, first(v[b]), Coarse(v[b + 1]), Coarse(v[b + 2])});
+  }
+}
+
+// The end of a finished iteration: the mode shape and the eigenvalue in the
+// listing, the message box, Analysis.EigenValue, the status panel and every
+// numbered node's zcoord; a result that did not converge says so.
+void Report(const EigenResult& r, std::span<const double> y, int N, model::Analysis& analysis,
+            model::Nodes& nodes, platform::TextFile& out, RunUi& ui) {
+  const float single = ToSingle(r.lambda);
+  listing::Line(out, listing::kOutputModeShape);
+  ListModeShape(out, y, N, Fine);
+  if (!r.converged) listing::Line(out, kNotConverged);
+  listing::EigenValueLine(out, r.lambda);
+  const std::string value = Fine(r.lambda) + (r.converged ? "" : kNotConvergedNote);
+  ui.Message("Eigenvalue of " + value);
+  analysis.EigenValue = single;
+  ui.SetEigenvaluePanel("Eigenvalue : " + value);
+  for (int i = 1; i <= N; ++i)
+    nodes.Item(nodes.Item(i).UvID()).set_zcoord(ToSingle(y[static_cast<std::size_t>(3 * (i - 1))]));
+}
 
 }  // namespace
 
@@ -66,10 +92,27 @@ double Normalize_Max(std::span<double> v, int n) {
   double m = v[0];
   for (int i = 1; i < n; ++i)
     if (std::fabs(v[static_cast<std::size_t>(i)]) - std::fabs(m) > 0) m = v[static_cast<std::size_t>(i)];
-  if (m == 0.0) platform::Raise(platform::kErrDivideByZero, "zero iterate");
+  if (m == 0.0)
+    throw SolverFailure(platform::kErrDivideByZero, "Division by zero: zero iterate",
+                        "the loads give no stress in the plates and stiffeners (no load, or every loaded "
+                        "direction held), so there is nothing to buckle");
   if (!std::isfinite(m)) platform::Raise(platform::kErrOverflow);
   for (int i = 0; i < n; ++i) v[static_cast<std::size_t>(i)] /= m;
   return m;
+}
+
+double Eigen_Residual(const BandRuns& unshiftedK, const BandMatrix& Kg, const BandRuns& kgRuns,
+                      std::span<const double> y, double lambda, std::span<double> work) {
+  const int n = unshiftedK.N();
+  if (work.size() < static_cast<std::size_t>(n)) platform::Raise(platform::kErrSubscript);
+  std::vector<double> ky(static_cast<std::size_t>(n));
+  unshiftedK.Multiply_Negative(y, ky);
+  Band_Multiply_Negative(Kg, y, work, n, kgRuns.B(), &kgRuns);
+  const double scale = MaxMagnitude(ky, n);
+  double r = 0.0;
+  for (int i = 0; i < n; ++i)
+    r = std::max(r, std::fabs(ky[static_cast<std::size_t>(i)] + lambda * work[static_cast<std::size_t>(i)]));
+  return scale > 0.0 ? r / scale : std::numeric_limits<double>::infinity();
 }
 
 double Max_Difference(std::span<const double> x, std::span<const double> y, int n) {
@@ -83,7 +126,7 @@ double Max_Difference(std::span<const double> x, std::span<const double> y, int 
 
 EigenResult Solve_Eigen(BandMatrix& K, const BandMatrix& Kg, std::span<double> x, std::span<double> y,
                         int B, int N, model::Analysis& analysis, model::Nodes& nodes,
-                        platform::TextFile& out, RunUi& ui) {
+                        platform::TextFile& out, RunUi& ui, Workers* workers) {
   EigenResult result;
   const int n = To16(3LL * N);
   if (x.size() < static_cast<std::size_t>(n) || y.size() < static_cast<std::size_t>(n))
@@ -91,11 +134,7 @@ EigenResult Solve_Eigen(BandMatrix& K, const BandMatrix& Kg, std::span<double> x
 
   listing::Line(out, listing::kInputModeShape);
   Set_Start_Vector(x, N, analysis.OptionInitialB);
-  listing::Header(out, listing::kModeShapeHeader);
-  for (int i = 1; i <= N; ++i) {
-    const std::size_t b = static_cast<std::size_t>(3 * (i - 1));
-    listing::Row(out, {i, Coarse(x[b]), Coarse(x[b + 1]), Coarse(x[b + 2])});
-  }
+  ListModeShape(out, x, N, Coarse);
 
   // Settings below 1 (possible from an options file) would report an
   // eigenvalue that was never computed: at least one shift of one cycle runs.
@@ -107,17 +146,20 @@ EigenResult Solve_Eigen(BandMatrix& K, const BandMatrix& Kg, std::span<double> x
   listing::Header(out, listing::kAnalysisOptionHeader);
   listing::Row(out, {maxShift, maxCycle, Coarse(shiftFactor), Coarse(sigma)});
 
-  std::vector<double> copy(static_cast<std::size_t>(n) * static_cast<std::size_t>(B));
-  SaveBand(K, copy, n, B);
+  // The unshifted K and Kg are both sparse within the band until K is
+  // reduced: the copy keeps, and the products and shifts visit, only their
+  // set stretches.
+  const BandRuns unshiftedK(K, n, B, true);
+  const BandRuns kgRuns(Kg, n, B, false);
 
   double lambda = 0.0;
   for (int shift = 1; shift <= maxShift && !result.converged; ++shift) {
-    if (sigma != 0.0) AddShift(K, Kg, sigma, n, B);
-    Band_Decompose(K, n, B);
+    if (sigma != 0.0) Band_Add_Multiple(K, Kg, kgRuns, sigma);
+    ReduceShifted(K, n, B, sigma, workers);
     double m1 = 0.0;
     for (int cycle = 1; cycle <= maxCycle; ++cycle) {
       ++result.cycles;
-      Band_Multiply_Negative(Kg, x, y, n, B);
+      Band_Multiply_Negative(Kg, x, y, n, B, &kgRuns);
       Band_Solve(K, y, y, n, B);
       m1 = Normalize_Max(y, n);
       lambda = 1.0 / m1 + sigma;
@@ -135,27 +177,20 @@ EigenResult Solve_Eigen(BandMatrix& K, const BandMatrix& Kg, std::span<double> x
     }
     if (!result.converged) {
       sigma = (1.0 / m1 + sigma) * shiftFactor;
-      RestoreBand(K, copy, n, B);
+      unshiftedK.Restore(K);
     }
   }
 
-  const float single = ToSingle(lambda);
-  listing::Line(out, listing::kOutputModeShape);
-  listing::Header(out, listing::kModeShapeHeader);
-  for (int i = 1; i <= N; ++i) {
-    const std::size_t b = static_cast<std::size_t>(3 * (i - 1));
-    listing::Row(out, {i, Fine(y[b]), Coarse(y[b + 1]), Coarse(y[b + 2])});
-  }
-  if (!result.converged) listing::Line(out, kNotConverged);
-  listing::EigenValueLine(out, lambda);
-  ui.Message("Eigenvalue of " + Fine(lambda));
-  analysis.EigenValue = single;
-  ui.SetEigenvaluePanel("Eigenvalue : " + Fine(lambda));
-  for (int i = 1; i <= N; ++i)
-    nodes.Item(nodes.Item(i).UvID()).set_zcoord(ToSingle(y[static_cast<std::size_t>(3 * (i - 1))]));
+  // A result the iteration took for converged may still not satisfy the
+  // eigenvalue equation: with an estimate far from every eigenvalue the
+  // shifted matrix loses K to round-off and the iteration settles on a
+  // meaningless value. Such a result is reported as not converged.
+  result.residual = Eigen_Residual(unshiftedK, Kg, kgRuns, y, lambda, x);
+  if (!(result.residual <= kResidualTolerance)) result.converged = false;
 
   result.finished = true;
   result.lambda = lambda;
+  Report(result, y, N, analysis, nodes, out, ui);
   return result;
 }
 

@@ -14,8 +14,19 @@
 
 namespace analysis {
 
-// The listing line written before the eigenvalue when every shift was spent.
+// The listing line written before the eigenvalue of a result that did not
+// converge (every shift spent, or the residual check failed).
 inline constexpr const char* kNotConverged = "[Eigenvalue Iteration did not Converge]";
+// What the message box and the status panel add after such an eigenvalue.
+inline constexpr const char* kNotConvergedNote = " (did not converge)";
+
+// The largest residual of the eigenvalue equation (K + lambda Kg) y = 0 that
+// a result may leave, relative to K y (both in the largest magnitude over
+// all equations), far above round-off: the converged results of the
+// validation models and of the largest model leave 1E-8 to 4E-4, values
+// that are no eigenvalue (from an estimate far from every eigenvalue) 0.7
+// and more.
+inline constexpr double kResidualTolerance = 1e-2;
 
 // The start vector of N nodes in w(1 .. 3N): w of the first Fix(N/3) nodes 1
 // and of the others -0.5 (optionInitialB 0), or every w 1; rotations 0.
@@ -23,7 +34,7 @@ void Set_Start_Vector(std::span<double> w, int N, short optionInitialB);
 
 // The component of v(1 .. n) with the largest magnitude, with its sign (the
 // first of equal magnitudes); v is divided by it. An all-zero vector raises
-// error 11.
+// error 11 (a SolverFailure naming the likely cause: no load).
 double Normalize_Max(std::span<double> v, int n);
 
 // The largest magnitude of x(i) - y(i) over 1 .. n.
@@ -31,20 +42,29 @@ double Max_Difference(std::span<const double> x, std::span<const double> y, int 
 
 struct EigenResult {
   bool finished = false;   // false when the cancel flag ended the iteration
-  bool converged = false;  // false when every shift was spent
+  bool converged = false;  // false when every shift was spent or the residual is above the tolerance
   double lambda = 0.0;
+  double residual = 0.0;   // of the eigenvalue equation, relative to K y
   int cycles = 0;          // cycles run over all shifts
 };
+
+// max |K y + lambda Kg y| / max |K y| over the n = unshiftedK.N() equations,
+// with K from its kept copy; work holds at least n entries. Infinite when K y
+// is zero.
+double Eigen_Residual(const BandRuns& unshiftedK, const BandMatrix& Kg, const BandRuns& kgRuns,
+                      std::span<const double> y, double lambda, std::span<double> work);
 
 // Runs the iteration on the bending stiffness K and the geometric stiffness
 // Kg (both restrained) of N nodes with working band width B; x and y are work
 // vectors of at least 3N entries, y holding the normalised mode at the end.
-// When the iteration ends (converged or all shifts spent) it writes the mode
-// shape and the eigenvalue to the listing, shows the eigenvalue, stores it in
-// analysis.EigenValue and the status panel, and sets zcoord of every numbered
-// node. A cancel leaves all of that as it was.
+// When the iteration ends (converged or all shifts spent) it checks the
+// residual of the result, writes the mode shape and the eigenvalue to the
+// listing, shows the eigenvalue (with a note when it did not converge),
+// stores it in analysis.EigenValue and the status panel, and sets zcoord of
+// every numbered node. A cancel leaves all of that as it was. Workers, when given, share
+// the reductions.
 EigenResult Solve_Eigen(BandMatrix& K, const BandMatrix& Kg, std::span<double> x, std::span<double> y,
                         int B, int N, model::Analysis& analysis, model::Nodes& nodes,
-                        platform::TextFile& listing, RunUi& ui);
+                        platform::TextFile& listing, RunUi& ui, Workers* workers = nullptr);
 
 }  // namespace analysis

@@ -10,10 +10,8 @@ namespace {
 
 // The Gauss coordinate of the 2x2 rule, as the decimal the element has always used.
 constexpr double kGauss = 0.577350269189626;
-constexpr std::array<double, 5> kXi{0.0, -1.0, 1.0, 1.0, -1.0};
-constexpr std::array<double, 5> kEta{0.0, -1.0, -1.0, 1.0, 1.0};
 
-std::string PlateName(int e) { return "plate element " + std::to_string(e); }
+ElementName Plate(int e) { return {"plate element", e}; }
 
 }  // namespace
 
@@ -36,7 +34,7 @@ CornerDifferences Corner_Differences(const Corners4& x, const Corners4& y) {
 }
 
 std::array<double, 9> Invert_Jacobian(double a, double b, double c, double d, double det) {
-  RequireNonZero(det, "the determinant");
+  RequireNonZero(det, {"the determinant", kCornersTogether});
   const double dd = d / det, ad = a / det, bd = b / det, cd = c / det;
   return {0.0, -bd, ad, bd, -ad, dd, -cd, -dd, cd};
 }
@@ -45,7 +43,7 @@ ShapeDerivatives Quad_Shape_Derivatives(int e, double xi, double eta, const Corn
                                         const Corners4& x, const Corners4& y) {
   ShapeDerivatives r;
   const double S = d.A0 + xi * (d.x34 * d.y12 - d.x12 * d.y34) + eta * (d.x23 * d.y14 - d.x14 * d.y23);
-  RequirePositiveSize(S, "the Jacobian of " + PlateName(e));
+  RequirePositiveSize(S, {"the Jacobian", kDistorted}, Plate(e));
   r.detJ = S / 8.0;
 
   r.dNdx[1] = (d.y24 - d.y34 * xi - d.y23 * eta) / S;
@@ -73,7 +71,7 @@ Mat8 Plate_InPlane_Stiffness(int e, const Corners4& x, const Corners4& y, double
   Matrix<10, 10> K;
 
   const double oneMinusNu2 = 1.0 - nu * nu;
-  RequireNonZero(oneMinusNu2, "1 - Poisson ratio squared");
+  RequireNonZero(oneMinusNu2, {"1 - Poisson ratio squared", kPoissonRatio});
   const double f = E * thickness / oneMinusNu2;
   Mat3 D;
   D(1, 1) = f;
@@ -83,11 +81,11 @@ Mat8 Plate_InPlane_Stiffness(int e, const Corners4& x, const Corners4& y, double
   D(3, 3) = (1.0 - nu) * f * 0.5;
 
   const CornerDifferences d = Corner_Differences(x, y);
-  RequirePositiveSize(d.A0, "the area of " + PlateName(e));
+  RequirePositiveSize(d.A0, {"the area", kCornersTogether}, Plate(e));
   const std::array<double, 9> centre = Invert_Jacobian(d.x13, d.x24, d.y13, d.y24, d.A0);
 
   for (int g = 1; g <= 4; ++g) {
-    const ShapeDerivatives sd = Quad_Shape_Derivatives(e, kXi[g] * kGauss, kEta[g] * kGauss, d, x, y);
+    const ShapeDerivatives sd = Quad_Shape_Derivatives(e, kCornerXi[g] * kGauss, kCornerEta[g] * kGauss, d, x, y);
     Matrix<3, 10> B;
     for (int k = 1; k <= 5; ++k) {
       B(1, 2 * k - 1) = sd.dNdx[k];
@@ -115,7 +113,7 @@ Mat8 Plate_InPlane_Stiffness(int e, const Corners4& x, const Corners4& y, double
 
   // Condense the bubble amplitudes, v5 first, then u5.
   for (int m = 10; m >= 9; --m) {
-    RequireNonZero(K(m, m), "a bubble pivot of " + PlateName(e));
+    RequireNonZero(K(m, m), {"a bubble pivot", kNoStiffness}, Plate(e));
     for (int i = 1; i <= m - 1; ++i) {
       const double q = K(m, i) / K(m, m);
       for (int j = 1; j <= m - 1; ++j) K(j, i) -= q * K(j, m);
@@ -123,7 +121,7 @@ Mat8 Plate_InPlane_Stiffness(int e, const Corners4& x, const Corners4& y, double
   }
 
   const Mat8 result = LeadingBlock<8>(K);
-  RequireFinite(result, "the membrane stiffness of " + PlateName(e));
+  RequireFinite(result, {"the membrane stiffness"}, Plate(e));
   return result;
 }
 

@@ -10,6 +10,12 @@ namespace analysis {
 
 using Corners4 = std::array<double, 4>;
 
+// The natural coordinates of corners 1..4 (index 0 unused): the points where
+// the stress recovery evaluates, and scaled by the Gauss coordinate, the
+// points of the membrane's 2x2 rule.
+inline constexpr std::array<double, 5> kCornerXi{0.0, -1.0, 1.0, 1.0, -1.0};
+inline constexpr std::array<double, 5> kCornerEta{0.0, -1.0, -1.0, 1.0, 1.0};
+
 // Corner coordinate differences xij = xi - xj, yij = yi - yj and the diagonal
 // cross product A0 = x13*y24 - x24*y13 (eight times the centre Jacobian).
 struct CornerDifferences {

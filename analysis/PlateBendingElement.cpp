@@ -43,7 +43,7 @@ Mat12 Triangle_Bending_Stiffness(double E, double nu, double t1, double t2, doub
 
   // Material.
   const double oneMinusNu2 = 1.0 - nu * nu;
-  RequireNonZero(oneMinusNu2, "1 - Poisson ratio squared");
+  RequireNonZero(oneMinusNu2, {"1 - Poisson ratio squared", kPoissonRatio});
   Mat3 D;
   D(1, 1) = E / oneMinusNu2;
   D(2, 2) = D(1, 1);
@@ -65,9 +65,9 @@ Mat12 Triangle_Bending_Stiffness(double E, double nu, double t1, double t2, doub
   const double A2 = c[3] * b[2] - c[2] * b[3];
   for (int m = 1; m <= 3; ++m) {
     L[m] = std::sqrt(b[m] * b[m] + c[m] * c[m]);
-    RequireNonZero(L[m], "an edge length of a plate triangle");
+    RequireNonZero(L[m], {"an edge length of a plate triangle", kCornersTogether});
   }
-  RequirePositiveSize(A2, "the area of a plate triangle");
+  RequirePositiveSize(A2, {"the area of a plate triangle", kCornersTogether});
   for (int m = 1; m <= 3; ++m) {
     const int p = kNext[m];
     lam[m] = -(c[m] * c[p] + b[m] * b[p]) / (L[m] * L[m]);
@@ -80,7 +80,7 @@ Mat12 Triangle_Bending_Stiffness(double E, double nu, double t1, double t2, doub
   }
 
   const double tm = (t1 + t2 + t3) / 3.0;
-  RequireNonZero(tm, "the mean thickness of a plate triangle");
+  RequireNonZero(tm, {"the mean thickness of a plate triangle", kNoStiffness});
   const double S = tm * tm * tm * A2 / 15120.0;
 
   // Second-derivative rows: Q(r, m), R(r, m) for components r = xx, yy, 2xy.
@@ -195,13 +195,13 @@ Mat12 Triangle_Bending_Stiffness(double E, double nu, double t1, double t2, doub
       Kt(m, l) = Kt(l, m);
     }
   }
-  RequireFinite(Kt, "the bending stiffness of a plate triangle");
+  RequireFinite(Kt, {"the bending stiffness of a plate triangle"});
   return Kt;
 }
 
 Mat12 Plate_Bending_Stiffness(int e, double E, double nu, double thickness,
                               const std::array<double, 4>& x, const std::array<double, 4>& y) {
-  const std::string name = "plate element " + std::to_string(e);
+  const ElementName name{"plate element", e};
   Matrix<19, 19> K;
   const double xC = (x[0] + x[1] + x[2] + x[3]) * 0.25;
   const double yC = (y[0] + y[1] + y[2] + y[3]) * 0.25;
@@ -213,7 +213,7 @@ Mat12 Plate_Bending_Stiffness(int e, double E, double nu, double thickness,
     try {
       Kt = Triangle_Bending_Stiffness(E, nu, t, t, t, x[k - 1], x[k2 - 1], xC, y[k - 1], y[k2 - 1], yC, 11);
     } catch (const platform::RuntimeError& err) {
-      throw platform::RuntimeError(err.number(), err.description() + " (" + name + ")");
+      RaiseForElement(err, name);
     }
     // Local 11 runs from the centre to the corner, against the
     // quadrilateral's corner-to-centre direction.
@@ -232,7 +232,7 @@ Mat12 Plate_Bending_Stiffness(int e, double E, double nu, double thickness,
   // Condense the inner degrees of freedom, 19 down to 13.
   for (int p = 19; p >= 13; --p) {
     const double P = K(p, p);
-    RequireNonZero(P, "a condensation pivot of " + name);
+    RequireNonZero(P, {"a condensation pivot", kNoStiffness}, name);
     for (int i = 1; i <= p - 1; ++i) {
       const double f = K(p, i) / P;
       K(p, i) = f;
@@ -244,7 +244,7 @@ Mat12 Plate_Bending_Stiffness(int e, double E, double nu, double thickness,
   }
 
   const Mat12 result = LeadingBlock<12>(K);
-  RequireFinite(result, "the bending stiffness of " + name);
+  RequireFinite(result, {"the bending stiffness"}, name);
   return result;
 }
 

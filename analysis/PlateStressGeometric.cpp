@@ -10,9 +10,6 @@ namespace analysis {
 
 namespace {
 
-constexpr std::array<double, 5> kXi{0.0, -1.0, 1.0, 1.0, -1.0};
-constexpr std::array<double, 5> kEta{0.0, -1.0, -1.0, 1.0, 1.0};
-
 // The triangles of the two diagonal splits: their corners and the local
 // deflection degree of freedom of each corner.
 constexpr int kTriangleCorners[5][3] = {{0, 0, 0}, {1, 2, 3}, {3, 4, 1}, {1, 2, 4}, {2, 3, 4}};
@@ -24,7 +21,7 @@ Mat3 Triangle_Geometric_Stiffness(const std::array<double, 3>& x, const std::arr
   const double G[2][3] = {{y[1] - y[2], y[2] - y[0], y[0] - y[1]},
                           {x[2] - x[1], x[0] - x[2], x[1] - x[0]}};
   const double D2 = G[1][2] * G[0][1] - G[1][1] * G[0][2];
-  RequirePositiveSize(D2, "the area of a plate triangle");
+  RequirePositiveSize(D2, {"the area of a plate triangle", kCornersTogether});
   const double f = 0.5 * thickness / D2;
   const double S[2][2] = {{f * sx, f * sxy}, {f * sxy, f * sy}};
   double H[3][2];
@@ -40,10 +37,10 @@ PlateStressGeometric Plate_Stress_Geometric(int e, const std::array<double, 4>& 
                                             const std::array<double, 4>& y, double thickness,
                                             const std::array<double, 8>& cornerDisplacements,
                                             const SolverConstants& constants) {
-  const std::string name = "plate element " + std::to_string(e);
+  const ElementName name{"plate element", e};
   const double E = constants.E, nu = constants.nu;
   const double oneMinusNu2 = 1.0 - nu * nu;
-  RequireNonZero(oneMinusNu2, "1 - Poisson ratio squared");
+  RequireNonZero(oneMinusNu2, {"1 - Poisson ratio squared", kPoissonRatio});
   const double e11 = E / oneMinusNu2;
   const double e12 = E * nu / oneMinusNu2;
 
@@ -54,7 +51,7 @@ PlateStressGeometric Plate_Stress_Geometric(int e, const std::array<double, 4>& 
   }
 
   const CornerDifferences d = Corner_Differences(x, y);
-  RequirePositiveSize(d.A0, "the area of " + name);
+  RequirePositiveSize(d.A0, {"the area", kCornersTogether}, name);
   const std::array<double, 9> centre = Invert_Jacobian(d.x13, d.x24, d.y13, d.y24, d.A0);
 
   PlateStressGeometric r;
@@ -63,7 +60,7 @@ PlateStressGeometric Plate_Stress_Geometric(int e, const std::array<double, 4>& 
   r.sxy = gamma * e11 * (1.0 - nu) * 0.5;
 
   for (int k = 1; k <= 4; ++k) {
-    const ShapeDerivatives sd = Quad_Shape_Derivatives(e, kXi[k], kEta[k], d, x, y);
+    const ShapeDerivatives sd = Quad_Shape_Derivatives(e, kCornerXi[k], kCornerEta[k], d, x, y);
     double ex = 0.0, ey = 0.0;
     for (int j = 1; j <= 4; ++j) {
       ex += sd.dNdx[j] * u[j];
@@ -87,7 +84,7 @@ PlateStressGeometric Plate_Stress_Geometric(int e, const std::array<double, 4>& 
     try {
       Kt = Triangle_Geometric_Stiffness(tx, ty, thickness, sxc, syc, r.sxy);
     } catch (const platform::RuntimeError& err) {
-      throw platform::RuntimeError(err.number(), err.description() + " (" + name + ")");
+      RaiseForElement(err, name);
     }
     // Each part of the plate lies in two of the four triangles.
     for (int i = 1; i <= 3; ++i)
@@ -98,10 +95,10 @@ PlateStressGeometric Plate_Stress_Geometric(int e, const std::array<double, 4>& 
       }
   }
 
-  RequireFinite(r.sx.data(), 5, "the stresses of " + name);
-  RequireFinite(r.sy.data(), 5, "the stresses of " + name);
-  RequireFinite(&r.sxy, 1, "the stresses of " + name);
-  RequireFinite(r.kg, "the geometric stiffness of " + name);
+  RequireFinite(r.sx.data(), 5, {"the stresses"}, name);
+  RequireFinite(r.sy.data(), 5, {"the stresses"}, name);
+  RequireFinite(&r.sxy, 1, {"the stresses"}, name);
+  RequireFinite(r.kg, {"the geometric stiffness"}, name);
   return r;
 }
 

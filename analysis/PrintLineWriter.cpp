@@ -47,23 +47,31 @@ Decimal SplitScientific(std::string_view text) {
 Decimal SignificantDigits(double magnitude, int count) {
   char buf[1024];
   if (magnitude == 0) return {std::string(static_cast<std::size_t>(count), '0'), 0};
-  // Round-to-nearest-even and halves-away differ only on an exact tie, which
-  // shows as a trailing 5 one digit further; then take the exact expansion
-  // (every double has one of at most 767 significant digits).
-  auto r = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, count);
-  Decimal probe = SplitScientific(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
-  if (probe.digits.back() != '5') {
-    r = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, count - 1);
-    return SplitScientific(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
+  // Rounded to 17 digits first (correctly, by std::to_chars): the digits
+  // beyond `count` then show on which side of the half the exact value lies,
+  // unless they read exactly 5000...; only that case, a possible exact tie,
+  // needs the exact expansion (every double has one of at most 767
+  // significant digits). A tie rounds away from zero.
+  constexpr int kProbe = 17;
+  std::to_chars_result r{};
+  bool tie = true;
+  Decimal d;
+  if (count < kProbe) {
+    r = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, kProbe - 1);
+    d = SplitScientific(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
+    const std::string_view tail = std::string_view(d.digits).substr(static_cast<std::size_t>(count));
+    tie = tail.front() == '5' && tail.find_first_not_of('0', 1) == std::string_view::npos;
   }
-  r = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 800);
-  Decimal exact = SplitScientific(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
-  if (RoundDigitsUp(exact.digits, static_cast<std::size_t>(count))) {
-    exact.digits.insert(exact.digits.begin(), '1');
-    exact.digits.pop_back();
-    ++exact.exponent;
+  if (tie) {
+    r = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 800);
+    d = SplitScientific(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
   }
-  return exact;
+  if (RoundDigitsUp(d.digits, static_cast<std::size_t>(count))) {
+    d.digits.insert(d.digits.begin(), '1');
+    d.digits.pop_back();
+    ++d.exponent;
+  }
+  return d;
 }
 
 // |value| rounded to `decimals` places, halves away from zero, as the digits

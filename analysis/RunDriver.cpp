@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cfloat>
 #include <cmath>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <new>
 #include <vector>
@@ -15,26 +15,25 @@
 #include "analysis/PlateBendingElement.h"
 #include "analysis/PlateStressGeometric.h"
 #include "analysis/PrintLineWriter.h"
+#include "analysis/RunFailure.h"
 #include "analysis/SolverConstants.h"
 #include "analysis/SolverInput.h"
 #include "analysis/SolverInputFile.h"
 #include "analysis/SolverListing.h"
 #include "analysis/StiffenerBendingElement.h"
 #include "analysis/StiffenerInPlane.h"
+#include "analysis/Workers.h"
 #include "model/RecordIO.h"
+#include "model/ValueChecks.h"
 #include "platform/RuntimeError.h"
 #include "platform/TextFile.h"
 
 namespace analysis {
 namespace {
 
+using model::checks::ToSingle;
 using platform::Raise;
-
-// v as a Single; raises 6 when it is beyond the single-precision range.
-float ToSingle(double v) {
-  if (!std::isfinite(v) || std::fabs(v) > FLT_MAX) Raise(platform::kErrOverflow);
-  return static_cast<float>(v);
-}
+using Stage = RunPlace::Stage;
 
 std::string Masked(double v) { return FormatMask(v, listing::kMask); }
 
@@ -51,71 +50,129 @@ std::string ErrorProgress(int number) {
   return m == "Error!" ? "Error!..." : m;
 }
 
-// One run's state: the model it reports into, its two files and its arrays.
-class Run {
+// Element results computed ahead of the element loop that uses them, a
+// batch at a time shared among the workers, and handed out in element
+// order. The routines are pure, so what the loop does with each element
+// (listing rows, node sums, assembly, the yield and the cancel test) happens
+// exactly as when computing one by one; an element whose routine failed
+// hands out its failure, so the run fails at the same element.
+template <typename Result>
+class ElementBatches {
  public:
-  Run(model::Mesh& mesh, model::Analysis& analysis, const std::filesystem::path& folder, RunUi& ui)
-      : mesh_(mesh), nodes_(mesh.Nodes()), analysis_(analysis), folder_(folder), ui_(ui) {}
+  ElementBatches(Workers& workers, long count, std::function<Result(long e)> compute)
+      : workers_(workers), count_(count), compute_(std::move(compute)) {}
 
-  RunResult Execute();
-  // Closes both files without reporting (the error path).
-  void CloseQuietly() noexcept {
-    try {
-      if (in_) in_->Close();
-    } catch (...) {
-    }
-    try {
-      if (out_) out_->Close();
-    } catch (...) {
-    }
+  // The result of element e; e runs 1, 2, ... count.
+  const Result& Get(long e) {
+    if (e < first_ || e >= first_ + static_cast<long>(results_.size())) Fill(e);
+    const std::size_t k = static_cast<std::size_t>(e - first_);
+    if (errors_[k]) std::rethrow_exception(errors_[k]);
+    return results_[k];
   }
 
  private:
-  // A yield and the cancel test after it; true when the run is to stop.
-  bool Interrupted() {
-    ui_.Yield();
-    if (!ui_.Cancelled()) return false;
-    ui_.Progress("Ready...");
-    interrupted_ = true;
-    return true;
+  static constexpr long kBatch = 256;
+
+  void Fill(long first) {
+    first_ = first;
+    const long n = std::clamp(count_ - first + 1, 0L, kBatch);
+    results_.resize(static_cast<std::size_t>(n));
+    errors_.assign(static_cast<std::size_t>(n), nullptr);
+    const int members = workers_.Count();
+    workers_.Run([&](int m) {
+      for (long k = m; k < n; k += members) {
+        try {
+          results_[static_cast<std::size_t>(k)] = compute_(first + k);
+        } catch (...) {
+          errors_[static_cast<std::size_t>(k)] = std::current_exception();
+        }
+      }
+    });
   }
+
+  Workers& workers_;
+  long count_;
+  std::function<Result(long)> compute_;
+  long first_ = 1;
+  std::vector<Result> results_;
+  std::vector<std::exception_ptr> errors_;
+};
+
+// What a plate gives the buckling problem.
+struct PlateBuckling {
+  Mat12 kb;
+  PlateStressGeometric sg;
+};
+
+// One run's state: the model it reports into, its two files and its arrays.
+// The stages follow each other in Execute; each returns false when the run
+// is to stop there (cancel or band store overflow).
+class Run {
+ public:
+  Run(model::Mesh& mesh, model::Analysis& analysis, const std::filesystem::path& folder, RunUi& ui, int threads)
+      : mesh_(mesh), nodes_(mesh.Nodes()), analysis_(analysis), folder_(folder), ui_(ui), workers_(threads) {}
+
+  RunResult Execute();
+  // Closes both files without reporting (the error path).
+  void CloseQuietly() noexcept;
+  // The detail of the error box for an error that ended the run.
+  std::string Detail(const platform::RuntimeError& error) const { return Failure_Detail(error, place_, mesh_); }
+
+ private:
+  // The run's sizes and arrays, and its end.
+  void SizeArrays();
   RunResult Finish(RunResult r);
   RunResult DimensionExit();
-  bool Echo() const { return constants_.outputOption < 2; }
+  // Reading the input file back, with its echo.
+  bool ReadHeader();
+  void EchoNodes();
+  void CopyPlateCorners();
+  void CopyStiffenerEnds();
+  // The in-plane problem.
+  bool AssembleInPlane();
+  bool ApplyLoads();
+  bool ApplyInPlaneRestraints(std::vector<bool>& prescribed);
+  bool ApplyInPlaneSprings(const std::vector<bool>& prescribed);
+  bool SolveInPlane();
+  void StoreDisplacements();
+  // The buckling problem.
+  bool AssemblePlates();
+  void NodeStressMeans();
+  bool AssembleStiffeners();
+  void ApplyOutOfPlaneRestraints();
+  bool ApplyOutOfPlaneSprings();
+  bool SolveBuckling(RunResult& result);
 
+  // A yield and the cancel test after it; true when the run is to stop.
+  bool Interrupted();
+  bool Echo() const { return constants_.outputOption < 2; }
   // Element maps: (node k - 1) * perNode + d.
   template <std::size_t M, std::size_t Nn>
-  std::array<std::int16_t, M> Map(const std::array<short, Nn>& corners, int perNode) const {
-    std::array<std::int16_t, M> lm{};
-    for (std::size_t k = 0; k < Nn; ++k) {
-      CheckNode(corners[k]);
-      for (int d = 1; d <= perNode; ++d)
-        lm[k * static_cast<std::size_t>(perNode) + static_cast<std::size_t>(d - 1)] =
-            Equation(corners[k], perNode, d);
-    }
-    return lm;
-  }
+  std::array<std::int16_t, M> Map(const std::array<short, Nn>& corners, int perNode) const;
   void CheckNode(long n) const {
     if (n < 1 || n > N_) Raise(platform::kErrSubscript, "node number outside the model");
   }
-  double& U(long i) { return Vec(U_, i); }
-  static double& Vec(std::vector<double>& v, long i) {
-    if (i < 1 || i > static_cast<long>(v.size())) Raise(platform::kErrSubscript);
-    return v[static_cast<std::size_t>(i - 1)];
+  double& U(long i) {
+    if (i < 1 || i > static_cast<long>(U_.size())) Raise(platform::kErrSubscript);
+    return U_[static_cast<std::size_t>(i - 1)];
   }
+  // The in-plane displacements u1, v1, u2, v2, ... at an element's nodes.
+  template <std::size_t Nn>
+  std::array<double, 2 * Nn> Displacements(const std::array<short, Nn>& nodes);
   // The node whose vID is the solver number n.
   model::Nodeb& ModelNode(long n) const { return nodes_.Item(nodes_.Item(n).UvID()); }
-
-  bool ReadInput();
-  bool InPlaneStage();
-  bool BucklingStage();
-  bool OutOfPlaneRestraints();
+  bool Assemble(ElementView E, BandMatrix& K, std::span<const std::int16_t> lm, int m) {
+    Band_Assemble(E, K, tracker_, lm, m, *out_, ui_, dimensionError_);
+    return !dimensionError_;
+  }
 
   model::Mesh& mesh_;
   model::Nodes& nodes_;
   model::Analysis& analysis_;
   std::filesystem::path folder_;
   RunUi& ui_;
+  Workers workers_;
+  RunPlace place_;
 
   struct Constants {
     SolverConstants element;
@@ -136,6 +193,70 @@ class Run {
   short N_ = 0, NEQ_ = 0, BW_ = 0;
   EigenResult eigen_;
 };
+
+void Run::CloseQuietly() noexcept {
+  try {
+    if (in_) in_->Close();
+  } catch (...) {
+  }
+  try {
+    if (out_) out_->Close();
+  } catch (...) {
+  }
+}
+
+bool Run::Interrupted() {
+  ui_.Yield();
+  if (!ui_.Cancelled()) return false;
+  ui_.Progress("Ready...");
+  interrupted_ = true;
+  return true;
+}
+
+template <std::size_t M, std::size_t Nn>
+std::array<std::int16_t, M> Run::Map(const std::array<short, Nn>& corners, int perNode) const {
+  std::array<std::int16_t, M> lm{};
+  for (std::size_t k = 0; k < Nn; ++k) {
+    CheckNode(corners[k]);
+    for (int d = 1; d <= perNode; ++d)
+      lm[k * static_cast<std::size_t>(perNode) + static_cast<std::size_t>(d - 1)] = Equation(corners[k], perNode, d);
+  }
+  return lm;
+}
+
+template <std::size_t Nn>
+std::array<double, 2 * Nn> Run::Displacements(const std::array<short, Nn>& nodes) {
+  std::array<double, 2 * Nn> disp{};
+  for (std::size_t k = 0; k < Nn; ++k) {
+    CheckNode(nodes[k]);
+    disp[2 * k] = U(Equation(nodes[k], 2, 1));
+    disp[2 * k + 1] = U(Equation(nodes[k], 2, 2));
+  }
+  return disp;
+}
+
+// Sizes from the model (every count a 16-bit solver integer) and the run
+// arrays, all zero.
+void Run::SizeArrays() {
+  const short numberedNodes = To16(nodes_.MaxvID());
+  const short nS = To16(std::max<int32_t>(1, mesh_.twoNodes().MaxvID()));
+  // A stiffener-only model (a column, a bare frame) has no plate to size the
+  // plate arrays by; like the stiffener arrays they then hold one entry.
+  const short nP = To16(std::max<int32_t>(1, mesh_.fourNodes().MaxvID()));
+  if (numberedNodes < 1) Raise(platform::kErrSubscript, "no numbered nodes");
+  NEQ_ = To16(3LL * numberedNodes);
+  BW_ = To16(3LL * (nodes_.NumberNodesY() + 2));
+  N_ = numberedNodes;
+  g_ = std::make_unique<SolverGeometry>(NEQ_, nP, nS);
+  plateX_ = Array1<Corners4>(static_cast<std::size_t>(nP));
+  plateY_ = Array1<Corners4>(static_cast<std::size_t>(nP));
+  stiffX_ = Array1<Ends2>(static_cast<std::size_t>(nS));
+  stiffY_ = Array1<Ends2>(static_cast<std::size_t>(nS));
+  U_.assign(static_cast<std::size_t>(NEQ_), 0.0);
+  V_.assign(static_cast<std::size_t>(NEQ_), 0.0);
+  K_ = BandMatrix(NEQ_, BW_);
+  Kg_ = BandMatrix(NEQ_, BW_);
+}
 
 RunResult Run::Finish(RunResult r) {
   if (in_) in_->Close();
@@ -158,7 +279,9 @@ RunResult Run::DimensionExit() {
   return r;
 }
 
-bool Run::ReadInput() {
+// Opens both files and reads the header back, echoing it.
+bool Run::ReadHeader() {
+  place_.stage = Stage::Input;
   in_ = std::make_unique<platform::TextFile>(TempInputFile(folder_), platform::FileMode::Input);
   out_ = std::make_unique<platform::TextFile>(TempOutputFile(folder_), platform::FileMode::Output);
   platform::TextFile& out = *out_;
@@ -170,9 +293,9 @@ bool Run::ReadInput() {
   listing::LabelLine(out, "Title:", h.title);
   listing::LabelLine(out, "Problem Discription:", h.description);
   listing::LabelLine(out, "Run ID:", h.runId);
-  const std::array<short, 8> counts = {h.plates,           h.stiffeners,     h.points,
-                                       h.loads,            h.inPlaneRestraints, h.inPlaneSprings,
-                                       h.outOfPlaneRestraints, h.outOfPlaneSprings};
+  const std::array<short, 8> counts = {h.plates,  h.stiffeners,        h.points,         h.loads,
+                                       h.inPlaneRestraints, h.inPlaneSprings, h.outOfPlaneRestraints,
+                                       h.outOfPlaneSprings};
   for (std::size_t i = 0; i < counts.size(); ++i) listing::CountLine(out, listing::kCountLabels[i], counts[i]);
   if (constants_.element.igstf) listing::Line(out, listing::kOptionIGSTF);
   if (constants_.element.ishear) listing::Line(out, listing::kOptionISHEAR);
@@ -180,6 +303,8 @@ bool Run::ReadInput() {
   listing::LabelLine(out, "Poisson Ratio", h.PR);
   constants_.element.E = h.MOE;
   constants_.element.nu = h.PR;
+  place_.inPlaneSupports = h.inPlaneRestraints != 0;
+  place_.outOfPlaneSupports = h.outOfPlaneRestraints != 0;
   if (Interrupted()) return false;
 
   // The loops of the run go over the file's counts; they must fit the arrays
@@ -190,340 +315,360 @@ bool Run::ReadInput() {
   Read_Geometry(*reader_, *g_, h.plates, h.stiffeners, h.points);
   if (Interrupted()) return false;
   N_ = h.points;
-
-  if (Echo()) {
-    listing::Line(out, listing::kNodalInfo);
-    listing::Header(out, listing::kNodalHeader);
-    for (long n = 1; n <= N_; ++n) listing::Row(out, {n, g_->nodeX(n), g_->nodeY(n)});
-  }
-  if (h.plates != 0) {
-    if (Echo()) {
-      listing::Line(out, listing::kPlateElementInfo);
-      listing::Header(out, listing::kPlateHeader);
-    }
-    for (long e = 1; e <= h.plates; ++e) {
-      const auto& c = g_->plateNodes(e);
-      if (Echo()) listing::Row(out, {e, c[0], c[1], c[2], c[3], g_->plateThickness(e)});
-      for (std::size_t k = 0; k < 4; ++k) {
-        CheckNode(c[k]);
-        plateX_(e)[k] = g_->nodeX(c[k]);
-        plateY_(e)[k] = g_->nodeY(c[k]);
-      }
-    }
-  }
-  if (Interrupted()) return false;
-  if (h.stiffeners != 0) {
-    if (Echo()) {
-      listing::Line(out, listing::kBeamElementInfo);
-      listing::Header(out, listing::kBeamHeader);
-    }
-    for (long e = 1; e <= h.stiffeners; ++e) {
-      const auto& c = g_->stiffenerNodes(e);
-      if (Echo())
-        listing::Row(out, {e, c[0], c[1], g_->stiffenerThickness(e), g_->stiffenerWidth(e)});
-      for (std::size_t k = 0; k < 2; ++k) {
-        CheckNode(c[k]);
-        stiffX_(e)[k] = g_->nodeX(c[k]);
-        stiffY_(e)[k] = g_->nodeY(c[k]);
-      }
-    }
-  }
   return true;
 }
 
-bool Run::InPlaneStage() {
-  platform::TextFile& out = *out_;
-  const int n2 = To16(2LL * N_);
-  std::fill(U_.begin(), U_.begin() + n2, 0.0);
-  K_.ClearRows(n2);
+void Run::EchoNodes() {
+  if (!Echo()) return;
+  listing::Line(*out_, listing::kNodalInfo);
+  listing::Header(*out_, listing::kNodalHeader);
+  for (long n = 1; n <= N_; ++n) listing::Row(*out_, {n, g_->nodeX(n), g_->nodeY(n)});
+}
+
+void Run::CopyPlateCorners() {
+  if (header_.plates == 0) return;
+  if (Echo()) {
+    listing::Line(*out_, listing::kPlateElementInfo);
+    listing::Header(*out_, listing::kPlateHeader);
+  }
+  for (long e = 1; e <= header_.plates; ++e) {
+    const auto& c = g_->plateNodes(e);
+    if (Echo()) listing::Row(*out_, {e, c[0], c[1], c[2], c[3], g_->plateThickness(e)});
+    for (std::size_t k = 0; k < 4; ++k) {
+      CheckNode(c[k]);
+      plateX_(e)[k] = g_->nodeX(c[k]);
+      plateY_(e)[k] = g_->nodeY(c[k]);
+    }
+  }
+}
+
+void Run::CopyStiffenerEnds() {
+  if (header_.stiffeners == 0) return;
+  if (Echo()) {
+    listing::Line(*out_, listing::kBeamElementInfo);
+    listing::Header(*out_, listing::kBeamHeader);
+  }
+  for (long e = 1; e <= header_.stiffeners; ++e) {
+    const auto& c = g_->stiffenerNodes(e);
+    if (Echo()) listing::Row(*out_, {e, c[0], c[1], g_->stiffenerThickness(e), g_->stiffenerWidth(e)});
+    for (std::size_t k = 0; k < 2; ++k) {
+      CheckNode(c[k]);
+      stiffX_(e)[k] = g_->nodeX(c[k]);
+      stiffY_(e)[k] = g_->nodeY(c[k]);
+    }
+  }
+}
+
+// The membrane and bar stiffness into K, yielding after every element (an
+// overflow of the band store is tested after that yield).
+bool Run::AssembleInPlane() {
+  place_.stage = Stage::InPlane;
+  std::fill(U_.begin(), U_.begin() + To16(2LL * N_), 0.0);
+  K_.ClearRows(2 * N_);
   tracker_ = 0;
   ui_.Progress("Creating Stiffness Matrix...");
   if (Interrupted()) return false;
 
+  const SolverConstants& c = constants_.element;
+  ElementBatches<Mat8> plates(workers_, header_.plates, [&](long e) {
+    return Plate_InPlane_Stiffness(static_cast<int>(e), plateX_(e), plateY_(e), g_->plateThickness(e), c.E, c.nu);
+  });
+  place_.element = 'P';
   for (long e = 1; e <= header_.plates; ++e) {
-    Mat8 k = Plate_InPlane_Stiffness(static_cast<int>(e), plateX_(e), plateY_(e), g_->plateThickness(e),
-                                     constants_.element.E, constants_.element.nu);
-    auto lm = Map<8>(g_->plateNodes(e), 2);
-    Band_Assemble(View(k), K_, tracker_, lm, 8, out, ui_, dimensionError_);
-    if (Interrupted()) return false;
-    if (dimensionError_) return false;
+    place_.number = e;
+    const Mat8& k = plates.Get(e);
+    const bool fits = Assemble(View(k), K_, Map<8>(g_->plateNodes(e), 2), 8);
+    if (Interrupted() || !fits) return false;
   }
+  place_.element = 'S';
   for (long e = 1; e <= header_.stiffeners; ++e) {
-    Mat4 k = Beam_InPlane_Stiffness(static_cast<int>(e), stiffX_(e), stiffY_(e), g_->stiffenerThickness(e),
-                                    g_->stiffenerWidth(e), constants_.element.E);
-    auto lm = Map<4>(g_->stiffenerNodes(e), 2);
-    Band_Assemble(View(k), K_, tracker_, lm, 4, out, ui_, dimensionError_);
-    if (Interrupted()) return false;
-    if (dimensionError_) return false;
+    place_.number = e;
+    const Mat4 k = Beam_InPlane_Stiffness(static_cast<int>(e), stiffX_(e), stiffY_(e), g_->stiffenerThickness(e),
+                                          g_->stiffenerWidth(e), c.E);
+    const bool fits = Assemble(View(k), K_, Map<4>(g_->stiffenerNodes(e), 2), 4);
+    if (Interrupted() || !fits) return false;
   }
+  place_.element = 0;
+  return true;
+}
 
-  ui_.Progress("Applying Boundary Conditions...");
-  model::RecordReader& in = *reader_;
-  if (header_.loads != 0) {
-    listing::Line(out, listing::kLoads);
-    listing::Header(out, listing::kLoadsHeader);
-    long count = 0;
-    do {
-      if (Interrupted()) return false;
-      NodeRecord r = Read_Load_Record(in);
-      listing::Row(out, {r.first, r.values[0], r.values[1]});
-      if (r.counts != 0)
+// Reads the records of one node block, yielding before each (unless told
+// not to), until the block's count is reached; `apply` takes each record.
+template <typename Read, typename Apply>
+bool ReadBlock(short count, Read read, Apply apply, const std::function<bool()>& interrupted) {
+  long seen = 0;
+  do {
+    if (interrupted && interrupted()) return false;
+    NodeRecord r = read();
+    apply(r);
+    seen += r.counts;
+  } while (seen < count);
+  return true;
+}
+
+bool Run::ApplyLoads() {
+  if (header_.loads == 0) return true;
+  listing::Line(*out_, listing::kLoads);
+  listing::Header(*out_, listing::kLoadsHeader);
+  return ReadBlock(
+      header_.loads, [&] { return Read_Load_Record(*reader_); },
+      [&](const NodeRecord& r) {
+        listing::Row(*out_, {r.first, r.values[0], r.values[1]});
+        if (r.counts == 0) return;
         for (short n : r.nodes) {
           CheckNode(n);
           U(Equation(n, 2, 1)) += r.values[0];
           U(Equation(n, 2, 2)) += r.values[1];
         }
-      count += r.counts;
-    } while (count < header_.loads);
-  }
-  // In-plane directions with a prescribed displacement: a spring there would
-  // turn the prescribed value v into v / (1 + S).
-  std::vector<bool> prescribed(static_cast<std::size_t>(n2) + 1, false);
-  if (header_.inPlaneRestraints != 0) {
-    listing::Line(out, listing::kBoundaryInPlane);
-    listing::Header(out, listing::kBoundaryInPlaneHeader);
-    long count = 0;
-    do {
-      if (Interrupted()) return false;
-      NodeRecord r = Read_InPlane_Restraint_Record(in);
-      listing::Row(out, {r.first, r.flags[0], r.flags[1], r.values[0], r.values[1]});
-      if (r.counts != 0)
+      },
+      [&] { return Interrupted(); });
+}
+
+// In-plane directions with a prescribed displacement are marked: a spring
+// there would turn the prescribed value v into v / (1 + S).
+bool Run::ApplyInPlaneRestraints(std::vector<bool>& prescribed) {
+  if (header_.inPlaneRestraints == 0) return true;
+  listing::Line(*out_, listing::kBoundaryInPlane);
+  listing::Header(*out_, listing::kBoundaryInPlaneHeader);
+  return ReadBlock(
+      header_.inPlaneRestraints, [&] { return Read_InPlane_Restraint_Record(*reader_); },
+      [&](const NodeRecord& r) {
+        listing::Row(*out_, {r.first, r.flags[0], r.flags[1], r.values[0], r.values[1]});
+        if (r.counts == 0) return;
         for (short n : r.nodes) {
           CheckNode(n);
-          for (int d = 1; d <= 2; ++d) {
-            if (r.flags[static_cast<std::size_t>(d - 1)] == 0) continue;
-            const short eq = Equation(n, 2, d);
-            Band_Boundary_Condition(K_, U_, eq, r.values[static_cast<std::size_t>(d - 1)], tracker_, 2);
+          for (std::size_t d = 0; d < 2; ++d) {
+            if (r.flags[d] == 0) continue;
+            const short eq = Equation(n, 2, static_cast<int>(d) + 1);
+            Band_Boundary_Condition(K_, U_, eq, r.values[d], tracker_, 2);
             prescribed[static_cast<std::size_t>(eq)] = true;
           }
         }
-      count += r.counts;
-    } while (count < header_.inPlaneRestraints);
-  }
-  if (header_.inPlaneSprings != 0) {
-    listing::Line(out, listing::kSpringsInPlane);
-    listing::Header(out, listing::kSpringsInPlaneHeader);
-    long count = 0;
-    do {
-      if (Interrupted()) return false;
-      NodeRecord r = Read_InPlane_Spring_Record(in);
-      listing::Row(out, {r.first, r.values[0], r.values[1]});
-      if (r.counts != 0)
+      },
+      [&] { return Interrupted(); });
+}
+
+bool Run::ApplyInPlaneSprings(const std::vector<bool>& prescribed) {
+  if (header_.inPlaneSprings == 0) return true;
+  listing::Line(*out_, listing::kSpringsInPlane);
+  listing::Header(*out_, listing::kSpringsInPlaneHeader);
+  return ReadBlock(
+      header_.inPlaneSprings, [&] { return Read_InPlane_Spring_Record(*reader_); },
+      [&](const NodeRecord& r) {
+        listing::Row(*out_, {r.first, r.values[0], r.values[1]});
+        if (r.counts == 0) return;
         for (short n : r.nodes) {
           CheckNode(n);
-          for (int d = 1; d <= 2; ++d) {
-            const short eq = Equation(n, 2, d);
-            if (!prescribed[static_cast<std::size_t>(eq)]) K_(1, eq) += r.values[static_cast<std::size_t>(d - 1)];
+          for (std::size_t d = 0; d < 2; ++d) {
+            const short eq = Equation(n, 2, static_cast<int>(d) + 1);
+            if (!prescribed[static_cast<std::size_t>(eq)]) K_(1, eq) += r.values[d];
           }
         }
-      count += r.counts;
-    } while (count < header_.inPlaneSprings);
-  }
+      },
+      [&] { return Interrupted(); });
+}
 
+bool Run::SolveInPlane() {
   ui_.Progress("Solving...");
   if (Interrupted()) return false;
-  Band_Decompose(K_, n2, tracker_);
+  const int n2 = 2 * N_;
+  Band_Decompose(K_, n2, tracker_, &workers_);
   Band_Solve(K_, U_, U_, n2, tracker_);
-  if (Interrupted()) return false;
+  return !Interrupted();
+}
 
+void Run::StoreDisplacements() {
   if (Echo()) {
-    listing::Line(out, listing::kDisplacementInPlane);
-    listing::Header(out, listing::kDisplacementHeader);
+    listing::Line(*out_, listing::kDisplacementInPlane);
+    listing::Header(*out_, listing::kDisplacementHeader);
   }
   for (long n = 1; n <= N_; ++n) {
     const double u = U(2 * n - 1), v = U(2 * n);
     model::Nodeb& node = ModelNode(n);
     node.set_InPDispX(ToSingle(u));
     node.set_InPDispY(ToSingle(v));
-    if (Echo()) listing::DisplacementRow(out, n, u, v);
+    if (Echo()) listing::DisplacementRow(*out_, n, u, v);
   }
-  return true;
 }
 
-bool Run::BucklingStage() {
-  platform::TextFile& out = *out_;
-  const int n3 = To16(3LL * N_);
-  std::fill(V_.begin(), V_.begin() + n3, 0.0);
-  K_.ClearRows(n3);
-  Kg_.ClearRows(n3);
-  tracker_ = 0;
+// Plate bending stiffness into K, geometric stiffness into Kg, stresses
+// into the listing and summed at the nodes; a yield after every plate.
+bool Run::AssemblePlates() {
+  place_.stage = Stage::Buckling;
+  if (header_.plates == 0) return true;
+  if (Echo()) {
+    listing::Line(*out_, listing::kStressPlate);
+    listing::Header(*out_, listing::kStressPlateHeader);
+  }
+  // Every node stress is reset, Mises with the others, so that a node no
+  // plate touches shows no value of an earlier run.
+  for (model::Nodeb& node : nodes_) {
+    node.set_Sx(0);
+    node.set_Sy(0);
+    node.set_SXY(0);
+    node.set_NCP(0);
+    node.set_Mises(0);
+  }
+  ui_.Progress("Creating Stiffness Matrix for Buckling Analysis...");
+  if (Interrupted()) return false;
 
-  if (header_.plates != 0) {
-    if (Echo()) {
-      listing::Line(out, listing::kStressPlate);
-      listing::Header(out, listing::kStressPlateHeader);
+  const SolverConstants& c = constants_.element;
+  ElementBatches<PlateBuckling> plates(workers_, header_.plates, [&](long e) {
+    const int ei = static_cast<int>(e);
+    const double t = g_->plateThickness(e);
+    PlateBuckling r;
+    r.kb = Plate_Bending_Stiffness(ei, c.E, c.nu, t, plateX_(e), plateY_(e));
+    r.sg = Plate_Stress_Geometric(ei, plateX_(e), plateY_(e), t, Displacements(g_->plateNodes(e)), c);
+    return r;
+  });
+  place_.element = 'P';
+  for (long e = 1; e <= header_.plates; ++e) {
+    place_.number = e;
+    const auto& nodes = g_->plateNodes(e);
+    const PlateBuckling& r = plates.Get(e);
+    for (int k = 1; k <= 4; ++k) {
+      const short nk = nodes[static_cast<std::size_t>(k - 1)];
+      const double sx = r.sg.sx[static_cast<std::size_t>(k)], sy = r.sg.sy[static_cast<std::size_t>(k)];
+      if (Echo()) listing::Row(*out_, {e, k, nk, Masked(sx), Masked(sy), Masked(r.sg.sxy)});
+      model::Nodeb& node = ModelNode(nk);
+      node.set_Sx(ToSingle(static_cast<double>(node.Sx()) + sx));
+      node.set_Sy(ToSingle(static_cast<double>(node.Sy()) + sy));
+      node.set_SXY(ToSingle(static_cast<double>(node.SXY()) + r.sg.sxy));
+      node.set_NCP(To16(node.NCP() + 1));
     }
-    // Every node stress is reset, Mises with the others, so that a node no
-    // plate touches shows no value of an earlier run.
-    for (model::Nodeb& node : nodes_) {
-      node.set_Sx(0);
-      node.set_Sy(0);
-      node.set_SXY(0);
-      node.set_NCP(0);
-      node.set_Mises(0);
-    }
-    ui_.Progress("Creating Stiffness Matrix for Buckling Analysis...");
+    const auto lm = Map<12>(nodes, 3);
+    if (!Assemble(View(r.sg.kg), Kg_, lm, 12) || !Assemble(View(r.kb), K_, lm, 12)) return false;
     if (Interrupted()) return false;
-
-    for (long e = 1; e <= header_.plates; ++e) {
-      const int ei = static_cast<int>(e);
-      const auto& c = g_->plateNodes(e);
-      const double t = g_->plateThickness(e);
-      Mat12 kb = Plate_Bending_Stiffness(ei, constants_.element.E, constants_.element.nu, t, plateX_(e),
-                                         plateY_(e));
-      std::array<double, 8> disp{};
-      for (std::size_t k = 0; k < 4; ++k) {
-        CheckNode(c[k]);
-        disp[2 * k] = U(Equation(c[k], 2, 1));
-        disp[2 * k + 1] = U(Equation(c[k], 2, 2));
-      }
-      PlateStressGeometric sg = Plate_Stress_Geometric(ei, plateX_(e), plateY_(e), t, disp, constants_.element);
-      for (int k = 1; k <= 4; ++k) {
-        const short nk = c[static_cast<std::size_t>(k - 1)];
-        const double sx = sg.sx[static_cast<std::size_t>(k)], sy = sg.sy[static_cast<std::size_t>(k)];
-        if (Echo()) listing::Row(out, {e, k, nk, Masked(sx), Masked(sy), Masked(sg.sxy)});
-        model::Nodeb& node = ModelNode(nk);
-        node.set_Sx(ToSingle(static_cast<double>(node.Sx()) + sx));
-        node.set_Sy(ToSingle(static_cast<double>(node.Sy()) + sy));
-        node.set_SXY(ToSingle(static_cast<double>(node.SXY()) + sg.sxy));
-        node.set_NCP(To16(node.NCP() + 1));
-      }
-      auto lm = Map<12>(c, 3);
-      Band_Assemble(View(sg.kg), Kg_, tracker_, lm, 12, out, ui_, dimensionError_);
-      if (dimensionError_) return false;
-      Band_Assemble(View(kb), K_, tracker_, lm, 12, out, ui_, dimensionError_);
-      if (dimensionError_) return false;
-      if (Interrupted()) return false;
-    }
-    for (model::Nodeb& node : nodes_) {
-      if (node.NCP() == 0) continue;
-      node.set_Sx(node.Sx() / node.NCP());
-      node.set_Sy(node.Sy() / node.NCP());
-      node.set_SXY(node.SXY() / node.NCP());
-    }
-    for (model::Nodeb& node : nodes_) {
-      if (node.NCP() == 0) continue;
-      const double sx = node.Sx(), sy = node.Sy(), sxy = node.SXY();
-      node.set_Mises(ToSingle(std::sqrt(sx * sx + sy * sy - sx * sy + 3.0 * sxy * sxy)));
-    }
   }
-
-  if (header_.stiffeners != 0) {
-    if (Echo()) {
-      listing::Line(out, listing::kStressBeam);
-      listing::Header(out, listing::kStressBeamHeader);
-    }
-    model::twoNodes& stiffeners = mesh_.twoNodes();
-    for (long e = 1; e <= header_.stiffeners; ++e) {
-      const int ei = static_cast<int>(e);
-      const auto& c = g_->stiffenerNodes(e);
-      const double t = g_->stiffenerThickness(e), w = g_->stiffenerWidth(e);
-      Mat6 kb = Beam_Bending_Stiffness(ei, stiffX_(e), stiffY_(e), t, w, constants_.element);
-      std::array<double, 4> disp{};
-      for (std::size_t k = 0; k < 2; ++k) {
-        CheckNode(c[k]);
-        disp[2 * k] = U(Equation(c[k], 2, 1));
-        disp[2 * k + 1] = U(Equation(c[k], 2, 2));
-      }
-      BeamStressGeometric sg = Beam_Stress_Geometric(ei, stiffX_(e), stiffY_(e), t, w, disp, constants_.element);
-      if (Echo()) listing::Row(out, {e, Masked(sg.stress)});
-      stiffeners.Item(stiffeners.Item(e).UvID()).set_Stress(ToSingle(sg.stress));
-      auto lm = Map<6>(c, 3);
-      Band_Assemble(View(sg.kg), Kg_, tracker_, lm, 6, out, ui_, dimensionError_);
-      if (dimensionError_) return false;
-      Band_Assemble(View(kb), K_, tracker_, lm, 6, out, ui_, dimensionError_);
-      if (dimensionError_) return false;
-    }
-  }
+  place_.element = 0;
+  NodeStressMeans();
   return true;
 }
 
-bool Run::OutOfPlaneRestraints() {
-  platform::TextFile& out = *out_;
-  model::RecordReader& in = *reader_;
+// Corner means at the nodes that plates touch, then their Mises stress.
+void Run::NodeStressMeans() {
+  for (model::Nodeb& node : nodes_) {
+    if (node.NCP() == 0) continue;
+    node.set_Sx(node.Sx() / node.NCP());
+    node.set_Sy(node.Sy() / node.NCP());
+    node.set_SXY(node.SXY() / node.NCP());
+  }
+  for (model::Nodeb& node : nodes_) {
+    if (node.NCP() == 0) continue;
+    const double sx = node.Sx(), sy = node.Sy(), sxy = node.SXY();
+    node.set_Mises(ToSingle(std::sqrt(sx * sx + sy * sy - sx * sy + 3.0 * sxy * sxy)));
+  }
+}
+
+// Stiffener bending into K and geometric stiffness into Kg; no yield.
+bool Run::AssembleStiffeners() {
+  if (header_.stiffeners == 0) return true;
+  if (Echo()) {
+    listing::Line(*out_, listing::kStressBeam);
+    listing::Header(*out_, listing::kStressBeamHeader);
+  }
+  const SolverConstants& c = constants_.element;
+  model::twoNodes& stiffeners = mesh_.twoNodes();
+  place_.element = 'S';
+  for (long e = 1; e <= header_.stiffeners; ++e) {
+    place_.number = e;
+    const int ei = static_cast<int>(e);
+    const double t = g_->stiffenerThickness(e), w = g_->stiffenerWidth(e);
+    const Mat6 kb = Beam_Bending_Stiffness(ei, stiffX_(e), stiffY_(e), t, w, c);
+    const BeamStressGeometric sg =
+        Beam_Stress_Geometric(ei, stiffX_(e), stiffY_(e), t, w, Displacements(g_->stiffenerNodes(e)), c);
+    if (Echo()) listing::Row(*out_, {e, Masked(sg.stress)});
+    stiffeners.Item(stiffeners.Item(e).UvID()).set_Stress(ToSingle(sg.stress));
+    const auto lm = Map<6>(g_->stiffenerNodes(e), 3);
+    if (!Assemble(View(sg.kg), Kg_, lm, 6) || !Assemble(View(kb), K_, lm, 6)) return false;
+  }
+  place_.element = 0;
+  return true;
+}
+
+// Each restrained equation reads 1 x = 0 in K and has no entries in Kg; no
+// yield in this block.
+void Run::ApplyOutOfPlaneRestraints() {
   ui_.Progress("Boundary Conditions for Out-of-plane Analysis...");
-  if (header_.outOfPlaneRestraints != 0) {
-    listing::Line(out, listing::kBoundaryOutOfPlane);
-    listing::Header(out, listing::kOutOfPlaneHeader);
-    long count = 0;
-    do {
-      NodeRecord r = Read_OutOfPlane_Restraint_Record(in);
-      if (r.counts != 0 || r.flags[0] != 0 || r.flags[1] != 0 || r.flags[2] != 0) {
-        listing::Row(out, {r.first, r.flags[0], r.flags[1], r.flags[2]});
+  if (header_.outOfPlaneRestraints == 0) return;
+  listing::Line(*out_, listing::kBoundaryOutOfPlane);
+  listing::Header(*out_, listing::kOutOfPlaneHeader);
+  ReadBlock(
+      header_.outOfPlaneRestraints, [&] { return Read_OutOfPlane_Restraint_Record(*reader_); },
+      [&](const NodeRecord& r) {
+        if (r.counts == 0 && r.flags[0] == 0 && r.flags[1] == 0 && r.flags[2] == 0) return;
+        listing::Row(*out_, {r.first, r.flags[0], r.flags[1], r.flags[2]});
         for (short n : r.nodes) {
           CheckNode(n);
-          for (int d = 1; d <= 3; ++d) {
-            if (r.flags[static_cast<std::size_t>(d - 1)] == 0) continue;
-            const short eq = Equation(n, 3, d);
+          for (std::size_t d = 0; d < 3; ++d) {
+            if (r.flags[d] == 0) continue;
+            const short eq = Equation(n, 3, static_cast<int>(d) + 1);
             Band_Boundary_Condition(K_, V_, eq, 0.0, tracker_, 2);
             Band_Boundary_Condition(Kg_, V_, eq, 0.0, tracker_, 1);
           }
         }
-      }
-      count += r.counts;
-    } while (count < header_.outOfPlaneRestraints);
-  }
-  if (header_.outOfPlaneSprings != 0) {
-    listing::Line(out, listing::kSpringsOutOfPlane);
-    listing::Header(out, listing::kOutOfPlaneHeader);
-    long count = 0;
-    do {
-      if (Interrupted()) return false;
-      NodeRecord r = Read_OutOfPlane_Spring_Record(in);
-      if (r.values[0] != 0.0 || r.values[1] != 0.0 || r.values[2] != 0.0) {
-        listing::Row(out, {r.first, r.values[0], r.values[1], r.values[2]});
+      },
+      {});
+}
+
+bool Run::ApplyOutOfPlaneSprings() {
+  if (header_.outOfPlaneSprings == 0) return true;
+  listing::Line(*out_, listing::kSpringsOutOfPlane);
+  listing::Header(*out_, listing::kOutOfPlaneHeader);
+  return ReadBlock(
+      header_.outOfPlaneSprings, [&] { return Read_OutOfPlane_Spring_Record(*reader_); },
+      [&](const NodeRecord& r) {
+        if (r.values[0] == 0.0 && r.values[1] == 0.0 && r.values[2] == 0.0) return;
+        listing::Row(*out_, {r.first, r.values[0], r.values[1], r.values[2]});
         for (short n : r.nodes) {
           CheckNode(n);
-          for (int d = 1; d <= 3; ++d) K_(1, Equation(n, 3, d)) += r.values[static_cast<std::size_t>(d - 1)];
+          for (std::size_t d = 0; d < 3; ++d) K_(1, Equation(n, 3, static_cast<int>(d) + 1)) += r.values[d];
         }
-      }
-      count += r.counts;
-    } while (count < header_.outOfPlaneSprings);
+      },
+      [&] { return Interrupted(); });
+}
+
+bool Run::SolveBuckling(RunResult& result) {
+  ui_.Progress("Calculating Eigenvalue...");
+  if (Interrupted()) return false;
+  eigen_ = Solve_Eigen(K_, Kg_, V_, U_, tracker_, N_, analysis_, nodes_, *out_, ui_, &workers_);
+  if (eigen_.finished) {
+    result.converged = eigen_.converged;
+    result.eigenvalue = eigen_.lambda;
+    result.residual = eigen_.residual;
   }
-  return true;
+  return !Interrupted();
 }
 
 RunResult Run::Execute() {
   RunResult result;
-  // Sizes from the model: every count is a 16-bit solver integer.
-  const short numberedNodes = To16(nodes_.MaxvID());
-  const short nS = To16(std::max<int32_t>(1, mesh_.twoNodes().MaxvID()));
-  // A stiffener-only model (a column, a bare frame) has no plate to size the
-  // plate arrays by; like the stiffener arrays they then hold one entry.
-  const short nP = To16(std::max<int32_t>(1, mesh_.fourNodes().MaxvID()));
-  if (numberedNodes < 1) Raise(platform::kErrSubscript, "no numbered nodes");
-  NEQ_ = To16(3LL * numberedNodes);
-  BW_ = To16(3LL * (nodes_.NumberNodesY() + 2));
-  N_ = numberedNodes;
-  g_ = std::make_unique<SolverGeometry>(NEQ_, nP, nS);
-  plateX_ = Array1<Corners4>(static_cast<std::size_t>(nP));
-  plateY_ = Array1<Corners4>(static_cast<std::size_t>(nP));
-  stiffX_ = Array1<Ends2>(static_cast<std::size_t>(nS));
-  stiffY_ = Array1<Ends2>(static_cast<std::size_t>(nS));
-  U_.assign(static_cast<std::size_t>(NEQ_), 0.0);
-  V_.assign(static_cast<std::size_t>(NEQ_), 0.0);
-  K_ = BandMatrix(NEQ_, BW_);
-  Kg_ = BandMatrix(NEQ_, BW_);
-
+  SizeArrays();
   constants_.outputOption = analysis_.OutputOption;
   constants_.element.igstf = analysis_.IGSTF;
   constants_.element.ishear = analysis_.ISHEAR;
 
   ui_.Progress("Creating Input File...");
+  if (Interrupted() || !ReadHeader()) return Finish(result);
+  EchoNodes();
+  CopyPlateCorners();
   if (Interrupted()) return Finish(result);
-  if (!ReadInput()) return Finish(result);
-  if (!InPlaneStage()) return dimensionError_ && !interrupted_ ? DimensionExit() : Finish(result);
-  if (!BucklingStage()) return dimensionError_ && !interrupted_ ? DimensionExit() : Finish(result);
-  if (!OutOfPlaneRestraints()) return Finish(result);
+  CopyStiffenerEnds();
 
-  ui_.Progress("Calculating Eigenvalue...");
-  if (Interrupted()) return Finish(result);
-  eigen_ = Solve_Eigen(K_, Kg_, V_, U_, tracker_, N_, analysis_, nodes_, *out_, ui_);
-  if (eigen_.finished) {
-    result.converged = eigen_.converged;
-    result.eigenvalue = eigen_.lambda;
-  }
-  if (Interrupted()) return Finish(result);
+  if (!AssembleInPlane()) return dimensionError_ && !interrupted_ ? DimensionExit() : Finish(result);
+  ui_.Progress("Applying Boundary Conditions...");
+  std::vector<bool> prescribed(static_cast<std::size_t>(2 * N_) + 1, false);
+  if (!ApplyLoads() || !ApplyInPlaneRestraints(prescribed) || !ApplyInPlaneSprings(prescribed) || !SolveInPlane())
+    return Finish(result);
+  StoreDisplacements();
+
+  std::fill(V_.begin(), V_.begin() + To16(3LL * N_), 0.0);
+  K_.ClearRows(3 * N_);
+  Kg_.ClearRows(3 * N_);
+  tracker_ = 0;
+  if (!AssemblePlates() || !AssembleStiffeners())
+    return dimensionError_ && !interrupted_ ? DimensionExit() : Finish(result);
+  ApplyOutOfPlaneRestraints();
+  if (!ApplyOutOfPlaneSprings() || !SolveBuckling(result)) return Finish(result);
   listing::Line(*out_, listing::kOutputEnds);
   result.outcome = RunOutcome::Completed;
   return Finish(result);
@@ -533,28 +678,32 @@ RunResult Run::Execute() {
 
 RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis,
                           const std::filesystem::path& programFolder, RunUi& ui) {
-  Run run(mesh, analysis, programFolder, ui);
-  int number = 0;
-  std::string text;
+  return Run_Calculation(mesh, analysis, programFolder, ui, Workers::DefaultCount());
+}
+
+RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis,
+                          const std::filesystem::path& programFolder, RunUi& ui, int threads) {
+  Run run(mesh, analysis, programFolder, ui, threads);
+  RunResult r;
+  r.outcome = RunOutcome::Error;
   try {
     return run.Execute();
   } catch (const platform::RuntimeError& e) {
-    number = e.number();
-    text = e.description();
+    r.errorNumber = e.number();
+    r.errorText = e.description();
+    r.detail = run.Detail(e);
   } catch (const std::bad_alloc&) {
-    number = platform::kErrOutOfMemory;
-    text = platform::DescribeError(number);
+    r.errorNumber = platform::kErrOutOfMemory;
+    r.errorText = platform::DescribeError(r.errorNumber);
+    r.detail = "There is not enough memory for the matrices of this model.";
   } catch (const std::exception& e) {
-    number = platform::kErrInvalidCall;
-    text = e.what();
+    r.errorNumber = platform::kErrInvalidCall;
+    r.errorText = e.what();
+    r.detail = r.errorText;
   }
   run.CloseQuietly();
-  ui.Message(ErrorMessage(number));
-  ui.Progress(ErrorProgress(number));
-  RunResult r;
-  r.outcome = RunOutcome::Error;
-  r.errorNumber = number;
-  r.errorText = text;
+  ui.DetailedMessage(ErrorMessage(r.errorNumber), r.detail);
+  ui.Progress(ErrorProgress(r.errorNumber));
   return r;
 }
 

@@ -25,15 +25,22 @@ struct RunResult {
   RunOutcome outcome = RunOutcome::Error;
   bool converged = false;   // only meaningful when Completed
   double eigenvalue = 0.0;  // the last estimate, when Completed
+  double residual = 0.0;    // of the eigenvalue equation for it, when Completed (EigenResult)
   int errorNumber = 0;      // the run-time error number, when Error
   std::string errorText;    // its description, when Error
+  std::string detail;       // why, in an engineer's words (the error box's detail), when Error
 };
 
 // Performs one run. The caller has written the input file with
 // Create_Input_File and cleared its cancel flag; the run reports its own
-// failures (message box and progress line) and always returns. Material
-// constants come from the input file, not from the model.
+// failures (message box with a detail, and progress line) and always
+// returns. Material constants come from the input file, not from the model.
 RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis,
                           const std::filesystem::path& programFolder, RunUi& ui);
+// The same with `threads` threads sharing the element routines and the
+// reductions (1: the calling thread alone); the results do not depend on
+// it. The run above uses Workers::DefaultCount().
+RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis,
+                          const std::filesystem::path& programFolder, RunUi& ui, int threads);
 
 }  // namespace analysis

@@ -17,6 +17,12 @@ class RunUi {
   virtual bool Cancelled() const = 0;
   // A message box with OK only, titled with the application's title.
   virtual void Message(const std::string& text) = 0;
+  // The same with a detail shown below the text: why a run failed. Without
+  // a place for the detail, the text alone.
+  virtual void DetailedMessage(const std::string& text, const std::string& detail) {
+    (void)detail;
+    Message(text);
+  }
   // The status bar panel keyed "eigenvalue".
   virtual void SetEigenvaluePanel(const std::string& text) = 0;
 };

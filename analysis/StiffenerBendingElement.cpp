@@ -27,25 +27,26 @@ double Torsion_Constant(double width, double thickness) {
   // with the sides the other way round it turns negative for a thick stiffener.
   const double b = std::max(width, thickness);
   const double a = std::min(width, thickness);
-  RequireNonZero(b, "the stiffener section");
+  RequireNonZero(b, {"the stiffener section", "its width and thickness are zero"});
   return b * a * a * a * (1.0 - 0.63 * a / b) / 3.0;
 }
 
 Mat6 Beam_Bending_Stiffness(int e, const std::array<double, 2>& x, const std::array<double, 2>& y,
                             double thickness, double width, const SolverConstants& constants) {
-  const std::string name = "stiffener element " + std::to_string(e);
+  const ElementName name{"stiffener element", e};
   const StiffenerGeometry g = Stiffener_Geometry(e, x, y);
   const double L = g.L;
   const double E = constants.E, nu = constants.nu;
-  RequireNonZero(width, "the width of " + name);
+  RequireNonZero(width, {"the width", kNoWidth}, name);
 
   const double phi = constants.ishear ? 0.5 * width * width * (1.0 - nu) / (L * L) : 0.0;
   const double a1 = 4.0 * phi + 1.0;
   const double a2 = 1.0 + phi;
   const double a3 = 1.0 - 2.0 * phi;
-  RequireNonZero(a1, "the shear factor of " + name);
-  RequireNonZero(a2, "the shear factor of " + name);
-  RequireNonZero(1.0 + nu, "1 + Poisson ratio");
+  const Quantity shearFactor{"the shear factor", "the shear distortion option does not suit its width and length"};
+  RequireNonZero(a1, shearFactor, name);
+  RequireNonZero(a2, shearFactor, name);
+  RequireNonZero(1.0 + nu, {"1 + Poisson ratio", kPoissonRatio});
 
   const double EI = E * thickness * width * width * width / 12.0;
   const double k1 = 12.0 * EI / (L * L * L * a1);
@@ -75,7 +76,7 @@ Mat6 Beam_Bending_Stiffness(int e, const std::array<double, 2>& x, const std::ar
   t.kwth = -t.kwth;
   Beam_Bending_Block(t, 0, 3, K);
 
-  RequireFinite(K, "the bending stiffness of " + name);
+  RequireFinite(K, {"the bending stiffness"}, name);
   return K;
 }
 

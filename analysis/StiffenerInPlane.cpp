@@ -8,7 +8,7 @@
 namespace analysis {
 
 namespace {
-std::string StiffenerName(int e) { return "stiffener element " + std::to_string(e); }
+ElementName Stiffener(int e) { return {"stiffener element", e}; }
 }  // namespace
 
 StiffenerGeometry Stiffener_Geometry(int e, const Ends2& x, const Ends2& y) {
@@ -16,7 +16,7 @@ StiffenerGeometry Stiffener_Geometry(int e, const Ends2& x, const Ends2& y) {
   const double dy = y[1] - y[0];
   StiffenerGeometry g;
   g.L = std::sqrt(dx * dx + dy * dy);
-  RequireNonZero(g.L, "the length of " + StiffenerName(e));
+  RequireNonZero(g.L, {"the length", kEndsTogether}, Stiffener(e));
   g.c = dx / g.L;
   g.s = dy / g.L;
   return g;
@@ -33,7 +33,7 @@ Mat4 Beam_InPlane_Stiffness(int e, const Ends2& x, const Ends2& y, double thickn
                                     -cs, -ss, cs,  ss};
   Mat4 K;
   K.a = rows;
-  RequireFinite(K, "the bar stiffness of " + StiffenerName(e));
+  RequireFinite(K, {"the bar stiffness"}, Stiffener(e));
   return K;
 }
 
@@ -64,8 +64,8 @@ BeamStressGeometric Beam_Stress_Geometric(int e, const Ends2& x, const Ends2& y,
         r.kg(5 + i, 2 + j) = -h * T[i][j];
       }
   }
-  RequireFinite(&r.stress, 1, "the stress of " + StiffenerName(e));
-  RequireFinite(r.kg, "the geometric stiffness of " + StiffenerName(e));
+  RequireFinite(&r.stress, 1, {"the stress"}, Stiffener(e));
+  RequireFinite(r.kg, {"the geometric stiffness"}, Stiffener(e));
   return r;
 }
 

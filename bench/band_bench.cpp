@@ -1,28 +1,43 @@
-// The band reduction and solve on the largest store the 16-bit limits allow,
-// beside LAPACK's band Cholesky on the same matrix (one thread).
+// The band routines on the store of the largest model, each beside its
+// OpenBLAS counterpart on the same memory (one thread), timed alternately in
+// the same iterations: the reduction against dpbtrf, the solve against
+// dpbtrs, the product against dsbmv. The reduction also runs on 4 and 8
+// threads; the solve and the product use one thread in the program.
+//
+// Two stores: a dense one (random couplings over the whole band), and the
+// geometric stiffness of the largest plate model as the eigenvalue iteration
+// multiplies with it (some fifteen set entries a row), where the program's
+// product visits only the set stretches of each row.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <random>
 #include <vector>
 
 #include "analysis/BandMatrix.h"
+#include "analysis/Workers.h"
 
 extern "C" {
 void dpbtrf_(const char* uplo, const int* n, const int* kd, double* ab, const int* ldab, int* info);
 void dpbtrs_(const char* uplo, const int* n, const int* kd, const int* nrhs, const double* ab, const int* ldab,
              double* b, const int* ldb, int* info);
+void dsbmv_(const char* uplo, const int* n, const int* k, const double* alpha, const double* a, const int* lda,
+            const double* x, const int* incx, const double* beta, double* y, const int* incy);
 void openblas_set_num_threads(int);
 }
 
 namespace {
 
-// 10922 nodes of three equations; the band of a grid with 104 nodes a column.
-constexpr int kEquations = 32766;
+// 10920 nodes of three equations (105 x 104 nodes); the band of a grid with
+// 104 nodes a column.
+constexpr int kEquations = 32760;
 constexpr int kBand = 318;
+constexpr int kNodesY = 104;
 
 // A positive definite band matrix with random couplings.
-const analysis::BandMatrix& Pristine() {
+const analysis::BandMatrix& Dense() {
   static const analysis::BandMatrix store = [] {
     analysis::BandMatrix a(kEquations, kBand);
     std::mt19937 rng(7);
@@ -36,71 +51,124 @@ const analysis::BandMatrix& Pristine() {
   return store;
 }
 
-std::vector<double> RightHandSide() {
+// The pattern of a plate grid's stiffness, numbered column by column: node n
+// couples with n + 1 and with the three nodes of the next column.
+const analysis::BandMatrix& GridPattern() {
+  static const analysis::BandMatrix store = [] {
+    analysis::BandMatrix a(kEquations, kBand);
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<double> u(-1.0, 1.0);
+    const int nodes = kEquations / 3;
+    for (int n = 1; n <= nodes; ++n)
+      for (int other : {n, n + 1, n + kNodesY - 1, n + kNodesY, n + kNodesY + 1}) {
+        if (other > nodes) continue;
+        for (int d = 1; d <= 3; ++d)
+          for (int e = 1; e <= 3; ++e) {
+            const int r = 3 * (n - 1) + d, c = 3 * (other - 1) + e;
+            if (c >= r) a(c - r + 1, r) = r == c ? 10.0 : u(rng);
+          }
+      }
+    return a;
+  }();
+  return store;
+}
+
+std::vector<double> Vector() {
   std::vector<double> r(kEquations);
   for (int i = 0; i < kEquations; ++i) r[static_cast<std::size_t>(i)] = std::sin(i * 0.01);
   return r;
 }
 
-void BM_BandDecompose(benchmark::State& state) {
-  analysis::BandMatrix a = Pristine();
+double Min(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+
+using Clock = std::chrono::steady_clock;
+
+// Times our routine and OpenBLAS's alternately in every iteration, each
+// after its own preparation (not timed), so that both meet the same load on
+// a shared machine. The benchmark's time is ours; the counters give
+// OpenBLAS's time and the ratio of the two.
+template <typename Prepare, typename Ours, typename Theirs>
+void Paired(benchmark::State& state, Prepare prepare, Ours ours, Theirs theirs) {
+  openblas_set_num_threads(1);
+  double oursTotal = 0, theirsTotal = 0;
   for (auto _ : state) {
-    state.PauseTiming();
-    a = Pristine();
-    state.ResumeTiming();
-    analysis::Band_Decompose(a, kEquations, kBand);
-    benchmark::DoNotOptimize(a.Row(kEquations));
+    prepare();
+    const auto t0 = Clock::now();
+    ours();
+    const auto t1 = Clock::now();
+    prepare();
+    const auto t2 = Clock::now();
+    theirs();
+    const auto t3 = Clock::now();
+    const double a = std::chrono::duration<double>(t1 - t0).count();
+    const double b = std::chrono::duration<double>(t3 - t2).count();
+    state.SetIterationTime(a);
+    oursTotal += a;
+    theirsTotal += b;
   }
+  state.counters["openblas_ms"] = 1e3 * theirsTotal / static_cast<double>(state.iterations());
+  state.counters["ratio"] = oursTotal / theirsTotal;
 }
 
-void BM_LapackDpbtrf(benchmark::State& state) {
-  openblas_set_num_threads(1);
-  analysis::BandMatrix a = Pristine();
+// Band_Decompose on range(0) threads beside dpbtrf on one thread. A row of
+// the store is a column of LAPACK's lower band layout, so both work on
+// identical memory.
+void BM_Decompose_vs_dpbtrf(benchmark::State& state) {
+  analysis::Workers workers(static_cast<int>(state.range(0)));
+  analysis::BandMatrix a = Dense();
   const int n = kEquations, kd = kBand - 1, ld = kBand;
-  for (auto _ : state) {
-    state.PauseTiming();
-    a = Pristine();
-    state.ResumeTiming();
-    int info = 0;
-    // A row of the store is a column of LAPACK's lower band layout.
-    dpbtrf_("L", &n, &kd, a.Row(1), &ld, &info);
-    if (info != 0) state.SkipWithError("dpbtrf failed");
-    benchmark::DoNotOptimize(a.Row(kEquations));
-  }
+  Paired(
+      state, [&] { a = Dense(); }, [&] { analysis::Band_Decompose(a, kEquations, kBand, &workers); },
+      [&] {
+        int info = 0;
+        dpbtrf_("L", &n, &kd, a.Row(1), &ld, &info);
+        if (info != 0) state.SkipWithError("dpbtrf failed");
+      });
 }
 
-void BM_BandSolve(benchmark::State& state) {
-  analysis::BandMatrix a = Pristine();
-  analysis::Band_Decompose(a, kEquations, kBand);
-  const std::vector<double> rhs = RightHandSide();
-  std::vector<double> x = rhs;
-  for (auto _ : state) {
-    x = rhs;
-    analysis::Band_Solve(a, x, x, kEquations, kBand);
-    benchmark::DoNotOptimize(x.data());
-  }
-}
-
-void BM_LapackDpbtrs(benchmark::State& state) {
-  openblas_set_num_threads(1);
-  analysis::BandMatrix a = Pristine();
+// Band_Solve beside dpbtrs, each on its own reduction of the same store.
+void BM_Solve_vs_dpbtrs(benchmark::State& state) {
+  analysis::BandMatrix ours = Dense(), theirs = Dense();
+  analysis::Band_Decompose(ours, kEquations, kBand);
   const int n = kEquations, kd = kBand - 1, ld = kBand, one = 1;
   int info = 0;
-  dpbtrf_("L", &n, &kd, a.Row(1), &ld, &info);
-  const std::vector<double> rhs = RightHandSide();
+  dpbtrf_("L", &n, &kd, theirs.Row(1), &ld, &info);
+  const std::vector<double> rhs = Vector();
   std::vector<double> x = rhs;
-  for (auto _ : state) {
-    x = rhs;
-    dpbtrs_("L", &n, &kd, &one, a.Row(1), &ld, x.data(), &n, &info);
-    benchmark::DoNotOptimize(x.data());
-  }
+  Paired(
+      state, [&] { x = rhs; }, [&] { analysis::Band_Solve(ours, x, x, kEquations, kBand); },
+      [&] { dpbtrs_("L", &n, &kd, &one, theirs.Row(1), &ld, x.data(), &n, &info); });
+}
+
+// The product beside dsbmv. range(0): 0 the dense store, 1 the grid
+// pattern; range(1): 1 to pass the store's set stretches, as the
+// eigenvalue iteration does with the geometric stiffness.
+void BM_Product_vs_dsbmv(benchmark::State& state) {
+  const analysis::BandMatrix& a = state.range(0) ? GridPattern() : Dense();
+  const analysis::BandRuns runs(a, kEquations, kBand, false);
+  const analysis::BandRuns* stretches = state.range(1) ? &runs : nullptr;
+  const std::vector<double> x = Vector();
+  std::vector<double> y(kEquations);
+  const int n = kEquations, k = kBand - 1, ld = kBand, one = 1;
+  const double minusOne = -1.0, zero = 0.0;
+  Paired(
+      state, [] {}, [&] { analysis::Band_Multiply_Negative(a, x, y, kEquations, kBand, stretches); },
+      [&] { dsbmv_("L", &n, &k, &minusOne, a.Row(1), &ld, x.data(), &one, &zero, y.data(), &one); });
+}
+
+// Five repetitions of each; minimum and median reported.
+void Settings(benchmark::internal::Benchmark* b) {
+  b->Unit(benchmark::kMillisecond)
+      ->Repetitions(5)
+      ->ReportAggregatesOnly(true)
+      ->ComputeStatistics("min", Min)
+      ->UseManualTime();
 }
 
 }  // namespace
 
-BENCHMARK(BM_BandDecompose)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(BM_LapackDpbtrf)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(BM_BandSolve)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LapackDpbtrs)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Decompose_vs_dpbtrf)->Apply(Settings)->Arg(1)->Arg(4)->Arg(8)->MinTime(1.0);
+BENCHMARK(BM_Solve_vs_dpbtrs)->Apply(Settings);
+BENCHMARK(BM_Product_vs_dsbmv)->Apply(Settings)->Args({0, 0})->Args({1, 0})->Args({1, 1});
 
 BENCHMARK_MAIN();

@@ -45,8 +45,9 @@ Prompter* CurrentPrompter() { return InstalledPrompter(); }
 void SetApplicationTitle(const std::string& title) { TitleStore() = title; }
 const std::string& ApplicationTitle() { return TitleStore(); }
 
-Answer MsgBox(const std::string& prompt, Buttons buttons, Icon icon, const std::string& title) {
-  MessageRequest request{prompt, buttons, icon, title.empty() ? ApplicationTitle() : title};
+Answer MsgBox(const std::string& prompt, Buttons buttons, Icon icon, const std::string& title,
+              const std::string& detail) {
+  MessageRequest request{prompt, buttons, icon, title.empty() ? ApplicationTitle() : title, detail};
   if (Prompter* p = CurrentPrompter()) return p->Message(request);
   return DefaultAnswer(buttons);
 }

@@ -17,6 +17,7 @@ struct MessageRequest {
   Buttons buttons = Buttons::Ok;
   Icon icon = Icon::None;
   std::string title;  // empty: the application's title
+  std::string detail;  // shown below the prompt (why a run failed); empty: none
 };
 
 struct InputRequest {
@@ -44,7 +45,7 @@ void SetApplicationTitle(const std::string& title);
 const std::string& ApplicationTitle();
 
 Answer MsgBox(const std::string& prompt, Buttons buttons = Buttons::Ok, Icon icon = Icon::None,
-              const std::string& title = {});
+              const std::string& title = {}, const std::string& detail = {});
 std::string InputBox(const std::string& prompt, const std::string& title = {},
                      const std::string& defaultText = {});
 

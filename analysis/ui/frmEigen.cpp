@@ -8,6 +8,7 @@
 #include <QStatusBar>
 
 #include <cfloat>
+#include <chrono>
 #include <cmath>
 #include <exception>
 
@@ -50,20 +51,33 @@ std::string RecordSafeText(const std::string& text) {
 // message boxes and the main window's eigenvalue panel.
 class frmEigen::DialogRunUi : public analysis::RunUi {
  public:
+  static constexpr std::chrono::milliseconds kPassInterval{4};
+
   explicit DialogRunUi(frmEigen& dialog) : dialog_(dialog) {}
   void Progress(const std::string& text) override { dialog_.Report_Process(text); }
+  // A pass of the event loop, unless one ran a moment ago: the run yields
+  // after every element, some twenty thousand times for a large model, and
+  // repaints and Cancel are served as well every few milliseconds.
   void Yield() override {
-    QCoreApplication::processEvents();
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPass_ >= kPassInterval) {
+      QCoreApplication::processEvents();
+      lastPass_ = std::chrono::steady_clock::now();
+    }
     if (dialog_.yieldHook_) dialog_.yieldHook_();
   }
   bool Cancelled() const override { return dialog_.processInterrupted_; }
   void Message(const std::string& text) override { platform::MsgBox(text); }
+  void DetailedMessage(const std::string& text, const std::string& detail) override {
+    platform::MsgBox(text, platform::Buttons::Ok, platform::Icon::None, {}, detail);
+  }
   void SetEigenvaluePanel(const std::string& text) override {
     if (view::ViewHost* host = globals::View().Host()) host->SetPanelText("eigenvalue", text);
   }
 
  private:
   frmEigen& dialog_;
+  std::chrono::steady_clock::time_point lastPass_{};
 };
 
 frmEigen::frmEigen(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::frmEigen>()) {

@@ -43,6 +43,7 @@ Answer FromQt(int button) {
 Answer QtPrompter::Message(const MessageRequest& request) {
   QMessageBox box(ToQt(request.icon), QString::fromStdString(request.title),
                   QString::fromStdString(request.prompt), ToQt(request.buttons), parent_);
+  if (!request.detail.empty()) box.setInformativeText(QString::fromStdString(request.detail));
   return FromQt(box.exec());
 }
 

@@ -30,10 +30,15 @@ class ScriptedRunUi : public analysis::RunUi {
   }
   bool Cancelled() const override { return cancelled; }
   void Message(const std::string& text) override { messages.push_back(text); }
+  void DetailedMessage(const std::string& text, const std::string& detail) override {
+    messages.push_back(text);
+    details.push_back(detail);
+  }
   void SetEigenvaluePanel(const std::string& text) override { panel = text; }
 
   std::vector<std::string> progress;
   std::vector<std::string> messages;
+  std::vector<std::string> details;  // of the messages that had one
   std::string panel;
   long yields = 0;
   long cancelAfterYields = 0;

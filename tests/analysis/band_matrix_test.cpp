@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -10,6 +11,8 @@
 
 #include "analysis/BandMatrix.h"
 #include "analysis/RunUi.h"
+#include "analysis/SolverFailure.h"
+#include "analysis/Workers.h"
 #include "platform/RuntimeError.h"
 #include "platform/TextFile.h"
 
@@ -176,6 +179,130 @@ TEST_F(BandTest, ReductionAndSolveMatchLiteralAndDense) {
         Band_Multiply_Negative(s.K, expected, y, n, B);
         for (int i = 0; i < n; ++i) ASSERT_NEAR(y[i], -rhs[i], 1e-7 * (1 + xs) * b);
       }
+}
+
+// The reduction's arithmetic written out plainly: panels of 32 rows reduced
+// among themselves by rank-1 updates (each product rounded, then
+// subtracted), then each panel's combined update of the rows below, its sum
+// over the panel accumulated in panel order by fused multiply-adds from 0.
+void PlainBlockedDecompose(BandMatrix& A, int N, int B) {
+  auto a = [&](int row, int col) -> double& { return A.Row(row)[col - row]; };  // upper triangle
+  auto width = [&](int p) { return std::min(B, N - p + 1); };
+  for (int p0 = 1; p0 <= N; p0 += 32) {
+    const int pe = std::min(p0 + 31, N);
+    for (int p = p0; p <= pe; ++p) {
+      const double inv = 1.0 / a(p, p);
+      for (int q = p + 1; q <= std::min(pe, p + width(p) - 1); ++q) {
+        const double f = a(p, q) * inv;
+        if (f == 0) continue;
+        for (int c = q; c < p + width(p); ++c) a(q, c) -= f * a(p, c);
+      }
+    }
+    for (int r = pe + 1; r <= std::min(pe + B - 1, N); ++r)
+      for (int c = r; c <= std::min(pe + B - 1, N); ++c) {
+        double s = 0;
+        for (int p = p0; p <= pe; ++p) {
+          const bool reaches = r < p + width(p) && c < p + width(p);
+          const double u = reaches ? a(p, r) : 0.0, w = reaches ? a(p, c) * (1.0 / a(p, p)) : 0.0;
+          s = std::fma(u, w, s);
+        }
+        a(r, c) -= s;
+      }
+  }
+}
+
+// A random positive definite band store with every band position set.
+BandMatrix RandomDefinite(int n, int b, unsigned seed) {
+  BandMatrix a(n, b);
+  std::mt19937 rng(seed);
+  std::uniform_real_distribution<double> u(-1.0, 1.0);
+  for (int i = 1; i <= n; ++i) {
+    a(1, i) = 2.0 * b + u(rng);
+    for (int j = 2; j <= b && i + j - 1 <= n; ++j) a(j, i) = u(rng);
+  }
+  return a;
+}
+
+bool SameBits(const BandMatrix& x, const BandMatrix& y) {
+  for (int i = 1; i <= x.NEQ(); ++i)
+    if (std::memcmp(x.Row(i), y.Row(i), static_cast<std::size_t>(x.BW()) * sizeof(double)) != 0) return false;
+  return true;
+}
+
+TEST_F(BandTest, ReductionRoundsTheSameOnAnyNumberOfThreads) {
+  // Windows of 64 rows and more are shared among the threads.
+  for (auto [n, b] : {std::pair{700, 120}, std::pair{1000, 67}, std::pair{333, 200}, std::pair{90, 20}}) {
+    SCOPED_TRACE(::testing::Message() << "n=" << n << " b=" << b);
+    const BandMatrix start = RandomDefinite(n, b, static_cast<unsigned>(n + b));
+    BandMatrix alone = start;
+    Band_Decompose(alone, n, b);
+    for (int threads : {2, 3, 8}) {
+      Workers workers(threads);
+      BandMatrix shared = start;
+      Band_Decompose(shared, n, b, &workers);
+      EXPECT_TRUE(SameBits(alone, shared)) << threads << " threads";
+    }
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("fma")) {
+      BandMatrix plain = start;
+      PlainBlockedDecompose(plain, n, b);
+      EXPECT_TRUE(SameBits(alone, plain));
+    }
+  }
+}
+
+TEST_F(BandTest, StretchesOfASparseStoreGiveTheSameProductAndCopy) {
+  // Couplings of a grid numbered column by column: a stretch at the start
+  // of each row and one near its end, a zero here and there in between.
+  const int n = 300, b = 40;
+  BandMatrix a(n, b);
+  std::mt19937 rng(3);
+  std::uniform_real_distribution<double> u(-1.0, 1.0);
+  for (int i = 1; i <= n; ++i)
+    for (int j : {1, 2, 3, 5, 34, 35, 36, 37, 40})
+      if (i + j - 1 <= n && (j == 1 || rng() % 5 != 0)) a(j, i) = j == 1 ? 10.0 : u(rng);
+  a(3, 7) = -0.0;  // a set sign bit is kept like any other entry
+  const BandRuns runs(a, n, b, true);
+  EXPECT_LE(runs.RowRuns(1).size(), 2u);
+
+  std::vector<double> x(n), full(n), stretches(n), kept(n);
+  for (int i = 0; i < n; ++i) x[i] = std::sin(0.3 * i);
+  Band_Multiply_Negative(a, x, full, n, b);
+  Band_Multiply_Negative(a, x, stretches, n, b, &runs);
+  EXPECT_EQ(std::memcmp(full.data(), stretches.data(), n * sizeof(double)), 0);
+  runs.Multiply_Negative(x, kept);
+  for (int i = 0; i < n; ++i) EXPECT_NEAR(kept[i], full[i], 1e-12);
+
+  // The copy puts back every bit, after the store was reduced.
+  BandMatrix work = a;
+  for (int i = 1; i <= n; ++i) work(1, i) += 100.0;
+  Band_Decompose(work, n, b);
+  runs.Restore(work);
+  EXPECT_TRUE(SameBits(work, a));
+
+  // The shift over the stretches equals the shift over every position.
+  BandMatrix shifted = a, everywhere = a;
+  Band_Add_Multiple(shifted, a, runs, 0.37);
+  for (int i = 1; i <= n; ++i)
+    for (int j = 1; j <= b; ++j) everywhere(j, i) += 0.37 * a(j, i);
+  EXPECT_TRUE(SameBits(shifted, everywhere));
+
+  // Stretches made for other sizes are refused.
+  EXPECT_THROW(Band_Multiply_Negative(a, x, full, n - 1, b, &runs), platform::RuntimeError);
+}
+
+TEST_F(BandTest, AZeroPivotNamesItsEquation) {
+  BandMatrix a = RandomDefinite(80, 10, 5);
+  for (int j = 1; j <= 10; ++j) a(j, 37) = 0.0;  // nothing holds equation 37
+  for (int j = 2; j <= 10; ++j)
+    if (37 - j + 1 >= 1) a(j, 37 - j + 1) = 0.0;
+  try {
+    Band_Decompose(a, 80, 10);
+    FAIL();
+  } catch (const SolverFailure& f) {
+    EXPECT_EQ(f.number(), platform::kErrDivideByZero);
+    EXPECT_EQ(f.equation(), 37);
+  }
 }
 
 TEST_F(BandTest, AssembleAddsTracksBandAndReportsOverflow) {

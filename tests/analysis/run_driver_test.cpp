@@ -8,7 +8,7 @@
 #include "analysis/EigenSolver.h"
 #include "analysis/PrintLineWriter.h"
 #include "platform/RuntimeError.h"
-#include "tests/analysis/RunTestSupport.h"
+#include "tests/analysis/ValidationModels.h"
 
 namespace {
 
@@ -203,6 +203,9 @@ TEST(RunDriver, TheErrorPathNamesTheErrorsKind) {
     EXPECT_EQ(f.Run().outcome, RunOutcome::Error);
     EXPECT_EQ(f.ui.messages, std::vector<std::string>{"Error: Overflow!"});
     EXPECT_EQ(f.ui.progress.back(), "Error: Overflow!");
+    ASSERT_EQ(f.ui.details.size(), 1u);
+    EXPECT_NE(f.ui.details[0].find("too large for the solver: it has 10924 nodes"), std::string::npos)
+        << f.ui.details[0];
   }
 }
 
@@ -270,6 +273,121 @@ TEST(RunDriver, IterationSettingsAndNonConvergence) {
     analysis::RunResult r = g.Run();
     EXPECT_TRUE(r.converged);
     EXPECT_NEAR(r.eigenvalue, exact.eigenvalue, 1e-4 * exact.eigenvalue);
+  }
+}
+
+TEST(RunDriver, ANonConvergedRunSaysSoAfterTheValue) {
+  Fixture f;
+  BuildPlate(f.mesh, 4);
+  f.analysis.MaxShift = 1;
+  f.analysis.MaxCycle = 2;
+  const analysis::RunResult r = f.Run();
+  ASSERT_EQ(r.outcome, RunOutcome::Completed);
+  EXPECT_FALSE(r.converged);
+  const std::string value = analysis::FormatMask(r.eigenvalue, "0.0000E+00");
+  EXPECT_EQ(f.ui.messages, std::vector<std::string>{"Eigenvalue of " + value + " (did not converge)"});
+  EXPECT_EQ(f.ui.panel, "Eigenvalue : " + value + " (did not converge)");
+  EXPECT_NE(f.Listing().find(std::string(analysis::kNotConverged) + "\r\n[EigenValue:" + value + "]"),
+            std::string::npos);
+}
+
+// With an estimate far from every eigenvalue the shifted matrix loses K to
+// round-off, and the iteration settles on a value that is no eigenvalue:
+// the residual check reports it as not converged.
+TEST(RunDriver, AFarEstimateIsNotReportedAsConverged) {
+  auto run = [](double estimate) {
+    Fixture f;
+    validation::BuildSquarePlate(f.mesh, 4, validation::Edges::SimplySupported, validation::Loading::Compression);
+    f.analysis.EigenValueEstimation = static_cast<float>(estimate);
+    const analysis::RunResult r = f.Run();
+    EXPECT_EQ(r.outcome, RunOutcome::Completed) << estimate;
+    return std::pair{r, f.ui.messages.empty() ? std::string() : f.ui.messages.back()};
+  };
+  for (double estimate : {1e6, 1e20, 1e30, -1e6}) {
+    const auto [r, box] = run(estimate);
+    EXPECT_FALSE(r.converged) << estimate;
+    EXPECT_GT(r.residual, analysis::kResidualTolerance) << estimate;
+    EXPECT_EQ(box.substr(box.size() - 18), "(did not converge)") << box;
+  }
+  // The lowest eigenvalue from 0, and a higher one from an estimate near it,
+  // leave residuals far below the tolerance.
+  for (double estimate : {0.0, 300.0}) {
+    const auto [r, box] = run(estimate);
+    EXPECT_TRUE(r.converged) << estimate;
+    EXPECT_LT(r.residual, 0.01 * analysis::kResidualTolerance) << estimate;
+    EXPECT_EQ(box.find("did not converge"), std::string::npos) << box;
+  }
+}
+
+TEST(RunDriver, AFailedRunGivesItsReason) {
+  auto detailOf = [](Fixture& f) {
+    EXPECT_EQ(f.Run().outcome, RunOutcome::Error);
+    return f.ui.details.empty() ? std::string() : f.ui.details.back();
+  };
+  {
+    // No out-of-plane support at all: the box keeps its text, the detail
+    // names the first free node and the cause.
+    Fixture f;
+    BuildPlate(f.mesh, 2);
+    for (model::Nodeb& n : f.mesh.Nodes()) n.set_ZTDir(0);
+    const std::string detail = detailOf(f);
+    EXPECT_EQ(f.ui.messages, std::vector<std::string>{"Error: Divide by Zero!"});
+    EXPECT_NE(detail.find("can move out of its plane (w) without resistance"), std::string::npos) << detail;
+    EXPECT_NE(detail.find("no out-of-plane supports"), std::string::npos) << detail;
+  }
+  {
+    // Supported, but one corner node is free to rotate: a mechanism there.
+    Fixture f;
+    BuildPlate(f.mesh, 2);
+    for (model::Nodeb& n : f.mesh.Nodes()) n.set_ZTDir(0);
+    NodeAt(f.mesh, 1, 1).set_ZTDir(-1);
+    const std::string detail = detailOf(f);
+    EXPECT_NE(detail.find("a missing support"), std::string::npos) << detail;
+  }
+  {
+    // Nothing holds the model in its plane.
+    Fixture f;
+    BuildPlate(f.mesh, 2);
+    for (model::Nodeb& n : f.mesh.Nodes()) {
+      n.set_XTDir(0);
+      n.set_YTDir(0);
+    }
+    const std::string detail = detailOf(f);
+    EXPECT_NE(detail.find("along x without resistance"), std::string::npos) << detail;
+    EXPECT_NE(detail.find("no in-plane supports"), std::string::npos) << detail;
+  }
+  {
+    // A zero elastic modulus. Plate 1 takes no part, so the analysis
+    // numbers plate 2 as 1: the detail names the model's number as well.
+    Fixture f;
+    BuildPlate(f.mesh, 2);
+    f.mesh.fourNodes().Item(1).set_Thickness(0);
+    f.mesh.fourNodes().Item(1).UpdatePropertyDefined();
+    runtest::Number(f.mesh);
+    f.material.set_MOE(0);
+    const std::string detail = detailOf(f);
+    EXPECT_NE(detail.find("Plate element 2 (nodes 2, 5, 6, 3), number 1 in the analysis: its thickness or the "
+                          "elastic modulus is zero."),
+              std::string::npos)
+        << detail;
+  }
+  {
+    // Two corners of plate 4 on each other.
+    Fixture f;
+    BuildPlate(f.mesh, 2, /*extraColumn=*/true);
+    NodeAt(f.mesh, 3, 3).set_xcoord(NodeAt(f.mesh, 2, 3).xcoord());
+    NodeAt(f.mesh, 3, 3).set_ycoord(NodeAt(f.mesh, 2, 3).ycoord());
+    const std::string detail = detailOf(f);
+    EXPECT_NE(detail.find("Plate element 4 (nodes 5, 8, 9, 6): two of its corners lie on each other"),
+              std::string::npos)
+        << detail;
+  }
+  {
+    // No load: nothing to buckle.
+    Fixture f;
+    BuildPlate(f.mesh, 2);
+    for (model::Nodeb& n : f.mesh.Nodes()) n.set_XLoad(0);
+    EXPECT_NE(detailOf(f).find("no stress"), std::string::npos);
   }
 }
 

@@ -154,6 +154,33 @@ TEST_F(RunDialog, CancelThroughAYield) {
   EXPECT_FALSE(States(dialog).cancel);
 }
 
+TEST_F(RunDialog, AFailedRunGivesItsReasonAsTheBoxDetail) {
+  testsupport::SupportedGirder();
+  for (model::Nodeb& n : globals::Mesh().Nodes()) n.set_ZTDir(0);
+  frmEigen dialog;
+  dialog.show();
+  dialog.cmdApply_Click();
+  ASSERT_FALSE(prompter.messages().empty());
+  const platform::MessageRequest& box = prompter.messages().back();
+  EXPECT_EQ(box.prompt, "Error: Divide by Zero!");
+  EXPECT_NE(box.detail.find("without resistance"), std::string::npos) << box.detail;
+  EXPECT_NE(box.detail.find("the model has no out-of-plane supports"), std::string::npos) << box.detail;
+  EXPECT_EQ(dialog.ProgressText(), "Ready...");
+}
+
+TEST_F(RunDialog, ANonConvergedRunSaysSoInTheBox) {
+  testsupport::SupportedGirder();
+  globals::Analysis().MaxShift = 1;
+  globals::Analysis().MaxCycle = 1;
+  frmEigen dialog;
+  dialog.show();
+  dialog.cmdApply_Click();
+  ASSERT_FALSE(prompter.prompts().empty());
+  const std::string box = prompter.prompts().back();
+  EXPECT_EQ(box.rfind("Eigenvalue of ", 0), 0u) << box;
+  EXPECT_EQ(box.substr(box.size() - 19), " (did not converge)") << box;
+}
+
 TEST(AnalysisOptionDialog, ShowsRoundsAndRefuses) {
   testsupport::FreshModel();
   platform::ScriptedPrompter prompter;

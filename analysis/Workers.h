@@ -1,0 +1,47 @@
+#pragma once
+// A team of threads that share the work of one job at a time: the band
+// reduction hands each of them a part of every panel's update. The calling
+// thread is member 0; the others wait for the next job, spinning briefly
+// (jobs follow each other within microseconds during a reduction) and then
+// asleep. A team lives for one run; its threads start with its first job.
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <thread>
+#include <vector>
+
+namespace analysis {
+
+class Workers {
+ public:
+  // The number of threads a run uses by default: half the machine's cores,
+  // at most 4, and no more than the cores that the load of the last minute
+  // leaves free. The reduction gains little beyond four, and a thread that
+  // shares its core with another program holds up every step of it.
+  static int DefaultCount();
+
+  // A team of `count` threads including the caller (at least 1).
+  explicit Workers(int count = DefaultCount());
+  ~Workers();
+  Workers(const Workers&) = delete;
+  Workers& operator=(const Workers&) = delete;
+
+  int Count() const { return count_; }
+
+  // Calls job(member) once for every member 0 .. Count() - 1, member 0 on the
+  // calling thread, and returns when all have returned. The job must not throw.
+  void Run(const std::function<void(int member)>& job);
+
+ private:
+  void Serve(int member);
+
+  int count_;
+  std::vector<std::thread> threads_;
+  const std::function<void(int)>* job_ = nullptr;
+  std::atomic<std::uint32_t> generation_{0};  // one more for every job; the workers watch it
+  std::atomic<int> busy_{0};                  // members of the current job still at work
+  std::atomic<int> sleeping_{0};
+  std::atomic<bool> stop_{false};
+};
+
+}  // namespace analysis
