@@ -1,5 +1,7 @@
 #include "analysis/BandMatrix.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -191,6 +193,20 @@ BandMatrix::BandMatrix(int neq, int bw) : neq_(neq), bw_(bw) {
   if (neq < 1 || bw < 1) Raise(platform::kErrSubscript);
   a_ = PageArray<double>(static_cast<std::size_t>(neq) * static_cast<std::size_t>(bw));
   work_ = PageArray<double>(ReductionWorkSize(neq, bw));
+}
+
+bool BandStoresFit(int neq, int bw, std::uint64_t physicalBytes) {
+  if (physicalBytes == 0 || neq < 1 || bw < 1) return true;
+  const std::uint64_t storeBytes =
+      static_cast<std::uint64_t>(neq) * static_cast<std::uint64_t>(bw) * sizeof(double);
+  return 2 * storeBytes <= physicalBytes / 4 * 3;
+}
+
+std::uint64_t PhysicalMemoryBytes() {
+  const long pages = ::sysconf(_SC_PHYS_PAGES);
+  const long pageSize = ::sysconf(_SC_PAGESIZE);
+  if (pages <= 0 || pageSize <= 0) return 0;
+  return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
 }
 
 std::size_t BandMatrix::Index(int j, int n) const {

@@ -67,6 +67,14 @@ class BandMatrix {
   PageArray<double> work_;
 };
 
+// Whether the run's two band stores of bw positions by neq rows fit in three
+// quarters of `physicalBytes` of memory (0: unknown, taken as fitting). The
+// stores are brought into memory as soon as they are made: a pair larger than
+// the machine would get the program killed by the system, model and all.
+bool BandStoresFit(int neq, int bw, std::uint64_t physicalBytes);
+// This machine's physical memory in bytes, 0 when the system does not say.
+std::uint64_t PhysicalMemoryBytes();
+
 // The stretches of set entries (any bit not zero) among band positions
 // 1 .. B of rows 1 .. N of a store, with or without their values. The
 // geometric stiffness of a grid model, and its bending stiffness before

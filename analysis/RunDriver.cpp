@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "analysis/BandMatrix.h"
@@ -254,6 +255,12 @@ void Run::SizeArrays() {
   stiffY_ = Array1<Ends2>(static_cast<std::size_t>(nS));
   U_.assign(static_cast<std::size_t>(NEQ_), 0.0);
   V_.assign(static_cast<std::size_t>(NEQ_), 0.0);
+  if (!BandStoresFit(NEQ_, BW_, PhysicalMemoryBytes()))
+    Raise(platform::kErrOutOfMemory,
+          "The model needs " + std::to_string(2LL * NEQ_ * BW_ * 8 / (1024 * 1024)) +
+              " MB for its two band matrices (" + std::to_string(NEQ_) + " equations, band width " +
+              std::to_string(BW_) + "), more than this computer's memory holds. The band width grows "
+              "with the nodes in a column: use fewer elements across the depth.");
   K_ = BandMatrix(NEQ_, BW_);
   Kg_ = BandMatrix(NEQ_, BW_);
 }

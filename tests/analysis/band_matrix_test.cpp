@@ -291,6 +291,18 @@ TEST_F(BandTest, StretchesOfASparseStoreGiveTheSameProductAndCopy) {
   EXPECT_THROW(Band_Multiply_Negative(a, x, full, n - 1, b, &runs), platform::RuntimeError);
 }
 
+// The largest grid model needs 2 x 83 MB; a girder one element long and
+// thousands deep (within the node limit) would need 2 x 4.3 GB, which is
+// refused before any of it is brought into memory.
+TEST(BandStores, PairsLargerThanTheMachineAreRefused) {
+  constexpr std::uint64_t GiB = 1ull << 30;
+  EXPECT_TRUE(BandStoresFit(32760, 318, 8 * GiB));
+  EXPECT_FALSE(BandStoresFit(32766, 16389, 8 * GiB));
+  EXPECT_TRUE(BandStoresFit(32766, 16389, 16 * GiB));
+  EXPECT_TRUE(BandStoresFit(32766, 16389, 0)) << "unknown memory refuses nothing";
+  EXPECT_GT(PhysicalMemoryBytes(), 0u);
+}
+
 TEST_F(BandTest, AZeroPivotNamesItsEquation) {
   BandMatrix a = RandomDefinite(80, 10, 5);
   for (int j = 1; j <= 10; ++j) a(j, 37) = 0.0;  // nothing holds equation 37
