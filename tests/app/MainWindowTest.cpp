@@ -17,9 +17,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "app/Globals.h"
 #include "app/MouseModes.h"
@@ -34,6 +32,7 @@
 #include "platform/qt/GLSurface.h"
 #include "platform/qt/KeyedStatusBar.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/platform/FileTestSupport.h"
 #include "view/View.h"
 
 namespace {
@@ -575,10 +574,7 @@ TEST_F(MainWindowTest, TheBitmapBoxSavesWhatTheWindowShows) {
   EXPECT_EQ(r.filterIndex, 2);
   EXPECT_EQ(r.flags, 6);
 
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  const std::string b = bytes.str();
+  const std::string b = velk_test::ReadBytes(file);
   const int W = width + 1, H = height, R = (3 * W + 3) / 4 * 4;
   ASSERT_EQ(b.size(), static_cast<size_t>(58 + R * H));
   // Row j of the file is window row frameHeight - (top + height) + 1 + j,

@@ -3,9 +3,6 @@
 // two models field by field, for the project file tests.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "app/ProjectFile.h"
@@ -96,16 +93,6 @@ inline bool ElementsReferToOwnNodes(const model::Mesh& mesh) {
 inline bool IsEmptyMesh(const model::Mesh& mesh) {
   return mesh.Nodes().Count() == 0 && mesh.twoNodes().Count() == 0 &&
          mesh.fourNodes().Count() == 0;
-}
-
-inline std::string ReadBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
 }
 
 }  // namespace velk_test

@@ -33,6 +33,7 @@
 #include "platform/qt/KeyedStatusBar.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/ProjectTestSupport.h"
+#include "tests/platform/FileTestSupport.h"
 #include "view/View.h"
 
 namespace fs = std::filesystem;

@@ -21,7 +21,6 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,6 +44,7 @@
 #include "tests/analysis/RunTestSupport.h"
 #include "tests/app/reports/AnalysedModel.h"
 #include "tests/dialogs/DialogTestSupport.h"
+#include "tests/platform/FileTestSupport.h"
 #include "ui_frmPropertyView.h"
 #include "ui_frmStress.h"
 #include "view/View.h"
@@ -52,6 +52,7 @@
 namespace fs = std::filesystem;
 using platform::Answer;
 using reporttest::Sci;
+using velk_test::ReadBytes;
 
 namespace {
 
@@ -63,18 +64,10 @@ class BoxScript : public platform::ScriptedPrompter {
   }
 };
 
-std::string ReadBytes(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 class ResultWindows : public ::testing::Test {
  protected:
   void SetUp() override {
     globals::ReleaseAll();
-    dir = app::ProgramFolder() / ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::remove_all(dir);
-    fs::create_directories(dir);
     window = std::make_unique<frmMenu>();
     window->resize(900, 700);
     window->StartUp();
@@ -86,7 +79,6 @@ class ResultWindows : public ::testing::Test {
     window.reset();
     DeleteClosed();
     globals::ReleaseAll();
-    fs::remove_all(dir);
   }
 
   app::CommandSet& commands() { return *app::CommandSet::Of(*window); }
@@ -120,7 +112,8 @@ class ResultWindows : public ::testing::Test {
     py = static_cast<float>(m.viewport[3]) - wy + 1;
   }
 
-  fs::path dir;
+  velk_test::ScratchFolder scratch;
+  const fs::path dir = scratch.path();
   BoxScript prompter;
   platform::ScriptedFileDialogBackend files;  // before the window: no real dialog
   std::unique_ptr<frmMenu> window;

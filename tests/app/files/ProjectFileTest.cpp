@@ -23,9 +23,12 @@
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/ProjectDump.h"
 #include "tests/app/ProjectTestSupport.h"
+#include "tests/platform/FileTestSupport.h"
 
 namespace fs = std::filesystem;
 using platform::Answer;
+using velk_test::Joined;
+using velk_test::Lines;
 using velk_test::ReadBytes;
 using velk_test::WriteBytes;
 
@@ -91,15 +94,6 @@ std::string Dump(FakeHost& h) { return velk_test::DumpProject(*h.analysis, &h.be
 
 class ProjectFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("velk_projectfile_" + std::to_string(::getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
   void Generate(FakeHost& h) { velk_test::BuildModel(*h.mesh, *h.analysis, h.beam, *h.material); }
 
   // Saves a generated model to `name` in the scratch folder and returns the path.
@@ -120,7 +114,8 @@ class ProjectFileTest : public ::testing::Test {
            });
   }
 
-  fs::path dir;
+  velk_test::ScratchFolder scratch;
+  const fs::path dir = scratch.path();
   BoxScript boxes;
   platform::ScriptedFileDialogBackend files;
   platform::CommonDialog cdlFile;
@@ -379,20 +374,6 @@ TEST_F(ProjectFileTest, FailedOpenLeavesTheModelCaptionAndPanelsAsTheyWere) {
       EXPECT_EQ(h.caption, "VELK V1.4.0:mine.inp") << at;
     }
   }
-}
-
-// The lines of a project file and back, for editing single fields.
-std::vector<std::string> Lines(const std::string& bytes) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2)
-    lines.push_back(bytes.substr(start, end - start));
-  return lines;
-}
-std::string Joined(const std::vector<std::string>& lines) {
-  std::string s;
-  for (const auto& l : lines) s += l + "\r\n";
-  return s;
 }
 
 // Where the records of the 4 x 3 model stand among the lines of its file:

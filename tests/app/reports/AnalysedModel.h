@@ -20,6 +20,7 @@
 #include "model/fourNodes.h"
 #include "model/twoNodes.h"
 #include "tests/analysis/RunTestSupport.h"
+#include "tests/platform/FileTestSupport.h"
 
 namespace reporttest {
 
@@ -32,7 +33,7 @@ struct AnalysedGirder {
   model::Analysis analysis;
   model::BeamShape beam;
   model::Material material;
-  runtest::TempFolder folder;
+  velk_test::ScratchFolder folder;
   analysis::RunResult result;
 
   AnalysedGirder() {

@@ -4,13 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -19,6 +17,7 @@
 #include "platform/TextFile.h"
 #include "platform/qt/CommonDialog.h"
 #include "tests/app/reports/AnalysedModel.h"
+#include "tests/platform/FileTestSupport.h"
 
 namespace fs = std::filesystem;
 using platform::Answer;
@@ -27,6 +26,8 @@ using reporttest::Sci;
 using reporttest::Single;
 using reporttest::Whole;
 using reporttest::Zoned;
+using velk_test::ReadBytes;
+using velk_test::WriteBytes;
 
 namespace {
 
@@ -101,15 +102,6 @@ std::string ExpectedFull(const model::Analysis& a, const model::Mesh& mesh) {
   return t;
 }
 
-std::string ReadBytes(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& p, const std::string& bytes) {
-  std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 // Answers as scripted, but gives up on a Disk Error box that keeps coming
 // back once the script has run out.
 class BoxScript : public platform::ScriptedPrompter {
@@ -122,14 +114,6 @@ class BoxScript : public platform::ScriptedPrompter {
 
 class ReportTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("velk_report_" + std::to_string(::getpid()) + "_" +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
   std::string Grid(const model::Analysis& a, const model::Mesh& m, const std::string& name = "grid.txt") {
     files.QueueChoice((dir / name).string());
     app::Create_Report_Grid(a, m, cdlFile);
@@ -147,7 +131,8 @@ class ReportTest : public ::testing::Test {
     return names;
   }
 
-  fs::path dir;
+  velk_test::ScratchFolder scratch;
+  const fs::path dir = scratch.path();
   BoxScript boxes;
   platform::ScriptedFileDialogBackend files;
   platform::CommonDialog cdlFile;
