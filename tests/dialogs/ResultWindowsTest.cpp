@@ -4,8 +4,6 @@
 // two reports from the File menu.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -19,7 +17,6 @@
 #include <QTextCursor>
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -396,16 +393,13 @@ TEST_F(ResultWindows, SaveToFileWritesTheListingAsBuilt) {
   EXPECT_TRUE(prompter.messages().empty());
 
   // A full disk or a folder that is gone: the earlier file stays whole.
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit previous{};
-  getrlimit(RLIMIT_FSIZE, &previous);
-  rlimit small = previous;
-  small.rlim_cur = 256;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  prompter.QueueAnswer(Answer::Cancel);
-  files.QueueChoice(target.string());
-  QTest::mouseClick(w->form().Command1, Qt::LeftButton);
-  setrlimit(RLIMIT_FSIZE, &previous);
+  {
+    velk_test::FullDisk disk(256);
+    ASSERT_TRUE(disk.on());
+    prompter.QueueAnswer(Answer::Cancel);
+    files.QueueChoice(target.string());
+    QTest::mouseClick(w->form().Command1, Qt::LeftButton);
+  }
   EXPECT_EQ(prompter.prompts(), (std::vector<std::string>{"Disk is full. Continue?", "File Error!"}));
   EXPECT_EQ(ReadBytes(target), stress);
   prompter.Clear();

@@ -1,8 +1,10 @@
 #pragma once
-// Scratch folders and file bytes for the tests that read and write files.
-// Plain C++ without Qt or GoogleTest, so that the tests of the sanitizer
-// build and the fuzz seed writer use it too.
+// Scratch folders, file bytes and a full disk for the tests that read and
+// write files. Plain C++ without Qt or GoogleTest, so that the tests of the
+// sanitizer build and the fuzz seed writer use it too.
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 
 #include <filesystem>
 #include <fstream>
@@ -57,5 +59,32 @@ inline std::string Joined(const std::vector<std::string>& lines) {
   for (const auto& l : lines) s += l + "\r\n";
   return s;
 }
+
+// A disk that fills up after `bytes` bytes of any one file, until the end
+// of the scope: the process's file size limit, with its signal ignored so
+// that a write past it fails as a write to a full disk does. Check on()
+// before relying on it.
+class FullDisk {
+ public:
+  explicit FullDisk(rlim_t bytes) {
+    previousAction_ = ::signal(SIGXFSZ, SIG_IGN);
+    if (::getrlimit(RLIMIT_FSIZE, &previous_) != 0) return;
+    rlimit small = previous_;
+    small.rlim_cur = bytes;
+    on_ = ::setrlimit(RLIMIT_FSIZE, &small) == 0;
+  }
+  ~FullDisk() {
+    if (on_) ::setrlimit(RLIMIT_FSIZE, &previous_);
+    ::signal(SIGXFSZ, previousAction_);
+  }
+  FullDisk(const FullDisk&) = delete;
+  FullDisk& operator=(const FullDisk&) = delete;
+  bool on() const { return on_; }
+
+ private:
+  rlimit previous_{};
+  void (*previousAction_)(int) = SIG_DFL;
+  bool on_ = false;
+};
 
 }  // namespace velk_test

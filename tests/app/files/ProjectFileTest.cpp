@@ -2,10 +2,8 @@
 // window: the commands run against a host that owns its own model objects
 // and logs what the main window would have been asked to do.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <clocale>
-#include <csignal>
 #include <filesystem>
 #include <memory>
 #include <algorithm>
@@ -603,18 +601,15 @@ TEST_F(ProjectFileTest, FailedSaveLeavesTheOldFileAsItWas) {
   FakeHost h;
   Generate(h);
   h.analysis->Title = std::string(200, 'x');
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit previous{};
-  getrlimit(RLIMIT_FSIZE, &previous);
-  rlimit small = previous;
-  small.rlim_cur = 512;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  boxes.QueueAnswer(Answer::Retry);
-  boxes.QueueAnswer(Answer::Cancel);
-  files.QueueChoice(target.string());
-  h.caption = "VELK V1.4.0:keep.inp";
-  app::Save_Data(h, cdlFile);
-  setrlimit(RLIMIT_FSIZE, &previous);
+  {
+    velk_test::FullDisk disk(512);
+    ASSERT_TRUE(disk.on());
+    boxes.QueueAnswer(Answer::Retry);
+    boxes.QueueAnswer(Answer::Cancel);
+    files.QueueChoice(target.string());
+    h.caption = "VELK V1.4.0:keep.inp";
+    app::Save_Data(h, cdlFile);
+  }
   EXPECT_EQ(boxes.prompts(), (std::vector<std::string>{"Disk is full. Continue?",
                                                        "Disk is full. Continue?", "File Error!"}));
   EXPECT_EQ(ReadBytes(target), old);

@@ -3,10 +3,7 @@
 // with the file dialog, an existing file and a failing disk.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
 #include <algorithm>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -338,20 +335,17 @@ TEST_F(ReportTest, AFailingDiskLeavesTheEarlierReportAsItWas) {
   WriteBytes(target, "earlier report");
 
   // Disk full: a file size limit below the report's size makes the write fail.
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit previous{};
-  getrlimit(RLIMIT_FSIZE, &previous);
-  rlimit small = previous;
-  small.rlim_cur = 256;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  boxes.QueueAnswer(Answer::Retry);
-  boxes.QueueAnswer(Answer::Cancel);
-  files.QueueChoice(target.string());
-  app::Create_Report_All(g.analysis, g.mesh, cdlFile);
-  boxes.QueueAnswer(Answer::Cancel);
-  files.QueueChoice(target.string());
-  app::Create_Report_Grid(g.analysis, g.mesh, cdlFile);
-  setrlimit(RLIMIT_FSIZE, &previous);
+  {
+    velk_test::FullDisk disk(256);
+    ASSERT_TRUE(disk.on());
+    boxes.QueueAnswer(Answer::Retry);
+    boxes.QueueAnswer(Answer::Cancel);
+    files.QueueChoice(target.string());
+    app::Create_Report_All(g.analysis, g.mesh, cdlFile);
+    boxes.QueueAnswer(Answer::Cancel);
+    files.QueueChoice(target.string());
+    app::Create_Report_Grid(g.analysis, g.mesh, cdlFile);
+  }
   EXPECT_EQ(boxes.prompts(),
             (std::vector<std::string>{"Disk is full. Continue?", "Disk is full. Continue?", "File Error!",
                                       "Disk is full. Continue?", "File Error!"}));
