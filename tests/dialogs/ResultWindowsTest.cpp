@@ -49,17 +49,10 @@
 namespace fs = std::filesystem;
 using platform::Answer;
 using reporttest::Sci;
+using velk_test::BoxScript;
 using velk_test::ReadBytes;
 
 namespace {
-
-class BoxScript : public platform::ScriptedPrompter {
- public:
-  Answer Message(const platform::MessageRequest& request) override {
-    const Answer a = ScriptedPrompter::Message(request);
-    return messages().size() > 20 ? Answer::Cancel : a;
-  }
-};
 
 class ResultWindows : public ::testing::Test {
  protected:

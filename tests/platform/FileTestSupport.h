@@ -1,7 +1,8 @@
 #pragma once
-// Scratch folders, file bytes and a full disk for the tests that read and
-// write files. Plain C++ without Qt or GoogleTest, so that the tests of the
-// sanitizer build and the fuzz seed writer use it too.
+// Scratch folders, file bytes, a full disk and a prompter for its error
+// boxes, for the tests that read and write files. Plain C++ without Qt or
+// GoogleTest, so that the tests of the sanitizer build and the fuzz seed
+// writer use it too.
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
@@ -13,6 +14,8 @@
 #include <string>
 #include <system_error>
 #include <vector>
+
+#include "platform/MessageBox.h"
 
 namespace velk_test {
 
@@ -85,6 +88,16 @@ class FullDisk {
   rlimit previous_{};
   void (*previousAction_)(int) = SIG_DFL;
   bool on_ = false;
+};
+
+// Answers as scripted, but gives up on a box that keeps coming back: once the
+// script runs out a Disk Error box would otherwise be retried for ever.
+class BoxScript : public platform::ScriptedPrompter {
+ public:
+  platform::Answer Message(const platform::MessageRequest& request) override {
+    const platform::Answer a = ScriptedPrompter::Message(request);
+    return messages().size() > 20 ? platform::Answer::Cancel : a;
+  }
 };
 
 }  // namespace velk_test

@@ -25,6 +25,7 @@
 
 namespace fs = std::filesystem;
 using platform::Answer;
+using velk_test::BoxScript;
 using velk_test::Joined;
 using velk_test::Lines;
 using velk_test::ReadBytes;
@@ -35,16 +36,6 @@ namespace {
 const std::string kMsg62 =
     "This file has a nonstandard end-of-file marker, or an attempt was made \u201Cto read "
     "beyond the end-of-file marker.";
-
-// Answers as scripted, but gives up on a box that keeps coming back: once the
-// script runs out a Disk Error box would otherwise be retried for ever.
-class BoxScript : public platform::ScriptedPrompter {
- public:
-  platform::Answer Message(const platform::MessageRequest& request) override {
-    const platform::Answer a = ScriptedPrompter::Message(request);
-    return messages().size() > 20 ? platform::Answer::Cancel : a;
-  }
-};
 
 class FakeHost : public app::ProjectFileHost {
  public:

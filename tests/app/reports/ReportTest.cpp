@@ -23,6 +23,7 @@ using reporttest::Sci;
 using reporttest::Single;
 using reporttest::Whole;
 using reporttest::Zoned;
+using velk_test::BoxScript;
 using velk_test::ReadBytes;
 using velk_test::WriteBytes;
 
@@ -98,16 +99,6 @@ std::string ExpectedFull(const model::Analysis& a, const model::Mesh& mesh) {
     if (n.vID()) t += Zoned({Whole(n.vID()), Sci(n.InPDispX()), Sci(n.InPDispY()), Sci(n.zcoord())});
   return t;
 }
-
-// Answers as scripted, but gives up on a Disk Error box that keeps coming
-// back once the script has run out.
-class BoxScript : public platform::ScriptedPrompter {
- public:
-  Answer Message(const platform::MessageRequest& request) override {
-    const Answer a = ScriptedPrompter::Message(request);
-    return messages().size() > 20 ? Answer::Cancel : a;
-  }
-};
 
 class ReportTest : public ::testing::Test {
  protected:
