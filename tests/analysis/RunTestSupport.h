@@ -10,6 +10,7 @@
 #include "model/Analysis.h"
 #include "model/Material.h"
 #include "model/Mesh.h"
+#include "tests/model/MeshTestSupport.h"
 
 namespace runtest {
 
@@ -51,12 +52,8 @@ inline model::Nodeb& NodeAt(const model::Mesh& mesh, long i, long j) {
 // thickness t (0 leaves them without a property), stiffeners on every edge
 // without a property.
 inline void BuildPanel(model::Mesh& mesh, double a, double b, int ex, int ey, double t) {
-  mesh.Nodes().Generate(0.0f, 0.0f, 0.0f, static_cast<float>(b), static_cast<float>(a), 0.0f,
-                        static_cast<float>(a), static_cast<float>(b), ex + 1, ey + 1);
-  mesh.Nodes().set_NumberNodesX(static_cast<short>(ex + 1));
-  mesh.Nodes().set_NumberNodesY(static_cast<short>(ey + 1));
-  mesh.fourNodes().Generate(mesh.Nodes());
-  mesh.twoNodes().Generate(mesh.Nodes());
+  velk_test::GenerateGrid(mesh, 0.0f, 0.0f, 0.0f, static_cast<float>(b), static_cast<float>(a), 0.0f,
+                         static_cast<float>(a), static_cast<float>(b), ex + 1, ey + 1);
   for (model::fourNode& p : mesh.fourNodes()) {
     p.set_Thickness(static_cast<float>(t));
     p.UpdatePropertyDefined();

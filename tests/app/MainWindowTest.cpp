@@ -32,6 +32,7 @@
 #include "platform/qt/GLSurface.h"
 #include "platform/qt/KeyedStatusBar.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/model/MeshTestSupport.h"
 #include "tests/platform/FileTestSupport.h"
 #include "view/View.h"
 
@@ -61,12 +62,7 @@ class MainWindowTest : public ::testing::Test {
 // A two-by-one plate panel over [0, 120] x [0, 48] with its stiffeners;
 // plate 1 is the thickest.
 void GenerateModel(model::Mesh& mesh) {
-  auto& nodes = mesh.Nodes();
-  nodes.Generate(0, 0, 0, 48, 120, 0, 120, 48, 3, 2);
-  nodes.set_NumberNodesX(3);
-  nodes.set_NumberNodesY(2);
-  mesh.twoNodes().Generate(nodes);
-  mesh.fourNodes().Generate(nodes);
+  velk_test::GenerateGrid(mesh, 0, 0, 0, 48, 120, 0, 120, 48, 3, 2);
   mesh.twoNodes().GenerateCP();
   mesh.fourNodes().GenerateCP();
   mesh.fourNodes().Item(1).set_Thickness(1.0f);

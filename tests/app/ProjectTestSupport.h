@@ -10,6 +10,7 @@
 #include "model/BeamShape.h"
 #include "model/Material.h"
 #include "model/Mesh.h"
+#include "tests/model/MeshTestSupport.h"
 
 namespace velk_test {
 
@@ -17,12 +18,8 @@ namespace velk_test {
 // loads and the results of a run.
 inline void BuildModel(model::Mesh& mesh, model::Analysis& analysis, model::BeamShape& beam,
                        model::Material& material) {
+  velk_test::GenerateGrid(mesh, 0, 0, 0, 16, 120, 0, 120, 14, 4, 3);
   auto& nodes = mesh.Nodes();
-  nodes.Generate(0, 0, 0, 16, 120, 0, 120, 14, 4, 3);
-  nodes.set_NumberNodesX(4);
-  nodes.set_NumberNodesY(3);
-  mesh.twoNodes().Generate(nodes);
-  mesh.fourNodes().Generate(nodes);
   mesh.twoNodes().GenerateCP();
   mesh.fourNodes().GenerateCP();
   for (auto& p : mesh.fourNodes()) {
