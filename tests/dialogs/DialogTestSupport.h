@@ -6,13 +6,13 @@
 
 #include "app/Globals.h"
 #include "app/Selection.h"
-#include "dialogs/GirderGenerator.h"
 #include "model/Analysis.h"
 #include "model/BeamShape.h"
 #include "model/Material.h"
 #include "model/Mesh.h"
 #include "model/Nodes.h"
 #include "platform/MessageBox.h"
+#include "tests/dialogs/generator/GirderTestSupport.h"
 
 namespace testsupport {
 
@@ -25,11 +25,7 @@ inline void FreshModel() {
 // The default girder (14 by 3 elements) in the global model.
 inline void DefaultGirder() {
   FreshModel();
-  dialogs::GirderTexts t{"12", "0.5", "16", "0.5", "12", "0.5", "120", "12", "0.5", "16",
-                         "0.5", "12",  "0.5", "0",  "29000", "0.3", "14", "3", false};
-  dialogs::GirderPlan plan;
-  dialogs::CheckGirder(t, plan);
-  dialogs::BuildGirder(plan, globals::BeamShape(), globals::Material(), globals::Mesh());
+  velk_test::BuildDefaultGirder("14", "3", globals::BeamShape(), globals::Material(), globals::Mesh());
 }
 
 inline void SelectNodes(const std::vector<long>& positions) {
@@ -54,22 +50,7 @@ namespace testsupport {
 // End 2, and a downward unit load on every node of the top flange.
 inline void SupportedGirder() {
   DefaultGirder();
-  model::Nodes& nodes = globals::Mesh().Nodes();
-  const long nx = nodes.NumberNodesX(), ny = nodes.NumberNodesY();
-  for (long j = 1; j <= ny; ++j) {
-    for (long p : {j, (nx - 1) * ny + j}) {
-      nodes.Item(p).set_ZTDir(1);
-      nodes.Item(p).UpdatePropertyDefined();
-    }
-  }
-  nodes.Item(1).set_XTDir(1);
-  nodes.Item(1).set_YTDir(1);
-  nodes.Item((nx - 1) * ny + 1).set_YTDir(1);
-  for (long i = 1; i <= nx; ++i) {
-    model::Nodeb& top = nodes.Item(i * ny);
-    top.set_YLoad(-1);
-    top.UpdatePropertyDefined();
-  }
+  velk_test::SupportOnForksAndLoadTopFlange(globals::Mesh().Nodes());
 }
 
 }  // namespace testsupport
