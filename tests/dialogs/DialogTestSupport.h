@@ -1,11 +1,19 @@
 #pragma once
 // Shared set-up of the dialog tests: a fresh model, a default girder laid
-// out directly, and selections of its items.
+// out directly, selections of its items, and the main window as the
+// program starts it.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/Globals.h"
 #include "app/Selection.h"
+#include "app/frmMenu.h"
 #include "model/Analysis.h"
 #include "model/BeamShape.h"
 #include "model/Material.h"
@@ -39,6 +47,26 @@ inline void SelectPlates(const std::vector<long>& positions) {
 inline void SelectStiffeners(const std::vector<long>& positions) {
   globals::Selection().ClearSelectedItem();
   for (long p : positions) globals::Selection().Append(&globals::Mesh().twoNodes().Item(p));
+}
+
+// The main window started as the program starts it, at a size that shows a
+// girder's whole length, once it is on the screen.
+inline void StartMainWindow(std::unique_ptr<frmMenu>& window) {
+  window = std::make_unique<frmMenu>();
+  window->resize(900, 700);
+  window->StartUp();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  QApplication::processEvents();
+}
+
+// Where a model point shows on the window's surface, in pointer pixels (y down).
+inline void PointerAt(frmMenu& window, double x, double y, float& px, float& py) {
+  window.Paint();
+  const app::PickMatrices m = app::LastPaintMatrices();
+  float wx = 0, wy = 0;
+  app::Project_Point(m, x, y, wx, wy);
+  px = wx;
+  py = static_cast<float>(m.viewport[3]) - wy + 1;
 }
 
 }  // namespace testsupport

@@ -49,6 +49,7 @@
 namespace fs = std::filesystem;
 using platform::Answer;
 using reporttest::Sci;
+using testsupport::PointerAt;
 using velk_test::BoxScript;
 using velk_test::ReadBytes;
 
@@ -58,11 +59,7 @@ class ResultWindows : public ::testing::Test {
  protected:
   void SetUp() override {
     globals::ReleaseAll();
-    window = std::make_unique<frmMenu>();
-    window->resize(900, 700);
-    window->StartUp();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    QApplication::processEvents();
+    testsupport::StartMainWindow(window);
     prompter.Clear();  // the missing options file of a first start
   }
   void TearDown() override {
@@ -90,16 +87,6 @@ class ResultWindows : public ::testing::Test {
         runtest::RunModel(globals::Mesh(), globals::Analysis(), globals::Material(), app::ProgramFolder(), ui);
     ASSERT_EQ(r.outcome, analysis::RunOutcome::Completed);
     globals::View().Initialization();
-  }
-
-  // Where a model point shows on the surface, in pointer pixels (y down).
-  void PointerAt(double x, double y, float& px, float& py) {
-    window->Paint();
-    const app::PickMatrices m = app::LastPaintMatrices();
-    float wx = 0, wy = 0;
-    app::Project_Point(m, x, y, wx, wy);
-    px = wx;
-    py = static_cast<float>(m.viewport[3]) - wy + 1;
   }
 
   velk_test::ScratchFolder scratch;
@@ -205,7 +192,7 @@ TEST_F(ResultWindows, TheColourUnderThePointerGivesItsStress) {
   EXPECT_DOUBLE_EQ(globals::View().maxStress, 100.0);
 
   float px = 0, py = 0;
-  PointerAt(5, 5, px, py);
+  PointerAt(*window, 5, 5, px, py);
   app::Form_MouseMove(*window, 0, 0, px, py);
   // The pixel there: white at 0 and pure blue at -M, so -50 of 100 is
   // (0.5, 0.5, 1) up to the colour buffer's depth.
