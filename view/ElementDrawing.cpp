@@ -196,24 +196,29 @@ StripRuns CollectStripRuns(const model::twoNodes& stiffeners) {
   return runs;
 }
 
+PlateList CollectPlates(const model::fourNodes& plates, bool withPropertyOnly) {
+  PlateList list;
+  list.plates.reserve(static_cast<std::size_t>(plates.Count()));
+  for (const model::fourNode& plate : plates) {
+    if (withPropertyOnly && !plate.PropertyDefined()) continue;
+    if (!plate.HasNodes()) {
+      list.broken = &plate;
+      break;
+    }
+    list.plates.push_back(&plate);
+  }
+  return list;
+}
+
 void DrawPlates(const model::fourNodes& plates, bool NV, bool PV, bool itemByItem) {
   const float maxThickness = plates.MaxThickness();
   if (itemByItem || (NV && PV)) {
     for (const model::fourNode& plate : plates) Draw(plate, maxThickness, NV, PV);
     return;
   }
-  std::vector<const model::fourNode*> items;
-  items.reserve(static_cast<std::size_t>(plates.Count()));
-  const model::fourNode* broken = nullptr;
-  for (const model::fourNode& plate : plates) {
-    if (!plate.HasNodes()) {
-      broken = &plate;
-      break;
-    }
-    items.push_back(&plate);
-  }
+  const PlateList list = CollectPlates(plates, false);
   ForEachBatch(
-      items, {items.size()}, PlateCorners,
+      list.plates, {list.plates.size()}, PlateCorners,
       [&](const std::vector<const model::fourNode*>& batch) {
         glColor3f(0, 0, 0);
         glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
@@ -233,7 +238,7 @@ void DrawPlates(const model::fourNodes& plates, bool NV, bool PV, bool itemByIte
         glDisable(GL_POLYGON_OFFSET_FILL);
       },
       [&](const model::fourNode& plate) { Draw(plate, maxThickness, NV, PV); });
-  if (broken) PlateCorners(*broken);  // fails as Draw fails on it
+  if (list.broken) PlateCorners(*list.broken);  // fails as Draw fails on it
 }
 
 void DrawStiffeners(const model::twoNodes& stiffeners, bool NV, bool itemByItem) {

@@ -119,6 +119,15 @@ struct StripRuns {
 };
 StripRuns CollectStripRuns(const model::twoNodes& stiffeners);
 
+// The plates in collection order, only those with a property when
+// `withPropertyOnly`, up to the first one whose nodes are not set (`broken`;
+// null when there is none).
+struct PlateList {
+  std::vector<const model::fourNode*> plates;
+  const model::fourNode* broken = nullptr;
+};
+PlateList CollectPlates(const model::fourNodes& plates, bool withPropertyOnly);
+
 void DrawSelected(const model::fourNode& plate, const View& view, float SelectedMarkerSize);
 void DrawSelected(const model::twoNode& stiffener, const View& view, float SelectedMarkerSize);
 

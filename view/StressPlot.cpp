@@ -88,18 +88,9 @@ void DrawBatch(const std::vector<const T*>& batch, CornersOf cornersOf, ColourAt
 // is pulled in front of every fill of the model plane by its offset.
 template <typename StressOf>
 void DrawPlatesStress(const model::fourNodes& plates, float M, StressOf stressOf) {
-  std::vector<const model::fourNode*> items;
-  const model::fourNode* broken = nullptr;
-  for (const model::fourNode& plate : plates) {
-    if (!plate.PropertyDefined()) continue;
-    if (!plate.HasNodes()) {
-      broken = &plate;
-      break;
-    }
-    items.push_back(&plate);
-  }
+  const PlateList list = CollectPlates(plates, true);
   ForEachBatch(
-      items, {items.size()}, PlateCorners,
+      list.plates, {list.plates.size()}, PlateCorners,
       [&](const std::vector<const model::fourNode*>& batch) {
         DrawBatch(batch, PlateCorners, [&](const model::fourNode& plate, int k) {
           const model::Nodeb* corner[4] = {&plate.Node1(), &plate.Node4(), &plate.Node3(), &plate.Node2()};
@@ -107,7 +98,7 @@ void DrawPlatesStress(const model::fourNodes& plates, float M, StressOf stressOf
         });
       },
       [&](const model::fourNode& plate) { DrawPlateStress(plate, M, stressOf); });
-  if (broken) PlateCorners(*broken);  // fails as the item routine fails on it
+  if (list.broken) PlateCorners(*list.broken);  // fails as the item routine fails on it
 }
 
 // The stiffeners of the Sx plot, run by run, as the plates are.

@@ -1,11 +1,6 @@
 #pragma once
 // Models built in memory and a scripted RunUi, for whole runs without a window.
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,6 +10,7 @@
 #include "model/Analysis.h"
 #include "model/Material.h"
 #include "model/Mesh.h"
+#include "tests/model/MeshTestSupport.h"
 
 namespace runtest {
 
@@ -46,32 +42,6 @@ class ScriptedRunUi : public analysis::RunUi {
   bool cancelled = false;
 };
 
-// A fresh folder under the system's temporary folder, removed with the object.
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "velk-run-XXXXXX").string();
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    if (::mkdtemp(buf.data())) path_ = buf.data();
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-  }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
-inline std::string ReadAll(const std::filesystem::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
 // The node in grid column i (along x) and row j (along y), both from 1.
 inline model::Nodeb& NodeAt(const model::Mesh& mesh, long i, long j) {
   const model::Nodes& nodes = mesh.Nodes();
@@ -82,12 +52,8 @@ inline model::Nodeb& NodeAt(const model::Mesh& mesh, long i, long j) {
 // thickness t (0 leaves them without a property), stiffeners on every edge
 // without a property.
 inline void BuildPanel(model::Mesh& mesh, double a, double b, int ex, int ey, double t) {
-  mesh.Nodes().Generate(0.0f, 0.0f, 0.0f, static_cast<float>(b), static_cast<float>(a), 0.0f,
-                        static_cast<float>(a), static_cast<float>(b), ex + 1, ey + 1);
-  mesh.Nodes().set_NumberNodesX(static_cast<short>(ex + 1));
-  mesh.Nodes().set_NumberNodesY(static_cast<short>(ey + 1));
-  mesh.fourNodes().Generate(mesh.Nodes());
-  mesh.twoNodes().Generate(mesh.Nodes());
+  velk_test::GenerateGrid(mesh, 0.0f, 0.0f, 0.0f, static_cast<float>(b), static_cast<float>(a), 0.0f,
+                         static_cast<float>(a), static_cast<float>(b), ex + 1, ey + 1);
   for (model::fourNode& p : mesh.fourNodes()) {
     p.set_Thickness(static_cast<float>(t));
     p.UpdatePropertyDefined();

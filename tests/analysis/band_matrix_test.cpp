@@ -4,9 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <vector>
 
 #include "analysis/BandMatrix.h"
@@ -15,6 +13,7 @@
 #include "analysis/Workers.h"
 #include "platform/RuntimeError.h"
 #include "platform/TextFile.h"
+#include "tests/platform/FileTestSupport.h"
 
 namespace analysis {
 namespace {
@@ -76,20 +75,15 @@ std::vector<double> DenseSolve(std::vector<std::vector<double>> a, std::vector<d
 
 class BandTest : public ::testing::Test {
  public:
-  std::filesystem::path path = std::filesystem::temp_directory_path() /
-                               ("velk_band_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt");
+  velk_test::ScratchFolder folder;
+  std::filesystem::path path = folder.path() / "listing.txt";
   platform::TextFile listing{path, platform::FileMode::Output};
   RecordingUi ui;
   bool dimensionError = false;
-  ~BandTest() override { std::filesystem::remove(path); }
 
   std::string ListingText() {
     listing.Close();
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    return velk_test::ReadBytes(path);
   }
 };
 

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "tests/analysis/ValidationModels.h"
+#include "tests/platform/FileTestSupport.h"
 
 namespace {
 
@@ -32,11 +33,11 @@ std::string ListingOf(const PinCase& c) {
   model::Analysis analysis;
   c.build(mesh, analysis);
   model::Material material;
-  runtest::TempFolder folder;
+  velk_test::ScratchFolder folder;
   runtest::ScriptedRunUi ui;
   const analysis::RunResult r = runtest::RunModel(mesh, analysis, material, folder.path(), ui);
   EXPECT_EQ(r.outcome, analysis::RunOutcome::Completed) << c.name << ": " << r.errorText;
-  return runtest::ReadAll(folder.path() / "velktempout.vlk");
+  return velk_test::ReadBytes(folder.path() / "velktempout.vlk");
 }
 
 // The first line where two listings differ, for the failure message.
@@ -60,7 +61,7 @@ void Check(const PinCase& c) {
     std::ofstream(golden, std::ios::binary) << listing;
     return;
   }
-  const std::string expected = runtest::ReadAll(golden);
+  const std::string expected = velk_test::ReadBytes(golden);
   ASSERT_FALSE(expected.empty()) << "missing " << golden;
   EXPECT_TRUE(listing == expected) << c.name << "\n  " << FirstDifference(expected, listing);
 }

@@ -3,31 +3,25 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <limits>
-#include <sstream>
 
 #include "analysis/PrintLineWriter.h"
 #include "analysis/SolverListing.h"
 #include "platform/RuntimeError.h"
+#include "tests/platform/FileTestSupport.h"
 
 namespace analysis {
 namespace {
 
 class PrintLineTest : public ::testing::Test {
  protected:
-  std::filesystem::path path = std::filesystem::temp_directory_path() /
-                               ("velk_print_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-                                ".txt");
+  velk_test::ScratchFolder folder;
+  std::filesystem::path path = folder.path() / "print.txt";
   platform::TextFile file{path, platform::FileMode::Output};
-  ~PrintLineTest() override { std::filesystem::remove(path); }
 
   std::string Text() {
     file.Close();
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    return velk_test::ReadBytes(path);
   }
 };
 

@@ -9,6 +9,7 @@
 #include "analysis/PrintLineWriter.h"
 #include "platform/RuntimeError.h"
 #include "tests/analysis/ValidationModels.h"
+#include "tests/platform/FileTestSupport.h"
 
 namespace {
 
@@ -43,11 +44,11 @@ struct Fixture {
   model::Mesh mesh;
   model::Analysis analysis;
   model::Material material;
-  runtest::TempFolder folder;
+  velk_test::ScratchFolder folder;
   runtest::ScriptedRunUi ui;
 
   analysis::RunResult Run() { return runtest::RunModel(mesh, analysis, material, folder.path(), ui); }
-  std::string Listing() const { return runtest::ReadAll(folder.path() / "velktempout.vlk"); }
+  std::string Listing() const { return velk_test::ReadBytes(folder.path() / "velktempout.vlk"); }
   bool Shown(const std::string& progress) const {
     return std::find(ui.progress.begin(), ui.progress.end(), progress) != ui.progress.end();
   }

@@ -9,6 +9,7 @@
 #include "analysis/SolverInputFile.h"
 #include "platform/RuntimeError.h"
 #include "tests/analysis/RunTestSupport.h"
+#include "tests/platform/FileTestSupport.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ TEST(SolverInputFile, GoldenFileOfASmallModel) {
   a.Discription = "desc";
   a.RunID = "7";
   model::Material m;
-  runtest::TempFolder folder;
+  velk_test::ScratchFolder folder;
   ASSERT_EQ(analysis::Create_Input_File(mesh, a, m, folder.path()), 1);
   const std::string expected =
       "\"Panel, test\"\r\n"
@@ -65,7 +66,7 @@ TEST(SolverInputFile, GoldenFileOfASmallModel) {
       "1,1,1,-1,0,0\r\n"
       "3,3,1,0,-1,0\r\n"
       "4,4,1,50,0,2.5\r\n";
-  EXPECT_EQ(runtest::ReadAll(folder.path() / "velktempin.vlk"), expected);
+  EXPECT_EQ(velk_test::ReadBytes(folder.path() / "velktempin.vlk"), expected);
   // UvID was rebuilt: the node whose vID is 1 sits at position 3.
   EXPECT_EQ(mesh.Nodes().Item(1).UvID(), 3);
 
@@ -98,14 +99,14 @@ TEST(SolverInputFile, FailsWithoutAFileOnBadNumberingOrAFullDisk) {
     BuildSmallModel(mesh);
     mesh.Nodes().Item(3).set_vID(2);
     mesh.Nodes().Item(4).set_vID(1);
-    runtest::TempFolder folder;
+    velk_test::ScratchFolder folder;
     EXPECT_EQ(analysis::Create_Input_File(mesh, a, m, folder.path()), 0);
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "velktempin.vlk"));
   }
   {
     model::Mesh mesh;
     BuildSmallModel(mesh);
-    runtest::TempFolder folder;
+    velk_test::ScratchFolder folder;
     EXPECT_EQ(analysis::Create_Input_File(mesh, a, m, folder.path() / "missing"), 0);
     // A file that cannot take its contents: the failure shows at close.
     std::filesystem::create_symlink("/dev/full", folder.path() / "velktempin.vlk");
@@ -116,7 +117,7 @@ TEST(SolverInputFile, FailsWithoutAFileOnBadNumberingOrAFullDisk) {
 // Reads blocks 1 to 5 from the given text.
 analysis::SolverGeometry ReadGeometry(const std::string& text, short plates, short stiffeners, short points,
                                       long nodeRows = 30, long nP = 16, long nS = 4) {
-  runtest::TempFolder folder;
+  velk_test::ScratchFolder folder;
   const auto path = folder.path() / "in.vlk";
   std::ofstream(path, std::ios::binary) << text;
   platform::TextFile file(path, platform::FileMode::Input);
@@ -162,7 +163,7 @@ TEST(SolverInputReader, GenerationRulesOfTheGeometryBlocks) {
 }
 
 TEST(SolverInputReader, NodeBlockRecordsAndTheirCounts) {
-  runtest::TempFolder folder;
+  velk_test::ScratchFolder folder;
   const auto path = folder.path() / "in.vlk";
   std::ofstream(path, std::ios::binary) << "4,2,0,0,0\r\n"            // load: last below first, both 0
                                         << "1,3,1,-1,0,5,6\r\n"       // restraint of three nodes

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "tests/analysis/ValidationModels.h"
+#include "tests/platform/FileTestSupport.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ PlateRun RunPlate(int n, Edges edges, Loading loading, double estimate, model::M
   analysis.EigenValueEstimation = static_cast<float>(estimate);
   analysis.MaxCycle = 30;
   model::Material material;
-  runtest::TempFolder folder;
+  velk_test::ScratchFolder folder;
   runtest::ScriptedRunUi ui;
   PlateRun r;
   r.result = runtest::RunModel(mesh, analysis, material, folder.path(), ui);
@@ -98,7 +99,7 @@ TEST(Validation, PinEndedStiffenerColumnMeetsEuler) {
   model::Analysis analysis;
   analysis.MaxCycle = 30;
   model::Material material;
-  runtest::TempFolder folder;
+  velk_test::ScratchFolder folder;
   runtest::ScriptedRunUi ui;
   analysis::RunResult r = runtest::RunModel(mesh, analysis, material, folder.path(), ui);
   ASSERT_EQ(r.outcome, analysis::RunOutcome::Completed);
@@ -117,7 +118,7 @@ TEST(Validation, LateralTorsionalBucklingOfAnIGirder) {
   analysis.MaxCycle = 30;
   analysis.EigenValueEstimation = static_cast<float>(0.8 * exact);
   model::Material material;
-  runtest::TempFolder folder;
+  velk_test::ScratchFolder folder;
   runtest::ScriptedRunUi ui;
   analysis::RunResult r = runtest::RunModel(mesh, analysis, material, folder.path(), ui);
   ASSERT_EQ(r.outcome, analysis::RunOutcome::Completed);

@@ -3,11 +3,11 @@
 // or writes the options file beside the test executable.
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "app/ProgramPaths.h"
+#include "tests/platform/FileTestSupport.h"
 
 namespace velk_test {
 
@@ -15,25 +15,15 @@ namespace velk_test {
 // the end of the scope.
 class ScratchProgramFolder {
  public:
-  ScratchProgramFolder() {
-    std::random_device rd;
-    path_ = std::filesystem::temp_directory_path() /
-            ("velk_app_test_" + std::to_string(rd()) + "_" + std::to_string(rd()));
-    std::filesystem::create_directories(path_);
-    app::SetProgramFolder(path_);
-  }
-  ~ScratchProgramFolder() {
-    app::SetProgramFolder({});
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
+  ScratchProgramFolder() { app::SetProgramFolder(folder_.path()); }
+  ~ScratchProgramFolder() { app::SetProgramFolder({}); }
   ScratchProgramFolder(const ScratchProgramFolder&) = delete;
   ScratchProgramFolder& operator=(const ScratchProgramFolder&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path ini() const { return path_ / "velk1_4.ini"; }
+  const std::filesystem::path& path() const { return folder_.path(); }
+  std::filesystem::path ini() const { return folder_.path() / "velk1_4.ini"; }
 
  private:
-  std::filesystem::path path_;
+  ScratchFolder folder_;
 };
 
 // The lines of a text file without their line ends.

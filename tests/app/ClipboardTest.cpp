@@ -7,6 +7,7 @@
 #include "app/Selection.h"
 #include "model/Mesh.h"
 #include "platform/RuntimeError.h"
+#include "tests/model/MeshTestSupport.h"
 
 namespace {
 
@@ -15,12 +16,7 @@ constexpr int kPlate = 1, kStiffener = 2, kBoundary = 3, kBrace = 4, kLoad = 5;
 class Clipboard : public ::testing::Test {
  protected:
   void SetUp() override {
-    auto& nodes = mesh.Nodes();
-    nodes.Generate(0, 0, 0, 10, 40, 0, 40, 10, 3, 2);
-    nodes.set_NumberNodesX(3);
-    nodes.set_NumberNodesY(2);
-    mesh.twoNodes().Generate(nodes);
-    mesh.fourNodes().Generate(nodes);
+    velk_test::GenerateGrid(mesh, 0, 0, 0, 10, 40, 0, 40, 10, 3, 2);
     Plate(1).set_Thickness(2);
     Plate(2).set_Thickness(1);
     Stiffener(1).set_width(4);

@@ -17,9 +17,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "app/Globals.h"
 #include "app/MouseModes.h"
@@ -34,6 +32,8 @@
 #include "platform/qt/GLSurface.h"
 #include "platform/qt/KeyedStatusBar.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/model/MeshTestSupport.h"
+#include "tests/platform/FileTestSupport.h"
 #include "view/View.h"
 
 namespace {
@@ -62,12 +62,7 @@ class MainWindowTest : public ::testing::Test {
 // A two-by-one plate panel over [0, 120] x [0, 48] with its stiffeners;
 // plate 1 is the thickest.
 void GenerateModel(model::Mesh& mesh) {
-  auto& nodes = mesh.Nodes();
-  nodes.Generate(0, 0, 0, 48, 120, 0, 120, 48, 3, 2);
-  nodes.set_NumberNodesX(3);
-  nodes.set_NumberNodesY(2);
-  mesh.twoNodes().Generate(nodes);
-  mesh.fourNodes().Generate(nodes);
+  velk_test::GenerateGrid(mesh, 0, 0, 0, 48, 120, 0, 120, 48, 3, 2);
   mesh.twoNodes().GenerateCP();
   mesh.fourNodes().GenerateCP();
   mesh.fourNodes().Item(1).set_Thickness(1.0f);
@@ -575,10 +570,7 @@ TEST_F(MainWindowTest, TheBitmapBoxSavesWhatTheWindowShows) {
   EXPECT_EQ(r.filterIndex, 2);
   EXPECT_EQ(r.flags, 6);
 
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  const std::string b = bytes.str();
+  const std::string b = velk_test::ReadBytes(file);
   const int W = width + 1, H = height, R = (3 * W + 3) / 4 * 4;
   ASSERT_EQ(b.size(), static_cast<size_t>(58 + R * H));
   // Row j of the file is window row frameHeight - (top + height) + 1 + j,

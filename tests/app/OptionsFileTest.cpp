@@ -1,15 +1,14 @@
 // The options file command around the two option readers: the path in the
 // program's folder, the messages, and what a short or damaged file does.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 
 #include "app/OptionsFile.h"
 #include "model/Analysis.h"
 #include "platform/MessageBox.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/platform/FileTestSupport.h"
 #include "view/View.h"
 
 namespace {
@@ -219,16 +218,13 @@ TEST(OptionsFile, AFullDiskLeavesTheOldFile) {
 
   // A file size limit far below the file's size makes the write fail as a
   // full disk does, at the first bytes.
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit previous{};
-  getrlimit(RLIMIT_FSIZE, &previous);
-  rlimit small = previous;
-  small.rlim_cur = 16;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  model::Analysis b;
-  view::View w;
-  app::Save_Option(folder.ini(), b, w);
-  setrlimit(RLIMIT_FSIZE, &previous);
+  {
+    velk_test::FullDisk disk(16);
+    ASSERT_TRUE(disk.on());
+    model::Analysis b;
+    view::View w;
+    app::Save_Option(folder.ini(), b, w);
+  }
 
   EXPECT_EQ(prompter.prompts(), std::vector<std::string>{"Error: Saving INI file!"});
   EXPECT_EQ(velk_test::ReadLines(folder.ini()), old);

@@ -3,9 +3,6 @@
 // two models field by field, for the project file tests.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "app/ProjectFile.h"
@@ -13,6 +10,7 @@
 #include "model/BeamShape.h"
 #include "model/Material.h"
 #include "model/Mesh.h"
+#include "tests/model/MeshTestSupport.h"
 
 namespace velk_test {
 
@@ -20,12 +18,8 @@ namespace velk_test {
 // loads and the results of a run.
 inline void BuildModel(model::Mesh& mesh, model::Analysis& analysis, model::BeamShape& beam,
                        model::Material& material) {
+  velk_test::GenerateGrid(mesh, 0, 0, 0, 16, 120, 0, 120, 14, 4, 3);
   auto& nodes = mesh.Nodes();
-  nodes.Generate(0, 0, 0, 16, 120, 0, 120, 14, 4, 3);
-  nodes.set_NumberNodesX(4);
-  nodes.set_NumberNodesY(3);
-  mesh.twoNodes().Generate(nodes);
-  mesh.fourNodes().Generate(nodes);
   mesh.twoNodes().GenerateCP();
   mesh.fourNodes().GenerateCP();
   for (auto& p : mesh.fourNodes()) {
@@ -96,16 +90,6 @@ inline bool ElementsReferToOwnNodes(const model::Mesh& mesh) {
 inline bool IsEmptyMesh(const model::Mesh& mesh) {
   return mesh.Nodes().Count() == 0 && mesh.twoNodes().Count() == 0 &&
          mesh.fourNodes().Count() == 0;
-}
-
-inline std::string ReadBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
 }
 
 }  // namespace velk_test

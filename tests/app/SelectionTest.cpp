@@ -6,6 +6,7 @@
 #include "app/Selection.h"
 #include "model/Mesh.h"
 #include "platform/RuntimeError.h"
+#include "tests/model/MeshTestSupport.h"
 
 namespace {
 
@@ -25,12 +26,7 @@ app::PickMatrices PixelMatrices() {
 // A grid of nx by ny nodes over [x0, x1] x [y0, y1] with its stiffeners and
 // plates and their centres.
 void BuildGrid(model::Mesh& mesh, float x0, float y0, float x1, float y1, int nx, int ny) {
-  auto& nodes = mesh.Nodes();
-  nodes.Generate(x0, y0, x0, y1, x1, y0, x1, y1, nx, ny);
-  nodes.set_NumberNodesX(static_cast<short>(nx));
-  nodes.set_NumberNodesY(static_cast<short>(ny));
-  mesh.twoNodes().Generate(nodes);
-  mesh.fourNodes().Generate(nodes);
+  velk_test::GenerateGrid(mesh, x0, y0, x0, y1, x1, y0, x1, y1, nx, ny);
   mesh.twoNodes().GenerateCP();
   mesh.fourNodes().GenerateCP();
 }

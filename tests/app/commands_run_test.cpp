@@ -33,21 +33,13 @@
 #include "platform/qt/KeyedStatusBar.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/ProjectTestSupport.h"
+#include "tests/platform/FileTestSupport.h"
 #include "view/View.h"
 
 namespace fs = std::filesystem;
+using velk_test::BoxScript;
 
 namespace {
-
-// Answers as scripted, but gives up on a box that keeps coming back: once the
-// script runs out a Disk Error box would otherwise be retried for ever.
-class BoxScript : public platform::ScriptedPrompter {
- public:
-  platform::Answer Message(const platform::MessageRequest& request) override {
-    const platform::Answer a = ScriptedPrompter::Message(request);
-    return messages().size() > 20 ? platform::Answer::Cancel : a;
-  }
-};
 
 // Closes whatever modal dialog a command opens, so no test waits for a person.
 class ModalCloser {

@@ -1,18 +1,26 @@
 #pragma once
 // Shared set-up of the dialog tests: a fresh model, a default girder laid
-// out directly, and selections of its items.
+// out directly, selections of its items, and the main window as the
+// program starts it.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/Globals.h"
 #include "app/Selection.h"
-#include "dialogs/GirderGenerator.h"
+#include "app/frmMenu.h"
 #include "model/Analysis.h"
 #include "model/BeamShape.h"
 #include "model/Material.h"
 #include "model/Mesh.h"
 #include "model/Nodes.h"
 #include "platform/MessageBox.h"
+#include "tests/dialogs/generator/GirderTestSupport.h"
 
 namespace testsupport {
 
@@ -25,11 +33,7 @@ inline void FreshModel() {
 // The default girder (14 by 3 elements) in the global model.
 inline void DefaultGirder() {
   FreshModel();
-  dialogs::GirderTexts t{"12", "0.5", "16", "0.5", "12", "0.5", "120", "12", "0.5", "16",
-                         "0.5", "12",  "0.5", "0",  "29000", "0.3", "14", "3", false};
-  dialogs::GirderPlan plan;
-  dialogs::CheckGirder(t, plan);
-  dialogs::BuildGirder(plan, globals::BeamShape(), globals::Material(), globals::Mesh());
+  velk_test::BuildDefaultGirder("14", "3", globals::BeamShape(), globals::Material(), globals::Mesh());
 }
 
 inline void SelectNodes(const std::vector<long>& positions) {
@@ -45,6 +49,26 @@ inline void SelectStiffeners(const std::vector<long>& positions) {
   for (long p : positions) globals::Selection().Append(&globals::Mesh().twoNodes().Item(p));
 }
 
+// The main window started as the program starts it, at a size that shows a
+// girder's whole length, once it is on the screen.
+inline void StartMainWindow(std::unique_ptr<frmMenu>& window) {
+  window = std::make_unique<frmMenu>();
+  window->resize(900, 700);
+  window->StartUp();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  QApplication::processEvents();
+}
+
+// Where a model point shows on the window's surface, in pointer pixels (y down).
+inline void PointerAt(frmMenu& window, double x, double y, float& px, float& py) {
+  window.Paint();
+  const app::PickMatrices m = app::LastPaintMatrices();
+  float wx = 0, wy = 0;
+  app::Project_Point(m, x, y, wx, wy);
+  px = wx;
+  py = static_cast<float>(m.viewport[3]) - wy + 1;
+}
+
 }  // namespace testsupport
 
 namespace testsupport {
@@ -54,22 +78,7 @@ namespace testsupport {
 // End 2, and a downward unit load on every node of the top flange.
 inline void SupportedGirder() {
   DefaultGirder();
-  model::Nodes& nodes = globals::Mesh().Nodes();
-  const long nx = nodes.NumberNodesX(), ny = nodes.NumberNodesY();
-  for (long j = 1; j <= ny; ++j) {
-    for (long p : {j, (nx - 1) * ny + j}) {
-      nodes.Item(p).set_ZTDir(1);
-      nodes.Item(p).UpdatePropertyDefined();
-    }
-  }
-  nodes.Item(1).set_XTDir(1);
-  nodes.Item(1).set_YTDir(1);
-  nodes.Item((nx - 1) * ny + 1).set_YTDir(1);
-  for (long i = 1; i <= nx; ++i) {
-    model::Nodeb& top = nodes.Item(i * ny);
-    top.set_YLoad(-1);
-    top.UpdatePropertyDefined();
-  }
+  velk_test::SupportOnForksAndLoadTopFlange(globals::Mesh().Nodes());
 }
 
 }  // namespace testsupport

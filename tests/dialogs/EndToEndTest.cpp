@@ -33,8 +33,9 @@
 #include "platform/MessageBox.h"
 #include "platform/qt/GLSurface.h"
 #include "platform/qt/KeyedStatusBar.h"
-#include "ui_frmBeamShape.h"
+#include "tests/dialogs/DialogTestSupport.h"
 #include "tests/view/ViewTestSupport.h"
+#include "ui_frmBeamShape.h"
 #include "ui_frmBoundary.h"
 #include "ui_frmCoord.h"
 #include "ui_frmEigen.h"
@@ -42,6 +43,8 @@
 #include "view/View.h"
 
 namespace {
+
+using testsupport::PointerAt;
 
 // Runs `act` on the modal dialog of type T once the command has shown it.
 template <typename T>
@@ -63,11 +66,7 @@ class EndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
     globals::ReleaseAll();
-    window = std::make_unique<frmMenu>();
-    window->resize(900, 700);
-    window->StartUp();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    QApplication::processEvents();
+    testsupport::StartMainWindow(window);
     prompter.Clear();  // the missing options file of a first start
   }
   void TearDown() override {
@@ -86,21 +85,11 @@ class EndToEnd : public ::testing::Test {
     QApplication::processEvents();
   }
 
-  // Where a model point shows on the surface, in pointer pixels (y down).
-  void PointerAt(double x, double y, float& px, float& py) {
-    window->Paint();
-    const app::PickMatrices m = app::LastPaintMatrices();
-    float wx = 0, wy = 0;
-    app::Project_Point(m, x, y, wx, wy);
-    px = wx;
-    py = static_cast<float>(m.viewport[3]) - wy + 1;
-  }
-
   // A left drag in select mode around the model points between the corners.
   void DragBox(double x0, double y0, double x1, double y1, int shift = 0) {
     float ax = 0, ay = 0, bx = 0, by = 0;
-    PointerAt(x0, y0, ax, ay);
-    PointerAt(x1, y1, bx, by);
+    PointerAt(*window, x0, y0, ax, ay);
+    PointerAt(*window, x1, y1, bx, by);
     app::Form_MouseDown(*window, 1, shift, ax, ay);
     app::Form_MouseMove(*window, 1, shift, (ax + bx) / 2, (ay + by) / 2);
     app::Form_MouseMove(*window, 1, shift, bx, by);
@@ -108,7 +97,7 @@ class EndToEnd : public ::testing::Test {
   }
   void Click(double x, double y, int shift = 0) {
     float px = 0, py = 0;
-    PointerAt(x, y, px, py);
+    PointerAt(*window, x, y, px, py);
     app::Form_MouseDown(*window, 1, shift, px, py);
     app::Form_MouseUp(*window, 1, shift, px, py);
   }
@@ -148,7 +137,7 @@ TEST_F(EndToEnd, GirderFromTheDialogsBucklesUnderTopFlangeLoads) {
   SetBoundary({2});
   // A box that comes back to its press point takes nothing.
   float px = 0, py = 0;
-  PointerAt(L / 2, depth / 2, px, py);
+  PointerAt(*window, L / 2, depth / 2, px, py);
   app::Form_MouseDown(*window, 1, 0, px, py);
   app::Form_MouseMove(*window, 1, 0, px + 30, py + 30);
   app::Form_MouseMove(*window, 1, 0, px, py);
@@ -244,7 +233,7 @@ TEST_F(EndToEnd, DragsPanTurnAndZoomTheView) {
   v.ViewZoom = 1;
   v.ViewMode = 7;
   float px = 0, py = 0;
-  PointerAt(60, 8, px, py);
+  PointerAt(*window, 60, 8, px, py);
   app::Form_MouseDown(*window, 1, 0, px, py);
   app::Form_MouseUp(*window, 1, 0, px, py);
   EXPECT_NEAR(v.ViewZoom, v.OptionZoomCenterFactor, 1e-5);
@@ -257,7 +246,7 @@ TEST_F(EndToEnd, DragsPanTurnAndZoomTheView) {
   v.ViewMode = 0;
   v.ViewX = v.ViewY = 0;
   v.ViewZoom = 1;
-  PointerAt(60, 8, px, py);
+  PointerAt(*window, 60, 8, px, py);
   app::Form_MouseMove(*window, 0, 0, px, py);
   EXPECT_EQ(window->StatusBar1().Text("x").rfind("X: 6", 0), 0u) << window->StatusBar1().Text("x");
   EXPECT_EQ(window->StatusBar1().Text("y").rfind("Y: ", 0), 0u);
@@ -279,7 +268,7 @@ TEST_F(EndToEnd, DoubleClickEditsANodeAndPickingFollowsIt) {
   ASSERT_EQ(v.MeshMode, 3);
 
   float px = 0, py = 0;
-  PointerAt(1, 47, px, py);
+  PointerAt(*window, 1, 47, px, py);
   // The window system reports press, release, double-click, release.
   app::Form_MouseDown(*window, 1, 0, px, py);
   app::Form_MouseUp(*window, 1, 0, px, py);

@@ -4,8 +4,6 @@
 // two reports from the File menu.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -19,9 +17,7 @@
 #include <QTextCursor>
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,6 +41,7 @@
 #include "tests/analysis/RunTestSupport.h"
 #include "tests/app/reports/AnalysedModel.h"
 #include "tests/dialogs/DialogTestSupport.h"
+#include "tests/platform/FileTestSupport.h"
 #include "ui_frmPropertyView.h"
 #include "ui_frmStress.h"
 #include "view/View.h"
@@ -52,41 +49,23 @@
 namespace fs = std::filesystem;
 using platform::Answer;
 using reporttest::Sci;
+using testsupport::PointerAt;
+using velk_test::BoxScript;
+using velk_test::ReadBytes;
 
 namespace {
-
-class BoxScript : public platform::ScriptedPrompter {
- public:
-  Answer Message(const platform::MessageRequest& request) override {
-    const Answer a = ScriptedPrompter::Message(request);
-    return messages().size() > 20 ? Answer::Cancel : a;
-  }
-};
-
-std::string ReadBytes(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 class ResultWindows : public ::testing::Test {
  protected:
   void SetUp() override {
     globals::ReleaseAll();
-    dir = app::ProgramFolder() / ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    window = std::make_unique<frmMenu>();
-    window->resize(900, 700);
-    window->StartUp();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    QApplication::processEvents();
+    testsupport::StartMainWindow(window);
     prompter.Clear();  // the missing options file of a first start
   }
   void TearDown() override {
     window.reset();
     DeleteClosed();
     globals::ReleaseAll();
-    fs::remove_all(dir);
   }
 
   app::CommandSet& commands() { return *app::CommandSet::Of(*window); }
@@ -110,17 +89,8 @@ class ResultWindows : public ::testing::Test {
     globals::View().Initialization();
   }
 
-  // Where a model point shows on the surface, in pointer pixels (y down).
-  void PointerAt(double x, double y, float& px, float& py) {
-    window->Paint();
-    const app::PickMatrices m = app::LastPaintMatrices();
-    float wx = 0, wy = 0;
-    app::Project_Point(m, x, y, wx, wy);
-    px = wx;
-    py = static_cast<float>(m.viewport[3]) - wy + 1;
-  }
-
-  fs::path dir;
+  velk_test::ScratchFolder scratch;
+  const fs::path dir = scratch.path();
   BoxScript prompter;
   platform::ScriptedFileDialogBackend files;  // before the window: no real dialog
   std::unique_ptr<frmMenu> window;
@@ -222,7 +192,7 @@ TEST_F(ResultWindows, TheColourUnderThePointerGivesItsStress) {
   EXPECT_DOUBLE_EQ(globals::View().maxStress, 100.0);
 
   float px = 0, py = 0;
-  PointerAt(5, 5, px, py);
+  PointerAt(*window, 5, 5, px, py);
   app::Form_MouseMove(*window, 0, 0, px, py);
   // The pixel there: white at 0 and pure blue at -M, so -50 of 100 is
   // (0.5, 0.5, 1) up to the colour buffer's depth.
@@ -403,16 +373,13 @@ TEST_F(ResultWindows, SaveToFileWritesTheListingAsBuilt) {
   EXPECT_TRUE(prompter.messages().empty());
 
   // A full disk or a folder that is gone: the earlier file stays whole.
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit previous{};
-  getrlimit(RLIMIT_FSIZE, &previous);
-  rlimit small = previous;
-  small.rlim_cur = 256;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  prompter.QueueAnswer(Answer::Cancel);
-  files.QueueChoice(target.string());
-  QTest::mouseClick(w->form().Command1, Qt::LeftButton);
-  setrlimit(RLIMIT_FSIZE, &previous);
+  {
+    velk_test::FullDisk disk(256);
+    ASSERT_TRUE(disk.on());
+    prompter.QueueAnswer(Answer::Cancel);
+    files.QueueChoice(target.string());
+    QTest::mouseClick(w->form().Command1, Qt::LeftButton);
+  }
   EXPECT_EQ(prompter.prompts(), (std::vector<std::string>{"Disk is full. Continue?", "File Error!"}));
   EXPECT_EQ(ReadBytes(target), stress);
   prompter.Clear();

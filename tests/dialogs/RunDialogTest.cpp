@@ -9,8 +9,6 @@
 #include <QTest>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "analysis/SolverInputFile.h"
 #include "analysis/ui/RunGuard.h"
@@ -18,6 +16,7 @@
 #include "analysis/ui/frmEigen.h"
 #include "app/ProgramPaths.h"
 #include "tests/dialogs/DialogTestSupport.h"
+#include "tests/platform/FileTestSupport.h"
 #include "ui_frmAnalysisOption.h"
 #include "ui_frmEigen.h"
 
@@ -30,13 +29,6 @@ struct ButtonStates {
 ButtonStates States(frmEigen& dialog) {
   return {dialog.form().cmdApply->isEnabled(), dialog.form().cmdCancel->isEnabled(),
           dialog.form().cmdClose->isEnabled()};
-}
-
-std::string ReadAll(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 class RunDialog : public ::testing::Test {
@@ -148,7 +140,7 @@ TEST_F(RunDialog, CancelThroughAYield) {
   EXPECT_EQ(yields, 3);  // the driver stops at the first test after the click
   EXPECT_EQ(dialog.ProgressText(), "Ready...");
   EXPECT_FLOAT_EQ(globals::Analysis().EigenValue, 123.0f);
-  const std::string listing = ReadAll(analysis::TempOutputFile(app::ProgramFolder()));
+  const std::string listing = velk_test::ReadBytes(analysis::TempOutputFile(app::ProgramFolder()));
   EXPECT_EQ(listing.find("[Output Ends]"), std::string::npos);
   EXPECT_TRUE(States(dialog).run);
   EXPECT_FALSE(States(dialog).cancel);

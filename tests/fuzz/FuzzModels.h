@@ -10,6 +10,7 @@
 #include "model/Analysis.h"
 #include "model/Material.h"
 #include "model/Mesh.h"
+#include "tests/model/MeshTestSupport.h"
 
 namespace fuzz {
 
@@ -25,12 +26,7 @@ namespace detail {
 
 // An nx x ny grid of nodes over a by b, every grid cell and edge an element.
 inline void Grid(model::Mesh& mesh, float a, float b, short nx, short ny) {
-  model::Nodes& nodes = mesh.Nodes();
-  nodes.set_NumberNodesX(nx);
-  nodes.set_NumberNodesY(ny);
-  nodes.Generate(0, 0, 0, b, a, 0, a, b, nx, ny);
-  mesh.twoNodes().Generate(nodes);
-  mesh.fourNodes().Generate(nodes);
+  velk_test::GenerateGrid(mesh, 0, 0, 0, b, a, 0, a, b, nx, ny);
   mesh.twoNodes().GenerateCP();
   mesh.fourNodes().GenerateCP();
 }

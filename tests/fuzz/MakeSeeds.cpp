@@ -21,9 +21,12 @@
 #include "platform/TextFile.h"
 #include "tests/fuzz/FuzzModels.h"
 #include "tests/fuzz/FuzzSupport.h"
+#include "tests/platform/FileTestSupport.h"
 #include "view/View.h"
 
 namespace fs = std::filesystem;
+using velk_test::Joined;
+using velk_test::Lines;
 
 namespace {
 
@@ -31,20 +34,6 @@ std::string ReadAll(const fs::path& path) {
   platform::TextFile in(path, platform::FileMode::Input);
   std::string s;
   for (int c; (c = in.Get()) != EOF;) s.push_back(static_cast<char>(c));
-  return s;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-    lines.push_back(text.substr(start, end - start));
-  return lines;
-}
-
-std::string Joined(const std::vector<std::string>& lines) {
-  std::string s;
-  for (const auto& l : lines) s += l + "\r\n";
   return s;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/Mesh.h"
+#include "tests/model/MeshTestSupport.h"
 #include "tests/model/TestFiles.h"
 
 using namespace testfiles;
@@ -13,11 +14,8 @@ namespace {
 
 // A mesh with an nx x ny grid over [0, 10(nx-1)] x [0, 10(ny-1)] and all its elements.
 void Grid(model::Mesh& mesh, short nx, short ny) {
-  mesh.Nodes().set_NumberNodesX(nx);
-  mesh.Nodes().set_NumberNodesY(ny);
-  mesh.Nodes().Generate(0, 0, 0, 10.0f * (ny - 1), 10.0f * (nx - 1), 0, 10.0f * (nx - 1), 10.0f * (ny - 1), nx, ny);
-  mesh.twoNodes().Generate(mesh.Nodes());
-  mesh.fourNodes().Generate(mesh.Nodes());
+  velk_test::GenerateGrid(mesh, 0, 0, 0, 10.0f * (ny - 1), 10.0f * (nx - 1), 0, 10.0f * (nx - 1),
+                          10.0f * (ny - 1), nx, ny);
 }
 
 

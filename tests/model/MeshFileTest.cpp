@@ -7,6 +7,7 @@
 #include "model/BeamShape.h"
 #include "model/Material.h"
 #include "model/Mesh.h"
+#include "tests/model/MeshTestSupport.h"
 #include "tests/model/TestFiles.h"
 
 using namespace testfiles;
@@ -16,12 +17,8 @@ namespace {
 // A 4 x 3 girder-like model: flanges on the first and last row, plates with
 // thicknesses, restraints, springs, loads and results on the nodes.
 void BuildModel(model::Mesh& mesh) {
+  velk_test::GenerateGrid(mesh, 0, 0, 0, 16, 120, 0, 120, 20, 4, 3);
   model::Nodes& nodes = mesh.Nodes();
-  nodes.set_NumberNodesX(4);
-  nodes.set_NumberNodesY(3);
-  nodes.Generate(0, 0, 0, 16, 120, 0, 120, 20, 4, 3);
-  mesh.twoNodes().Generate(nodes);
-  mesh.fourNodes().Generate(nodes);
   mesh.twoNodes().GenerateCP();
   mesh.fourNodes().GenerateCP();
   for (long e : {1L, 2L, 3L, 7L, 8L, 9L}) {

@@ -10,6 +10,7 @@
 #include "model/Mesh.h"
 #include "model/NodeMoves.h"
 #include "platform/RuntimeError.h"
+#include "tests/model/MeshTestSupport.h"
 
 namespace {
 
@@ -18,12 +19,7 @@ using model::MoveAxis;
 class NodeMoves : public ::testing::Test {
  protected:
   void SetUp() override {
-    auto& nodes = mesh.Nodes();
-    nodes.Generate(0, 0, 0, 10, 20, 0, 20, 10, 3, 3);
-    nodes.set_NumberNodesX(3);
-    nodes.set_NumberNodesY(3);
-    mesh.twoNodes().Generate(nodes);
-    mesh.fourNodes().Generate(nodes);
+    velk_test::GenerateGrid(mesh, 0, 0, 0, 10, 20, 0, 20, 10, 3, 3);
     model::RecomputeElementCentres(mesh);
   }
   model::Nodeb* N(long position) { return &mesh.Nodes().Item(position); }

@@ -4,33 +4,21 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <string>
 
-#include <unistd.h>
-
 #include "platform/RuntimeError.h"
 #include "platform/TextFile.h"
+#include "tests/platform/FileTestSupport.h"
 
 namespace testfiles {
 
 // One folder per process, so that builds running their tests side by side
 // do not share scratch files; removed when the test program ends.
 inline const std::filesystem::path& ScratchDir() {
-  static const struct Dir {
-    std::filesystem::path path;
-    Dir() : path(std::filesystem::temp_directory_path() / ("velk_model_tests." + std::to_string(::getpid()))) {
-      std::filesystem::create_directories(path);
-    }
-    ~Dir() {
-      std::error_code ec;
-      std::filesystem::remove_all(path, ec);
-    }
-  } dir;
-  return dir.path;
+  static const velk_test::ScratchFolder folder;
+  return folder.path();
 }
 
 inline std::filesystem::path ScratchPath(const std::string& name) {
@@ -38,14 +26,8 @@ inline std::filesystem::path ScratchPath(const std::string& name) {
   return ScratchDir() / (std::string(info->test_suite_name()) + "." + info->name() + "." + name);
 }
 
-inline void WriteBytes(const std::filesystem::path& p, const std::string& bytes) {
-  std::ofstream(p, std::ios::binary) << bytes;
-}
-
-inline std::string ReadBytes(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using velk_test::ReadBytes;
+using velk_test::WriteBytes;
 
 // An input file holding exactly these bytes.
 inline std::unique_ptr<platform::TextFile> InputOf(const std::string& bytes, const std::string& name = "in.txt") {

@@ -2,55 +2,37 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 
 #include "platform/RuntimeError.h"
+#include "tests/platform/FileTestSupport.h"
 
 namespace fs = std::filesystem;
+using velk_test::ReadBytes;
+using velk_test::WriteBytes;
 
 namespace {
 
 class FileReplaceTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("velk_replace_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  static std::string Read(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  static void WriteRaw(const fs::path& p, const std::string& text) {
-    std::ofstream(p, std::ios::binary) << text;
-  }
   int FileCount() const {
     int n = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir_)) ++n;
     return n;
   }
 
-  fs::path dir_;
+  velk_test::ScratchFolder scratch_;
+  const fs::path dir_ = scratch_.path();
 };
 
 TEST_F(FileReplaceTest, ReplacesWholeKeepingPermissionsAndLinks) {
   const fs::path target = dir_ / "a.txt";
-  WriteRaw(target, "old contents");
+  WriteBytes(target, "old contents");
   fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   platform::ReplaceFile(target, [](platform::TextFile& f) { f.WriteLine("new"); });
-  EXPECT_EQ(Read(target), "new\r\n");
+  EXPECT_EQ(ReadBytes(target), "new\r\n");
   EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   EXPECT_EQ(FileCount(), 1);
@@ -60,19 +42,19 @@ TEST_F(FileReplaceTest, ReplacesWholeKeepingPermissionsAndLinks) {
   fs::create_symlink(target, link);
   platform::ReplaceFile(link, [](platform::TextFile& f) { f.Write("via link"); });
   EXPECT_TRUE(fs::is_symlink(link));
-  EXPECT_EQ(Read(target), "via link");
+  EXPECT_EQ(ReadBytes(target), "via link");
 }
 
 TEST_F(FileReplaceTest, AFailedWriteLeavesTheTargetAndNoTemporary) {
   const fs::path target = dir_ / "b.txt";
-  WriteRaw(target, "keep me");
+  WriteBytes(target, "keep me");
   EXPECT_THROW(platform::ReplaceFile(target,
                                      [](platform::TextFile& f) {
                                        f.Write("half");
                                        throw std::runtime_error("writer failed");
                                      }),
                std::runtime_error);
-  EXPECT_EQ(Read(target), "keep me");
+  EXPECT_EQ(ReadBytes(target), "keep me");
   EXPECT_EQ(FileCount(), 1);
 
   try {

@@ -3,41 +3,26 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
 
-#include <unistd.h>
-
 #include "platform/RuntimeError.h"
+#include "tests/platform/FileTestSupport.h"
 
 namespace fs = std::filesystem;
 using platform::FileMode;
 using platform::FileTable;
 using platform::RuntimeError;
 using platform::TextFile;
+using velk_test::ReadBytes;
+using velk_test::WriteBytes;
 
 namespace {
 
 class TempDir : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("velk_textfile_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path Path(const std::string& name) const { return dir_ / name; }
-  void WriteRaw(const fs::path& p, const std::string& bytes) {
-    std::ofstream(p, std::ios::binary) << bytes;
-  }
-  std::string ReadRaw(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  fs::path dir_;
+  fs::path Path(const std::string& name) const { return scratch_.path() / name; }
+  velk_test::ScratchFolder scratch_;
 };
 
 int ErrorOf(const std::function<void()>& f) {
@@ -76,13 +61,13 @@ TEST_F(TempDir, CloseAllFlushesWhatWasWritten) {
     table.Open(2, Path("b.txt"), FileMode::Output).Write("two");
     table.CloseAll();
   }
-  EXPECT_EQ(ReadRaw(Path("a.txt")), "one\r\n");
-  EXPECT_EQ(ReadRaw(Path("b.txt")), "two");
+  EXPECT_EQ(ReadBytes(Path("a.txt")), "one\r\n");
+  EXPECT_EQ(ReadBytes(Path("b.txt")), "two");
   {
     FileTable table;  // the destructor closes what is left open
     table.Open(1, Path("c.txt"), FileMode::Output).Write("three");
   }
-  EXPECT_EQ(ReadRaw(Path("c.txt")), "three");
+  EXPECT_EQ(ReadBytes(Path("c.txt")), "three");
 }
 
 TEST_F(TempDir, OpenFailuresCarryFileErrorNumbers) {
@@ -117,11 +102,11 @@ TEST_F(TempDir, AppendKeepsAndColumnCounts) {
     f.WriteLine("cd");
     f.Close();
   }
-  EXPECT_EQ(ReadRaw(Path("a.txt")), "ab\r\ncd\r\n");
+  EXPECT_EQ(ReadBytes(Path("a.txt")), "ab\r\ncd\r\n");
 }
 
 TEST_F(TempDir, ReadLineTakesEveryLineEndAndFailsAtTheEnd) {
-  WriteRaw(Path("a.txt"), "crlf\r\nlf\nlone\rlast");
+  WriteBytes(Path("a.txt"), "crlf\r\nlf\nlone\rlast");
   TextFile f(Path("a.txt"), FileMode::Input);
   EXPECT_EQ(f.ReadLine(), "crlf");
   EXPECT_EQ(f.ReadLine(), "lf");

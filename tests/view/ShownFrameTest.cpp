@@ -4,22 +4,21 @@
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
-#include <unistd.h>
 
 #include <QImage>
 #include <QTest>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/qt/GLSurface.h"
+#include "tests/platform/FileTestSupport.h"
 #include "view/BitmapExport.h"
 
 namespace fs = std::filesystem;
+using velk_test::ReadBytes;
 
 namespace {
 
@@ -77,8 +76,6 @@ class SurfaceFrame : public view::FrameSource {
 class ShownFrame : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() / ("velk_bitmap_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
     surface.setFixedSize(kWidth, kHeight);
     surface.onPaint = [this] {
       if (fail == Fail::Throw) throw std::runtime_error("no frame");
@@ -93,10 +90,10 @@ class ShownFrame : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&surface));
     ASSERT_EQ(surface.DeviceWidth(), kWidth) << "the tests assume one device pixel per pixel";
   }
-  void TearDown() override { fs::remove_all(dir); }
 
   enum class Fail { None, Report, Throw } fail = Fail::None;
-  fs::path dir;
+  velk_test::ScratchFolder scratch;
+  const fs::path dir = scratch.path();
   platform::qt::GLSurface surface;
 };
 
@@ -108,13 +105,6 @@ uint32_t U32(const std::string& b, size_t at) {
 uint16_t U16(const std::string& b, size_t at) {
   return static_cast<uint16_t>(static_cast<unsigned char>(b[at]) |
                                static_cast<unsigned char>(b[at + 1]) << 8);
-}
-
-std::string ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 // Checks a bitmap file against the pattern: W x H pixels whose lower left
@@ -224,7 +214,7 @@ TEST_F(ShownFrame, ABitmapOfAKnownFrameReadsBackExactly) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ASSERT_TRUE(view::Write_Bitmap_File(file.string(), c.x, c.y, c.w, c.h, frame));
-    ExpectPatternBitmap(ReadFile(file), c.x0, c.y0, c.W, c.H);
+    ExpectPatternBitmap(ReadBytes(file), c.x0, c.y0, c.W, c.H);
   }
 
   // Nothing of the box inside the frame, or no height: no file, no success.
@@ -242,16 +232,16 @@ TEST_F(ShownFrame, SavingReplacesAFileWholeOrNotAtAll) {
   surface.grabFramebuffer();
   SurfaceFrame frame(surface);
   const fs::path file = dir / "old.bmp";
-  std::ofstream(file, std::ios::binary) << std::string(5000, 'x');
+  velk_test::WriteBytes(file, std::string(5000, 'x'));
   ASSERT_TRUE(view::Write_Bitmap_File(file.string(), 2, 20, 2, 2, frame));
-  ExpectPatternBitmap(ReadFile(file), 2, 24, 3, 2);  // nothing of the old file is left
+  ExpectPatternBitmap(ReadBytes(file), 2, 24, 3, 2);  // nothing of the old file is left
 
   // A failed write leaves the old file as it was.
-  const std::string before = ReadFile(file);
+  const std::string before = ReadBytes(file);
   EXPECT_FALSE(view::Write_Bitmap_File((dir / "no such folder" / "b.bmp").string(), 2, 20, 2, 2,
                                        frame));
   EXPECT_FALSE(view::Write_Bitmap_File("", 2, 20, 2, 2, frame));
   fs::create_directories(dir / "a folder.bmp");
   EXPECT_FALSE(view::Write_Bitmap_File((dir / "a folder.bmp").string(), 2, 20, 2, 2, frame));
-  EXPECT_EQ(ReadFile(file), before);
+  EXPECT_EQ(ReadBytes(file), before);
 }

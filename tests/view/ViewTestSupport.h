@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/Mesh.h"
+#include "tests/model/MeshTestSupport.h"
 #include "view/ViewHost.h"
 
 namespace viewtest {
@@ -37,11 +38,7 @@ class FakeHost : public view::ViewHost {
 // thickness (0: no property), numbered for the solver; stiffeners on every
 // edge, without a property.
 inline void BuildPlateGrid(model::Mesh& mesh, float L, float H, int nx, int ny, float thickness) {
-  mesh.Nodes().Generate(0, 0, 0, H, L, 0, L, H, nx, ny);
-  mesh.Nodes().set_NumberNodesX(static_cast<short>(nx));
-  mesh.Nodes().set_NumberNodesY(static_cast<short>(ny));
-  mesh.fourNodes().Generate(mesh.Nodes());
-  mesh.twoNodes().Generate(mesh.Nodes());
+  velk_test::GenerateGrid(mesh, 0, 0, 0, H, L, 0, L, H, nx, ny);
   mesh.fourNodes().GenerateCP();
   mesh.twoNodes().GenerateCP();
   for (model::fourNode& p : mesh.fourNodes()) {
@@ -68,12 +65,8 @@ namespace viewtest {
 // direction. With the results of a run: displacements, mode shape, node and
 // stiffener stresses. nx and ny at least 5.
 inline void BuildEverySymbolModel(model::Mesh& mesh, int nx, int ny, float L, float H) {
+  velk_test::GenerateGrid(mesh, 0, 0, 0, H, L, 0, L, H, nx, ny);
   model::Nodes& nodes = mesh.Nodes();
-  nodes.Generate(0, 0, 0, H, L, 0, L, H, nx, ny);
-  nodes.set_NumberNodesX(static_cast<short>(nx));
-  nodes.set_NumberNodesY(static_cast<short>(ny));
-  mesh.fourNodes().Generate(nodes);
-  mesh.twoNodes().Generate(nodes);
   mesh.fourNodes().GenerateCP();
   mesh.twoNodes().GenerateCP();
 

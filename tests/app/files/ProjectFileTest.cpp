@@ -2,10 +2,8 @@
 // window: the commands run against a host that owns its own model objects
 // and logs what the main window would have been asked to do.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <clocale>
-#include <csignal>
 #include <filesystem>
 #include <memory>
 #include <algorithm>
@@ -23,9 +21,13 @@
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/ProjectDump.h"
 #include "tests/app/ProjectTestSupport.h"
+#include "tests/platform/FileTestSupport.h"
 
 namespace fs = std::filesystem;
 using platform::Answer;
+using velk_test::BoxScript;
+using velk_test::Joined;
+using velk_test::Lines;
 using velk_test::ReadBytes;
 using velk_test::WriteBytes;
 
@@ -34,16 +36,6 @@ namespace {
 const std::string kMsg62 =
     "This file has a nonstandard end-of-file marker, or an attempt was made \u201Cto read "
     "beyond the end-of-file marker.";
-
-// Answers as scripted, but gives up on a box that keeps coming back: once the
-// script runs out a Disk Error box would otherwise be retried for ever.
-class BoxScript : public platform::ScriptedPrompter {
- public:
-  platform::Answer Message(const platform::MessageRequest& request) override {
-    const platform::Answer a = ScriptedPrompter::Message(request);
-    return messages().size() > 20 ? platform::Answer::Cancel : a;
-  }
-};
 
 class FakeHost : public app::ProjectFileHost {
  public:
@@ -91,15 +83,6 @@ std::string Dump(FakeHost& h) { return velk_test::DumpProject(*h.analysis, &h.be
 
 class ProjectFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("velk_projectfile_" + std::to_string(::getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
   void Generate(FakeHost& h) { velk_test::BuildModel(*h.mesh, *h.analysis, h.beam, *h.material); }
 
   // Saves a generated model to `name` in the scratch folder and returns the path.
@@ -120,7 +103,8 @@ class ProjectFileTest : public ::testing::Test {
            });
   }
 
-  fs::path dir;
+  velk_test::ScratchFolder scratch;
+  const fs::path dir = scratch.path();
   BoxScript boxes;
   platform::ScriptedFileDialogBackend files;
   platform::CommonDialog cdlFile;
@@ -381,20 +365,6 @@ TEST_F(ProjectFileTest, FailedOpenLeavesTheModelCaptionAndPanelsAsTheyWere) {
   }
 }
 
-// The lines of a project file and back, for editing single fields.
-std::vector<std::string> Lines(const std::string& bytes) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2)
-    lines.push_back(bytes.substr(start, end - start));
-  return lines;
-}
-std::string Joined(const std::vector<std::string>& lines) {
-  std::string s;
-  for (const auto& l : lines) s += l + "\r\n";
-  return s;
-}
-
 // Where the records of the 4 x 3 model stand among the lines of its file:
 // the header, run and girder lines, then 12 nodes of 7 lines, 17 stiffeners
 // of 6 and 6 plates of 5.
@@ -622,18 +592,15 @@ TEST_F(ProjectFileTest, FailedSaveLeavesTheOldFileAsItWas) {
   FakeHost h;
   Generate(h);
   h.analysis->Title = std::string(200, 'x');
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit previous{};
-  getrlimit(RLIMIT_FSIZE, &previous);
-  rlimit small = previous;
-  small.rlim_cur = 512;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  boxes.QueueAnswer(Answer::Retry);
-  boxes.QueueAnswer(Answer::Cancel);
-  files.QueueChoice(target.string());
-  h.caption = "VELK V1.4.0:keep.inp";
-  app::Save_Data(h, cdlFile);
-  setrlimit(RLIMIT_FSIZE, &previous);
+  {
+    velk_test::FullDisk disk(512);
+    ASSERT_TRUE(disk.on());
+    boxes.QueueAnswer(Answer::Retry);
+    boxes.QueueAnswer(Answer::Cancel);
+    files.QueueChoice(target.string());
+    h.caption = "VELK V1.4.0:keep.inp";
+    app::Save_Data(h, cdlFile);
+  }
   EXPECT_EQ(boxes.prompts(), (std::vector<std::string>{"Disk is full. Continue?",
                                                        "Disk is full. Continue?", "File Error!"}));
   EXPECT_EQ(ReadBytes(target), old);

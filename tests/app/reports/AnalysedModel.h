@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/GirderGenerator.h"
 #include "model/Analysis.h"
 #include "model/BeamShape.h"
 #include "model/Material.h"
@@ -20,6 +19,8 @@
 #include "model/fourNodes.h"
 #include "model/twoNodes.h"
 #include "tests/analysis/RunTestSupport.h"
+#include "tests/dialogs/generator/GirderTestSupport.h"
+#include "tests/platform/FileTestSupport.h"
 
 namespace reporttest {
 
@@ -32,32 +33,14 @@ struct AnalysedGirder {
   model::Analysis analysis;
   model::BeamShape beam;
   model::Material material;
-  runtest::TempFolder folder;
+  velk_test::ScratchFolder folder;
   analysis::RunResult result;
 
   AnalysedGirder() {
-    dialogs::GirderTexts t{"12", "0.5", "16", "0.5", "12", "0.5", "120", "12", "0.5", "16",
-                           "0.5", "12",  "0.5", "0",  "29000", "0.3", "4", "2", false};
-    dialogs::GirderPlan plan;
-    EXPECT_EQ(dialogs::CheckGirder(t, plan), "");
-    dialogs::BuildGirder(plan, beam, material, mesh);
+    EXPECT_EQ(velk_test::BuildDefaultGirder("4", "2", beam, material, mesh), "");
     model::Nodes& nodes = mesh.Nodes();
-    const long nx = nodes.NumberNodesX(), ny = nodes.NumberNodesY();
-    for (long j = 1; j <= ny; ++j) {
-      for (long p : {j, (nx - 1) * ny + j}) {
-        nodes.Item(p).set_ZTDir(1);
-        nodes.Item(p).UpdatePropertyDefined();
-      }
-    }
-    nodes.Item(1).set_XTDir(1);
-    nodes.Item(1).set_YTDir(1);
-    nodes.Item((nx - 1) * ny + 1).set_YTDir(1);
-    for (long i = 1; i <= nx; ++i) {
-      model::Nodeb& top = nodes.Item(i * ny);
-      top.set_YLoad(-1);
-      top.UpdatePropertyDefined();
-    }
-    model::Nodeb& middle = nodes.Item(2 * ny + 2);
+    velk_test::SupportOnForksAndLoadTopFlange(nodes);
+    model::Nodeb& middle = nodes.Item(2 * nodes.NumberNodesY() + 2);
     middle.set_ZTStiff(250);
     middle.UpdatePropertyDefined();
     analysis.Title = "Girder, 4 by 2";

@@ -3,14 +3,9 @@
 // with the file dialog, an existing file and a failing disk.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -19,6 +14,7 @@
 #include "platform/TextFile.h"
 #include "platform/qt/CommonDialog.h"
 #include "tests/app/reports/AnalysedModel.h"
+#include "tests/platform/FileTestSupport.h"
 
 namespace fs = std::filesystem;
 using platform::Answer;
@@ -27,6 +23,9 @@ using reporttest::Sci;
 using reporttest::Single;
 using reporttest::Whole;
 using reporttest::Zoned;
+using velk_test::BoxScript;
+using velk_test::ReadBytes;
+using velk_test::WriteBytes;
 
 namespace {
 
@@ -101,35 +100,8 @@ std::string ExpectedFull(const model::Analysis& a, const model::Mesh& mesh) {
   return t;
 }
 
-std::string ReadBytes(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& p, const std::string& bytes) {
-  std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-// Answers as scripted, but gives up on a Disk Error box that keeps coming
-// back once the script has run out.
-class BoxScript : public platform::ScriptedPrompter {
- public:
-  Answer Message(const platform::MessageRequest& request) override {
-    const Answer a = ScriptedPrompter::Message(request);
-    return messages().size() > 20 ? Answer::Cancel : a;
-  }
-};
-
 class ReportTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("velk_report_" + std::to_string(::getpid()) + "_" +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
   std::string Grid(const model::Analysis& a, const model::Mesh& m, const std::string& name = "grid.txt") {
     files.QueueChoice((dir / name).string());
     app::Create_Report_Grid(a, m, cdlFile);
@@ -147,7 +119,8 @@ class ReportTest : public ::testing::Test {
     return names;
   }
 
-  fs::path dir;
+  velk_test::ScratchFolder scratch;
+  const fs::path dir = scratch.path();
   BoxScript boxes;
   platform::ScriptedFileDialogBackend files;
   platform::CommonDialog cdlFile;
@@ -353,20 +326,17 @@ TEST_F(ReportTest, AFailingDiskLeavesTheEarlierReportAsItWas) {
   WriteBytes(target, "earlier report");
 
   // Disk full: a file size limit below the report's size makes the write fail.
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit previous{};
-  getrlimit(RLIMIT_FSIZE, &previous);
-  rlimit small = previous;
-  small.rlim_cur = 256;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  boxes.QueueAnswer(Answer::Retry);
-  boxes.QueueAnswer(Answer::Cancel);
-  files.QueueChoice(target.string());
-  app::Create_Report_All(g.analysis, g.mesh, cdlFile);
-  boxes.QueueAnswer(Answer::Cancel);
-  files.QueueChoice(target.string());
-  app::Create_Report_Grid(g.analysis, g.mesh, cdlFile);
-  setrlimit(RLIMIT_FSIZE, &previous);
+  {
+    velk_test::FullDisk disk(256);
+    ASSERT_TRUE(disk.on());
+    boxes.QueueAnswer(Answer::Retry);
+    boxes.QueueAnswer(Answer::Cancel);
+    files.QueueChoice(target.string());
+    app::Create_Report_All(g.analysis, g.mesh, cdlFile);
+    boxes.QueueAnswer(Answer::Cancel);
+    files.QueueChoice(target.string());
+    app::Create_Report_Grid(g.analysis, g.mesh, cdlFile);
+  }
   EXPECT_EQ(boxes.prompts(),
             (std::vector<std::string>{"Disk is full. Continue?", "Disk is full. Continue?", "File Error!",
                                       "Disk is full. Continue?", "File Error!"}));

@@ -12,22 +12,12 @@
 #include "model/fourNodes.h"
 #include "model/twoNodes.h"
 #include "platform/RuntimeError.h"
+#include "tests/dialogs/generator/GirderTestSupport.h"
 
 using namespace dialogs;
+using velk_test::DefaultGirderTexts;
 
 namespace {
-
-// The boxes as a fresh dialog fills them from the default section.
-GirderTexts DefaultTexts() {
-  GirderTexts t;
-  t.BTFW = "12"; t.BTFT = "0.5"; t.BWH = "16"; t.BWT = "0.5"; t.BBFW = "12"; t.BBFT = "0.5";
-  t.BL = "120";
-  t.BTFWE = "12"; t.BTFTE = "0.5"; t.BWHE = "16"; t.BWTE = "0.5"; t.BBFWE = "12";
-  t.BBFTE = "0.5"; t.Offset = "0";
-  t.MOE = "29000"; t.PR = "0.3";
-  t.NumXElements = "14"; t.NumYElements = "3";
-  return t;
-}
 
 std::string Check(GirderTexts t) {
   GirderPlan plan;
@@ -71,21 +61,21 @@ TEST(GirderChecks, EachRowInOrderWithItsMessage) {
       {&GirderTexts::NumYElements, "3000", kMsgTooManyElements},
   };
   for (const Row& row : rows) {
-    GirderTexts t = DefaultTexts();
+    GirderTexts t = DefaultGirderTexts();
     t.*row.box = row.text;
     EXPECT_EQ(Check(t), row.message) << "text " << row.text;
   }
   // Earlier rows win: an End 1 number failure before an End 2 one, a count
   // before the material, the web before the length.
-  GirderTexts t = DefaultTexts();
+  GirderTexts t = DefaultGirderTexts();
   t.NumXElements = "0";
   t.MOE = "0";
   EXPECT_EQ(Check(t), kMsgLongitudinal);
-  t = DefaultTexts();
+  t = DefaultGirderTexts();
   t.BWT = "0";
   t.BL = "0";
   EXPECT_EQ(Check(t), kMsgBeamWeb);
-  EXPECT_EQ(Check(DefaultTexts()), "");
+  EXPECT_EQ(Check(DefaultGirderTexts()), "");
 }
 
 TEST(GirderChecks, PoissonRatiosBelowOneAreAccepted) {
@@ -93,7 +83,7 @@ TEST(GirderChecks, PoissonRatiosBelowOneAreAccepted) {
       {"0.01", 0.01f}, {"0.3", 0.3f}, {"0.499", 0.499f}, {"0.5", 0.5f}, {"0.75", 0.75f},
       {"0.999", 0.999f}};
   for (const auto& [text, value] : ratios) {
-    GirderTexts t = DefaultTexts();
+    GirderTexts t = DefaultGirderTexts();
     t.PR = text;
     GirderPlan plan;
     ASSERT_EQ(CheckGirder(t, plan), "") << text;
@@ -108,7 +98,7 @@ TEST(GirderChecks, RefusesAGridTheSolverCannotNumber) {
   EXPECT_NE(std::string(kMsgTooManyElements).find(std::to_string(kMaxGridNodes)),
             std::string::npos);
 
-  GirderTexts t = DefaultTexts();
+  GirderTexts t = DefaultGirderTexts();
   t.NumXElements = "108";  // 109 x 101 = 11,009 nodes
   t.NumYElements = "100";
   EXPECT_EQ(Check(t), kMsgTooManyElements);
@@ -125,7 +115,7 @@ TEST(GirderChecks, RefusesAGridTheSolverCannotNumber) {
 }
 
 TEST(GirderChecks, ZeroFlangeRuleRewritesBoxesEvenWhenALaterCheckFails) {
-  GirderTexts t = DefaultTexts();
+  GirderTexts t = DefaultGirderTexts();
   t.BTFW = "0";
   t.BBFWE = "0.0";
   t.BWT = "0";
@@ -136,14 +126,14 @@ TEST(GirderChecks, ZeroFlangeRuleRewritesBoxesEvenWhenALaterCheckFails) {
   // End 2 comes after the End 1 web check, so it is not reached.
   EXPECT_EQ(t.BBFWE, "0.0");
   // A zero next to a negative is a missing flange, not a negative one.
-  t = DefaultTexts();
+  t = DefaultGirderTexts();
   t.BTFW = "0";
   t.BTFT = "-1";
   EXPECT_EQ(CheckGirder(t, plan), "");
 }
 
 TEST(GirderChecks, ProportionalGridNeedsTwoElementsAndAPositiveRatio) {
-  GirderTexts t = DefaultTexts();
+  GirderTexts t = DefaultGirderTexts();
   t.proportional = true;
   t.BWHE = "32.5";
   t.NumXElements = "1";
@@ -152,7 +142,7 @@ TEST(GirderChecks, ProportionalGridNeedsTwoElementsAndAPositiveRatio) {
   t.BWHE = "16";
   EXPECT_EQ(Check(t), "");
   // Counts round half to even: 2.5 gives 2 elements.
-  t = DefaultTexts();
+  t = DefaultGirderTexts();
   t.NumXElements = "2.5";
   GirderPlan plan;
   ASSERT_EQ(CheckGirder(t, plan), "");
@@ -160,7 +150,7 @@ TEST(GirderChecks, ProportionalGridNeedsTwoElementsAndAPositiveRatio) {
 }
 
 TEST(GirderBuild, DefaultGirderCountsAndSizes) {
-  GirderTexts t = DefaultTexts();
+  GirderTexts t = DefaultGirderTexts();
   t.proportional = true;  // q = 1: uniform all the same
   GirderPlan plan;
   ASSERT_EQ(CheckGirder(t, plan), "");
@@ -200,7 +190,7 @@ TEST(GirderBuild, DefaultGirderCountsAndSizes) {
 }
 
 TEST(GirderBuild, TaperedFlangesAndWeb) {
-  GirderTexts t = DefaultTexts();
+  GirderTexts t = DefaultGirderTexts();
   t.BTFW = "0";  // no top flange at End 1, 12 by 0.5 at End 2
   t.BWTE = "1";
   GirderPlan plan;
@@ -224,7 +214,7 @@ TEST(GirderBuild, TaperedFlangesAndWeb) {
 }
 
 TEST(GirderBuild, ProportionalGridFollowsTheDepthRatio) {
-  GirderTexts t = DefaultTexts();
+  GirderTexts t = DefaultGirderTexts();
   t.BWHE = "32.5";
   t.proportional = true;
   GirderPlan plan;
@@ -245,7 +235,7 @@ TEST(GirderBuild, ProportionalGridFollowsTheDepthRatio) {
 }
 
 TEST(GirderBuild, OffsetLowersEnd2) {
-  GirderTexts t = DefaultTexts();
+  GirderTexts t = DefaultGirderTexts();
   t.Offset = "2";
   GirderPlan plan;
   ASSERT_EQ(CheckGirder(t, plan), "");
