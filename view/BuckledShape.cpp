@@ -1,9 +1,12 @@
 // The buckled shape: every plate with a thickness as a quadrilateral through
 // its displaced nodes, as a wire frame and, with shading, as lit surfaces
 // with smooth per-node normals.
+#include "view/BuckledShape.h"
+
 #include <GL/gl.h>
 
 #include <array>
+#include <cmath>
 #include <exception>
 #include <vector>
 
@@ -56,6 +59,13 @@ std::size_t NodeIndex(const model::Nodeb& n, std::size_t size) {
 
 }  // namespace
 
+Point3 UnitNormal(const Point3& n) {
+  const double x = n.x, y = n.y, z = n.z;
+  const double length = std::sqrt(x * x + y * y + z * z);
+  if (!(length > 0) || !std::isfinite(length)) return {0, 0, 1};
+  return {static_cast<float>(x / length), static_cast<float>(y / length), static_cast<float>(z / length)};
+}
+
 void View::Draw_Result(const model::Mesh& mesh) {
   try {
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
@@ -86,13 +96,16 @@ void View::Setup_Lighting() {
   }
   glEnable(GL_LIGHTING);
   glEnable(GL_LIGHT0);
+  // The shaded pass hands over unit normals, but zoom and the fit view's
+  // stretch scale them again on their way to eye space; the brightness must
+  // not follow the zoom either.
+  glEnable(GL_NORMALIZE);
 }
 
 void View::Draw_Result_Shade(const model::Mesh& mesh) {
   try {
     const std::size_t size = static_cast<std::size_t>(mesh.Nodes().Count()) + 1;
     std::vector<Point3> normalSum(size, Point3{0, 0, 0});
-    std::vector<short> count(size, 0);
     const float mIn = OptionInpMagFactor, mOut = OptionOutpMagFactor;
 
     for (const model::fourNode& plate : mesh.fourNodes()) {
@@ -103,15 +116,14 @@ void View::Draw_Result_Shade(const model::Mesh& mesh) {
         normalSum[i].x += b.normal.x;
         normalSum[i].y += b.normal.y;
         normalSum[i].z += b.normal.z;
-        count[i] = static_cast<short>(count[i] + 1);
       }
     }
-    for (std::size_t i = 1; i < size; ++i) {
-      if (count[i] == 0) continue;
-      normalSum[i].x /= count[i];
-      normalSum[i].y /= count[i];
-      normalSum[i].z /= count[i];
-    }
+    // The face normals grow with the square of the model's size; lit as they
+    // are, a model in millimetres would burn out white and one in metres
+    // hardly show its relief. Only the direction of the area-weighted sum
+    // (the average of the plates around the node) is lit.
+    std::vector<Point3> normal(size);
+    for (std::size_t i = 0; i < size; ++i) normal[i] = UnitNormal(normalSum[i]);
 
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glColor3f(0, 0, 1);
@@ -124,7 +136,7 @@ void View::Draw_Result_Shade(const model::Mesh& mesh) {
       for (int k = 0; k < 4; ++k) index[k] = NodeIndex(*b.node[k], size);
       glBegin(GL_QUADS);
       for (int k : {0, 3, 2, 1}) {
-        const Point3& n = normalSum[index[k]];
+        const Point3& n = normal[index[k]];
         glNormal3f(n.x, n.y, n.z);
         glVertex3f(b.p[k].x, b.p[k].y, b.p[k].z);
       }
@@ -140,6 +152,7 @@ void View::Draw_Result_Shade(const model::Mesh& mesh) {
 void View::Remove_Lighting() {
   glDisable(GL_LIGHT0);
   glDisable(GL_LIGHTING);
+  glDisable(GL_NORMALIZE);
 }
 
 }  // namespace view

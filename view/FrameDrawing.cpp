@@ -138,6 +138,7 @@ FrameOutcome DrawFrame(View& view, const FrameInputs& in) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_LIGHT0);
     glDisable(GL_LIGHTING);
+    glDisable(GL_NORMALIZE);
     // The projection is loaded again for every frame from the current view
     // box, which is the box it was last loaded from; commands that change
     // the box outside a paint may have had no context to load it into.
@@ -176,6 +177,7 @@ FrameOutcome DrawFrame(View& view, const FrameInputs& in) {
     ResetPassState();
     glDisable(GL_LIGHT0);
     glDisable(GL_LIGHTING);
+    glDisable(GL_NORMALIZE);
     out.drawn = false;
     view.RecordPaintError("Error..[Form_Paint]");
   }

@@ -3,7 +3,13 @@
 // leaves no OpenGL error and balanced matrix stacks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
+#include "model/BeamShape.h"
+#include "model/Material.h"
 #include "model/Mesh.h"
+#include "tests/dialogs/generator/GirderTestSupport.h"
 #include "tests/view/RenderHost.h"
 #include "tests/view/ViewTestSupport.h"
 #include "view/ElementDrawing.h"
@@ -150,11 +156,13 @@ TEST_F(Render, BuckledWireAndShadedPassOnlyUnderTheirOptions) {
   img = host->Frame();
   EXPECT_TRUE(Near(At(img, 2.5, 2), 92, 153, 214, 3));
   EXPECT_TRUE(AnyNear(img, edge, 1, 255, 77, 77));
-  GLboolean lit = GL_TRUE;
+  GLboolean lit = GL_TRUE, normalized = GL_TRUE;
   host->makeCurrent();
   glGetBooleanv(GL_LIGHTING, &lit);
+  glGetBooleanv(GL_NORMALIZE, &normalized);
   host->doneCurrent();
   EXPECT_FALSE(lit);
+  EXPECT_FALSE(normalized);
 
   // Hiding the model while buckled: the wire stays, the fills go.
   v.OptionShading = false;
@@ -231,4 +239,69 @@ TEST_F(Render, AFailedFrameKeepsTheMatricesOfTheFrameOnTheScreen) {
   host->Frame();
   EXPECT_TRUE(host->outcomes.back().drawn);
   EXPECT_DOUBLE_EQ(v.lastModelview[0], 2 * shown[0]);
+}
+
+namespace {
+
+// The red levels, lowest first, of the pixels the shaded pass paints of the
+// default girder buckled in two half waves along its length and one across
+// its depth, with every coordinate times `scale`, turned and zoomed. The
+// shading's blue keeps red far below blue; the background, the wire and a
+// surface burnt out to white do not.
+std::vector<int> ShadedLevels(float scale, float zoom = 1) {
+  model::Mesh mesh;
+  model::BeamShape beam;
+  model::Material material;
+  EXPECT_EQ(velk_test::BuildDefaultGirder("20", "4", beam, material, mesh), "");
+  model::Nodes& nodes = mesh.Nodes();
+  const long nx = nodes.NumberNodesX(), ny = nodes.NumberNodesY();
+  for (model::Nodeb& n : nodes) {
+    const float u = static_cast<float>((n.ID() - 1) / ny) / static_cast<float>(nx - 1);
+    const float v = static_cast<float>((n.ID() - 1) % ny) / static_cast<float>(ny - 1);
+    n.set_zcoord(8 * scale * std::sin(6.2831853f * u) * std::sin(3.14159265f * v));
+    n.set_xcoord(n.xcoord() * scale);
+    n.set_ycoord(n.ycoord() * scale);
+  }
+  view::View v;
+  RenderHost host(v, mesh);
+  v.Initialization(nodes);
+  v.ViewAngle();
+  v.ViewZoom = zoom;
+  v.OptionShowModel = v.OptionShowCoordinate = false;
+  v.OptionShowResult = v.OptionShading = true;
+  const QImage img = host.Frame();
+  for (const std::string& fault : host.frameFaults) ADD_FAILURE() << fault;
+  std::vector<int> levels;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      if (qBlue(img.pixel(x, y)) >= qRed(img.pixel(x, y)) + 40) levels.push_back(qRed(img.pixel(x, y)));
+  std::sort(levels.begin(), levels.end());
+  return levels;
+}
+
+int Quantile(const std::vector<int>& sorted, double q) {
+  return sorted.empty() ? -1 : sorted[static_cast<std::size_t>(q * static_cast<double>(sorted.size() - 1))];
+}
+
+}  // namespace
+
+// Lit by the direction of its normals alone, the buckled girder shades alike
+// in metres, millimetres or kilometres, and zoomed out: as many shaded
+// pixels over the same spread of levels, none burnt out.
+TEST(ShadedBuckledShape, ReadsTheSameAtAnyModelScaleAndZoom) {
+  const std::vector<int> unit = ShadedLevels(1);
+  EXPECT_GT(unit.size(), 5000u);
+  // Red is 0.3 of the ambient light (1.2) and of at most 1 diffuse light.
+  EXPECT_GE(unit.front(), 90);
+  EXPECT_LE(unit.back(), 170);
+  EXPECT_GT(unit.back() - unit.front(), 30) << "the relief must show";
+  for (float scale : {1000.0f, 0.001f}) {
+    SCOPED_TRACE(scale);
+    const std::vector<int> scaled = ShadedLevels(scale);
+    EXPECT_NEAR(static_cast<double>(scaled.size()), static_cast<double>(unit.size()),
+                static_cast<double>(unit.size()) / 100);
+    for (double q : {0.0, 0.1, 0.5, 0.9, 1.0}) EXPECT_NEAR(Quantile(scaled, q), Quantile(unit, q), 2) << q;
+  }
+  const std::vector<int> zoomed = ShadedLevels(1, 0.5f);
+  for (double q : {0.0, 0.1, 0.5, 0.9, 1.0}) EXPECT_NEAR(Quantile(zoomed, q), Quantile(unit, q), 3) << q;
 }

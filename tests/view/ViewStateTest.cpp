@@ -5,11 +5,13 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 
 #include "model/Mesh.h"
 #include "platform/MessageBox.h"
 #include "platform/TextFile.h"
 #include "tests/view/ViewTestSupport.h"
+#include "view/BuckledShape.h"
 #include "view/ElementDrawing.h"
 #include "view/NodeDrawing.h"
 #include "view/StressPlot.h"
@@ -254,6 +256,23 @@ TEST(ViewLabels, ValueTextsAndPlateShade) {
   // No largest thickness to divide by: the full shade, white without one.
   EXPECT_FLOAT_EQ(view::PlateShade(1, 0), 0.7f);
   EXPECT_FLOAT_EQ(view::PlateShade(0, 0), 1);
+}
+
+// Normals of any model size reach unit length; one without a direction
+// never hands OpenGL a zero or a NaN to light with.
+TEST(ShadedNormals, UnitLengthAtAnySizeAndUpAlongZWithoutDirection) {
+  auto expectUnit = [](view::Point3 n, float x, float y, float z) {
+    const view::Point3 u = view::UnitNormal(n);
+    EXPECT_NEAR(u.x, x, 1e-6f);
+    EXPECT_NEAR(u.y, y, 1e-6f);
+    EXPECT_NEAR(u.z, z, 1e-6f);
+  };
+  expectUnit({3e30f, 0, 4e30f}, 0.6f, 0, 0.8f);  // squares beyond a float
+  expectUnit({0, -3e-30f, 4e-30f}, 0, -0.6f, 0.8f);  // squares below a float
+  expectUnit({1e-45f, 0, 0}, 1, 0, 0);
+  const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+  for (view::Point3 n : {view::Point3{0, 0, 0}, {nan, 1, 0}, {inf, 0, 0}, {inf, -inf, 0}})
+    expectUnit(n, 0, 0, 1);
 }
 
 class ViewOptions : public ::testing::Test {
