@@ -4,12 +4,15 @@
 // Typing over a dialog's boxes: a box's whole text is selected when the focus
 // arrives in it as the dialog opens, by Tab or by a click, so that typing
 // replaces the old value; when the focus only comes back with the dialog's
-// window, typing goes on where the caret was.
+// window, typing goes on where the caret was. The about box stays open while
+// another application is in front.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -20,6 +23,7 @@
 
 #include "analysis/ui/frmAnalysisOption.h"
 #include "analysis/ui/frmEigen.h"
+#include "dialogs/frmAbout.h"
 #include "dialogs/frmBeamShape.h"
 #include "dialogs/frmBoundary.h"
 #include "dialogs/frmBrace.h"
@@ -29,6 +33,7 @@
 #include "dialogs/frmStiffener.h"
 #include "model/fourNodes.h"
 #include "tests/dialogs/DialogTestSupport.h"
+#include "ui_frmAbout.h"
 
 namespace {
 
@@ -198,4 +203,36 @@ TEST_F(TextBoxFocus, TypingReplacesTheTextOfABoxTheFocusArrivesIn) {
     dialog->hide();
   }
   EXPECT_TRUE(prompter.prompts().empty());
+}
+
+TEST(AboutBox, StaysOpenBehindAnotherApplicationAndClosesWhenItsOwnWindowLosesTheFocus) {
+  frmAbout box;
+  int closed = 0;
+  QObject::connect(&box, &QDialog::finished, [&closed] { ++closed; });
+  // While it is being shown, a loss of the focus is not the user leaving.
+  QFocusEvent early(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+  QApplication::sendEvent(&box, &early);
+  EXPECT_EQ(closed, 0);
+
+  // Another application's window comes to the front as the window system
+  // activates it; the box keeps its focus on OK and stays open behind it.
+  box.show();
+  box.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+  EXPECT_TRUE(box.form().cmdOK->hasFocus());
+  QWidget other;
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  EXPECT_EQ(closed, 0);
+  EXPECT_TRUE(box.isVisible());
+
+  // With the focus on the box's own window, losing it closes the box.
+  box.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+  box.setFocus();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  EXPECT_EQ(closed, 1);
+  EXPECT_FALSE(box.isVisible());
 }
