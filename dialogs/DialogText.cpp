@@ -1,11 +1,12 @@
 #include "dialogs/DialogText.h"
 
+#include <QAbstractScrollArea>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPointer>
-#include <QTimer>
+#include <QTabBar>
+#include <QTabWidget>
 
 #include <charconv>
 
@@ -14,25 +15,66 @@
 namespace dialogs {
 namespace {
 
+bool ComesWithTheWindow(Qt::FocusReason reason) {
+  return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+}
+
+// Selects a box's whole text when the user arrives in it: as its dialog
+// opens, by the keyboard or by a click. The focus that only comes back to
+// the box because its window is in front again (after a message box, a menu
+// or another application) leaves the caret where the user left it, so that
+// typing goes on.
 class SelectAllFilter : public QObject {
  public:
-  using QObject::QObject;
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() != QEvent::FocusIn) return false;
-    // Focus that comes back to the box when its window is active again (a
-    // message box or a menu has closed) is not the user moving to the box:
-    // the caret stays where it was, so that typing goes on.
-    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return false;
-    // A mouse click places the cursor after the focus event; select once
-    // the click is done.
-    QPointer<QObject> target(watched);
-    QTimer::singleShot(0, this, [target] {
-      if (auto* line = qobject_cast<QLineEdit*>(target.data())) line->selectAll();
-      if (auto* plain = qobject_cast<QPlainTextEdit*>(target.data())) plain->selectAll();
-    });
+  explicit SelectAllFilter(QWidget* box) : QObject(box), box_(box) {}
+
+  bool eventFilter(QObject*, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::FocusIn: {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        const bool returning = leftWithWindow_ && ComesWithTheWindow(reason);
+        leftWithWindow_ = false;
+        clickPending_ = reason == Qt::MouseFocusReason;
+        if (!returning) SelectWhole();
+        break;
+      }
+      case QEvent::FocusOut:
+        // A box whose window goes to the back keeps the focus within it.
+        leftWithWindow_ = ComesWithTheWindow(static_cast<QFocusEvent*>(event)->reason());
+        clickPending_ = false;
+        break;
+      case QEvent::MouseButtonRelease:
+        // The press that brought the focus has put the caret under the
+        // pointer; the text is selected again once the click ends, unless
+        // the user dragged over a part of it.
+        if (clickPending_ && !HasSelection()) SelectWhole();
+        clickPending_ = false;
+        break;
+      case QEvent::KeyPress:
+        clickPending_ = false;
+        break;
+      default:
+        break;
+    }
     return false;
   }
+
+ private:
+  void SelectWhole() {
+    if (auto* line = qobject_cast<QLineEdit*>(box_)) line->selectAll();
+    if (auto* plain = qobject_cast<QPlainTextEdit*>(box_)) plain->selectAll();
+  }
+  bool HasSelection() const {
+    if (auto* line = qobject_cast<QLineEdit*>(box_)) return line->hasSelectedText();
+    if (auto* plain = qobject_cast<QPlainTextEdit*>(box_)) return plain->textCursor().hasSelection();
+    return false;
+  }
+
+  QWidget* box_;
+  // The box lost the focus because its window went to the back.
+  bool leftWithWindow_ = false;
+  // A click brought the focus and has not ended yet.
+  bool clickPending_ = false;
 };
 
 }  // namespace
@@ -64,7 +106,16 @@ QString ToQ(const std::string& text) { return QString::fromStdString(text); }
 
 void SelectAllOnFocus(QWidget* box) {
   if (!box) return;
-  box->installEventFilter(new SelectAllFilter(box));
+  auto* filter = new SelectAllFilter(box);
+  box->installEventFilter(filter);
+  // A multi-line box takes its clicks on its viewport.
+  if (auto* area = qobject_cast<QAbstractScrollArea*>(box)) area->viewport()->installEventFilter(filter);
+  // A click on a tab takes the focus to the tabs, so that the click into a
+  // box of the page shown brings the focus to that box. Otherwise the page
+  // would hand its box the focus already, and the click would only move the
+  // caret in it.
+  for (QWidget* w = box->parentWidget(); w; w = w->parentWidget())
+    if (auto* tabs = qobject_cast<QTabWidget*>(w)) tabs->tabBar()->setFocusPolicy(Qt::StrongFocus);
 }
 
 }  // namespace dialogs

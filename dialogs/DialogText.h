@@ -22,8 +22,11 @@ std::string ToStd(const QString& text);
 QString ToQ(const std::string& text);
 
 // Makes a line edit or plain text edit select its whole text whenever the
-// user moves the focus to it, by keyboard or by mouse; focus that returns to
-// it with its window (after a message box) leaves the caret where it was.
+// focus arrives in it: as its dialog opens, by the keyboard, or by a click
+// into it (selected once the click ends). Focus that returns to it with its
+// window, after a message box, a menu or another application, leaves the
+// caret where it was. A click on a tab of the tabbed control the box lies in
+// takes the focus to the tabs.
 void SelectAllOnFocus(QWidget* box);
 
 }  // namespace dialogs

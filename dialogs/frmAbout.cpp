@@ -94,6 +94,9 @@ void frmAbout::Form_Load() {
 
 bool frmAbout::event(QEvent* e) {
   if (e->type() == QEvent::WindowActivate) wasActive_ = true;
-  if (e->type() == QEvent::WindowDeactivate && wasActive_) reject();
+  // Only the box itself losing the focus closes it. The focus is normally on
+  // OK, which keeps it when the user goes to another application: the box
+  // then stays open behind it.
+  if (e->type() == QEvent::FocusOut && wasActive_) reject();
   return QDialog::event(e);
 }

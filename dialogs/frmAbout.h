@@ -1,7 +1,7 @@
 #pragma once
 // The about box: the program's version, its credits, the disclaimer and a
-// picture of a buckled girder web. It closes on OK, or when it loses the
-// focus once it has had it.
+// picture of a buckled girder web. It closes on OK, or when the box's own
+// window (not its OK button) loses the focus once the box has been active.
 #include <QDialog>
 #include <QPixmap>
 #include <QString>

@@ -440,19 +440,4 @@ TEST(AboutBox, ShowsVersionDisclaimerCreditsAndAPicture) {
   EXPECT_EQ(box.result(), QDialog::Accepted);
 }
 
-TEST(AboutBox, ClosesOnLosingTheFocusOnlyOnceItHadIt) {
-  frmAbout box;
-  int closed = 0;
-  QObject::connect(&box, &QDialog::finished, [&closed] { ++closed; });
-  // While it is being shown, a loss of the focus is not the user leaving.
-  QEvent deactivate(QEvent::WindowDeactivate);
-  QApplication::sendEvent(&box, &deactivate);
-  EXPECT_EQ(closed, 0);
-  QEvent activate(QEvent::WindowActivate);
-  QApplication::sendEvent(&box, &activate);
-  EXPECT_EQ(closed, 0);
-  QApplication::sendEvent(&box, &deactivate);
-  EXPECT_EQ(closed, 1);
-}
-
 }  // namespace
