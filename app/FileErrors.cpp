@@ -41,7 +41,8 @@ short FileErrors(int errorNumber, const std::string& description) {
   const char* message = FileErrorMessage(errorNumber);
   if (!message) return kFileErrorUnknown;
   // The standard description says no more than the message.
-  const std::string detail = description == platform::DescribeError(errorNumber) ? std::string() : description;
+  const std::string detail =
+      description == platform::DescribeError(errorNumber) ? std::string() : description;
   switch (platform::MsgBox(message, platform::Buttons::RetryCancel, platform::Icon::Exclamation,
                            "Disk Error", detail)) {
     case platform::Answer::Ok:

@@ -161,7 +161,8 @@ void Save_Bitmap(platform::CommonDialog& cdlBitmap, int32_t x, int32_t y, int32_
   }
   std::string reason;
   if (!Write_Bitmap_File(fileName, x, y, w, h, frame, &reason))
-    platform::MsgBox("Error: Saving Operation Failed!", platform::Buttons::Ok, platform::Icon::None, {}, reason);
+    platform::MsgBox("Error: Saving Operation Failed!", platform::Buttons::Ok, platform::Icon::None, {},
+                     reason);
 }
 
 }  // namespace view

@@ -44,20 +44,16 @@ class FileReplaceTest : public ::testing::Test {
   }
   int FileCount() const { return FileCount(dir_); }
 
-  // A folder of the plain user's (velk_test::AsPlainUser) with `mode`.
-  fs::path PlainUsersFolder(const std::string& name, fs::perms mode) {
+  // A folder and a file in it, both the plain user's (velk_test::AsPlainUser).
+  fs::path PlainUsersFile(const std::string& folderName, const std::string& bytes, fs::perms mode) {
     fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
-    const fs::path folder = dir_ / name;
+    const fs::path folder = dir_ / folderName, file = folder / "file.txt";
     fs::create_directory(folder);
-    EXPECT_EQ(::chown(folder.c_str(), velk_test::PlainUid(), velk_test::PlainGid()), 0);
-    fs::permissions(folder, mode);
-    return folder;
-  }
-  // A file of the plain user's with `mode`.
-  void PlainUsersFile(const fs::path& file, const std::string& bytes, fs::perms mode) {
     WriteBytes(file, bytes);
-    EXPECT_EQ(::chown(file.c_str(), velk_test::PlainUid(), velk_test::PlainGid()), 0);
+    for (const fs::path& p : {folder, file})
+      EXPECT_EQ(::chown(p.c_str(), velk_test::PlainUid(), velk_test::PlainGid()), 0);
     fs::permissions(file, mode);
+    return file;
   }
 
   velk_test::ScratchFolder scratch_;
@@ -172,20 +168,18 @@ TEST_F(FileReplaceTest, TheNewFileKeepsModeOwnerAndGroup) {
 }
 
 TEST_F(FileReplaceTest, AFileTheUserMayNotWriteIsRefusedWithTheSystemsReason) {
-  const fs::path folder = PlainUsersFolder("open", fs::perms::owner_all);
-  const fs::path target = folder / "read-only.txt";
-  PlainUsersFile(target, "keep me", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  const fs::path target = PlainUsersFile("open", "keep me", fs::perms::owner_read | fs::perms::others_read);
   EXPECT_EQ(velk_test::AsPlainUser([&] { return Outcome(target, "new"); }),
             "70 Cannot write " + target.string() + ": Permission denied");
   EXPECT_EQ(ReadBytes(target), "keep me");
-  EXPECT_EQ(StatOf(target).st_mode & 07777, 0444u);
-  EXPECT_EQ(FileCount(folder), 1) << "no temporary file is left";
+  EXPECT_EQ(StatOf(target).st_mode & 07777, 0404u);
+  EXPECT_EQ(FileCount(target.parent_path()), 1) << "no temporary file is left";
 }
 
 TEST_F(FileReplaceTest, AFolderThatAllowsNoNewFileHasAWritableFileWrittenInPlace) {
-  const fs::path folder = PlainUsersFolder("closed", fs::perms::owner_all);
-  const fs::path target = folder / "writable.txt";
-  PlainUsersFile(target, "a longer old text", fs::perms::owner_read | fs::perms::owner_write);
+  const fs::path target =
+      PlainUsersFile("closed", "a longer old text", fs::perms::owner_read | fs::perms::owner_write);
+  const fs::path folder = target.parent_path();
   fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
   const ino_t before = StatOf(target).st_ino;
   EXPECT_EQ(velk_test::AsPlainUser([&] { return Outcome(target, "new"); }), "done");

@@ -1,6 +1,6 @@
 #pragma once
-// Scratch folders, file bytes, a full disk and a prompter for its error
-// boxes, for the tests that read and write files. Plain C++ without Qt or
+// Scratch folders, file bytes, a full disk, a user whom file permissions bind
+// and a prompter for the error boxes, for the tests that read and write files. Plain C++ without Qt or
 // GoogleTest, so that the tests of the sanitizer build and the fuzz seed
 // writer use it too.
 #include <grp.h>
@@ -132,7 +132,8 @@ inline std::string AsPlainUser(const std::function<std::string()>& f) {
   ::close(out[1]);
   std::string result;
   char buffer[512];
-  for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) result.append(buffer, static_cast<std::size_t>(n));
+  for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
+    result.append(buffer, static_cast<std::size_t>(n));
   ::close(out[0]);
   int status = 0;
   ::waitpid(pid, &status, 0);
