@@ -1,5 +1,7 @@
 #include "app/FileErrors.h"
 
+#include <string>
+
 #include "platform/MessageBox.h"
 #include "platform/RuntimeError.h"
 
@@ -21,6 +23,8 @@ const char* FileErrorMessage(int errorNumber) {
       return "Can't open your file for that "
              "type of access.";
     case kErrFileAlreadyOpen: return "This file is already open.";
+    case kErrPermissionDenied: return "You don't have permission to use that file or folder.";
+    case kErrPathFileAccess: return "That path or file can't be used.";
     case kErrInputPastEnd:
       // The opening quotation mark without a closing one is the message as
       // users have always seen it.
@@ -33,11 +37,14 @@ const char* FileErrorMessage(int errorNumber) {
   }
 }
 
-short FileErrors(int errorNumber) {
+short FileErrors(int errorNumber, const std::string& description) {
   const char* message = FileErrorMessage(errorNumber);
   if (!message) return kFileErrorUnknown;
+  // The standard description says no more than the message.
+  const std::string detail =
+      description == platform::DescribeError(errorNumber) ? std::string() : description;
   switch (platform::MsgBox(message, platform::Buttons::RetryCancel, platform::Icon::Exclamation,
-                           "Disk Error")) {
+                           "Disk Error", detail)) {
     case platform::Answer::Ok:
     case platform::Answer::Retry: return kFileErrorRetry;
     case platform::Answer::Cancel: return kFileErrorGiveUp;

@@ -3,6 +3,7 @@
 // answer into what the failed command does next.
 #include <exception>
 #include <new>
+#include <string>
 
 #include "platform/RuntimeError.h"
 
@@ -21,8 +22,10 @@ const char* FileErrorMessage(int errorNumber);
 
 // Shows the message of a known failure with Retry and Cancel: Retry gives 0,
 // Cancel 2. An unknown number shows nothing and gives 3. There is no way to
-// skip: a skipped step would leave a file that cannot be read back.
-short FileErrors(int errorNumber);
+// skip: a skipped step would leave a file that cannot be read back. A
+// description that says more than the number's standard one (the file and
+// the system's reason) is the box's detail.
+short FileErrors(int errorNumber, const std::string& description = {});
 
 // How one step of a file command ended.
 enum class StepEnd { Done, Cancelled, GaveUp };
@@ -33,21 +36,22 @@ enum class StepEnd { Done, Cancelled, GaveUp };
 // what follows it needs it complete. The caller shows its own text on GaveUp.
 template <typename Step>
 StepEnd RunStep(Step&& step) {
-  constexpr int kErrInternal = 51;
   for (;;) {
-    int number = kErrInternal;
+    int number = platform::kErrInternal;
+    std::string description;
     try {
       step();
       return StepEnd::Done;
     } catch (const platform::RuntimeError& e) {
       number = e.number();
+      description = e.description();
     } catch (const std::bad_alloc&) {
       number = platform::kErrOutOfMemory;
     } catch (const std::exception&) {
-      number = kErrInternal;
+      number = platform::kErrInternal;
     }
     if (number == platform::kErrDialogCancelled) return StepEnd::Cancelled;
-    if (FileErrors(number) != kFileErrorRetry) return StepEnd::GaveUp;
+    if (FileErrors(number, description) != kFileErrorRetry) return StepEnd::GaveUp;
   }
 }
 

@@ -47,8 +47,6 @@ SelectedItemRef RefTo(model::Nodeb& n) { return &n; }
 SelectedItemRef RefTo(model::twoNode& s) { return &s; }
 SelectedItemRef RefTo(model::fourNode& p) { return &p; }
 
-constexpr int kErrObjectNotSet = 91;
-
 // The clipboard's groups, members in the order they are written. The
 // prescribed displacements travel with their restraint flags: a value left
 // behind on a node would come into force, unseen, when a later Paste sets the
@@ -107,21 +105,21 @@ double GetMember(const SelectedItemRef& item, std::string_view name) {
   if (auto* n = AsNode(item)) return n->GetByName(name);
   if (auto* s = AsStiffener(item)) return s->GetByName(name);
   if (auto* p = AsPlate(item)) return p->GetByName(name);
-  platform::Raise(kErrObjectNotSet);
+  platform::Raise(platform::kErrObjectNotSet);
 }
 
 void SetMember(const SelectedItemRef& item, std::string_view name, double value) {
   if (auto* n = AsNode(item)) return n->SetByName(name, value);
   if (auto* s = AsStiffener(item)) return s->SetByName(name, value);
   if (auto* p = AsPlate(item)) return p->SetByName(name, value);
-  platform::Raise(kErrObjectNotSet);
+  platform::Raise(platform::kErrObjectNotSet);
 }
 
 void UpdatePropertyDefined(const SelectedItemRef& item) {
   if (auto* n = AsNode(item)) return n->UpdatePropertyDefined();
   if (auto* s = AsStiffener(item)) return s->UpdatePropertyDefined();
   if (auto* p = AsPlate(item)) return p->UpdatePropertyDefined();
-  platform::Raise(kErrObjectNotSet);
+  platform::Raise(platform::kErrObjectNotSet);
 }
 
 void Project_Point(const PickMatrices& m, double x, double y, float& winx, float& winy) {

@@ -121,7 +121,7 @@ void Nodes::GenerateProportional(float ax, float ay, float bx, float by, float c
 void Nodes::AddGrid(const std::vector<float>& xs, const std::vector<float>& ys) {
   for (std::size_t n = 1; n <= xs.size(); ++n)
     if (items_.Contains(std::to_string(n)))
-      platform::Raise(457, "This key is already associated with an element of this collection");
+      platform::Raise(platform::kErrDuplicateKey);
   for (std::size_t n = 1; n <= xs.size(); ++n)
     Add(xs[n - 1], ys[n - 1], static_cast<int32_t>(n), std::to_string(n));
 }

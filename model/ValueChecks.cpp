@@ -28,10 +28,10 @@ bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
-void RaiseNoSuchProperty() { platform::Raise(438, "Object doesn't support this property or method"); }
+void RaiseNoSuchProperty() { platform::Raise(platform::kErrNoSuchProperty); }
 
 Nodeb& NodeRef(Nodeb* node) {
-  if (!node) platform::Raise(91, "Object variable or With block variable not set");
+  if (!node) platform::Raise(platform::kErrObjectNotSet);
   return *node;
 }
 

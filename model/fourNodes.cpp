@@ -32,7 +32,7 @@ void fourNodes::Generate(const Nodes& nodes) {
     }
   for (std::size_t n = 1; n <= cells.size(); ++n)
     if (items_.Contains(std::to_string(n)))
-      platform::Raise(457, "This key is already associated with an element of this collection");
+      platform::Raise(platform::kErrDuplicateKey);
   for (std::size_t n = 1; n <= cells.size(); ++n) {
     const auto& c = cells[n - 1];
     Add(nodes.Item(c[0]), nodes.Item(c[1]), nodes.Item(c[2]), nodes.Item(c[3]), static_cast<int32_t>(n),

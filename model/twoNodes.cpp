@@ -41,7 +41,7 @@ void twoNodes::Generate(const Nodes& nodes) {
     }
   for (std::size_t n = 1; n <= edges.size(); ++n)
     if (items_.Contains(std::to_string(n)))
-      platform::Raise(457, "This key is already associated with an element of this collection");
+      platform::Raise(platform::kErrDuplicateKey);
   for (std::size_t n = 1; n <= edges.size(); ++n)
     Add(nodes.Item(edges[n - 1].first), nodes.Item(edges[n - 1].second), static_cast<int32_t>(n),
         std::to_string(n));

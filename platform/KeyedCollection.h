@@ -26,7 +26,7 @@ class KeyedCollection {
   T& Add(std::unique_ptr<T> item, const std::string& key = {}) {
     if (!item) Raise(kErrInvalidCall);
     if (!key.empty() && byKey_.count(key))
-      Raise(457, "This key is already associated with an element of this collection");
+      Raise(kErrDuplicateKey);
     T& ref = *item;
     items_.push_back(Entry{std::move(item), key});
     if (!key.empty()) byKey_.emplace(key, &ref);

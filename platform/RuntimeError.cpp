@@ -1,5 +1,8 @@
 #include "platform/RuntimeError.h"
 
+#include <cerrno>
+#include <system_error>
+
 namespace platform {
 
 RuntimeError::RuntimeError(int number, const std::string& description)
@@ -13,6 +16,7 @@ std::string DescribeError(int number) {
     case kErrSubscript: return "Subscript out of range";
     case kErrDivideByZero: return "Division by zero";
     case kErrTypeMismatch: return "Type mismatch";
+    case kErrInternal: return "Internal error";
     case kErrBadFileNameOrNumber: return "Bad file name or number";
     case kErrFileNotFound: return "File not found";
     case kErrBadFileMode: return "Bad file mode";
@@ -21,12 +25,16 @@ std::string DescribeError(int number) {
     case kErrDiskFull: return "Disk full";
     case kErrInputPastEnd: return "Input past end of file";
     case kErrBadFileName: return "Bad file name";
-    case 67: return "Too many files";
-    case 75: return "Path/File access error";
+    case kErrTooManyFiles: return "Too many files";
     case kErrDeviceUnavailable: return "Device unavailable";
+    case kErrPermissionDenied: return "Permission denied";
     case kErrDiskNotReady: return "Disk not ready";
+    case kErrPathFileAccess: return "Path/File access error";
     case kErrPathNotFound: return "Path not found";
+    case kErrObjectNotSet: return "Object variable or With block variable not set";
     case kErrBadFileFormat: return "Invalid file format";
+    case kErrNoSuchProperty: return "Object doesn't support this property or method";
+    case kErrDuplicateKey: return "This key is already associated with an element of this collection";
     case kErrDialogCancelled: return "Cancel was selected.";
     default: return "Application-defined or object-defined error";
   }
@@ -35,5 +43,34 @@ std::string DescribeError(int number) {
 void Raise(int number) { throw RuntimeError(number, DescribeError(number)); }
 
 void Raise(int number, const std::string& description) { throw RuntimeError(number, description); }
+
+int FileErrorNumber(int err) {
+  switch (err) {
+    case ENOENT:
+    case ENOTDIR: return kErrPathNotFound;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return kErrDiskFull;
+    case ENAMETOOLONG: return kErrBadFileName;
+    case EACCES:
+    case EPERM: return kErrPermissionDenied;
+    case EROFS:
+    case EISDIR:
+    case EBUSY:
+    case ETXTBSY:
+    case ENXIO: return kErrPathFileAccess;
+    case EMFILE:
+    case ENFILE: return kErrTooManyFiles;
+    default: return kErrDeviceIO;
+  }
+}
+
+std::string SystemErrorText(int err, const std::string& what) {
+  return what + ": " + std::generic_category().message(err);
+}
+
+void RaiseSystemError(int err, const std::string& what) {
+  Raise(FileErrorNumber(err), SystemErrorText(err, what));
+}
 
 }  // namespace platform

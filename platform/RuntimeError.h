@@ -2,7 +2,8 @@
 // The one failure type of the program. It carries the run-time error number
 // that the commands and the solver's error path dispatch on (file errors 52 to
 // 76, a cancelled file dialog 32755, overflow 6, division by zero 11,
-// subscript out of range 9, type mismatch 13) and a description.
+// subscript out of range 9, type mismatch 13) and a description. Every number
+// the program raises is listed here and has a description of its own.
 #include <stdexcept>
 #include <string>
 
@@ -15,6 +16,7 @@ enum ErrorNumber : int {
   kErrSubscript = 9,
   kErrDivideByZero = 11,
   kErrTypeMismatch = 13,
+  kErrInternal = 51,  // a failure that is none of the others
   kErrBadFileNameOrNumber = 52,
   kErrFileNotFound = 53,
   kErrBadFileMode = 54,
@@ -23,10 +25,16 @@ enum ErrorNumber : int {
   kErrDiskFull = 61,
   kErrInputPastEnd = 62,
   kErrBadFileName = 64,
+  kErrTooManyFiles = 67,
   kErrDeviceUnavailable = 68,
+  kErrPermissionDenied = 70,
   kErrDiskNotReady = 71,
+  kErrPathFileAccess = 75,  // a folder, pipe or device where a file belongs; a read-only disk
   kErrPathNotFound = 76,
+  kErrObjectNotSet = 91,
   kErrBadFileFormat = 321,  // a file whose records break the model's own rules
+  kErrNoSuchProperty = 438,
+  kErrDuplicateKey = 457,
   kErrDialogCancelled = 32755,
 };
 
@@ -44,6 +52,14 @@ class RuntimeError : public std::runtime_error {
 // Throws RuntimeError with the number and its standard description.
 [[noreturn]] void Raise(int number);
 [[noreturn]] void Raise(int number, const std::string& description);
+
+// The file error number of an errno from a file system call.
+int FileErrorNumber(int err);
+// What failed and the system's reason, for a description the user reads:
+// "Cannot write /home/a.inp: Permission denied".
+std::string SystemErrorText(int err, const std::string& what);
+// Throws the file error number of `err` with SystemErrorText as description.
+[[noreturn]] void RaiseSystemError(int err, const std::string& what);
 
 // The standard description of an error number ("Overflow", "Input past end of file").
 std::string DescribeError(int number);

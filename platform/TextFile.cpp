@@ -8,21 +8,11 @@
 namespace platform {
 namespace {
 
-// Maps an errno from opening a file to the program's file error number.
+// The file error number of an errno from opening a file: a file missing
+// for input is "File not found", a missing folder "Path not found".
 int OpenErrorNumber(int err, FileMode mode) {
-  switch (err) {
-    case ENOENT: return mode == FileMode::Input ? kErrFileNotFound : kErrPathNotFound;
-    case ENOTDIR: return kErrPathNotFound;
-    case EACCES:
-    case EPERM:
-    case EROFS: return 75;  // path/file access error
-    case ENAMETOOLONG: return kErrBadFileName;
-    case ENOSPC: return kErrDiskFull;
-    case EISDIR: return 75;
-    case EMFILE:
-    case ENFILE: return 67;
-    default: return kErrDeviceIO;
-  }
+  if (err == ENOENT && mode == FileMode::Input) return kErrFileNotFound;
+  return FileErrorNumber(err);
 }
 
 }  // namespace
@@ -32,12 +22,14 @@ TextFile::TextFile(const std::filesystem::path& path, FileMode mode) : path_(pat
   const char* how = mode == FileMode::Input ? "rb" : mode == FileMode::Output ? "wb" : "ab";
   if (mode == FileMode::Input) {
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) Raise(75);
+    if (std::filesystem::is_directory(path, ec))
+      Raise(kErrPathFileAccess, path.string() + " is a folder, not a file");
   }
   errno = 0;
   file_ = std::fopen(path.c_str(), how);
   if (!file_) {
-    Raise(OpenErrorNumber(errno, mode));
+    const int err = errno;
+    Raise(OpenErrorNumber(err, mode), SystemErrorText(err, "Cannot open " + path.string()));
   }
 }
 
@@ -66,7 +58,9 @@ void TextFile::CheckReadable() const {
 }
 
 void TextFile::RaiseWriteError(int err) const {
-  Raise(err == ENOSPC || err == EDQUOT || err == EFBIG ? kErrDiskFull : kErrDeviceIO);
+  const int number = err == ENOSPC || err == EDQUOT || err == EFBIG ? kErrDiskFull : kErrDeviceIO;
+  if (err == 0 || path_.empty()) Raise(number);
+  Raise(number, SystemErrorText(err, "Cannot write " + path_.string()));
 }
 
 void TextFile::Write(std::string_view text) {
@@ -144,7 +138,7 @@ FileTable::~FileTable() { CloseAll(); }
 int FileTable::FreeFile() const {
   for (int n = 1; n <= kMaxFileNumber; ++n)
     if (!files_.count(n)) return n;
-  Raise(67);
+  Raise(kErrTooManyFiles);
 }
 
 TextFile& FileTable::Open(int number, const std::filesystem::path& path, FileMode mode) {

@@ -114,7 +114,7 @@ std::string BitmapFileBytes(const unsigned char* rgbRows, int W, int H) {
 }  // namespace
 
 bool Write_Bitmap_File(const std::string& fileName, int32_t x, int32_t y, int32_t w, int32_t h,
-                       FrameSource& frame) {
+                       FrameSource& frame, std::string* reason) {
   try {
     WaitPointer hourglass;
     PixelBox box;
@@ -126,6 +126,9 @@ bool Write_Bitmap_File(const std::string& fileName, int32_t x, int32_t y, int32_
     const std::string bytes = BitmapFileBytes(pixels.data(), W, H);
     platform::ReplaceFile(fileName, [&bytes](platform::TextFile& file) { file.Write(bytes); });
     return true;
+  } catch (const platform::RuntimeError& e) {
+    if (reason) *reason = e.description();
+    return false;
   } catch (...) {
     return false;
   }
@@ -156,8 +159,10 @@ void Save_Bitmap(platform::CommonDialog& cdlBitmap, int32_t x, int32_t y, int32_
       return;
     }
   }
-  if (!Write_Bitmap_File(fileName, x, y, w, h, frame))
-    platform::MsgBox("Error: Saving Operation Failed!");
+  std::string reason;
+  if (!Write_Bitmap_File(fileName, x, y, w, h, frame, &reason))
+    platform::MsgBox("Error: Saving Operation Failed!", platform::Buttons::Ok, platform::Icon::None, {},
+                     reason);
 }
 
 }  // namespace view

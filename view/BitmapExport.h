@@ -36,12 +36,14 @@ inline constexpr const char* kBitmapFilter =
 // reads w + 1 columns from x and h rows up from row frameHeight - y + 1, cut
 // to the frame on all four sides. A file of that name is replaced only once
 // the new one is complete. False on any failure (no frame, nothing of the box
-// inside the frame, a bad name, a full disk); the hourglass shows meanwhile.
+// inside the frame, a bad name, a full disk), with what the system said in
+// `reason` where it said anything; the hourglass shows meanwhile.
 bool Write_Bitmap_File(const std::string& fileName, int32_t x, int32_t y, int32_t w, int32_t h,
-                       FrameSource& frame);
+                       FrameSource& frame, std::string* reason = nullptr);
 
 // Asks for a file name in the save dialog ("Save Bitmap") and writes the box
-// there; "Error: Saving Operation Failed!" when that fails. A cancelled
+// there; "Error: Saving Operation Failed!", with the reason below it, when
+// that fails. A cancelled
 // dialog writes nothing and says nothing.
 void Save_Bitmap(platform::CommonDialog& cdlBitmap, int32_t x, int32_t y, int32_t w, int32_t h,
                  FrameSource& frame);

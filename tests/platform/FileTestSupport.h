@@ -1,14 +1,19 @@
 #pragma once
-// Scratch folders, file bytes, a full disk and a prompter for its error
-// boxes, for the tests that read and write files. Plain C++ without Qt or
+// Scratch folders, file bytes, a full disk, a user whom file permissions bind
+// and a prompter for the error boxes, for the tests that read and write files. Plain C++ without Qt or
 // GoogleTest, so that the tests of the sanitizer build and the fuzz seed
 // writer use it too.
+#include <grp.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <exception>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <stdexcept>
 #include <string>
@@ -89,6 +94,52 @@ class FullDisk {
   void (*previousAction_)(int) = SIG_DFL;
   bool on_ = false;
 };
+
+// The user whom file permissions bind: as root (where the tests run) the
+// unprivileged user 65534, otherwise the user the tests run as.
+inline uid_t PlainUid() { return ::geteuid() == 0 ? 65534 : ::geteuid(); }
+inline gid_t PlainGid() { return ::geteuid() == 0 ? 65534 : ::getegid(); }
+
+// Runs `f` in a child process as PlainUid/PlainGid, so that a file the user
+// may not write stays unwritable even when the tests run as root, and
+// returns what `f` returned; a text starting "child:" when the child could
+// not run it. The files the child uses must be reachable by that user.
+inline std::string AsPlainUser(const std::function<std::string()>& f) {
+  int out[2];
+  if (::pipe(out) != 0) return "child: no pipe";
+  const pid_t pid = ::fork();
+  if (pid < 0) return "child: no fork";
+  if (pid == 0) {
+    ::close(out[0]);
+    std::string result;
+    if (::geteuid() == 0 &&
+        (::setgroups(0, nullptr) != 0 || ::setgid(PlainGid()) != 0 || ::setuid(PlainUid()) != 0)) {
+      result = "child: cannot become user 65534";
+    } else {
+      try {
+        result = f();
+      } catch (const std::exception& e) {
+        result = std::string("child: ") + e.what();
+      }
+    }
+    for (std::size_t done = 0; done < result.size();) {
+      const ssize_t n = ::write(out[1], result.data() + done, result.size() - done);
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    ::_exit(0);  // no destructors: the scratch folder belongs to the parent
+  }
+  ::close(out[1]);
+  std::string result;
+  char buffer[512];
+  for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
+    result.append(buffer, static_cast<std::size_t>(n));
+  ::close(out[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "child: ended abnormally " + result;
+  return result;
+}
 
 // Answers as scripted, but gives up on a box that keeps coming back: once the
 // script runs out a Disk Error box would otherwise be retried for ever.

@@ -242,6 +242,8 @@ TEST_F(ShownFrame, SavingReplacesAFileWholeOrNotAtAll) {
                                        frame));
   EXPECT_FALSE(view::Write_Bitmap_File("", 2, 20, 2, 2, frame));
   fs::create_directories(dir / "a folder.bmp");
-  EXPECT_FALSE(view::Write_Bitmap_File((dir / "a folder.bmp").string(), 2, 20, 2, 2, frame));
+  std::string reason;
+  EXPECT_FALSE(view::Write_Bitmap_File((dir / "a folder.bmp").string(), 2, 20, 2, 2, frame, &reason));
+  EXPECT_EQ(reason, (dir / "a folder.bmp").string() + " is a folder, not a regular file");
   EXPECT_EQ(ReadBytes(file), before);
 }

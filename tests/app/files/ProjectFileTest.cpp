@@ -122,6 +122,8 @@ TEST(FileErrorsTest, KnownNumbersShowTheirMessageInADiskErrorBox) {
       {54, "Can't open your file for that type of access."},
       {55, "This file is already open."},
       {62, kMsg62},
+      {70, "You don't have permission to use that file or folder."},
+      {75, "That path or file can't be used."},
   };
   for (const auto& [number, text] : table) {
     BoxScript boxes;
@@ -133,14 +135,23 @@ TEST(FileErrorsTest, KnownNumbersShowTheirMessageInADiskErrorBox) {
     EXPECT_EQ(box.title, "Disk Error");
     EXPECT_EQ(box.icon, platform::Icon::Exclamation);
     EXPECT_EQ(box.buttons, platform::Buttons::RetryCancel);
+    EXPECT_EQ(box.detail, "");
     boxes.QueueAnswer(Answer::Cancel);
     EXPECT_EQ(app::FileErrors(number), app::kFileErrorGiveUp) << number;
   }
   // The 62 message opens a quotation it never closes.
   EXPECT_EQ(kMsg62.find("\u201D"), std::string::npos);
 
+  // The file and the system's reason are the detail; the standard
+  // description adds nothing to the message.
   BoxScript boxes;
-  for (int unknown : {0, 13, 53, 75, 32755})
+  app::FileErrors(70, "Cannot write /a/b.inp: Permission denied");
+  app::FileErrors(61, platform::DescribeError(61));
+  ASSERT_EQ(boxes.messages().size(), 2u);
+  EXPECT_EQ(boxes.messages()[0].detail, "Cannot write /a/b.inp: Permission denied");
+  EXPECT_EQ(boxes.messages()[1].detail, "");
+  boxes.Clear();
+  for (int unknown : {0, 13, 53, 32755})
     EXPECT_EQ(app::FileErrors(unknown), app::kFileErrorUnknown) << unknown;
   EXPECT_TRUE(boxes.messages().empty());
 }

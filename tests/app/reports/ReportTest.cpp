@@ -2,6 +2,7 @@
 // analysed girder and on small hand-made models, and what the commands do
 // with the file dialog, an existing file and a failing disk.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -349,4 +350,17 @@ TEST_F(ReportTest, AFailingDiskLeavesTheEarlierReportAsItWas) {
   files.QueueChoice((dir / "gone" / "all.vkr").string());
   app::Create_Report_All(g.analysis, g.mesh, cdlFile);
   EXPECT_EQ(boxes.prompts(), (std::vector<std::string>{"That path doesn't exist.", "File Error!"}));
+}
+
+TEST_F(ReportTest, ANameThatIsNoFileIsExplainedInTheDiskErrorBox) {
+  model::Mesh mesh;
+  SmallGrid(mesh);
+  const fs::path pipe = dir / "pipe.vkr";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+  files.QueueChoice(pipe.string());
+  app::Create_Report_All(model::Analysis(), mesh, cdlFile);
+  ASSERT_EQ(boxes.prompts(), (std::vector<std::string>{"That path or file can't be used.", "File Error!"}));
+  EXPECT_EQ(boxes.messages()[0].title, "Disk Error");
+  EXPECT_EQ(boxes.messages()[0].detail, pipe.string() + " is a named pipe (FIFO), not a regular file");
+  EXPECT_TRUE(fs::is_fifo(pipe));
 }
