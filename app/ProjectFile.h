@@ -66,8 +66,8 @@ struct ProjectContents {
 inline constexpr const char* kSaveChangesPrompt = "Save the changes to the current model?";
 
 // Empties the model: options file written, the four objects renewed (the
-// eigenvalue panel and the caption emptied with them), options read back,
-// view refreshed. Shows "Error..." on a failure.
+// eigenvalue panel, the caption and Save's proposed name reset with them),
+// options read back, view refreshed. Shows "Error..." on a failure.
 void New_Data(ProjectFileHost& host);
 // Asks for a name and writes the whole model there. The old file is replaced
 // only once the new one is complete. True when the file was written.
