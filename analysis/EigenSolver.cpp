@@ -65,15 +65,20 @@ void Report(const EigenResult& r, std::span<const double> y, int N, model::Analy
   ListModeShape(out, y, N, Fine);
   if (!r.converged) listing::Line(out, kNotConverged);
   listing::EigenValueLine(out, r.lambda);
-  const std::string value = Fine(r.lambda) + (r.converged ? "" : kNotConvergedNote);
+  const std::string value = EigenvalueText(r.lambda, r.converged);
   ui.Message("Eigenvalue of " + value);
   analysis.EigenValue = single;
+  analysis.EigenValueNotConverged = !r.converged;
   ui.SetEigenvaluePanel("Eigenvalue : " + value);
   for (int i = 1; i <= N; ++i)
     nodes.Item(nodes.Item(i).UvID()).set_zcoord(ToSingle(y[static_cast<std::size_t>(3 * (i - 1))]));
 }
 
 }  // namespace
+
+std::string EigenvalueText(double eigenvalue, bool converged) {
+  return Fine(eigenvalue) + (converged ? "" : kNotConvergedNote);
+}
 
 void Set_Start_Vector(std::span<double> w, int N, short optionInitialB) {
   if (w.size() < static_cast<std::size_t>(3) * static_cast<std::size_t>(N < 0 ? 0 : N))

@@ -5,6 +5,7 @@
 // A shift that does not converge is replaced by a fraction of the current
 // estimate.
 #include <span>
+#include <string>
 
 #include "analysis/BandMatrix.h"
 #include "analysis/RunUi.h"
@@ -19,6 +20,10 @@ namespace analysis {
 inline constexpr const char* kNotConverged = "[Eigenvalue Iteration did not Converge]";
 // What the message box and the status panel add after such an eigenvalue.
 inline constexpr const char* kNotConvergedNote = " (did not converge)";
+
+// The eigenvalue as the message box and the status panel show it, after
+// their labels: the "0.0000E+00" form, and the note when it did not converge.
+std::string EigenvalueText(double eigenvalue, bool converged);
 
 // The largest residual of the eigenvalue equation (K + lambda Kg) y = 0 that
 // a result may leave, relative to K y (both in the largest magnitude over
@@ -60,7 +65,8 @@ double Eigen_Residual(const BandRuns& unshiftedK, const BandMatrix& Kg, const Ba
 // When the iteration ends (converged or all shifts spent) it checks the
 // residual of the result, writes the mode shape and the eigenvalue to the
 // listing, shows the eigenvalue (with a note when it did not converge),
-// stores it in analysis.EigenValue and the status panel, and sets zcoord of
+// stores it in analysis.EigenValue (and whether it did not converge in
+// analysis.EigenValueNotConverged) and the status panel, and sets zcoord of
 // every numbered node. A cancel leaves all of that as it was. Workers, when given, share
 // the reductions.
 EigenResult Solve_Eigen(BandMatrix& K, const BandMatrix& Kg, std::span<double> x, std::span<double> y,

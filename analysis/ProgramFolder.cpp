@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <system_error>
 
 namespace analysis {
@@ -31,16 +30,7 @@ std::filesystem::path UserDataFolder() {
   } else {
     base = std::filesystem::temp_directory_path();
   }
-  std::filesystem::path folder = base / "velk";
-  std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
-  return folder;
-}
-
-std::filesystem::path ProgramFolder() {
-  std::filesystem::path exe = ExecutableFolder();
-  if (IsWritableFolder(exe)) return exe;
-  return UserDataFolder();
+  return base / "velk";
 }
 
 }  // namespace analysis

@@ -1,7 +1,7 @@
 #pragma once
-// The program's folder: where the options file and the solver's two files
-// live. It is the folder of the executable; when that folder cannot be
-// written, the per-user application data folder takes its place.
+// The folders the program's folder is chosen from (app/ProgramPaths.h): the
+// folder of the executable and, when that cannot be written, the per-user
+// application data folder.
 #include <filesystem>
 
 namespace analysis {
@@ -12,10 +12,8 @@ std::filesystem::path ExecutableFolder();
 // True when a file can be created in the folder.
 bool IsWritableFolder(const std::filesystem::path& folder);
 
-// The per-user data folder ($XDG_DATA_HOME/velk or ~/.local/share/velk), created if needed.
+// The per-user data folder ($XDG_DATA_HOME/velk or ~/.local/share/velk);
+// not created here.
 std::filesystem::path UserDataFolder();
-
-// The executable's folder when writable, otherwise the per-user data folder.
-std::filesystem::path ProgramFolder();
 
 }  // namespace analysis

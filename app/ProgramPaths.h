@@ -4,13 +4,27 @@
 // directory so that nothing touches the real one.
 #include <filesystem>
 
+#include "analysis/ProgramFolder.h"
+
 namespace app {
+
+inline constexpr const char* kOptionsFileName = "velk1_4.ini";
 
 // The program's folder: the one set by SetProgramFolder, else the
 // executable's folder (or the per-user data folder when that is read-only).
 std::filesystem::path ProgramFolder();
 // An empty path goes back to the executable's folder.
 void SetProgramFolder(const std::filesystem::path& folder);
+
+// The program's folder out of the executable's folder and the per-user
+// fallback folder: the executable's when `canWrite` says a file can be
+// created in it; otherwise the fallback, created when missing. A fallback
+// that has no options file is first given a copy of the one beside the
+// executable, the one the installation placed, so that a first start reads
+// it; a file already there is never replaced.
+std::filesystem::path ChooseProgramFolder(
+    const std::filesystem::path& executableFolder, const std::filesystem::path& fallbackFolder,
+    bool (*canWrite)(const std::filesystem::path&) = analysis::IsWritableFolder);
 
 std::filesystem::path OptionsFilePath();  // ProgramFolder()/velk1_4.ini
 std::filesystem::path HelpFilePath();     // ProgramFolder()/velk1_4help.chm

@@ -98,6 +98,7 @@ void New_Data(ProjectFileHost& host) {
   try {
     host.Save_Option();
     host.RenewModelObjects();
+    host.ShowNewModel();
     host.Read_Option();
     host.RefreshView();
   } catch (...) {
@@ -186,6 +187,7 @@ void Open_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile) {
     host.Update();
     host.updateToolBar();
     host.SetCaption(kCaptionPrefix + fileTitle);
+    cdlFile.set_FileName(fileName);  // New forgot it; Save proposes it again
   });
   if (end != StepEnd::Done) return giveUp();
   end = RunStep([&] {

@@ -47,6 +47,9 @@ class ProjectFileHost {
   virtual void Update() = 0;
   virtual void updateToolBar() = 0;
   virtual void SetCaption(const std::string& caption) = 0;
+  // The model now belongs to no file and has no result: the eigenvalue panel,
+  // the caption and the name Save proposes say so.
+  virtual void ShowNewModel() = 0;
   // The record of the model last saved, opened or emptied; null when the
   // host keeps none (its model then never counts as changed).
   virtual ModelChanges* Changes() { return nullptr; }
@@ -62,8 +65,9 @@ struct ProjectContents {
 
 inline constexpr const char* kSaveChangesPrompt = "Save the changes to the current model?";
 
-// Empties the model: options file written, the four objects renewed, options
-// read back, view refreshed. Shows "Error..." on a failure.
+// Empties the model: options file written, the four objects renewed (the
+// eigenvalue panel, the caption and Save's proposed name reset with them),
+// options read back, view refreshed. Shows "Error..." on a failure.
 void New_Data(ProjectFileHost& host);
 // Asks for a name and writes the whole model there. The old file is replaced
 // only once the new one is complete. True when the file was written.

@@ -32,6 +32,9 @@ class GlobalProjectHost : public ProjectFileHost {
   void SetCaption(const std::string& caption) override {
     if (window_) window_->SetCaption(caption);
   }
+  void ShowNewModel() override {
+    if (window_) window_->ShowNewModel();
+  }
   ModelChanges* Changes() override { return window_ ? &window_->Changes() : nullptr; }
 
  private:

@@ -4,8 +4,10 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "analysis/EigenSolver.h"
 #include "analysis/PrintLineWriter.h"
 #include "app/FileErrors.h"
 #include "model/Analysis.h"
@@ -48,6 +50,19 @@ void RunHeader(platform::TextFile& file, const model::Analysis& a) {
   ZonedLine(file, {"Estimated_Eigenvalue: ", a.EigenValueEstimation});
 }
 
+// The eigenvalue line: the label, then from the next zone the eigenvalue,
+// followed by the note when the run that left it did not converge (the
+// number's trailing blank stands before the note).
+void EigenvalueLine(platform::TextFile& file, const char* label, const model::Analysis& a) {
+  if (!a.EigenValueNotConverged) {
+    ZonedLine(file, {label, a.EigenValue});
+    return;
+  }
+  const std::string_view note = analysis::kNotConvergedNote;
+  analysis::PrintLine(file, {analysis::Zone(label), analysis::Glue(a.EigenValue),
+                             analysis::End(note.substr(note.find_first_not_of(' ')))});
+}
+
 bool AnyRestraint(const model::Nodeb& n) {
   return n.XTDir() != 0 || n.YTDir() != 0 || n.ZTDir() != 0 || n.XRDir() != 0 || n.YRDir() != 0;
 }
@@ -88,7 +103,7 @@ void WriteReportGrid(platform::TextFile& file, const model::Analysis& analysis, 
 
   ZonedLine(file, {"[VELK 1.4 Grid Out File]"});
   RunHeader(file, analysis);
-  ZonedLine(file, {"Eigenvalue: ", analysis.EigenValue});
+  EigenvalueLine(file, "Eigenvalue: ", analysis);
   ZonedLine(file, {"[Node-DisplacementGrid]"});
   ZonedLine(file, {"UP"});
   for (long j = ny; j >= 1; --j) {
@@ -104,7 +119,7 @@ void WriteReportGrid(platform::TextFile& file, const model::Analysis& analysis, 
 void WriteReportAll(platform::TextFile& file, const model::Analysis& analysis, const model::Mesh& mesh) {
   ZonedLine(file, {"[VELK 1.4 Report File]"});
   RunHeader(file, analysis);
-  ZonedLine(file, {"Eigenvalue          : ", analysis.EigenValue});
+  EigenvalueLine(file, "Eigenvalue          : ", analysis);
   if (analysis.IGSTF) ZonedLine(file, {"Torsional Geometric Stiffness Option is Used"});
   if (analysis.ISHEAR) ZonedLine(file, {"Approximate Shear Distortion Option is Used"});
 

@@ -2,7 +2,8 @@
 // The two text reports of File > Create Report File: the displacement grid
 // (*.txt), the mode shape laid out as the node grid, and the full report
 // (*.vkr), the run data, the model and every result in nine sections. Both
-// are print lines with CR LF; nothing reads them back.
+// are print lines with CR LF; nothing reads them back. Both note after the
+// eigenvalue when the run that left it did not converge.
 //
 // A report is written whole or not at all: into a temporary file beside the
 // chosen one, renamed over it once complete. The dialog always asks before

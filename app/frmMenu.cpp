@@ -10,12 +10,13 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <exception>
 
+#include "analysis/EigenSolver.h"
 #include "analysis/ui/RunGuard.h"
+#include "app/CommandSet.h"
 #include "app/Commands.h"
 #include "app/Globals.h"
 #include "app/MouseModes.h"
@@ -39,15 +40,6 @@
 namespace {
 
 constexpr const char* kNoTitleCaption = "VELK V1.4.0: No Title";
-
-// A number rounded to two decimals, at least one digit before the point, no
-// grouping ("###0.00").
-std::string FormatTwoDecimals(double value) {
-  if (!std::isfinite(value)) return value != value ? "NaN" : (value > 0 ? "Inf" : "-Inf");
-  char buf[64];
-  auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 2);
-  return std::string(buf, r.ptr);
-}
 
 // Makes the surface's context current for the scope unless it already is
 // (as inside the surface's own paint and resize).
@@ -360,7 +352,10 @@ void frmMenu::Update() {
   if (!isVisible() || loading_) return;
   statusBar_->SetText("x", "");
   statusBar_->SetText("y", "");
-  statusBar_->SetText("eigenvalue", "Eigenvalue : " + FormatTwoDecimals(globals::Analysis().EigenValue));
+  // In the run's own form: two decimals would show a small buckling load as 0.
+  const model::Analysis& a = globals::Analysis();
+  statusBar_->SetText("eigenvalue",
+                      "Eigenvalue : " + analysis::EigenvalueText(a.EigenValue, !a.EigenValueNotConverged));
   statusBar_->SetText("operationmode", "SELECT");
   statusBar_->SetText("viewscale", "ACTUAL VIEW");
   SetCaption(kNoTitleCaption);
@@ -390,6 +385,13 @@ void frmMenu::SetCaption(const std::string& caption) {
 }
 
 std::string frmMenu::Caption() const { return windowTitle().toStdString(); }
+
+void frmMenu::ShowNewModel() {
+  statusBar_->SetText("eigenvalue", {});  // the panel's text before any result
+  SetCaption(kNoTitleCaption);
+  // Otherwise Save would propose the old model's file for the new one.
+  if (app::CommandSet* commands = app::CommandSet::Of(*this)) commands->cdlFile.set_FileName({});
+}
 
 void frmMenu::RegisterAction(const std::string& name, QAction* action) { actions_[name] = action; }
 

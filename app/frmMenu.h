@@ -73,6 +73,10 @@ class frmMenu : public QMainWindow, public view::ViewHost, public view::FrameSou
 
   void SetCaption(const std::string& caption);
   std::string Caption() const;
+  // The model was emptied or replaced by one of no file and no result: the
+  // eigenvalue panel goes back to its starting text, the caption names no
+  // file, and Save proposes no file name.
+  void ShowNewModel();
 
   // The model as last saved, opened or emptied, against which New, Read
   // Data, the girder generation and closing tell unsaved changes.

@@ -47,6 +47,13 @@ Flange CheckFlange(std::string& width, std::string& thickness) {
   return Flange::Fine;
 }
 
+// The grid must be one the solver can number; the node count bounds the
+// element counts and the files' 16-bit counts too.
+bool GridTooLarge(double countX, double countY) {
+  return countX + 1 > kMaxGridNodes || countY + 1 > kMaxGridNodes ||
+         (countX + 1) * (countY + 1) > kMaxGridNodes;
+}
+
 bool Finite(double v) { return std::isfinite(v) && std::fabs(v) <= FLT_MAX; }
 
 }  // namespace
@@ -81,11 +88,7 @@ std::string CheckGirder(GirderTexts& t, GirderPlan& plan) {
   if (Value(t.BWTE) <= 0.0 || Value(t.BWHE) <= 0.0) return kMsgBeamWeb;
   if (Value(t.BL) <= 0.0) return kMsgBeamLength;
 
-  // The grid must be one the solver can number; the node count bounds the
-  // element counts and the files' 16-bit counts too.
-  if (countX + 1 > kMaxGridNodes || countY + 1 > kMaxGridNodes ||
-      (countX + 1) * (countY + 1) > kMaxGridNodes)
-    return kMsgTooManyElements;
+  if (GridTooLarge(countX, countY)) return kMsgTooManyElements;
 
   GirderPlan p;
   model::BeamShape& s = p.shape;
@@ -133,6 +136,14 @@ std::string CheckGirder(GirderTexts& t, GirderPlan& plan) {
   }
   plan = p;
   return {};
+}
+
+std::string CheckGridSize(const GirderTexts& t) {
+  if (!AllSingles({&t.NumXElements, &t.NumYElements})) return {};
+  const double countX = RoundedCount(t.NumXElements);
+  const double countY = RoundedCount(t.NumYElements);
+  if (countX < 1 || countY < 1 || !GridTooLarge(countX, countY)) return {};
+  return kMsgTooManyElements;
 }
 
 void BuildGirder(const GirderPlan& plan, model::BeamShape& beamShape, model::Material& material,

@@ -56,6 +56,11 @@ inline constexpr long kMaxGridNodes = 32767 / 3;
 // even when a later check fails.
 std::string CheckGirder(GirderTexts& texts, GirderPlan& plan);
 
+// The node limit alone, for the dialog to check before it asks to replace a
+// mesh: the limit's message when both element counts are numbers of at least
+// 1 (after rounding) whose grid passes the limit, otherwise an empty text.
+std::string CheckGridSize(const GirderTexts& texts);
+
 // Lays the plan out on `mesh`, which must be empty: stores the section and the
 // constants, generates nodes, stiffeners and plates, gives the flanges and the
 // web their tapered sizes and numbers the items for the solver.

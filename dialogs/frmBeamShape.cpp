@@ -183,6 +183,12 @@ dialogs::GirderTexts frmBeamShape::Texts() const {
 
 void frmBeamShape::cmdGenerate_Click() {
   try {
+    // A grid too large to analyse is refused before the user is asked to
+    // give up the mesh for it.
+    if (const std::string tooLarge = dialogs::CheckGridSize(Texts()); !tooLarge.empty()) {
+      platform::MsgBox(tooLarge);
+      return;
+    }
     if (globals::Mesh().Nodes().Count() != 0 &&
         platform::MsgBox("Existing Mesh will be destroyed!", platform::Buttons::OkCancel,
                          platform::Icon::None, "Warning") != platform::Answer::Ok)
@@ -217,7 +223,10 @@ void frmBeamShape::cmdGenerate_Click() {
     view::View& view = globals::View();
     // The edit-mode indicator shows the plate mode that the reset brings.
     view.Initialization();
-    if (auto* window = dynamic_cast<frmMenu*>(view.Host())) window->updateToolBar();
+    if (auto* window = dynamic_cast<frmMenu*>(view.Host())) {
+      window->updateToolBar();
+      window->ShowNewModel();  // whether or not New ran, the girder has no file and no result
+    }
     accept();
   } catch (const std::exception&) {
     platform::MsgBox("Error...");

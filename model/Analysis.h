@@ -15,6 +15,10 @@ class Analysis {
   std::string RunID = "0";
   float EigenValueEstimation = 0.0f;
   float EigenValue = 0.0f;
+  // True when EigenValue is the last estimate of an iteration that did not
+  // converge. Only a run sets it; no file keeps it, so a model read from a
+  // file or emptied has it false.
+  bool EigenValueNotConverged = false;
   short MaxShift = 3;
   short MaxCycle = 8;
   float ShiftFactor = 0.8f;

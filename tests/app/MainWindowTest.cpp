@@ -225,16 +225,22 @@ TEST_F(MainWindowTest, UpdateOnTheVisibleWindowResetsPanelsCaptionAndChecks) {
   globals::View().OptionShowStress = 2;
   window->Update();
   EXPECT_EQ(bar.Text("x"), "");
-  EXPECT_EQ(bar.Text("eigenvalue"), "Eigenvalue : 0.00");
+  EXPECT_EQ(bar.Text("eigenvalue"), "Eigenvalue : 0.0000E+00");
   EXPECT_EQ(bar.Text("operationmode"), "SELECT");
   EXPECT_EQ(bar.Text("viewscale"), "ACTUAL VIEW");
   EXPECT_EQ(window->Caption(), "VELK V1.4.0: No Title");
   EXPECT_FALSE(result.isChecked());
   EXPECT_TRUE(stress.isChecked());
 
-  globals::Analysis().EigenValue = 12.346f;
+  // The run's own form, so that a small or large buckling load reads as the
+  // run showed it, with the run's note where it did not converge.
+  globals::Analysis().EigenValue = 6.19e-6f;
   window->Update();
-  EXPECT_EQ(bar.Text("eigenvalue"), "Eigenvalue : 12.35");
+  EXPECT_EQ(bar.Text("eigenvalue"), "Eigenvalue : 6.1900E-06");
+  globals::Analysis().EigenValue = 1.0220339e8f;
+  globals::Analysis().EigenValueNotConverged = true;
+  window->Update();
+  EXPECT_EQ(bar.Text("eigenvalue"), "Eigenvalue : 1.0220E+08 (did not converge)");
 }
 
 TEST_F(MainWindowTest, UpdateToolBarChecksTheEditModeAndShowsItsPicture) {

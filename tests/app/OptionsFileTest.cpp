@@ -238,4 +238,51 @@ TEST(OptionsFile, AFullDiskLeavesTheOldFile) {
   EXPECT_EQ(x.OptionFontSize, 14);
 }
 
+// With a program folder that cannot be written, the per-user folder that
+// takes its place starts from the options file placed beside the program.
+TEST(OptionsFile, AFallbackFolderStartsFromTheFileBesideTheProgram) {
+  namespace fs = std::filesystem;
+  velk_test::ScratchFolder scratch;
+  const fs::path exe = scratch.path() / "bin";
+  const fs::path fallback = scratch.path() / "share" / "velk";
+  const fs::path placed = exe / "velk1_4.ini", seeded = fallback / "velk1_4.ini";
+  fs::create_directories(exe);
+  platform::ScriptedPrompter prompter;
+  model::Analysis a;
+  view::View v;
+  ChangeOptions(a, v);  // not the start values, so that a copy shows
+  app::Save_Option(placed, a, v);
+  auto readOnly = [](const fs::path&) { return false; };
+  auto writable = [](const fs::path&) { return true; };
+
+  EXPECT_EQ(app::ChooseProgramFolder(exe, fallback, writable), exe);
+  EXPECT_FALSE(fs::exists(fallback));
+  EXPECT_EQ(app::ChooseProgramFolder(scratch.path() / "gone", fallback), fallback);
+  EXPECT_TRUE(fs::is_empty(fallback)) << "nothing to copy from a folder that is not there";
+
+  // A full disk leaves nothing half-written; the next start copies the file whole.
+  {
+    velk_test::FullDisk disk(16);
+    ASSERT_TRUE(disk.on());
+    EXPECT_EQ(app::ChooseProgramFolder(exe, fallback, readOnly), fallback);
+  }
+  EXPECT_TRUE(fs::is_empty(fallback));
+  EXPECT_EQ(app::ChooseProgramFolder(exe, fallback, readOnly), fallback);
+  EXPECT_EQ(velk_test::ReadBytes(seeded), velk_test::ReadBytes(placed));
+  model::Analysis b;
+  view::View w;
+  app::Read_Option(seeded, b, w);
+  EXPECT_TRUE(prompter.prompts().empty());
+  EXPECT_EQ(b.MaxShift, 5);
+  EXPECT_EQ(w.OptionFontSize, 14);
+
+  // The user's own options there are never replaced.
+  velk_test::WriteLines(seeded, {"4,8,0.8,#FALSE#,#FALSE#,0"});
+  app::ChooseProgramFolder(exe, fallback, readOnly);
+  EXPECT_EQ(velk_test::ReadLines(seeded), std::vector<std::string>{"4,8,0.8,#FALSE#,#FALSE#,0"});
+  int files = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(fallback)) ++files;
+  EXPECT_EQ(files, 1);
+}
+
 }  // namespace

@@ -121,7 +121,7 @@ TEST_F(CommandRunTest, SaveNewOpenThroughTheMenus) {
   EXPECT_TRUE(velk_test::IsEmptyMesh(globals::Mesh()));
   EXPECT_EQ(globals::Analysis().Title, "No Title");
   EXPECT_EQ(globals::Analysis().MaxShift, 5) << "the solver options pass through the options file";
-  EXPECT_EQ(window->Caption(), "VELK V1.4.0:girder.inp") << "New leaves the caption";
+  EXPECT_EQ(window->Caption(), "VELK V1.4.0: No Title") << "the empty model has no file";
 
   globals::View().ViewMode = 2;
   globals::View().ViewZoom = 3;
@@ -134,11 +134,61 @@ TEST_F(CommandRunTest, SaveNewOpenThroughTheMenus) {
   EXPECT_EQ(window->Caption(), "VELK V1.4.0:girder.inp");
   EXPECT_EQ(Panel("operationmode"), "SELECT");
   EXPECT_EQ(Panel("viewscale"), "ACTUAL VIEW");
-  EXPECT_EQ(Panel("eigenvalue"), "Eigenvalue : 12.35");
+  EXPECT_EQ(Panel("eigenvalue"), "Eigenvalue : 1.2346E+01");
   EXPECT_TRUE(Checked("mnuElements_Plate"));
   EXPECT_FALSE(window->StatusBar1().Picture("editmode").isNull());
   EXPECT_EQ(globals::View().ViewMode, 0);
   EXPECT_EQ(globals::View().ViewZoom, 1.0f);
+}
+
+// A result, and the file it came from, belong to their model: whatever
+// empties or replaces the model takes both off the screen, and Save no
+// longer proposes the old file for the new model.
+TEST_F(CommandRunTest, NewAndANewGirderShowNoResultAndNoFile) {
+  Show();
+  const fs::path file = folder.path() / "girder.inp";
+  Generate();
+  globals::Analysis().EigenValue = 6.19e-6f;
+  files.QueueChoice(file.string());
+  Trigger("mnuFile_SaveData");
+  auto openFile = [&] {
+    app::MarkUnchanged(*window);  // nothing to ask about
+    files.QueueChoice(file.string());
+    Trigger("mnuFile_Open");
+    ASSERT_EQ(window->Caption(), "VELK V1.4.0:girder.inp");
+    ASSERT_EQ(Panel("eigenvalue"), "Eigenvalue : 6.1900E-06") << "a small load is no 0.00";
+  };
+  auto expectNoFileNoResult = [&](const char* after) {
+    EXPECT_EQ(window->Caption(), "VELK V1.4.0: No Title") << after;
+    EXPECT_EQ(Panel("eigenvalue"), "") << after;
+    files.QueueCancel();
+    Trigger("mnuFile_SaveData");
+    EXPECT_EQ(files.requests().back().fileName, "") << after;
+  };
+  openFile();
+  Trigger("mnuFile_New");
+  expectNoFileNoResult("New");
+
+  // A new girder on the opened model, and on an empty one (no New runs).
+  for (bool emptied : {false, true}) {
+    openFile();
+    if (emptied) {
+      globals::Mesh() = model::Mesh();
+      app::MarkUnchanged(*window);
+    }
+    if (!emptied) prompter.QueueAnswer(platform::Answer::Ok);  // "Existing Mesh will be destroyed!"
+    frmBeamShape dialog(window.get());
+    dialog.show();
+    dialog.cmdGenerate_Click();
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    expectNoFileNoResult(emptied ? "a girder on an empty model" : "a girder");
+  }
+
+  // Open still names its file and shows its result, and Save proposes it.
+  openFile();
+  files.QueueCancel();
+  Trigger("mnuFile_SaveData");
+  EXPECT_EQ(files.requests().back().fileName, file.string());
 }
 
 TEST_F(CommandRunTest, FailedOpenKeepsTheCaptionAndCancelShowsNothing) {

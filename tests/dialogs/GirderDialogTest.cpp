@@ -185,7 +185,6 @@ TEST_F(GirderDialog, RefusalsKeepTheModelSectionAndMaterial) {
       {&Ui::frmBeamShape::txtPR, "1", dialogs::kMsgPR},
       {&Ui::frmBeamShape::txtBWH, "-16", dialogs::kMsgBeamWeb},
       {&Ui::frmBeamShape::txtBL, "0", dialogs::kMsgBeamLength},
-      {&Ui::frmBeamShape::txtNumXElements, "99999", dialogs::kMsgTooManyElements},
   };
   for (const Case& c : cases) {
     frmBeamShape dialog;
@@ -204,6 +203,24 @@ TEST_F(GirderDialog, RefusalsKeepTheModelSectionAndMaterial) {
     EXPECT_EQ(globals::Mesh().Nodes().Count(), 60);
     EXPECT_FLOAT_EQ(globals::BeamShape().Web_T(), 0.25f);
     EXPECT_FLOAT_EQ(globals::Material().MOE(), 29000.0f);
+  }
+}
+
+// A grid beyond the node limit is refused before the user is asked to give
+// up the mesh for it, and whether or not there is one.
+TEST_F(GirderDialog, AGridTooLargeIsRefusedBeforeTheWarning) {
+  for (bool existing : {true, false}) {
+    if (existing) testsupport::DefaultGirder();
+    const long nodes = globals::Mesh().Nodes().Count();
+    frmBeamShape dialog;
+    dialog.show();
+    dialog.form().txtNumXElements->setText("99999");
+    prompter.Clear();
+    dialog.cmdGenerate_Click();
+    EXPECT_EQ(prompter.prompts(), std::vector<std::string>{dialogs::kMsgTooManyElements}) << existing;
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(globals::Mesh().Nodes().Count(), nodes);
+    testsupport::FreshModel();
   }
 }
 

@@ -67,6 +67,10 @@ class FakeHost : public app::ProjectFileHost {
     log.push_back("Caption");
     caption = c;
   }
+  void ShowNewModel() override {
+    log.push_back("NewModel");
+    caption = "VELK V1.4.0: No Title";
+  }
   app::ModelChanges* Changes() override { return &changes; }
 
   std::unique_ptr<model::Analysis> analysis;
@@ -160,6 +164,7 @@ TEST_F(ProjectFileTest, SaveNewOpenGivesTheSameModelAndExactBytes) {
   FakeHost h;
   Generate(h);
   h.analysis->MaxShift = 5;
+  h.analysis->EigenValueNotConverged = true;  // kept in memory only
   files.QueueChoice((dir / "girder.inp").string(), 2);
   app::Save_Data(h, cdlFile);
   EXPECT_TRUE(boxes.messages().empty());
@@ -188,6 +193,8 @@ TEST_F(ProjectFileTest, SaveNewOpenGivesTheSameModelAndExactBytes) {
   EXPECT_EQ(h.analysis->Title, "No Title");
   EXPECT_EQ(h.analysis->MaxShift, 5);
   EXPECT_EQ(h.beam.Web_H(), 14.0f);
+  EXPECT_EQ(h.caption, "VELK V1.4.0: No Title");
+  EXPECT_FALSE(h.analysis->EigenValueNotConverged);
   h.beam = model::BeamShape();
 
   h.log.clear();
@@ -196,14 +203,15 @@ TEST_F(ProjectFileTest, SaveNewOpenGivesTheSameModelAndExactBytes) {
   EXPECT_TRUE(boxes.messages().empty());
   EXPECT_EQ(files.requests().back().title, "Open Data");
   EXPECT_EQ(files.requests().back().fileName, "") << "Open proposes no name";
-  EXPECT_EQ(h.log, (std::vector<std::string>{"Save_Option", "Renew", "Read_Option", "Refresh",
-                                             "Update", "updateToolBar", "Caption",
+  EXPECT_EQ(h.log, (std::vector<std::string>{"Save_Option", "Renew", "NewModel", "Read_Option",
+                                             "Refresh", "Update", "updateToolBar", "Caption",
                                              "Initialization", "Refresh"}));
   EXPECT_EQ(h.caption, "VELK V1.4.0:girder.inp");
   EXPECT_TRUE(velk_test::ElementsReferToOwnNodes(*h.mesh));
   EXPECT_EQ(h.mesh->fourNodes().Item(2).Node3().ID(), 6);
   EXPECT_EQ(h.analysis->Discription, "two, three");
   EXPECT_EQ(h.analysis->MaxShift, 5);
+  EXPECT_FALSE(h.analysis->EigenValueNotConverged) << "a file's result is shown as the file keeps it";
   EXPECT_EQ(h.beam.Web_HE(), 12.0f);
 
   // Saving what was read writes the same bytes again; the save dialog

@@ -159,6 +159,28 @@ TEST_F(ReportTest, GridReportOfAnAnalysedGirderIsLaidOutAsTheGrid) {
   EXPECT_EQ(r.defaultExt, "");
 }
 
+// A result that did not converge is no answer: both reports say so after
+// the eigenvalue and are otherwise as they were.
+TEST_F(ReportTest, AResultThatDidNotConvergeSaysSoInBothReports) {
+  reporttest::AnalysedGirder g;
+  g.analysis.MaxShift = 1;
+  g.analysis.MaxCycle = 1;
+  runtest::ScriptedRunUi ui;
+  const analysis::RunResult r = runtest::RunModel(g.mesh, g.analysis, g.material, g.folder.path(), ui);
+  ASSERT_EQ(r.outcome, analysis::RunOutcome::Completed);
+  ASSERT_FALSE(r.converged);
+  auto noted = [&](std::string expected, const std::string& label) {
+    const std::string line = Zoned({label, Single(g.analysis.EigenValue)});
+    const std::size_t at = expected.find(line);
+    EXPECT_NE(at, std::string::npos) << label;
+    if (at == std::string::npos) return expected;
+    // The number's trailing blank stands before the note.
+    return expected.replace(at, line.size(), line.substr(0, line.size() - 2) + "(did not converge)\r\n");
+  };
+  EXPECT_EQ(Grid(g.analysis, g.mesh), noted(ExpectedGrid(g.analysis, g.mesh), "Eigenvalue: "));
+  EXPECT_EQ(Full(g.analysis, g.mesh), noted(ExpectedFull(g.analysis, g.mesh), "Eigenvalue          : "));
+}
+
 TEST_F(ReportTest, GridReportBytesOfASmallGrid) {
   model::Mesh mesh;
   SmallGrid(mesh);
