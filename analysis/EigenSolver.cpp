@@ -27,13 +27,17 @@ double MaxMagnitude(std::span<const double> v, int n) {
   return m;
 }
 
-// K + sigma Kg reduced in place; a zero pivot of a shifted matrix means
-// the shift itself is an eigenvalue.
-void ReduceShifted(BandMatrix& K, int n, int B, double sigma, Workers* workers) {
+// K + sigma Kg reduced in place. A zero pivot of a shifted matrix is the
+// shift's doing only when K alone has none: then the shift itself is an
+// eigenvalue and another estimate helps. When K alone has one too (a model
+// that nothing holds, where no shift can help), that failure is raised.
+void ReduceShifted(BandMatrix& K, const BandRuns& unshiftedK, int n, int B, double sigma, Workers* workers) {
   try {
     Band_Decompose(K, n, B, workers);
   } catch (const SolverFailure& f) {
     if (sigma == 0.0 || f.equation() == 0) throw;
+    unshiftedK.Restore(K);
+    Band_Decompose(K, n, B, workers);
     throw SolverFailure(f.number(), f.description(),
                         "the shift " + FormatMask(sigma, listing::kFineMask) +
                             " (the estimate, or a fraction of a later estimate) is itself an eigenvalue; run "
@@ -160,7 +164,7 @@ EigenResult Solve_Eigen(BandMatrix& K, const BandMatrix& Kg, std::span<double> x
   double lambda = 0.0;
   for (int shift = 1; shift <= maxShift && !result.converged; ++shift) {
     if (sigma != 0.0) Band_Add_Multiple(K, Kg, kgRuns, sigma);
-    ReduceShifted(K, n, B, sigma, workers);
+    ReduceShifted(K, unshiftedK, n, B, sigma, workers);
     double m1 = 0.0;
     for (int cycle = 1; cycle <= maxCycle; ++cycle) {
       ++result.cycles;

@@ -99,6 +99,25 @@ class ElementBatches {
   std::vector<std::exception_ptr> errors_;
 };
 
+// The run's interface as the band routines see it: the box of a band store
+// overflow gets, as its detail, the element that overflowed and what to do.
+class BandUi : public RunUi {
+ public:
+  BandUi(RunUi& ui, std::function<std::string()> detail) : ui_(ui), detail_(std::move(detail)) {}
+  void Progress(const std::string& text) override { ui_.Progress(text); }
+  void Yield() override { ui_.Yield(); }
+  bool Cancelled() const override { return ui_.Cancelled(); }
+  void Message(const std::string& text) override { ui_.DetailedMessage(text, detail_()); }
+  void DetailedMessage(const std::string& text, const std::string& detail) override {
+    ui_.DetailedMessage(text, detail);
+  }
+  void SetEigenvaluePanel(const std::string& text) override { ui_.SetEigenvaluePanel(text); }
+
+ private:
+  RunUi& ui_;
+  std::function<std::string()> detail_;
+};
+
 // What a plate gives the buckling problem.
 struct PlateBuckling {
   Mat12 kb;
@@ -111,7 +130,9 @@ struct PlateBuckling {
 class Run {
  public:
   Run(model::Mesh& mesh, model::Analysis& analysis, const std::filesystem::path& folder, RunUi& ui, int threads)
-      : mesh_(mesh), nodes_(mesh.Nodes()), analysis_(analysis), folder_(folder), ui_(ui), workers_(threads) {}
+      : mesh_(mesh), nodes_(mesh.Nodes()), analysis_(analysis), folder_(folder), ui_(ui), workers_(threads) {
+    place_.folder = folder;
+  }
 
   RunResult Execute();
   // Closes both files without reporting (the error path).
@@ -163,7 +184,7 @@ class Run {
   // The node whose vID is the solver number n.
   model::Nodeb& ModelNode(long n) const { return nodes_.Item(nodes_.Item(n).UvID()); }
   bool Assemble(ElementView E, BandMatrix& K, std::span<const std::int16_t> lm, int m) {
-    Band_Assemble(E, K, tracker_, lm, m, *out_, ui_, dimensionError_);
+    Band_Assemble(E, K, tracker_, lm, m, *out_, bandUi_, dimensionError_);
     return !dimensionError_;
   }
 
@@ -174,6 +195,7 @@ class Run {
   RunUi& ui_;
   Workers workers_;
   RunPlace place_;
+  BandUi bandUi_{ui_, [this] { return Band_Overflow_Detail(place_, mesh_, BW_); }};
 
   struct Constants {
     SolverConstants element;
@@ -289,8 +311,11 @@ RunResult Run::DimensionExit() {
 // Opens both files and reads the header back, echoing it.
 bool Run::ReadHeader() {
   place_.stage = Stage::Input;
-  in_ = std::make_unique<platform::TextFile>(TempInputFile(folder_), platform::FileMode::Input);
-  out_ = std::make_unique<platform::TextFile>(TempOutputFile(folder_), platform::FileMode::Output);
+  place_.file = TempInputFile(folder_);
+  in_ = std::make_unique<platform::TextFile>(place_.file, platform::FileMode::Input);
+  place_.file = TempOutputFile(folder_);
+  out_ = std::make_unique<platform::TextFile>(place_.file, platform::FileMode::Output);
+  place_.file.clear();
   platform::TextFile& out = *out_;
   reader_ = std::make_unique<model::RecordReader>(*in_);
 
@@ -312,6 +337,7 @@ bool Run::ReadHeader() {
   constants_.element.nu = h.PR;
   place_.inPlaneSupports = h.inPlaneRestraints != 0;
   place_.outOfPlaneSupports = h.outOfPlaneRestraints != 0;
+  place_.loads = h.loads != 0;
   if (Interrupted()) return false;
 
   // The loops of the run go over the file's counts; they must fit the arrays
@@ -638,6 +664,7 @@ bool Run::ApplyOutOfPlaneSprings() {
 bool Run::SolveBuckling(RunResult& result) {
   ui_.Progress("Calculating Eigenvalue...");
   if (Interrupted()) return false;
+  place_.stage = Stage::Iteration;
   eigen_ = Solve_Eigen(K_, Kg_, V_, U_, tracker_, N_, analysis_, nodes_, *out_, ui_, &workers_);
   if (eigen_.finished) {
     result.converged = eigen_.converged;
@@ -702,7 +729,8 @@ RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis,
   } catch (const std::bad_alloc&) {
     r.errorNumber = platform::kErrOutOfMemory;
     r.errorText = platform::DescribeError(r.errorNumber);
-    r.detail = "There is not enough memory for the matrices of this model.";
+    r.detail = "There is not enough memory for the matrices of this model: close other programs, or generate "
+               "the mesh with fewer nodes across the depth (the matrices grow with the nodes of a grid column).";
   } catch (const std::exception& e) {
     r.errorNumber = platform::kErrInvalidCall;
     r.errorText = e.what();

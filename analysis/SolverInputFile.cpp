@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdint>
 #include <exception>
+#include <stdexcept>
+#include <string>
 
 #include "model/RecordIO.h"
 #include "platform/RuntimeError.h"
@@ -26,25 +28,34 @@ bool PassesOutOfPlaneSpring(const model::Nodeb& n) {
   return Above(n.ZTStiff()) || Above(n.XRStiff()) || Above(n.YRStiff());
 }
 
+// A numbering of the items that take part which the file cannot carry; its
+// text names the item.
+struct NumberingError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
 // The k-th taking-part item of a collection (in position order) must carry
 // vID k, or the records of blocks 1 to 3 would read back shifted. Returns the
-// number of taking-part items, or raises 9 when the numbering disagrees.
+// number of taking-part items.
 template <typename Collection>
-long CheckNumbering(const Collection& items) {
+long CheckNumbering(const Collection& items, const char* kind) {
   long k = 0;
   for (const auto& item : items) {
     if (item.vID() == 0) continue;
     ++k;
-    if (item.vID() != k) platform::Raise(platform::kErrSubscript, "numbering out of order");
+    if (item.vID() != k)
+      throw NumberingError(std::string(kind) + " " + std::to_string(item.ID()) + " carries the number " +
+                           std::to_string(item.vID()) + " where " + std::to_string(k) + " is due");
   }
-  if (k > kMax16) platform::Raise(platform::kErrOverflow);
   return k;
 }
 
 // A corner's solver number, which must be a numbered node.
 int32_t CornerNumber(const model::Nodeb& node, long nodeCount) {
   int32_t v = node.vID();
-  if (v < 1 || v > nodeCount) platform::Raise(platform::kErrSubscript, "corner node not numbered");
+  if (v < 1 || v > nodeCount)
+    throw NumberingError("node " + std::to_string(node.ID()) +
+                         ", a corner of an element with a property, carries no number in the analysis");
   return v;
 }
 
@@ -54,6 +65,25 @@ int32_t CountNodes(const Collection& nodes, Test test) {
   for (const auto& n : nodes)
     if (n.vID() != 0 && test(n)) ++c;
   return c;
+}
+
+// The file error numbers of the run's own files.
+bool IsFileError(int number) { return number >= 52 && number <= 76; }
+
+// Why a model is too large for the input file, and what to change.
+std::string TooLargeText(long nodes, long stiffeners, long plates) {
+  std::string over;
+  auto add = [&](long count, const std::string& what) {
+    if (count <= kMax16) return;
+    over += (over.empty() ? "" : " and ") + std::to_string(count) + " " + what;
+  };
+  add(nodes, "nodes");
+  add(stiffeners, "stiffener slots (one on every grid edge, with a section or not)");
+  add(plates, "plate slots (one on every grid cell, with a thickness or not)");
+  return "The model has " + over + "; the solver input file numbers at most " + std::to_string(kMax16) +
+         " nodes, stiffeners or plates. Generate the mesh with fewer nodes: the solver takes at most 10922 nodes in the analysis "
+         "(three equations a node, 32767 equations at most), and this model has " + std::to_string(nodes) +
+         " nodes.";
 }
 
 void WriteFile(platform::TextFile& file, const model::Mesh& mesh, const model::Analysis& analysis,
@@ -145,11 +175,23 @@ std::filesystem::path TempOutputFile(const std::filesystem::path& programFolder)
 short Create_Input_File(model::Mesh& mesh, const model::Analysis& analysis,
                         const model::Material& material,
                         const std::filesystem::path& programFolder) {
+  std::string failure;
+  return Create_Input_File(mesh, analysis, material, programFolder, failure);
+}
+
+short Create_Input_File(model::Mesh& mesh, const model::Analysis& analysis,
+                        const model::Material& material,
+                        const std::filesystem::path& programFolder, std::string& failure) {
+  failure.clear();
+  const std::filesystem::path path = TempInputFile(programFolder);
   try {
     model::Nodes& nodes = mesh.Nodes();
     model::twoNodes& stiffeners = mesh.twoNodes();
     model::fourNodes& plates = mesh.fourNodes();
-    if (nodes.Count() > kMax16 || stiffeners.Count() > kMax16 || plates.Count() > kMax16) return 0;
+    if (nodes.Count() > kMax16 || stiffeners.Count() > kMax16 || plates.Count() > kMax16) {
+      failure = TooLargeText(nodes.Count(), stiffeners.Count(), plates.Count());
+      return 0;
+    }
 
     nodes.GenerateUvID();
     stiffeners.GenerateUvID();
@@ -158,18 +200,67 @@ short Create_Input_File(model::Mesh& mesh, const model::Analysis& analysis,
     // The points count is counted, not taken on trust from MaxvID: the two
     // must agree, or block 1 would hold a different number of records than
     // the header announces.
-    long nodeCount = CheckNumbering(nodes);
-    if (nodeCount != nodes.MaxvID()) return 0;
-    long plateCount = CheckNumbering(plates);
-    long stiffenerCount = CheckNumbering(stiffeners);
+    long nodeCount = CheckNumbering(nodes, "Node");
+    if (nodeCount != nodes.MaxvID())
+      throw NumberingError(std::to_string(nodeCount) + " nodes are numbered, while the model counts " +
+                           std::to_string(nodes.MaxvID()));
+    long plateCount = CheckNumbering(plates, "Plate element");
+    long stiffenerCount = CheckNumbering(stiffeners, "Stiffener element");
 
-    platform::TextFile file(TempInputFile(programFolder), platform::FileMode::Output);
+    platform::TextFile file(path, platform::FileMode::Output);
     WriteFile(file, mesh, analysis, material, nodeCount, plateCount, stiffenerCount);
     file.Close();  // raises when anything written did not reach the disk
     return 1;
-  } catch (const std::exception&) {
-    return 0;
+  } catch (const NumberingError& e) {
+    failure = "The numbering of the items that take part in the analysis is out of date: " + std::string(e.what()) +
+              ". Set the property of any plate or stiffener again (Property > Set Property): that renumbers "
+              "the model.";
+  } catch (const platform::RuntimeError& e) {
+    if (IsFileError(e.number()))
+      failure = Run_File_Detail(e, path);
+    else
+      failure = "A value of the model cannot be written to the solver input file (" + e.description() +
+                "): a coordinate, thickness, width, load, prescribed value or spring stiffness, or the "
+                "material, is not a number the file can hold. Correct it and run again.";
+  } catch (const std::exception& e) {
+    failure = "The solver input file " + path.string() + " could not be written: " + e.what() + ".";
   }
+  return 0;
+}
+
+std::string Run_File_Detail(const platform::RuntimeError& error, const std::filesystem::path& file) {
+  const std::string folder = file.parent_path().string();
+  std::string text = file.string() + ": " + error.description() + ".";
+  switch (error.number()) {
+    case platform::kErrDiskFull:
+      return text + " The disk that holds " + folder + " is full: free space on it and run again.";
+    case platform::kErrFileNotFound:
+    case platform::kErrInputPastEnd:
+      return text + " The run writes this file when Run is pressed and then reads it back; another program "
+                    "removed or changed it meanwhile. Run again.";
+    case platform::kErrPathNotFound:
+      return text + " The folder " + folder + " cannot be reached: the run writes its input file and "
+                    "listing there. Make it available and run again.";
+    case 70:
+    case 75:
+      return text + " The run writes its input file and listing (velktempin.vlk, velktempout.vlk) into the "
+                    "folder " + folder + ": make that folder and both files writable, and run again.";
+    default:
+      return text + " The run writes its input file and listing into the folder " + folder +
+             ": check that folder and its disk, and run again.";
+  }
+}
+
+LoadsLeftOut Loads_Left_Out(const model::Nodes& nodes) {
+  LoadsLeftOut left;
+  for (const model::Nodeb& n : nodes) {
+    if (n.XLoad() == 0 && n.YLoad() == 0) continue;
+    if (n.vID() == 0)
+      ++left.offModel;
+    else if (!PassesLoad(n))
+      ++left.small;
+  }
+  return left;
 }
 
 }  // namespace analysis

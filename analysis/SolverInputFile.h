@@ -4,10 +4,12 @@
 // written as generation records that each stand for one item. Item numbers
 // in it are solver numbers (vID), never collection positions.
 #include <filesystem>
+#include <string>
 
 #include "model/Analysis.h"
 #include "model/Material.h"
 #include "model/Mesh.h"
+#include "platform/RuntimeError.h"
 
 namespace analysis {
 
@@ -22,5 +24,22 @@ std::filesystem::path TempOutputFile(const std::filesystem::path& programFolder)
 short Create_Input_File(model::Mesh& mesh, const model::Analysis& analysis,
                         const model::Material& material,
                         const std::filesystem::path& programFolder);
+// The same; on failure `failure` says why and what to change (the detail
+// of the run dialog's box), else it is empty.
+short Create_Input_File(model::Mesh& mesh, const model::Analysis& analysis,
+                        const model::Material& material,
+                        const std::filesystem::path& programFolder, std::string& failure);
+
+// What a file error of a run's file means and what to do about it.
+std::string Run_File_Detail(const platform::RuntimeError& error, const std::filesystem::path& file);
+
+// Point loads the input file leaves out: on nodes that take part, loads
+// whose components are not both 0 but none above 1E-5 in magnitude
+// (`small`); on nodes that take no part, loads not 0 (`offModel`).
+struct LoadsLeftOut {
+  long small = 0;
+  long offModel = 0;
+};
+LoadsLeftOut Loads_Left_Out(const model::Nodes& nodes);
 
 }  // namespace analysis

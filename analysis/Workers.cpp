@@ -3,9 +3,10 @@
 #include <immintrin.h>
 
 #include <algorithm>
-#include <cmath>
-#include <cstdlib>
 #include <chrono>
+#include <cstdlib>
+
+#include "analysis/CpuAllowance.h"
 
 namespace analysis {
 namespace {
@@ -16,13 +17,9 @@ constexpr auto kSpinTime = std::chrono::microseconds(200);
 }  // namespace
 
 int Workers::DefaultCount() {
-  const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-  int count = std::clamp(cores / 2, 1, 4);
-  // Only the cores other programs leave free: a member without a core of its
-  // own holds up every step of the reduction until it gets one back.
-  double load = 0;
-  if (::getloadavg(&load, 1) == 1) count = std::min(count, std::max(1, cores - static_cast<int>(std::ceil(load))));
-  return count;
+  double load = -1;
+  if (::getloadavg(&load, 1) != 1) load = -1;
+  return RunThreadCount(AllowedProcessors(), static_cast<int>(std::thread::hardware_concurrency()), load);
 }
 
 Workers::Workers(int count) : count_(std::max(count, 1)) {}

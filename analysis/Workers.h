@@ -14,10 +14,11 @@ namespace analysis {
 
 class Workers {
  public:
-  // The number of threads a run uses by default: half the machine's cores,
-  // at most 4, and no more than the cores that the load of the last minute
+  // The number of threads a run uses by default: half the processors this
+  // process may run on (its affinity mask and CPU quota), at most 4, and no
+  // more than the machine's processors that the load of the last minute
   // leaves free. The reduction gains little beyond four, and a thread that
-  // shares its core with another program holds up every step of it.
+  // shares its processor with another holds up every step of it.
   static int DefaultCount();
 
   // A team of `count` threads including the caller (at least 1).

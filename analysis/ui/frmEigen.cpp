@@ -13,6 +13,7 @@
 #include <exception>
 
 #include "analysis/RunDriver.h"
+#include "analysis/RunFailure.h"
 #include "analysis/RunUi.h"
 #include "analysis/SolverInputFile.h"
 #include "analysis/ui/RunGuard.h"
@@ -149,9 +150,14 @@ void frmEigen::cmdApply_Click() {
 
     model::Mesh& mesh = globals::Mesh();
     const std::filesystem::path folder = Folder();
-    if (mesh.Nodes().Count() < 4 ||
-        analysis::Create_Input_File(mesh, a, globals::Material(), folder) == 0) {
-      platform::MsgBox("Error...");
+    std::string failure;
+    bool written = false;
+    if (mesh.Nodes().Count() < 4)
+      failure = analysis::Too_Few_Nodes_Detail(mesh.Nodes().Count());
+    else
+      written = analysis::Create_Input_File(mesh, a, globals::Material(), folder, failure) != 0;
+    if (!written) {
+      platform::MsgBox("Error...", platform::Buttons::Ok, platform::Icon::None, {}, failure);
       SetRunButtons(false);
       return;
     }
@@ -166,9 +172,10 @@ void frmEigen::cmdApply_Click() {
     }
     SetRunButtons(false);
     Report_Process("Ready...");
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
     running_ = false;
-    platform::MsgBox("Error...");
+    platform::MsgBox("Error...", platform::Buttons::Ok, platform::Icon::None, {},
+                     std::string("The run could not start: ") + e.what() + ".");
     SetRunButtons(false);
   }
 }

@@ -7,6 +7,7 @@
 
 #include "analysis/EigenSolver.h"
 #include "analysis/PrintLineWriter.h"
+#include "analysis/SolverFailure.h"
 #include "platform/RuntimeError.h"
 #include "tests/analysis/ValidationModels.h"
 #include "tests/platform/FileTestSupport.h"
@@ -165,6 +166,10 @@ TEST(RunDriver, TheErrorPathNamesTheErrorsKind) {
     EXPECT_EQ(r.outcome, RunOutcome::Error);
     EXPECT_EQ(f.ui.messages, std::vector<std::string>{"Error!"});
     EXPECT_EQ(f.ui.progress.back(), "Error!...");
+    ASSERT_EQ(f.ui.details.size(), 1u);
+    EXPECT_NE(f.ui.details[0].find("velktempin.vlk: File not found. The run writes this file when Run is pressed"),
+              std::string::npos)
+        << f.ui.details[0];
   }
   {
     // Nothing holds the plate out of its plane: a zero pivot, not a result.
@@ -218,6 +223,11 @@ TEST(RunDriver, AnElementBeyondTheBandStoreEndsTheRunAfterTheReport) {
   f.MarkResults();
   EXPECT_EQ(f.Run().outcome, RunOutcome::DimensionError);
   EXPECT_EQ(f.ui.messages, std::vector<std::string>{"Dimesnison of Stiffness Matrix Exceeded!:"});
+  ASSERT_EQ(f.ui.details.size(), 1u);
+  EXPECT_NE(f.ui.details[0].find("Plate element 1 (nodes 1, 6, 7, 2) joins nodes whose equations lie farther apart "
+                                 "than the band width of 12"),
+            std::string::npos)
+      << f.ui.details[0];
   EXPECT_EQ(f.ui.progress.back(), "Creating Stiffness Matrix...");
   const std::string listing = f.Listing();
   EXPECT_NE(listing.find("Dimension of Stiffness Matrix EXCEEDED\r\n"), std::string::npos);
@@ -388,7 +398,65 @@ TEST(RunDriver, AFailedRunGivesItsReason) {
     Fixture f;
     BuildPlate(f.mesh, 2);
     for (model::Nodeb& n : f.mesh.Nodes()) n.set_XLoad(0);
-    EXPECT_NE(detailOf(f).find("no stress"), std::string::npos);
+    const std::string detail = detailOf(f);
+    EXPECT_NE(detail.find("no stress in the plates and stiffeners (no load,"), std::string::npos) << detail;
+  }
+  {
+    // Loads the input file leaves out, each below 1E-5: said so, with their number.
+    Fixture f;
+    BuildPlate(f.mesh, 2);
+    for (model::Nodeb& n : f.mesh.Nodes()) n.set_XLoad(n.XLoad() * 1e-8f);
+    const std::string detail = detailOf(f);
+    EXPECT_NE(detail.find("No load reaches the solver, so there is nothing to buckle. The model has 3 point loads "
+                          "below 1E-5, which the solver ignores"),
+              std::string::npos)
+        << detail;
+    EXPECT_EQ(detail.find("no load,"), std::string::npos) << detail;
+  }
+  {
+    // No out-of-plane support and an estimate: no other estimate can help, so
+    // none is suggested.
+    Fixture f;
+    BuildPlate(f.mesh, 2);
+    for (model::Nodeb& n : f.mesh.Nodes()) n.set_ZTDir(0);
+    f.analysis.EigenValueEstimation = 2.0f;
+    const std::string detail = detailOf(f);
+    EXPECT_NE(detail.find("no out-of-plane supports"), std::string::npos) << detail;
+    EXPECT_EQ(detail.find("estimate"), std::string::npos) << detail;
+  }
+  {
+    // No element with a property: no node takes part.
+    Fixture f;
+    runtest::BuildPanel(f.mesh, 10, 10, 2, 2, 0.0);
+    runtest::Number(f.mesh);
+    EXPECT_NE(detailOf(f).find("No node takes part in the analysis"), std::string::npos);
+  }
+}
+
+// K = diag(1, 2, 3) and Kg = -I have the eigenvalues 1, 2 and 3; a shift of
+// 2 makes K + 2 Kg singular at equation 2, and another estimate helps. With
+// K(1, 1) = Kg(1, 1) = 0 as well, every shift leaves equation 1 singular.
+TEST(EigenSolver, TheEstimateIsBlamedOnlyWhenTheStiffnessAloneIsSound) {
+  for (const bool mechanism : {false, true}) {
+    analysis::BandMatrix K(3, 1), Kg(3, 1);
+    for (int i = 1; i <= 3; ++i) {
+      K(1, i) = (mechanism && i == 1) ? 0.0 : i;
+      Kg(1, i) = (mechanism && i == 1) ? 0.0 : -1.0;
+    }
+    model::Analysis a;
+    a.EigenValueEstimation = 2.0f;
+    model::Nodes nodes;
+    platform::TextFile listing{platform::InMemory{}};
+    analysis::SilentRunUi ui;
+    std::vector<double> x(3), y(3);
+    try {
+      analysis::Solve_Eigen(K, Kg, x, y, 1, 1, a, nodes, listing, ui);
+      ADD_FAILURE() << "no error";
+    } catch (const analysis::SolverFailure& e) {
+      EXPECT_EQ(e.number(), platform::kErrDivideByZero);
+      EXPECT_EQ(e.equation(), mechanism ? 1 : 2);
+      EXPECT_EQ(e.cause().find("different estimate") != std::string::npos, !mechanism) << e.cause();
+    }
   }
 }
 

@@ -90,9 +90,10 @@ TEST(SolverInputFile, GoldenFileOfASmallModel) {
   EXPECT_EQ(load.counts, 1);
 }
 
-TEST(SolverInputFile, FailsWithoutAFileOnBadNumberingOrAFullDisk) {
+TEST(SolverInputFile, FailsWithoutAFileOnBadNumberingOrAFullDiskAndSaysWhy) {
   model::Analysis a;
   model::Material m;
+  std::string why;
   {
     // A node whose vID disagrees with its position among the taking-part nodes.
     model::Mesh mesh;
@@ -100,17 +101,31 @@ TEST(SolverInputFile, FailsWithoutAFileOnBadNumberingOrAFullDisk) {
     mesh.Nodes().Item(3).set_vID(2);
     mesh.Nodes().Item(4).set_vID(1);
     velk_test::ScratchFolder folder;
-    EXPECT_EQ(analysis::Create_Input_File(mesh, a, m, folder.path()), 0);
+    EXPECT_EQ(analysis::Create_Input_File(mesh, a, m, folder.path(), why), 0);
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "velktempin.vlk"));
+    EXPECT_NE(why.find("out of date: Node 3 carries the number 2 where 1 is due. Set the property"),
+              std::string::npos)
+        << why;
   }
   {
     model::Mesh mesh;
     BuildSmallModel(mesh);
     velk_test::ScratchFolder folder;
-    EXPECT_EQ(analysis::Create_Input_File(mesh, a, m, folder.path() / "missing"), 0);
+    EXPECT_EQ(analysis::Create_Input_File(mesh, a, m, folder.path() / "missing", why), 0);
+    EXPECT_NE(why.find("missing cannot be reached"), std::string::npos) << why;
     // A file that cannot take its contents: the failure shows at close.
     std::filesystem::create_symlink("/dev/full", folder.path() / "velktempin.vlk");
-    EXPECT_EQ(analysis::Create_Input_File(mesh, a, m, folder.path()), 0);
+    EXPECT_EQ(analysis::Create_Input_File(mesh, a, m, folder.path(), why), 0);
+    EXPECT_NE(why.find("is full: free space on it"), std::string::npos) << why;
+    // A folder where the file should be: access refused, whoever runs.
+    std::filesystem::remove(folder.path() / "velktempin.vlk");
+    std::filesystem::create_directory(folder.path() / "velktempin.vlk");
+    EXPECT_EQ(analysis::Create_Input_File(mesh, a, m, folder.path(), why), 0);
+    EXPECT_NE(why.find("make that folder and both files writable"), std::string::npos) << why;
+    EXPECT_EQ(analysis::Create_Input_File(mesh, a, m, folder.path() / "ok", why), 0);
+    std::filesystem::create_directory(folder.path() / "ok");
+    EXPECT_EQ(analysis::Create_Input_File(mesh, a, m, folder.path() / "ok", why), 1);
+    EXPECT_EQ(why, "");
   }
 }
 

@@ -16,6 +16,7 @@
 #include "analysis/ui/frmEigen.h"
 #include "app/ProgramPaths.h"
 #include "tests/dialogs/DialogTestSupport.h"
+#include "tests/model/MeshTestSupport.h"
 #include "tests/platform/FileTestSupport.h"
 #include "ui_frmAnalysisOption.h"
 #include "ui_frmEigen.h"
@@ -83,6 +84,8 @@ TEST_F(RunDialog, TooFewNodesStoresTheRunDataThenFails) {
   dialog.form().txtEstimation->setText("2.5");
   dialog.cmdApply_Click();
   EXPECT_EQ(prompter.prompts(), (std::vector<std::string>{"Error..."}));
+  EXPECT_NE(prompter.messages()[0].detail.find("The model has 3 nodes; an analysis needs at least 4"),
+            std::string::npos);
   // What a record cannot hold never reaches Analysis.
   EXPECT_EQ(globals::Analysis().Title, "Three 'nodes'");
   EXPECT_EQ(globals::Analysis().Discription, "line one line two");
@@ -91,6 +94,30 @@ TEST_F(RunDialog, TooFewNodesStoresTheRunDataThenFails) {
   EXPECT_FALSE(std::filesystem::exists(analysis::TempInputFile(app::ProgramFolder())));
   EXPECT_TRUE(States(dialog).run);
   EXPECT_FALSE(States(dialog).cancel);
+}
+
+TEST_F(RunDialog, AnInputFileThatCannotBeWrittenSaysWhatToChange) {
+  // 180 x 180 nodes: 64440 stiffener slots, beyond the file's 16-bit numbers.
+  velk_test::GenerateGrid(globals::Mesh(), 0, 0, 0, 1000, 1000, 0, 1000, 1000, 180, 180);
+  frmEigen dialog;
+  dialog.show();
+  dialog.cmdApply_Click();
+  ASSERT_EQ(prompter.prompts(), (std::vector<std::string>{"Error..."}));
+  const std::string detail = prompter.messages()[0].detail;
+  EXPECT_NE(detail.find("The model has 64440 stiffener slots"), std::string::npos) << detail;
+  EXPECT_NE(detail.find("Generate the mesh with fewer nodes"), std::string::npos) << detail;
+  EXPECT_TRUE(States(dialog).run);
+
+  // A folder where the input file should be.
+  testsupport::SupportedGirder();
+  velk_test::ScratchFolder folder;
+  std::filesystem::create_directory(analysis::TempInputFile(folder.path()));
+  dialog.SetProgramFolder(folder.path());
+  prompter.Clear();
+  dialog.cmdApply_Click();
+  ASSERT_EQ(prompter.prompts(), (std::vector<std::string>{"Error..."}));
+  EXPECT_NE(prompter.messages()[0].detail.find("make that folder and both files writable"), std::string::npos)
+      << prompter.messages()[0].detail;
 }
 
 TEST_F(RunDialog, CompletedRunDisablesRunAndCloseMeanwhile) {
