@@ -1,5 +1,7 @@
 #include "platform/TextFile.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdlib>
 
@@ -86,9 +88,21 @@ void TextFile::WriteLine(std::string_view text) {
   Write("\r\n");
 }
 
+int TextFile::Next() {
+  int c = std::fgetc(file_);
+  if (c == '\n') {
+    if (!afterCR_) ++line_;
+    afterCR_ = false;
+  } else {
+    afterCR_ = c == '\r';
+    if (afterCR_) ++line_;
+  }
+  return c;
+}
+
 int TextFile::Get() {
   CheckReadable();
-  return std::fgetc(file_);
+  return Next();
 }
 
 int TextFile::Peek() {
@@ -102,18 +116,28 @@ bool TextFile::AtEnd() { return Peek() == EOF; }
 
 std::string TextFile::ReadLine() {
   CheckReadable();
-  int c = std::fgetc(file_);
+  int c = Next();
   if (c == EOF) Raise(kErrInputPastEnd);
   std::string line;
   while (c != EOF && c != '\n' && c != '\r') {
     line.push_back(static_cast<char>(c));
-    c = std::fgetc(file_);
+    c = Next();
   }
-  if (c == '\r') {
-    int next = std::fgetc(file_);
-    if (next != '\n' && next != EOF) std::ungetc(next, file_);
-  }
+  if (c == '\r' && Peek() == '\n') Next();
   return line;
+}
+
+std::int64_t TextFile::RemainingBytes() {
+  CheckReadable();
+  const long at = std::ftell(file_);
+  std::int64_t size = static_cast<std::int64_t>(memory_.size());  // a file in memory
+  if (!path_.empty()) {
+    struct stat st {};
+    if (::fstat(::fileno(file_), &st) != 0) Raise(kErrDeviceIO);
+    size = st.st_size;
+  }
+  if (at < 0) Raise(kErrDeviceIO);
+  return size > at ? size - at : 0;
 }
 
 void TextFile::Close() {
