@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <limits>
 
 #include "platform/NumberText.h"
@@ -76,7 +77,8 @@ std::string RecordReader::Next(std::string_view field, bool* quoted) {
   int c = file_.Get();
   while (c != EOF && (IsBlank(c) || IsLineEnd(c))) c = file_.Get();
   lastLine_ = file_.line();
-  if (!field.empty() && placeCount_ < places_.size()) places_[placeCount_++] = {field, lastLine_};
+  if (!field.empty() && placeCount_ < std::size(places_))
+    places_[placeCount_++] = {field.data(), field.size(), lastLine_};
   if (c == EOF) Refuse(platform::kErrInputPastEnd, field, "the file ends before this field");
   std::string text;
   if (c == '"') {
@@ -103,7 +105,7 @@ std::string RecordReader::Next(std::string_view field, bool* quoted) {
 
 std::int64_t RecordReader::LineOf(std::string_view field) const {
   for (std::size_t i = placeCount_; i-- > 0;)
-    if (places_[i].field == field) return places_[i].line;
+    if (std::string_view(places_[i].name, places_[i].size) == field) return places_[i].line;
   return lastLine_;
 }
 

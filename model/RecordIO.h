@@ -4,7 +4,6 @@
 // items; RecordReader takes typed fields back one at a time, treating a line
 // end exactly as a comma, so a record may be read in several calls or across
 // lines.
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -74,12 +73,15 @@ class RecordReader {
   long long WholeNumber(std::string_view field, long long lo, long long hi);
 
   platform::TextFile& file_;
-  // Where the fields read so far began; enough for the longest record.
+  // Where the named fields read so far began; enough for the longest record.
+  // Left uninitialised: a reader is made for every record, and only the
+  // first placeCount_ entries are ever read.
   struct Place {
-    std::string_view field;
+    const char* name;
+    std::size_t size;
     std::int64_t line;
   };
-  std::array<Place, 40> places_{};
+  Place places_[32];
   std::size_t placeCount_ = 0;
   std::int64_t lastLine_ = 0;
 };

@@ -89,13 +89,16 @@ void TextFile::WriteLine(std::string_view text) {
 }
 
 int TextFile::Next() {
-  int c = std::fgetc(file_);
-  if (c == '\n') {
+  // One file is read by one thread: the stream's lock would only cost time.
+  const int c = ::getc_unlocked(file_);
+  if (c > '\r') {  // most characters: neither CR nor LF
+    afterCR_ = false;
+  } else if (c == '\r') {
+    ++line_;
+    afterCR_ = true;
+  } else if (c == '\n') {
     if (!afterCR_) ++line_;
     afterCR_ = false;
-  } else {
-    afterCR_ = c == '\r';
-    if (afterCR_) ++line_;
   }
   return c;
 }
