@@ -62,7 +62,8 @@ void Mesh::ReadData(platform::TextFile& file) {
 void Mesh::CheckConnected(const std::vector<std::int64_t>& lines) const {
   std::vector<char> used(static_cast<std::size_t>(Nodes().Count()), 0);
   auto use = [&](const Nodeb& n) {
-    if (n.ID() >= 1 && static_cast<std::size_t>(n.ID()) <= used.size()) used[static_cast<std::size_t>(n.ID() - 1)] = 1;
+    const auto k = static_cast<std::size_t>(n.ID() - 1);
+    if (n.ID() >= 1 && k < used.size()) used[k] = 1;
   };
   for (const fourNode& p : fourNodes()) {
     if (!p.PropertyDefined()) continue;

@@ -181,7 +181,8 @@ void Nodes::ReadCollection(platform::TextFile& file, std::vector<std::int64_t>* 
       const int32_t n = r.Long(field);
       if (n < 0 || n > kMaxGridSide)
         r.Refuse(platform::kErrOverflow, field,
-                 "a side of the grid holds 0 to " + std::to_string(kMaxGridSide) + " nodes, not " + std::to_string(n));
+                 "a side of the grid holds 0 to " + std::to_string(kMaxGridSide) + " nodes, not " +
+                     std::to_string(n));
       return n;
     };
     nx = side("NumberNodesX");

@@ -145,7 +145,8 @@ bool RecordReader::Boolean(std::string_view field) {
 long long RecordReader::WholeNumber(std::string_view field, long long lo, long long hi) {
   const std::string text = Next(field, nullptr);
   double v = 0;
-  if (!platform::ParseDouble(text, v)) Refuse(platform::kErrTypeMismatch, field, QuotedField(text) + " is not a number");
+  if (!platform::ParseDouble(text, v))
+    Refuse(platform::kErrTypeMismatch, field, QuotedField(text) + " is not a number");
   const double r = std::nearbyint(v);
   if (r < static_cast<double>(lo) || r > static_cast<double>(hi))
     Refuse(platform::kErrOverflow, field,
@@ -180,7 +181,8 @@ float RecordReader::Single(std::string_view field) {
 double RecordReader::Double(std::string_view field) {
   const std::string text = Next(field, nullptr);
   double v = 0;
-  if (!platform::ParseDouble(text, v)) Refuse(platform::kErrTypeMismatch, field, QuotedField(text) + " is not a number");
+  if (!platform::ParseDouble(text, v))
+    Refuse(platform::kErrTypeMismatch, field, QuotedField(text) + " is not a number");
   return v;
 }
 

@@ -42,7 +42,8 @@ class RecordReader {
   explicit RecordReader(platform::TextFile& file) : file_(file) {}
 
   // Each reads the next field; `field` names it in the reason of a failure
-  // ("line 95, field Sx: the file ends before this field"). 62 when the file
+  // ("line 95, field Sx: the file ends before this field") and must outlive
+  // the reader, which keeps it (a literal). 62 when the file
   // ends before it; a field that does not convert raises 13 (type mismatch),
   // a number outside the target's range 6 (overflow).
   std::string String(std::string_view field = {});  // a double quote in an unquoted field reads as '

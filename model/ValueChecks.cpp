@@ -78,8 +78,9 @@ void CheckNumbering(const RecordReader& r, int32_t vID, int32_t expected, std::s
   r.Refuse(platform::kErrBadFileFormat, "vID",
            expected == 0 ? "this " + k + " takes no part in the analysis, so its number must be 0, not " +
                                std::to_string(vID)
-                         : "the " + std::string(numbered) + " are numbered 1, 2, ... in file order, which makes this " +
-                               k + " " + std::to_string(expected) + ", not " + std::to_string(vID));
+                         : "the " + std::string(numbered) +
+                               " are numbered 1, 2, ... in file order, which makes this " + k + " " +
+                               std::to_string(expected) + ", not " + std::to_string(vID));
 }
 
 void CheckPropertyFlag(const RecordReader& r, bool stored, bool fromSizes, const std::string& sizes,

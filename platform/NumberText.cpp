@@ -91,7 +91,8 @@ bool ParseDouble(std::string_view text, double& value) {
   std::string_view body;
   bool negative = false;
   double v = 0;
-  if (!DecimalBody(text, body, negative) || FromDecimal(body, v) != std::errc() || !std::isfinite(v)) return false;
+  if (!DecimalBody(text, body, negative) || FromDecimal(body, v) != std::errc() || !std::isfinite(v))
+    return false;
   value = negative ? -v : v;
   return true;
 }

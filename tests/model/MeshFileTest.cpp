@@ -288,7 +288,8 @@ TEST(DamagedFiles, CountsTheFileCannotHoldAreRefusedBeforeTheirRecords) {
   // 'b' "#TRUE#", any other character itself, one comma between fields.
   auto shortest = [](const std::string& fields) {
     std::string s;
-    for (char f : fields) s += (s.empty() ? "" : ",") + (f == 'n' ? "0" : f == 'b' ? "#TRUE#" : std::string(1, f));
+    for (char f : fields)
+      s += (s.empty() ? "" : ",") + (f == 'n' ? "0" : f == 'b' ? "#TRUE#" : std::string(1, f));
     return s;
   };
   // Nodes with ID and vID 1 or 2; a stiffener without its property (sizes
@@ -339,7 +340,8 @@ TEST(DamagedFiles, CountsTheFileCannotHoldAreRefusedBeforeTheirRecords) {
       {"2,1,2\r\n" + node14('1') + "\r\n" + node14('2') + "\r\n2000000000,0\r\n" + stiffener('0'),
        "Stiffener header, line 4, field Count: the file says 2000000000 stiffeners, but the rest of it has "
        "room for at most 1.", 2},
-      {"2,1,2\r\n" + node14('1') + "\r\n" + node14('2') + "\r\n0,0\r\n1,3,2\r\n" + plate('1') + "\r\n" + plate('2'),
+      {"2,1,2\r\n" + node14('1') + "\r\n" + node14('2') + "\r\n0,0\r\n1,3,2\r\n" + plate('1') + "\r\n" +
+           plate('2'),
        "Plate header, line 5, field Count: the file says 3 plates, but the rest of it has room for at most 2.",
        2},
   };
