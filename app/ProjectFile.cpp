@@ -2,6 +2,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <new>
 #include <optional>
 #include <string_view>
 
@@ -11,6 +12,7 @@
 #include "model/BeamShape.h"
 #include "model/Material.h"
 #include "model/Mesh.h"
+#include "model/RecordIO.h"
 #include "platform/FileReplace.h"
 #include "platform/MessageBox.h"
 #include "platform/NumberText.h"
@@ -36,6 +38,10 @@ std::string_view TrimBlanks(std::string_view s) {
   return s;
 }
 
+[[noreturn]] void RefuseHeader(int number, const std::string& rule) {
+  platform::Raise(number, "Header, line " + rule + ".");
+}
+
 }  // namespace
 
 void StoreProject(platform::TextFile& file, const model::Analysis& analysis,
@@ -57,8 +63,9 @@ std::string ProjectText(const model::Analysis& analysis, const model::BeamShape&
   return text.Text();
 }
 
-std::optional<ProjectContents> ReadProject(platform::TextFile& file) {
+std::optional<ProjectContents> ReadProject(platform::TextFile& file, float* versionRead) {
   const float version = ReadProjectHeader(file);
+  if (versionRead) *versionRead = version;
   const bool is13 = IsProjectVersion(version, kProjectVersion13);
   if (!is13 && !IsProjectVersion(version, kProjectVersion)) return std::nullopt;
   ProjectContents read;
@@ -75,17 +82,29 @@ std::optional<ProjectContents> ReadProject(platform::TextFile& file) {
   return read;
 }
 
+std::string UnknownVersionReason(float version) {
+  return "Line 2 gives the version " + platform::FormatShortest(version) +
+         "; this program reads project files of versions 1.3 and 1.4.";
+}
+
 float ReadProjectHeader(platform::TextFile& file) {
+  if (file.AtEnd()) RefuseHeader(platform::kErrInputPastEnd, "1: the file is empty");
   file.ReadLine();  // "VELK Version": not checked
+  if (file.AtEnd()) RefuseHeader(platform::kErrInputPastEnd, "2: the file ends before its version line");
   const std::string line = file.ReadLine();
   std::string_view field = line;
   if (auto comma = field.find(','); comma != std::string_view::npos) field = field.substr(0, comma);
   field = TrimBlanks(field);
   if (field.empty()) return 0.0f;
-  double value = 0;
-  if (!platform::ParseDouble(field, value)) platform::Raise(platform::kErrTypeMismatch);
-  if (std::fabs(value) > FLT_MAX) platform::Raise(platform::kErrOverflow);
-  return static_cast<float>(value);
+  float value = 0;
+  switch (platform::ParseSingle(field, value)) {
+    case platform::ParsedNumber::Ok: return value;
+    case platform::ParsedNumber::OutOfRange:
+      RefuseHeader(platform::kErrOverflow, "2: the version " + model::QuotedField(field) +
+                                               " lies beyond the largest single-precision number");
+    case platform::ParsedNumber::NotANumber: break;
+  }
+  RefuseHeader(platform::kErrTypeMismatch, "2: the version " + model::QuotedField(field) + " is not a number");
 }
 
 bool IsProjectVersion(float version, float wanted) {
@@ -139,7 +158,10 @@ bool Save_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile) {
 }
 
 void Open_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile) {
-  auto giveUp = [] { platform::MsgBox("File Open Error!"); };
+  // Why the file was refused, shown below the box's text.
+  auto giveUp = [](const std::string& reason = {}) {
+    platform::MsgBox("File Open Error!", platform::Buttons::Ok, platform::Icon::None, {}, reason);
+  };
 
   std::string fileName, fileTitle;
   StepEnd end = RunStep([&] {
@@ -160,14 +182,25 @@ void Open_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile) {
   // The whole file is read into objects of its own; until it has been read
   // completely, nothing of the model in memory changes.
   std::optional<ProjectContents> read;
+  float version = 0;
+  std::string reason;
   end = RunStep([&] {
-    platform::TextFile file(fileName, platform::FileMode::Input);
-    read = ReadProject(file);
+    try {
+      platform::TextFile file(fileName, platform::FileMode::Input);
+      read = ReadProject(file, &version);
+    } catch (const platform::RuntimeError& e) {
+      reason = e.description();
+      throw;
+    } catch (const std::bad_alloc&) {
+      reason = "There is not enough memory to read this file.";
+      throw;
+    }
   });
   if (end == StepEnd::Cancelled) return;
-  if (end != StepEnd::Done) return giveUp();
+  if (end != StepEnd::Done) return giveUp(reason);
   if (!read) {
-    platform::MsgBox("Error: Reading Data", platform::Buttons::Ok, platform::Icon::None, "Error!");
+    platform::MsgBox("Error: Reading Data", platform::Buttons::Ok, platform::Icon::None, "Error!",
+                     UnknownVersionReason(version));
     return;
   }
 

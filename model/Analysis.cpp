@@ -14,12 +14,14 @@ void Analysis::StoreData1_4(platform::TextFile& file) const {
 }
 
 void Analysis::ReadData1_4(platform::TextFile& file) {
-  RecordReader r(file);
-  Title = r.String();
-  Discription = r.String();
-  RunID = r.String();
-  EigenValueEstimation = r.Single();
-  EigenValue = r.Single();
+  InRecord("Analysis record", 0, [&] {
+    RecordReader r(file);
+    Title = r.String("Title");
+    Discription = r.String("Discription");
+    RunID = r.String("RunID");
+    EigenValueEstimation = r.Single("EigenValueEstimation");
+    EigenValue = r.Single("EigenValue");
+  });
 }
 
 void Analysis::ReadData(platform::TextFile& file) { ReadData1_4(file); }

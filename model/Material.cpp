@@ -1,6 +1,7 @@
 #include "model/Material.h"
 
 #include "model/RecordIO.h"
+#include "platform/NumberText.h"
 #include "platform/RuntimeError.h"
 
 namespace model {
@@ -10,14 +11,20 @@ void Material::StoreData1_4(platform::TextFile& file) const {
 }
 
 void Material::ReadData1_4(platform::TextFile& file) {
-  RecordReader r(file);
-  const float moe = r.Single();
-  const float pr = r.Single();
-  // What the girder dialog refuses, a file may not bring in either.
-  if (!UsableModulus(moe) || !UsablePoissonRatio(pr))
-    platform::Raise(platform::kErrBadFileFormat, "Modulus or Poisson ratio out of range");
-  MOE_ = moe;
-  PR_ = pr;
+  InRecord("Material record", 0, [&] {
+    RecordReader r(file);
+    // What the girder dialog refuses, a file may not bring in either.
+    const float moe = r.Single("MOE");
+    if (!UsableModulus(moe))
+      r.Refuse(platform::kErrBadFileFormat, "MOE",
+               "the elastic modulus must be above 0, not " + platform::FormatShortest(moe));
+    const float pr = r.Single("PR");
+    if (!UsablePoissonRatio(pr))
+      r.Refuse(platform::kErrBadFileFormat, "PR",
+               "Poisson's ratio must lie strictly between 0 and 1, not " + platform::FormatShortest(pr));
+    MOE_ = moe;
+    PR_ = pr;
+  });
 }
 
 void Material::ReadData(platform::TextFile& file) { ReadData1_4(file); }

@@ -3,32 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "model/RecordIO.h"
 #include "platform/RuntimeError.h"
 
 namespace model {
-namespace {
-
-// What numbering decides for one item: whether it takes part, and its number.
-struct Numbering {
-  bool flag;
-  int32_t vID;
-  bool operator==(const Numbering&) const = default;
-};
-
-template <typename Collection, typename Flag>
-std::vector<Numbering> NumberingOf(const Collection& items, Flag flag) {
-  std::vector<Numbering> out;
-  out.reserve(static_cast<std::size_t>(items.Count()));
-  for (const auto& item : items) out.push_back({flag(item), item.vID()});
-  return out;
-}
-
-[[noreturn]] void RaiseBadNumbering(const char* what) {
-  platform::Raise(platform::kErrBadFileFormat, std::string("The numbering of the ") + what +
-                                                   " does not follow their properties");
-}
-
-}  // namespace
 
 Mesh& Mesh::operator=(Mesh&& other) noexcept {
   if (this == &other) return *this;
@@ -62,44 +40,52 @@ void Mesh::StoreData1_4(platform::TextFile& file) const {
 }
 
 void Mesh::ReadData1_4(platform::TextFile& file) {
-  Nodes().ReadData1_4(file);
+  std::vector<std::int64_t> connectedLines;
+  Nodes().ReadData1_4(file, &connectedLines);
   twoNodes().ReadData1_4(file, Nodes());
   fourNodes().ReadData1_4(file, Nodes());
-  CheckNumbering();
+  CheckConnected(connectedLines);
 }
 
 void Mesh::ReadData(platform::TextFile& file) {
-  Nodes().ReadData(file);
+  std::vector<std::int64_t> connectedLines;
+  Nodes().ReadData(file, &connectedLines);
   twoNodes().ReadData(file, Nodes());
   fourNodes().ReadData(file, Nodes());
-  CheckNumbering();
+  CheckConnected(connectedLines);
 }
 
-// The stored flags and numbers are compared with what the model's own
-// numbering makes of the stored sizes. The numbering runs on the mesh itself:
-// where it agrees nothing changes, and a mesh that disagrees is refused.
-void Mesh::CheckNumbering() {
-  auto defined = [](const auto& e) { return e.PropertyDefined(); };
-  auto connected = [](const Nodeb& n) { return n.Connected(); };
-  const auto plates = NumberingOf(fourNodes(), defined);
-  const auto stiffeners = NumberingOf(twoNodes(), defined);
-  const auto nodes = NumberingOf(Nodes(), connected);
-  const int32_t maxPlates = fourNodes().MaxvID();
-  const int32_t maxStiffeners = twoNodes().MaxvID();
-  const int32_t maxNodes = Nodes().MaxvID();
-
-  for (fourNode& p : fourNodes()) p.UpdatePropertyDefined();
-  for (twoNode& s : twoNodes()) s.UpdatePropertyDefined();
-  fourNodes().GeneratevID();
-  twoNodes().GeneratevID();
-  Nodes().GeneratevID(fourNodes(), twoNodes());
-
-  if (NumberingOf(fourNodes(), defined) != plates || fourNodes().MaxvID() != maxPlates)
-    RaiseBadNumbering("plates");
-  if (NumberingOf(twoNodes(), defined) != stiffeners || twoNodes().MaxvID() != maxStiffeners)
-    RaiseBadNumbering("stiffeners");
-  if (NumberingOf(Nodes(), connected) != nodes || Nodes().MaxvID() != maxNodes)
-    RaiseBadNumbering("nodes");
+// The element readers have checked each element's flag and numbering, and the
+// node reader each node's number against its stored Connected; what is left
+// is whether Connected is what the elements make it. Node IDs are their
+// positions by then.
+void Mesh::CheckConnected(const std::vector<std::int64_t>& lines) const {
+  std::vector<char> used(static_cast<std::size_t>(Nodes().Count()), 0);
+  auto use = [&](const Nodeb& n) {
+    const auto k = static_cast<std::size_t>(n.ID() - 1);
+    if (n.ID() >= 1 && k < used.size()) used[k] = 1;
+  };
+  for (const fourNode& p : fourNodes()) {
+    if (!p.PropertyDefined()) continue;
+    use(p.Node1());
+    use(p.Node2());
+    use(p.Node3());
+    use(p.Node4());
+  }
+  for (const twoNode& s : twoNodes()) {
+    if (!s.PropertyDefined()) continue;
+    use(s.Node1());
+    use(s.Node2());
+  }
+  for (long i = 1; i <= Nodes().Count(); ++i) {
+    const bool connected = used[static_cast<std::size_t>(i - 1)] != 0;
+    if (Nodes().Item(i).Connected() == connected) continue;
+    InRecord("Node record", i, [&] {
+      RefuseAt(platform::kErrBadFileFormat, lines.at(static_cast<std::size_t>(i - 1)), "Connected",
+               connected ? "#FALSE#, but a plate or stiffener with its property uses the node"
+                         : "#TRUE#, but no plate or stiffener with its property uses the node");
+    });
+  }
 }
 
 }  // namespace model

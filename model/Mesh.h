@@ -2,7 +2,9 @@
 // The model's three collections: nodes, stiffeners and plates. Each is made
 // empty the first time it is asked for. Writes and reads the mesh part of a
 // project file, nodes first because the elements refer to them.
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "model/Nodes.h"
 #include "model/fourNodes.h"
@@ -29,12 +31,15 @@ class Mesh {
   // Both readers refuse (error 321) a mesh whose stored numbering is not the
   // one the model's own rules give: an element's PropertyDefined must match
   // its sizes, vID must number the defined elements and the nodes on them
-  // 1, 2, ... in collection order, and MaxvID must count them.
+  // 1, 2, ... in collection order, and MaxvID must count them. The reason
+  // names the record, line and field at fault.
   void ReadData1_4(platform::TextFile& file);
   void ReadData(platform::TextFile& file);  // a 1.3 project file
 
  private:
-  void CheckNumbering();
+  // Each node's stored Connected against the elements with their property;
+  // `lines` holds the line of each node's Connected field.
+  void CheckConnected(const std::vector<std::int64_t>& lines) const;
 
   // Declared so that destruction releases the plates, the stiffeners, then
   // the nodes they refer to.

@@ -98,52 +98,60 @@ void Nodeb::StoreData1_4(platform::TextFile& file) const {
 // Lines 1 to 5, the same in both layouts. The fields are read one by one
 // straight into the node, so that what was read before a failure stays.
 void Nodeb::ReadCommonLines(RecordReader& r) {
-  xcoord_ = r.Single();
-  ycoord_ = r.Single();
-  zcoord_ = r.Single();
-  InPDispX_ = r.Single();
-  InPDispY_ = r.Single();
-  PropertyDefined_ = r.Boolean();
-  BoundaryDefined_ = r.Boolean();
-  BraceDefined_ = r.Boolean();
-  LoadDefined_ = r.Boolean();
-  XTDir_ = r.Boolean();
-  YTDir_ = r.Boolean();
-  ZTDir_ = r.Boolean();
-  XRDir_ = r.Boolean();
-  YRDir_ = r.Boolean();
-  XTDirValue_ = r.Single();
-  YTDirValue_ = r.Single();
-  Connected_ = r.Boolean();
-  xtstiff_ = r.Single();
-  YTStiff_ = r.Single();
-  ZTStiff_ = r.Single();
-  XRStiff_ = r.Single();
-  YRStiff_ = r.Single();
-  XLoad_ = r.Single();
-  YLoad_ = r.Single();
+  xcoord_ = r.Single("xcoord");
+  ycoord_ = r.Single("ycoord");
+  zcoord_ = r.Single("zcoord");
+  InPDispX_ = r.Single("InPDispX");
+  InPDispY_ = r.Single("InPDispY");
+  PropertyDefined_ = r.Boolean("PropertyDefined");
+  BoundaryDefined_ = r.Boolean("BoundaryDefined");
+  BraceDefined_ = r.Boolean("BraceDefined");
+  LoadDefined_ = r.Boolean("LoadDefined");
+  XTDir_ = r.Boolean("XTDir");
+  YTDir_ = r.Boolean("YTDir");
+  ZTDir_ = r.Boolean("ZTDir");
+  XRDir_ = r.Boolean("XRDir");
+  YRDir_ = r.Boolean("YRDir");
+  XTDirValue_ = r.Single("XTDirValue");
+  YTDirValue_ = r.Single("YTDirValue");
+  Connected_ = r.Boolean("Connected");
+  xtstiff_ = r.Single("xtstiff");
+  YTStiff_ = r.Single("YTStiff");
+  ZTStiff_ = r.Single("ZTStiff");
+  XRStiff_ = r.Single("XRStiff");
+  YRStiff_ = r.Single("YRStiff");
+  XLoad_ = r.Single("XLoad");
+  YLoad_ = r.Single("YLoad");
 }
 
 void Nodeb::ReadData1_4(platform::TextFile& file) {
   RecordReader r(file);
-  ReadCommonLines(r);
-  ID_ = r.Long();
-  vID_ = r.Long();
-  Connected_ = r.Boolean();
-  Sx_ = r.Single();
-  Sy_ = r.Single();
-  SXY_ = r.Single();
-  Mises_ = r.Single();
+  ReadData1_4(r);
 }
 
 void Nodeb::ReadData(platform::TextFile& file) {
   RecordReader r(file);
+  ReadData(r);
+}
+
+void Nodeb::ReadData1_4(RecordReader& r) {
   ReadCommonLines(r);
-  ID_ = r.Long();
-  vID_ = r.Long();
+  ID_ = r.Long("ID");
+  vID_ = r.Long("vID");
+  Connected_ = r.Boolean("Connected");
+  Sx_ = r.Single("Sx");
+  Sy_ = r.Single("Sy");
+  SXY_ = r.Single("SXY");
+  Mises_ = r.Single("Mises");
+}
+
+void Nodeb::ReadData(RecordReader& r) {
+  ReadCommonLines(r);
+  ID_ = r.Long("ID");
+  vID_ = r.Long("vID");
   // The 1.3 layout repeats the displacements on its last line; that copy decides.
-  InPDispX_ = r.Single();
-  InPDispY_ = r.Single();
+  InPDispX_ = r.Single("InPDispX");
+  InPDispY_ = r.Single("InPDispY");
 }
 
 }  // namespace model

@@ -93,6 +93,10 @@ class Nodeb {
   void StoreData1_4(platform::TextFile& file) const;
   void ReadData1_4(platform::TextFile& file);
   void ReadData(platform::TextFile& file);  // the 1.3 record
+  // The same through a reader of the caller's, which can then tell where
+  // each field stood.
+  void ReadData1_4(RecordReader& r);
+  void ReadData(RecordReader& r);
 
  private:
   void ReadCommonLines(RecordReader& r);

@@ -171,36 +171,78 @@ void Nodes::StoreData1_4(platform::TextFile& file) const {
   for (const Nodeb& n : items_) n.StoreData1_4(file);
 }
 
-template <typename ReadNode>
-void Nodes::ReadCollection(platform::TextFile& file, ReadNode readNode) {
+template <bool Layout13>
+void Nodes::ReadCollection(platform::TextFile& file, std::vector<std::int64_t>* connectedLines) {
+  constexpr int64_t kRecordBytes = Layout13 ? MinRecordBytes(18, 10) : MinRecordBytes(20, 11);
   RecordReader r(file);
-  int32_t nx = checks::CheckCount(r.Long(), kMaxGridSide);
-  int32_t ny = checks::CheckCount(r.Long(), kMaxGridSide);
-  int32_t total = nx * ny;
-  int32_t maxvID = checks::CheckCount(r.Long(), total);
+  int32_t nx = 0, ny = 0, maxvID = 0;
+  InRecord("Node header", 0, [&] {
+    auto side = [&](std::string_view field) {
+      const int32_t n = r.Long(field);
+      if (n < 0 || n > kMaxGridSide)
+        r.Refuse(platform::kErrOverflow, field,
+                 "a side of the grid holds 0 to " + std::to_string(kMaxGridSide) + " nodes, not " +
+                     std::to_string(n));
+      return n;
+    };
+    nx = side("NumberNodesX");
+    ny = side("NumberNodesY");
+    maxvID = r.Long("MaxvID");
+    if (maxvID < 0 || maxvID > nx * ny)
+      r.Refuse(platform::kErrOverflow, "MaxvID",
+               "the number of nodes in the analysis must lie between 0 and the " + std::to_string(nx * ny) +
+                   " nodes of the grid, not " + std::to_string(maxvID));
+    if (const int64_t room = r.RoomFor(kRecordBytes); int64_t{nx} * ny > room)
+      r.Refuse(platform::kErrInputPastEnd, "NumberNodesY",
+               "a grid of " + std::to_string(nx) + " by " + std::to_string(ny) + " nodes needs " +
+                   std::to_string(nx * ny) + " node records, but the rest of the file has room for at most " +
+                   std::to_string(room));
+  });
   NumberNodesX_ = nx;
   NumberNodesY_ = ny;
   MaxvID_ = maxvID;
+  const int32_t total = nx * ny;
+  int32_t numbered = 0;
   for (int32_t i = 1; i <= total; ++i) {
     // A node joins the collection only once its whole record is read.
     auto node = std::make_unique<Nodeb>();
-    readNode(*node, file);
-    // Elements are written with their nodes' IDs and read back by position:
-    // a node whose ID is not its position would move every element on it.
-    if (node->ID() != i)
-      platform::Raise(platform::kErrBadFileFormat,
-                      "Node record " + std::to_string(i) + " carries the ID " + std::to_string(node->ID()));
-    checks::CheckIndex(node->vID(), 0, total);
+    InRecord("Node record", i, [&] {
+      RecordReader nr(file);
+      if constexpr (Layout13)
+        node->ReadData(nr);
+      else
+        node->ReadData1_4(nr);
+      // Elements are written with their nodes' IDs and read back by position:
+      // a node whose ID is not its position would move every element on it.
+      if (node->ID() != i)
+        nr.Refuse(platform::kErrBadFileFormat, "ID",
+                  "a node's ID must be its position in the file, " + std::to_string(i) + ", not " +
+                      std::to_string(node->ID()));
+      checks::CheckNumber(nr, node->vID(), total, "node");
+      checks::CheckNumbering(nr, node->vID(), node->Connected() ? ++numbered : 0, "connected nodes", "node");
+      if (connectedLines) connectedLines->push_back(nr.LineOf("Connected"));
+    });
     items_.Add(std::move(node), std::to_string(i));
   }
+  InRecord("Node header", 0, [&] { checks::CheckNumberedCount(r, maxvID, numbered, "nodes", "are connected"); });
 }
 
-void Nodes::ReadData1_4(platform::TextFile& file) {
-  ReadCollection(file, [](Nodeb& n, platform::TextFile& f) { n.ReadData1_4(f); });
+void Nodes::ReadData1_4(platform::TextFile& file, std::vector<std::int64_t>* connectedLines) {
+  ReadCollection<false>(file, connectedLines);
 }
 
-void Nodes::ReadData(platform::TextFile& file) {
-  ReadCollection(file, [](Nodeb& n, platform::TextFile& f) { n.ReadData(f); });
+void Nodes::ReadData(platform::TextFile& file, std::vector<std::int64_t>* connectedLines) {
+  ReadCollection<true>(file, connectedLines);
+}
+
+Nodeb& Nodes::ReadReference(RecordReader& r, std::string_view field) const {
+  const int32_t n = r.Long(field);
+  if (n < 1 || n > Count())
+    r.Refuse(platform::kErrSubscript, field,
+             Count() == 0 ? "the file has no nodes for an element to name"
+                          : std::to_string(n) + " is not a node of the file, which has nodes 1 to " +
+                                std::to_string(Count()));
+  return Item(n);
 }
 
 }  // namespace model

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/Nodeb.h"
@@ -16,6 +17,7 @@ namespace model {
 
 class twoNodes;
 class fourNodes;
+class RecordReader;
 
 class Nodes {
  public:
@@ -61,14 +63,23 @@ class Nodes {
   // when a vID is not a position of the collection.
   void GenerateUvID();
 
+  // The node part of the project file. The reader refuses a file whose
+  // nodes break the model's rules: an ID that is not the node's position, a
+  // numbering that does not follow Connected. Into `connectedLines`, when
+  // given, goes the line of each node's Connected field, for the mesh to
+  // name when it finds the flag wrong once the elements are read.
   void StoreData1_4(platform::TextFile& file) const;
-  void ReadData1_4(platform::TextFile& file);
-  void ReadData(platform::TextFile& file);  // 1.3 node records
+  void ReadData1_4(platform::TextFile& file, std::vector<std::int64_t>* connectedLines = nullptr);
+  void ReadData(platform::TextFile& file, std::vector<std::int64_t>* connectedLines = nullptr);  // 1.3 records
+
+  // The node an element record names in `field`; 9 with the reason when no
+  // node stands at that position.
+  Nodeb& ReadReference(RecordReader& r, std::string_view field) const;
 
  private:
   void AddGrid(const std::vector<float>& xs, const std::vector<float>& ys);
-  template <typename ReadNode>
-  void ReadCollection(platform::TextFile& file, ReadNode readNode);
+  template <bool Layout13>
+  void ReadCollection(platform::TextFile& file, std::vector<std::int64_t>* connectedLines);
 
   platform::KeyedCollection<Nodeb> items_;
   int32_t NumberNodesX_ = 0;

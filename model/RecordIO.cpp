@@ -1,11 +1,10 @@
 #include "model/RecordIO.h"
 
-#include <cfloat>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <limits>
 
-#include "model/ValueChecks.h"
 #include "platform/NumberText.h"
 #include "platform/RuntimeError.h"
 
@@ -18,20 +17,6 @@ bool IsBlank(int c) { return c == ' ' || c == '\t'; }
 // Consumes the rest of a line end whose first character was c (CR LF is one end).
 void FinishLineEnd(platform::TextFile& file, int c) {
   if (c == '\r' && file.Peek() == '\n') file.Get();
-}
-
-// A number field's value, or 13 when the text is not a decimal number.
-double NumberOf(const std::string& text) {
-  double v = 0;
-  if (!platform::ParseDouble(text, v)) platform::Raise(platform::kErrTypeMismatch);
-  return v;
-}
-
-// A number rounded half to even into [lo, hi], or 6 when it lies outside.
-long long WholeNumberIn(const std::string& text, long long lo, long long hi) {
-  double r = std::nearbyint(NumberOf(text));
-  if (r < static_cast<double>(lo) || r > static_cast<double>(hi)) platform::Raise(platform::kErrOverflow);
-  return static_cast<long long>(r);
 }
 
 }  // namespace
@@ -86,15 +71,20 @@ void RecordWriter::EndLine() {
   file_.WriteLine(line);
 }
 
-std::string RecordReader::Field(bool* quoted) {
+std::string RecordReader::Field(bool* quoted) { return Next({}, quoted); }
+
+std::string RecordReader::Next(std::string_view field, bool* quoted) {
   int c = file_.Get();
   while (c != EOF && (IsBlank(c) || IsLineEnd(c))) c = file_.Get();
-  if (c == EOF) platform::Raise(platform::kErrInputPastEnd);
+  lastLine_ = file_.line();
+  if (!field.empty() && placeCount_ < std::size(places_))
+    places_[placeCount_++] = {field.data(), field.size(), lastLine_};
+  if (c == EOF) Refuse(platform::kErrInputPastEnd, field, "the file ends before this field");
   std::string text;
   if (c == '"') {
     if (quoted) *quoted = true;
     for (c = file_.Get(); c != '"'; c = file_.Get()) {
-      if (c == EOF) platform::Raise(platform::kErrInputPastEnd);
+      if (c == EOF) Refuse(platform::kErrInputPastEnd, field, "the file ends inside this quoted field");
       text.push_back(static_cast<char>(c));
     }
     // Whatever stands between the closing quote and the delimiter is dropped.
@@ -113,36 +103,104 @@ std::string RecordReader::Field(bool* quoted) {
   return text;
 }
 
-std::string RecordReader::String() {
+std::int64_t RecordReader::LineOf(std::string_view field) const {
+  for (std::size_t i = placeCount_; i-- > 0;)
+    if (std::string_view(places_[i].name, places_[i].size) == field) return places_[i].line;
+  return lastLine_;
+}
+
+void RecordReader::Refuse(int number, std::string_view field, const std::string& rule) const {
+  RefuseAt(number, LineOf(field), field, rule);
+}
+
+void RefuseAt(int number, std::int64_t line, std::string_view field, const std::string& rule) {
+  std::string where = "line " + std::to_string(line);
+  if (!field.empty()) where.append(", field ").append(field);
+  platform::Raise(number, where + ": " + rule + ".");
+}
+
+std::int64_t RecordReader::RoomFor(std::int64_t recordBytes) {
+  // The last field of the file needs no separator after it.
+  return (file_.RemainingBytes() + 1) / recordBytes;
+}
+
+std::string RecordReader::String(std::string_view field) {
   // Only an unquoted field can hold a double quote; it is read as the single
   // quote the writer would store, so what is read is saved and read back alike.
-  std::string text = Field();
+  std::string text = Next(field, nullptr);
   for (char& c : text)
     if (c == '"') c = '\'';
   return text;
 }
 
-bool RecordReader::Boolean() {
-  std::string t = Field();
+bool RecordReader::Boolean(std::string_view field) {
+  std::string t = Next(field, nullptr);
   if (t == "#TRUE#") return true;
   if (t == "#FALSE#") return false;
-  platform::Raise(platform::kErrTypeMismatch);
+  Refuse(platform::kErrTypeMismatch, field, QuotedField(t) + " is neither #TRUE# nor #FALSE#");
 }
 
-short RecordReader::Integer() {
-  return static_cast<short>(WholeNumberIn(Field(), std::numeric_limits<short>::min(),
-                                          std::numeric_limits<short>::max()));
+// A number rounded half to even into [lo, hi]: 13 when the text is not a
+// number, 6 when it lies outside.
+long long RecordReader::WholeNumber(std::string_view field, long long lo, long long hi) {
+  const std::string text = Next(field, nullptr);
+  double v = 0;
+  if (!platform::ParseDouble(text, v))
+    Refuse(platform::kErrTypeMismatch, field, QuotedField(text) + " is not a number");
+  const double r = std::nearbyint(v);
+  if (r < static_cast<double>(lo) || r > static_cast<double>(hi))
+    Refuse(platform::kErrOverflow, field,
+           QuotedField(text) + " lies outside the whole numbers this field holds, " + std::to_string(lo) + " to " +
+               std::to_string(hi));
+  return static_cast<long long>(r);
 }
 
-int32_t RecordReader::Long() {
-  return static_cast<int32_t>(WholeNumberIn(Field(), std::numeric_limits<int32_t>::min(),
-                                            std::numeric_limits<int32_t>::max()));
+short RecordReader::Integer(std::string_view field) {
+  return static_cast<short>(
+      WholeNumber(field, std::numeric_limits<short>::min(), std::numeric_limits<short>::max()));
 }
 
-float RecordReader::Single() {
-  return checks::NearestSingle(NumberOf(Field()));
+int32_t RecordReader::Long(std::string_view field) {
+  return static_cast<int32_t>(
+      WholeNumber(field, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
-double RecordReader::Double() { return NumberOf(Field()); }
+float RecordReader::Single(std::string_view field) {
+  const std::string text = Next(field, nullptr);
+  float v = 0;
+  switch (platform::ParseSingle(text, v)) {
+    case platform::ParsedNumber::Ok: return v;
+    case platform::ParsedNumber::OutOfRange:
+      Refuse(platform::kErrOverflow, field,
+             QuotedField(text) + " lies beyond the largest single-precision number, 3.402823E+38");
+    case platform::ParsedNumber::NotANumber: break;
+  }
+  Refuse(platform::kErrTypeMismatch, field, QuotedField(text) + " is not a number");
+}
+
+double RecordReader::Double(std::string_view field) {
+  const std::string text = Next(field, nullptr);
+  double v = 0;
+  if (!platform::ParseDouble(text, v))
+    Refuse(platform::kErrTypeMismatch, field, QuotedField(text) + " is not a number");
+  return v;
+}
+
+std::string QuotedField(std::string_view text) {
+  constexpr std::size_t kShown = 40;
+  std::string shown(text.substr(0, kShown));
+  for (char& c : shown)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+  return "\"" + shown + (text.size() > kShown ? "...\"" : "\"");
+}
+
+void RaiseInRecord(std::string_view record, int64_t number, const platform::RuntimeError& error) {
+  std::string where(record);
+  if (number > 0) where += " " + std::to_string(number);
+  // The reader's reasons begin with their line; anything else follows a colon.
+  const std::string& reason = error.description();
+  where += reason.rfind("line ", 0) == 0 ? ", " : ": ";
+  platform::Raise(error.number(), where + reason);
+}
 
 }  // namespace model

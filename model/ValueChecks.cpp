@@ -3,7 +3,9 @@
 #include <cfloat>
 #include <cmath>
 #include <limits>
+#include <string>
 
+#include "model/RecordIO.h"
 #include "platform/RuntimeError.h"
 
 namespace model::checks {
@@ -57,14 +59,44 @@ short ToInteger(double value) {
                                       std::numeric_limits<short>::max()));
 }
 
-int32_t CheckCount(int32_t value, int64_t max) {
-  if (value < 0 || value > max) platform::Raise(platform::kErrOverflow, "Bad count in file");
-  return value;
-}
-
 int32_t CheckIndex(int32_t value, int64_t lo, int64_t hi) {
   if (value < lo || value > hi) platform::Raise(platform::kErrSubscript);
   return value;
+}
+
+void CheckNumber(const RecordReader& r, int32_t vID, int64_t count, std::string_view kind) {
+  if (vID < 0 || vID > count)
+    r.Refuse(platform::kErrSubscript, "vID",
+             "a " + std::string(kind) + "'s number in the analysis lies between 0 and " + std::to_string(count) +
+                 ", the " + std::string(kind) + "s in the file, not " + std::to_string(vID));
+}
+
+void CheckNumbering(const RecordReader& r, int32_t vID, int32_t expected, std::string_view numbered,
+                    std::string_view kind) {
+  if (vID == expected) return;
+  const std::string k(kind);
+  r.Refuse(platform::kErrBadFileFormat, "vID",
+           expected == 0 ? "this " + k + " takes no part in the analysis, so its number must be 0, not " +
+                               std::to_string(vID)
+                         : "the " + std::string(numbered) +
+                               " are numbered 1, 2, ... in file order, which makes this " + k + " " +
+                               std::to_string(expected) + ", not " + std::to_string(vID));
+}
+
+void CheckPropertyFlag(const RecordReader& r, bool stored, bool fromSizes, const std::string& sizes,
+                       std::string_view kind) {
+  if (stored == fromSizes) return;
+  r.Refuse(platform::kErrBadFileFormat, "PropertyDefined",
+           std::string(stored ? "#TRUE#" : "#FALSE#") + ", but with " + sizes + " the " + std::string(kind) +
+               (fromSizes ? " has its" : " has no") + " property (a size counts when it is above 1E-05)");
+}
+
+void CheckNumberedCount(const RecordReader& header, int32_t maxvID, int32_t numbered, std::string_view items,
+                        std::string_view how) {
+  if (maxvID == numbered) return;
+  header.Refuse(platform::kErrBadFileFormat, "MaxvID",
+                "the file says " + std::to_string(maxvID) + " " + std::string(items) +
+                    " take part in the analysis, but " + std::to_string(numbered) + " " + std::string(how));
 }
 
 }  // namespace model::checks

@@ -8,6 +8,7 @@
 
 namespace model {
 class Nodeb;
+class RecordReader;
 }
 
 namespace model::checks {
@@ -52,9 +53,26 @@ short ToInteger(double value);
 inline bool ToBoolean(double value) { return value != 0.0; }
 inline double FromBoolean(bool value) { return value ? -1.0 : 0.0; }
 
-// A count read from a file must lie in 0..max (6 otherwise).
-int32_t CheckCount(int32_t value, int64_t max);
-// A number read from a file that names an item must lie in lo..hi (9 otherwise).
+// A number that names an item must lie in lo..hi (9 otherwise).
 int32_t CheckIndex(int32_t value, int64_t lo, int64_t hi);
+
+// The rules of the numbering, checked on each record as it is read, so that
+// a refused file names the record and field that break them (`r` read the
+// record). The analysis numbers the items that take part in it 1, 2, ... in
+// file order and the others 0.
+// vID within 0..count, the items of its kind (9 otherwise).
+void CheckNumber(const RecordReader& r, int32_t vID, int64_t count, std::string_view kind);
+// vID as the numbering makes it, `expected` (0: the item takes no part);
+// 321 otherwise. `numbered` names the items numbered ("plates with their
+// property"), `kind` one item ("plate").
+void CheckNumbering(const RecordReader& r, int32_t vID, int32_t expected, std::string_view numbered,
+                    std::string_view kind);
+// An element's PropertyDefined as its sizes make it (321 otherwise); `sizes`
+// names them with their values ("thickness 0.5").
+void CheckPropertyFlag(const RecordReader& r, bool stored, bool fromSizes, const std::string& sizes,
+                       std::string_view kind);
+// The header's MaxvID (read by `header`) against the items numbered.
+void CheckNumberedCount(const RecordReader& header, int32_t maxvID, int32_t numbered, std::string_view items,
+                        std::string_view how);
 
 }  // namespace model::checks

@@ -63,26 +63,35 @@ void fourNode::StoreData1_4(platform::TextFile& file) const {
 }
 
 void fourNode::ReadData1_4(platform::TextFile& file, const Nodes& nodes) {
-  // Read the whole record first so that a failure leaves the element as it was.
   RecordReader r(file);
+  ReadData1_4(r, nodes);
+}
+
+void fourNode::ReadData(platform::TextFile& file, const Nodes& nodes) {
+  RecordReader r(file);
+  ReadData(r, nodes);
+}
+
+void fourNode::ReadData1_4(RecordReader& r, const Nodes& nodes) {
+  // Read the whole record first so that a failure leaves the element as it was.
+  static constexpr std::string_view kCorners[4] = {"Node1", "Node2", "Node3", "Node4"};
   fourNode e;
-  for (Nodeb*& corner : e.Node_) corner = &nodes.Item(checks::CheckIndex(r.Long(), 1, nodes.Count()));
-  e.CPX_ = r.Single();
-  e.CPY_ = r.Single();
-  e.Thickness_ = r.Single();
-  e.PropertyDefined_ = r.Boolean();
-  e.ID_ = r.Long();
-  e.vID_ = r.Long();
+  for (int c = 0; c < 4; ++c) e.Node_[c] = &nodes.ReadReference(r, kCorners[c]);
+  e.CPX_ = r.Single("CPX");
+  e.CPY_ = r.Single("CPY");
+  e.Thickness_ = r.Single("Thickness");
+  e.PropertyDefined_ = r.Boolean("PropertyDefined");
+  e.ID_ = r.Long("ID");
+  e.vID_ = r.Long("vID");
   e.UvID_ = UvID_;
   *this = e;
 }
 
-void fourNode::ReadData(platform::TextFile& file, const Nodes& nodes) {
+void fourNode::ReadData(RecordReader& r, const Nodes& nodes) {
   fourNode e = *this;
-  e.ReadData1_4(file, nodes);
+  e.ReadData1_4(r, nodes);
   // The 1.3 record carries nine more values that nothing uses any longer.
-  RecordReader r(file);
-  for (int k = 0; k < 9; ++k) r.Single();
+  for (int k = 0; k < 9; ++k) r.Single("one of the nine values after the record");
   *this = e;
 }
 

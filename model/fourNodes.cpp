@@ -4,9 +4,11 @@
 #include <limits>
 #include <vector>
 
+#include "model/ElementRecords.h"
 #include "model/Nodes.h"
 #include "model/RecordIO.h"
 #include "model/ValueChecks.h"
+#include "platform/NumberText.h"
 #include "platform/RuntimeError.h"
 
 namespace model {
@@ -78,21 +80,24 @@ void fourNodes::StoreData1_4(platform::TextFile& file) const {
 
 template <bool Layout13>
 void fourNodes::ReadCollection(platform::TextFile& file, const Nodes& nodes) {
-  RecordReader r(file);
-  MaxThickness_ = r.Single();
-  int32_t count = checks::CheckCount(r.Long(), std::numeric_limits<int32_t>::max());
-  MaxvID_ = checks::CheckCount(r.Long(), count);
-  for (int32_t i = 1; i <= count; ++i) {
-    // An element joins the collection only once its record is whole and its
-    // nodes exist; the elements are made one by one as the file backs them.
-    auto e = std::make_unique<fourNode>();
-    if constexpr (Layout13)
-      e->ReadData(file, nodes);
-    else
-      e->ReadData1_4(file, nodes);
-    checks::CheckIndex(e->vID(), 0, count);
-    items_.Add(std::move(e), std::to_string(i));
-  }
+  RecordReader header(file);
+  ElementCounts counts;
+  InRecord("Plate header", 0, [&] {
+    MaxThickness_ = header.Single("MaxThickness");
+    counts = ReadElementCounts(header, Layout13 ? MinRecordBytes(18, 1) : MinRecordBytes(9, 1), "plates");
+  });
+  MaxvID_ = counts.maxvID;
+  const int32_t defined = ReadElementRecords(
+      file, items_, counts.count, "Plate record", "plate",
+      [&](fourNode& e, RecordReader& r) {
+        if constexpr (Layout13)
+          e.ReadData(r, nodes);
+        else
+          e.ReadData1_4(r, nodes);
+      },
+      [](const fourNode& e) { return "thickness " + platform::FormatShortest(e.Thickness()); });
+  InRecord("Plate header", 0,
+           [&] { checks::CheckNumberedCount(header, counts.maxvID, defined, "plates", "have their property"); });
 }
 
 void fourNodes::ReadData1_4(platform::TextFile& file, const Nodes& nodes) { ReadCollection<false>(file, nodes); }

@@ -60,25 +60,31 @@ void twoNode::StoreData1_4(platform::TextFile& file) const {
 }
 
 void twoNode::ReadData1_4(platform::TextFile& file, const Nodes& nodes) {
-  // Read the whole record first so that a failure leaves the element as it was.
   RecordReader r(file);
-  Nodeb& n1 = nodes.Item(checks::CheckIndex(r.Long(), 1, nodes.Count()));
-  Nodeb& n2 = nodes.Item(checks::CheckIndex(r.Long(), 1, nodes.Count()));
+  ReadData1_4(r, nodes);
+}
+
+void twoNode::ReadData(platform::TextFile& file, const Nodes& nodes) { ReadData1_4(file, nodes); }
+
+void twoNode::ReadData1_4(RecordReader& r, const Nodes& nodes) {
+  // Read the whole record first so that a failure leaves the element as it was.
+  Nodeb& n1 = nodes.ReadReference(r, "Node1");
+  Nodeb& n2 = nodes.ReadReference(r, "Node2");
   twoNode e;
-  e.CPX_ = r.Single();
-  e.CPY_ = r.Single();
-  e.Thickness_ = r.Single();
-  e.width_ = r.Single();
-  e.PropertyDefined_ = r.Boolean();
-  e.vID_ = r.Long();
-  e.Stress_ = r.Single();
-  e.ID_ = r.Long();
+  e.CPX_ = r.Single("CPX");
+  e.CPY_ = r.Single("CPY");
+  e.Thickness_ = r.Single("Thickness");
+  e.width_ = r.Single("width");
+  e.PropertyDefined_ = r.Boolean("PropertyDefined");
+  e.vID_ = r.Long("vID");
+  e.Stress_ = r.Single("Stress");
+  e.ID_ = r.Long("ID");
   e.Node1_ = &n1;
   e.Node2_ = &n2;
   e.UvID_ = UvID_;
   *this = e;
 }
 
-void twoNode::ReadData(platform::TextFile& file, const Nodes& nodes) { ReadData1_4(file, nodes); }
+void twoNode::ReadData(RecordReader& r, const Nodes& nodes) { ReadData1_4(r, nodes); }
 
 }  // namespace model

@@ -11,6 +11,7 @@
 namespace model {
 
 class Nodes;
+class RecordReader;
 
 class twoNode {
  public:
@@ -54,6 +55,10 @@ class twoNode {
   void StoreData1_4(platform::TextFile& file) const;
   void ReadData1_4(platform::TextFile& file, const Nodes& nodes);
   void ReadData(platform::TextFile& file, const Nodes& nodes);
+  // The same through a reader of the caller's, which can then tell where
+  // each field stood.
+  void ReadData1_4(RecordReader& r, const Nodes& nodes);
+  void ReadData(RecordReader& r, const Nodes& nodes);
 
  private:
   Nodeb* Node1_ = nullptr;

@@ -4,9 +4,11 @@
 #include <utility>
 #include <vector>
 
+#include "model/ElementRecords.h"
 #include "model/Nodes.h"
 #include "model/RecordIO.h"
 #include "model/ValueChecks.h"
+#include "platform/NumberText.h"
 #include "platform/RuntimeError.h"
 
 namespace model {
@@ -80,17 +82,21 @@ void twoNodes::StoreData1_4(platform::TextFile& file) const {
 }
 
 void twoNodes::ReadData1_4(platform::TextFile& file, const Nodes& nodes) {
-  RecordReader r(file);
-  int32_t count = checks::CheckCount(r.Long(), std::numeric_limits<int32_t>::max());
-  MaxvID_ = checks::CheckCount(r.Long(), count);
-  for (int32_t i = 1; i <= count; ++i) {
-    // An element joins the collection only once its record is whole and its
-    // nodes exist; the elements are made one by one as the file backs them.
-    auto e = std::make_unique<twoNode>();
-    e->ReadData1_4(file, nodes);
-    checks::CheckIndex(e->vID(), 0, count);
-    items_.Add(std::move(e), std::to_string(i));
-  }
+  RecordReader header(file);
+  ElementCounts counts;
+  InRecord("Stiffener header", 0,
+           [&] { counts = ReadElementCounts(header, MinRecordBytes(9, 1), "stiffeners"); });
+  MaxvID_ = counts.maxvID;
+  const int32_t defined = ReadElementRecords(
+      file, items_, counts.count, "Stiffener record", "stiffener",
+      [&](twoNode& e, RecordReader& r) { e.ReadData1_4(r, nodes); },
+      [](const twoNode& e) {
+        return "width " + platform::FormatShortest(e.width()) + " and thickness " +
+               platform::FormatShortest(e.Thickness());
+      });
+  InRecord("Stiffener header", 0, [&] {
+    checks::CheckNumberedCount(header, counts.maxvID, defined, "stiffeners", "have their property");
+  });
 }
 
 void twoNodes::ReadData(platform::TextFile& file, const Nodes& nodes) { ReadData1_4(file, nodes); }

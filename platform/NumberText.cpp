@@ -33,16 +33,19 @@ std::string FormatInteger(long long value) {
   return std::string(buf, r.ptr);
 }
 
-bool ParseDouble(std::string_view text, double& value) {
+namespace {
+
+// The unsigned body of a plain decimal number (optional sign, digits with an
+// optional point, optional exponent; blanks around it), or false. from_chars
+// alone would also take "inf", "nan" and hex floats.
+bool DecimalBody(std::string_view text, std::string_view& body, bool& negative) {
   std::string_view s = Trim(text);
-  bool negative = false;
+  negative = false;
   if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
     negative = s.front() == '-';
     s.remove_prefix(1);
   }
   if (s.empty()) return false;
-  // Only digits, one point and one exponent: from_chars alone would take
-  // "inf", "nan" and hex floats.
   bool digits = false, point = false, exponent = false;
   for (std::size_t i = 0; i < s.size(); ++i) {
     char c = s[i];
@@ -59,24 +62,57 @@ bool ParseDouble(std::string_view text, double& value) {
     }
   }
   if (!digits) return false;
-  double v = 0;
+  body = s;
+  return true;
+}
+
+// from_chars on a body that DecimalBody accepted: Ok, or out of range for T.
+template <typename T>
+std::errc FromDecimal(std::string_view s, T& v) {
   auto r = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::general);
-  if (r.ec != std::errc() || r.ptr != s.data() + s.size()) {
-    // from_chars wants a digit before the point and rejects "5."; take them apart.
-    // (Built by appending: GCC 12 warns falsely about std::string::insert here.)
-    std::size_t e = s.find_first_of("eE");
-    std::size_t mant = e == std::string_view::npos ? s.size() : e;
-    std::string fixed;
-    if (s.front() == '.') fixed.push_back('0');
-    fixed.append(s.substr(0, mant));
-    if (mant > 0 && s[mant - 1] == '.') fixed.push_back('0');
-    fixed.append(s.substr(mant));
-    r = std::from_chars(fixed.data(), fixed.data() + fixed.size(), v, std::chars_format::general);
-    if (r.ec != std::errc() || r.ptr != fixed.data() + fixed.size()) return false;
-  }
-  if (!std::isfinite(v)) return false;
+  if (r.ptr == s.data() + s.size() && r.ec != std::errc::invalid_argument) return r.ec;
+  // from_chars wants a digit before the point and rejects "5."; take them apart.
+  // (Built by appending: GCC 12 warns falsely about std::string::insert here.)
+  std::size_t e = s.find_first_of("eE");
+  std::size_t mant = e == std::string_view::npos ? s.size() : e;
+  std::string fixed;
+  if (s.front() == '.') fixed.push_back('0');
+  fixed.append(s.substr(0, mant));
+  if (mant > 0 && s[mant - 1] == '.') fixed.push_back('0');
+  fixed.append(s.substr(mant));
+  r = std::from_chars(fixed.data(), fixed.data() + fixed.size(), v, std::chars_format::general);
+  if (r.ptr != fixed.data() + fixed.size()) return std::errc::invalid_argument;
+  return r.ec;
+}
+
+}  // namespace
+
+bool ParseDouble(std::string_view text, double& value) {
+  std::string_view body;
+  bool negative = false;
+  double v = 0;
+  if (!DecimalBody(text, body, negative) || FromDecimal(body, v) != std::errc() || !std::isfinite(v))
+    return false;
   value = negative ? -v : v;
   return true;
+}
+
+ParsedNumber ParseSingle(std::string_view text, float& value) {
+  std::string_view body;
+  bool negative = false;
+  if (!DecimalBody(text, body, negative)) return ParsedNumber::NotANumber;
+  float v = 0;
+  const std::errc ec = FromDecimal(body, v);
+  if (ec == std::errc::result_out_of_range) {
+    // Too large or too small for a float; a double tells which.
+    double d = 0;
+    if (FromDecimal(body, d) != std::errc() || d >= 1.0) return ParsedNumber::OutOfRange;
+    v = 0.0f;
+  } else if (ec != std::errc() || !std::isfinite(v)) {
+    return ParsedNumber::NotANumber;
+  }
+  value = negative ? -v : v;
+  return ParsedNumber::Ok;
 }
 
 bool ParseInteger(std::string_view text, long long min, long long max, long long& value) {

@@ -1,5 +1,7 @@
 #include "platform/TextFile.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdlib>
 
@@ -80,9 +82,24 @@ void TextFile::WriteLine(std::string_view text) {
   Write("\r\n");
 }
 
+int TextFile::Next() {
+  // One file is read by one thread: the stream's lock would only cost time.
+  const int c = ::getc_unlocked(file_);
+  if (c > '\r') {  // most characters: neither CR nor LF
+    afterCR_ = false;
+  } else if (c == '\r') {
+    ++line_;
+    afterCR_ = true;
+  } else if (c == '\n') {
+    if (!afterCR_) ++line_;
+    afterCR_ = false;
+  }
+  return c;
+}
+
 int TextFile::Get() {
   CheckReadable();
-  return std::fgetc(file_);
+  return Next();
 }
 
 int TextFile::Peek() {
@@ -96,18 +113,28 @@ bool TextFile::AtEnd() { return Peek() == EOF; }
 
 std::string TextFile::ReadLine() {
   CheckReadable();
-  int c = std::fgetc(file_);
+  int c = Next();
   if (c == EOF) Raise(kErrInputPastEnd);
   std::string line;
   while (c != EOF && c != '\n' && c != '\r') {
     line.push_back(static_cast<char>(c));
-    c = std::fgetc(file_);
+    c = Next();
   }
-  if (c == '\r') {
-    int next = std::fgetc(file_);
-    if (next != '\n' && next != EOF) std::ungetc(next, file_);
-  }
+  if (c == '\r' && Peek() == '\n') Next();
   return line;
+}
+
+std::int64_t TextFile::RemainingBytes() {
+  CheckReadable();
+  const long at = std::ftell(file_);
+  std::int64_t size = static_cast<std::int64_t>(memory_.size());  // a file in memory
+  if (!path_.empty()) {
+    struct stat st {};
+    if (::fstat(::fileno(file_), &st) != 0) Raise(kErrDeviceIO);
+    size = st.st_size;
+  }
+  if (at < 0) Raise(kErrDeviceIO);
+  return size > at ? size - at : 0;
 }
 
 void TextFile::Close() {

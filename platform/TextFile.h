@@ -4,6 +4,7 @@
 // character or a line at a time. Failures are RuntimeErrors carrying the
 // file error numbers (53 not found, 55 already open, 57 device I/O, 61 disk
 // full, 62 input past end, 76 path not found, ...).
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -49,6 +50,12 @@ class TextFile {
   // Reads up to the next line end (CR LF, LF or a lone CR); the end is
   // consumed and not returned. Raises 62 when the file is already at its end.
   std::string ReadLine();
+  // The line of the next character Get or ReadLine takes, from 1; CR LF, LF
+  // and a lone CR each end a line. Readers name it when they refuse a file.
+  std::int64_t line() const { return line_; }
+  // The bytes of an input file not yet read, so that a reader can tell a
+  // count the file cannot hold before it makes anything for it.
+  std::int64_t RemainingBytes();
 
   // Flushes and closes; raises 61 (disk full) or 57 when anything written
   // did not reach the file. A second Close does nothing.
@@ -60,12 +67,15 @@ class TextFile {
  private:
   void CheckWritable() const;
   void CheckReadable() const;
+  int Next();  // the next character, counting line ends
   [[noreturn]] void RaiseWriteError(int err) const;
 
   std::filesystem::path path_;
   FileMode mode_;
   std::FILE* file_ = nullptr;
   int column_ = 1;
+  std::int64_t line_ = 1;
+  bool afterCR_ = false;
   bool writeFailed_ = false;
   int writeErrno_ = 0;
   // A file in memory: the text read, or the text written once closed, and

@@ -1,6 +1,6 @@
 // Open's reader on any bytes. It never crashes, fails only with the
-// program's own errors, and whatever it accepts, Save writes so that Open
-// reads the same model back.
+// program's own errors, each with its reason, and whatever it accepts, Save
+// writes so that Open reads the same model back.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -28,8 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::optional<app::ProjectContents> first;
   try {
     first = Read(fuzz::Text(data, size));
-  } catch (const platform::RuntimeError&) {
-    return 0;  // refused through Open's failure path
+  } catch (const platform::RuntimeError& e) {
+    // Refused through Open's failure path, which shows the reason.
+    if (e.description() == platform::DescribeError(e.number())) fuzz::Finding("refused without a reason");
+    return 0;
   }
   if (!first) return 0;  // a version Open does not read
 

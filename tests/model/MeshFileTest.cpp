@@ -246,6 +246,8 @@ TEST(DamagedFiles, BadCountsAndNodeNumbersAreRefused) {
   std::string node2 = node;
   node2.replace(node2.find("1,0,#F"), 1, "2");
   const std::string twoNodes = "2,1,0\r\n" + node + node2;
+  // A stiffener record after its node numbers.
+  const std::string stiffenerRest = "\r\n0,0\r\n0,0\r\n#FALSE#\r\n0,0\r\n1\r\n";
   struct Case {
     std::string text;
     int error;
@@ -257,15 +259,15 @@ TEST(DamagedFiles, BadCountsAndNodeNumbersAreRefused) {
       {"1,1,0\r\n" + node.substr(0, node.find("#FALSE#")), 62},
       {"1,1,0\r\n" + std::string(node).replace(0, 1, "x"), 13},
       {"1,1,0\r\n" + std::string(node).replace(node.find("1,0,#F"), 3, "1,3"), 9},  // vID beyond the nodes
-      {twoNodes + "1,0\r\n1,3\r\n", 9},                              // node 3 does not exist
-      {twoNodes + "1,0\r\n0,1\r\n", 9},
-      {twoNodes + "1,0\r\n1,-2147483648\r\n", 9},
-      {twoNodes + "1,0\r\n1,2147483648\r\n", 6},
+      {twoNodes + "1,0\r\n1,3" + stiffenerRest, 9},  // node 3 does not exist
+      {twoNodes + "1,0\r\n0,1" + stiffenerRest, 9},
+      {twoNodes + "1,0\r\n1,-2147483648" + stiffenerRest, 9},
+      {twoNodes + "1,0\r\n1,2147483648" + stiffenerRest, 6},
       {twoNodes + "1,0\r\n1,2\r\n0,0\r\n0,0\r\n#TRUE#\r\n", 62},     // truncated element
       {twoNodes + "-3,0\r\n", 6},
       {twoNodes + "1,2\r\n", 6},                                     // MaxvID above the count
       {twoNodes + "2000000000,0\r\n1,2\r\n0,0\r\n0,0\r\n#TRUE#\r\n0,0\r\n1\r\n", 62},
-      {twoNodes + "0,0\r\n0\r\n1,0\r\n1,2,2,9\r\n", 9},
+      {twoNodes + "0,0\r\n0\r\n1,0\r\n1,2,2,9\r\n0,0\r\n0\r\n#FALSE#\r\n1,0\r\n", 9},
       {twoNodes + "0,0\r\n0\r\n1,0\r\n1,2,2,1\r\n0,0\r\n0\r\n#TRUE#\r\n1,7\r\n", 9},  // plate vID
   };
   for (const Case& c : cases) {
@@ -275,5 +277,85 @@ TEST(DamagedFiles, BadCountsAndNodeNumbersAreRefused) {
     for (const model::twoNode& s : mesh.twoNodes()) EXPECT_TRUE(s.HasNodes());
     for (const model::fourNode& p : mesh.fourNodes()) EXPECT_TRUE(p.HasNodes());
     EXPECT_LE(mesh.twoNodes().Count(), 1);
+  }
+}
+
+// A count the rest of the file cannot hold is refused at its header, before a
+// single record is read or anything is made for it; a file whose records
+// are as short as records can be is not.
+TEST(DamagedFiles, CountsTheFileCannotHoldAreRefusedBeforeTheirRecords) {
+  // The shortest records, fields in their order: 'n' a number of one digit,
+  // 'b' "#TRUE#", any other character itself, one comma between fields.
+  auto shortest = [](const std::string& fields) {
+    std::string s;
+    for (char f : fields)
+      s += (s.empty() ? "" : ",") + (f == 'n' ? "0" : f == 'b' ? "#TRUE#" : std::string(1, f));
+    return s;
+  };
+  // Nodes with ID and vID 1 or 2; a stiffener without its property (sizes
+  // 0, vID 0); a plate with thickness 1 numbered 1 or 2.
+  auto node14 = [&](char id) { return shortest(std::string("nnnnnbbbbbbbbbnnbnnnnnnn") + id + id + "bnnnn"); };
+  auto node13 = [&](char id) { return shortest(std::string("nnnnnbbbbbbbbbnnbnnnnnnn") + id + id + "nn"); };
+  auto stiffener = [&](char vid) { return shortest(std::string("12nn11b") + vid + "n1"); };
+  auto plate = [&](char vid) { return shortest(std::string("1221nn1b1") + vid); };
+  model::Nodes nodes;
+  {
+    auto in = InputOf("2,1,2," + node14('1') + "," + node14('2'));
+    nodes.ReadData1_4(*in);
+    EXPECT_TRUE(in->AtEnd());
+  }
+  {
+    model::Nodes old;
+    auto in = InputOf("2,1,2," + node13('1') + "," + node13('2'));
+    old.ReadData(*in);
+    EXPECT_EQ(old.Count(), 2);
+  }
+  {
+    auto in = InputOf("2,2," + stiffener('1') + "," + stiffener('2'));
+    model::twoNodes elements;
+    elements.ReadData1_4(*in, nodes);
+    EXPECT_EQ(elements.Count(), 2);
+    auto in14 = InputOf("1,2,2," + plate('1') + "," + plate('2'));
+    model::fourNodes plates;
+    plates.ReadData1_4(*in14, nodes);
+    EXPECT_EQ(plates.Count(), 2);
+    const std::string nine = shortest("nnnnnnnnn");
+    auto in13 = InputOf("1,2,2," + plate('1') + "," + nine + "," + plate('2') + "," + nine);
+    model::fourNodes old;
+    old.ReadData(*in13, nodes);
+    EXPECT_EQ(old.Count(), 2);
+  }
+
+  const std::string node = node14('1');
+  const struct {
+    std::string text;
+    std::string reason;
+    long nodes;  // read before the refusal
+  } cases[] = {
+      {"32767,32767,0\r\n" + node + "\r\n" + node,
+       "Node header, line 1, field NumberNodesY: a grid of 32767 by 32767 nodes needs 1073676289 node "
+       "records, but the rest of the file has room for at most 2.", 0},
+      {"2,1,2\r\n" + node14('1'), "Node header, line 1, field NumberNodesY: a grid of 2 by 1 nodes needs 2 "
+                                  "node records, but the rest of the file has room for at most 1.", 0},
+      {"2,1,2\r\n" + node14('1') + "\r\n" + node14('2') + "\r\n2000000000,0\r\n" + stiffener('0'),
+       "Stiffener header, line 4, field Count: the file says 2000000000 stiffeners, but the rest of it has "
+       "room for at most 1.", 2},
+      {"2,1,2\r\n" + node14('1') + "\r\n" + node14('2') + "\r\n0,0\r\n1,3,2\r\n" + plate('1') + "\r\n" +
+           plate('2'),
+       "Plate header, line 5, field Count: the file says 3 plates, but the rest of it has room for at most 2.",
+       2},
+  };
+  for (const auto& c : cases) {
+    model::Mesh mesh;
+    auto in = InputOf(c.text);
+    try {
+      mesh.ReadData1_4(*in);
+      ADD_FAILURE() << c.text;
+    } catch (const platform::RuntimeError& e) {
+      EXPECT_EQ(e.number(), 62);
+      EXPECT_EQ(e.description(), c.reason);
+    }
+    EXPECT_EQ(mesh.Nodes().Count(), c.nodes);
+    EXPECT_EQ(mesh.twoNodes().Count() + mesh.fourNodes().Count(), 0);
   }
 }

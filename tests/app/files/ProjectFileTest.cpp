@@ -279,6 +279,8 @@ TEST_F(ProjectFileTest, VersionIsComparedAsASingle) {
   ASSERT_EQ(boxes.messages().size(), 1u);
   EXPECT_EQ(boxes.messages()[0].prompt, "Error: Reading Data");
   EXPECT_EQ(boxes.messages()[0].title, "Error!");
+  EXPECT_EQ(boxes.messages()[0].detail,
+            "Line 2 gives the version 1.35; this program reads project files of versions 1.3 and 1.4.");
   EXPECT_EQ(Dump(h), before);
   EXPECT_EQ(h.caption, "VELK V1.4.0:before.inp");
   EXPECT_TRUE(h.log.empty());
@@ -354,6 +356,15 @@ TEST_F(ProjectFileTest, FailedOpenLeavesTheModelCaptionAndPanelsAsTheyWere) {
     files.QueueChoice((dir / "cut.inp").string());
     app::Open_Data(h, cdlFile);
     EXPECT_EQ(boxes.prompts(), (std::vector<std::string>{kMsg62, kMsg62, "File Open Error!"})) << cut;
+    // The Disk Error box explains the number; the command's box says where.
+    const std::string detail = boxes.messages().back().detail;
+    if (cut == 21)
+      EXPECT_EQ(detail, "Analysis record, line 3, field Title: the file ends before this field.");
+    else  // the nodes the header promises do not fit in what is left
+      EXPECT_EQ(detail.find("Node header, line 9, field NumberNodesY: a grid of 4 by 3 nodes needs 12 node "
+                            "records, but the rest of the file has room for at most "),
+                0u)
+          << detail;
     EXPECT_EQ(Dump(h), before) << cut;
     EXPECT_EQ(h.analysis->MaxShift, 6);
     EXPECT_EQ(h.caption, "VELK V1.4.0:mine.inp");
@@ -410,27 +421,66 @@ TEST_F(ProjectFileTest, FilesThatBreakTheModelsRulesAreRefusedAndChangeNothing) 
   ASSERT_EQ(good[kStiffenerLine - 1], "17,3");
   ASSERT_EQ(good[kPlateLine - 1], "6,6");
   ASSERT_EQ(good[NodeLine(5, 6)], "5,5,#TRUE#");
-  struct Edit {
-    const char* what;
+  struct Change {
     std::size_t line;
     std::size_t field;
     const char* value;
   };
+  struct Edit {
+    const char* what;
+    std::vector<Change> changes;
+    const char* detail;  // why the file is refused, below the box's text
+  };
   const Edit edits[] = {
-      {"node 1 carries the ID 2", NodeLine(1, 6), 0, "2"},
-      {"node 4 carries the ID 0", NodeLine(4, 6), 0, "0"},
-      {"a plate of negative thickness in the analysis", PlateLine(2, 3), 0, "-1"},
-      {"a plate of zero thickness in the analysis", PlateLine(2, 3), 0, "0"},
-      {"a plate without its property keeps a vID", PlateLine(2, 4), 0, "#FALSE#"},
-      {"a plate numbered out of order", PlateLine(2, 5), 1, "3"},
-      {"a stiffener without its property keeps a vID", kStiffenerLine + 3, 0, "#FALSE#"},
-      {"a node on a plate is not numbered", NodeLine(6, 6), 1, "0"},
-      {"the plates' count of numbered items", kPlateLine - 1, 1, "5"},
-      {"an element corner outside the nodes", PlateLine(1, 1), 2, "13"},
-      {"a modulus of 0", good.size() - 1, 0, "0"},
-      {"a negative modulus", good.size() - 1, 0, "-29000"},
-      {"a Poisson ratio of 0", good.size() - 1, 1, "0"},
-      {"a Poisson ratio of 1", good.size() - 1, 1, "1"},
+      {"node 1 carries the ID 2", {{NodeLine(1, 6), 0, "2"}},
+       "Node record 1, line 15, field ID: a node's ID must be its position in the file, 1, not 2."},
+      {"node 4 carries the ID 0", {{NodeLine(4, 6), 0, "0"}},
+       "Node record 4, line 36, field ID: a node's ID must be its position in the file, 4, not 0."},
+      {"a plate of negative thickness in the analysis", {{PlateLine(2, 3), 0, "-1"}},
+       "Plate record 2, line 207, field PropertyDefined: #TRUE#, but with thickness -1 the plate has no "
+       "property (a size counts when it is above 1E-05)."},
+      {"a plate of zero thickness in the analysis", {{PlateLine(2, 3), 0, "0"}},
+       "Plate record 2, line 207, field PropertyDefined: #TRUE#, but with thickness 0 the plate has no "
+       "property (a size counts when it is above 1E-05)."},
+      {"a plate without its property keeps a vID", {{PlateLine(2, 4), 0, "#FALSE#"}},
+       "Plate record 2, line 207, field PropertyDefined: #FALSE#, but with thickness 0.3325 the plate has "
+       "its property (a size counts when it is above 1E-05)."},
+      {"a plate numbered out of order", {{PlateLine(2, 5), 1, "3"}},
+       "Plate record 2, line 208, field vID: the plates with their property are numbered 1, 2, ... in file "
+       "order, which makes this plate 2, not 3."},
+      {"a stiffener without its property keeps a vID", {{kStiffenerLine + 3, 0, "#FALSE#"}},
+       "Stiffener record 1, line 98, field PropertyDefined: #FALSE#, but with width 12.5 and thickness 0.75 "
+       "the stiffener has its property (a size counts when it is above 1E-05)."},
+      {"a node on a plate is not numbered", {{NodeLine(6, 6), 1, "0"}},
+       "Node record 6, line 50, field vID: the connected nodes are numbered 1, 2, ... in file order, which "
+       "makes this node 6, not 0."},
+      {"a node on a plate is not connected",
+       {{NodeLine(12, 6), 1, "0"}, {NodeLine(12, 6), 2, "#FALSE#"}, {kNodeLine - 1, 2, "11"}},
+       "Node record 12, line 92, field Connected: #FALSE#, but a plate or stiffener with its property uses "
+       "the node."},
+      {"the plates' count of numbered items", {{kPlateLine - 1, 1, "5"}},
+       "Plate header, line 198, field MaxvID: the file says 5 plates take part in the analysis, but 6 have "
+       "their property."},
+      {"an element corner outside the nodes", {{PlateLine(1, 1), 2, "13"}},
+       "Plate record 1, line 199, field Node3: 13 is not a node of the file, which has nodes 1 to 12."},
+      {"a modulus of 0", {{good.size() - 1, 0, "0"}},
+       "Material record, line 229, field MOE: the elastic modulus must be above 0, not 0."},
+      {"a negative modulus", {{good.size() - 1, 0, "-29000"}},
+       "Material record, line 229, field MOE: the elastic modulus must be above 0, not -29000."},
+      {"a Poisson ratio of 0", {{good.size() - 1, 1, "0"}},
+       "Material record, line 229, field PR: Poisson's ratio must lie strictly between 0 and 1, not 0."},
+      {"a Poisson ratio of 1", {{good.size() - 1, 1, "1"}},
+       "Material record, line 229, field PR: Poisson's ratio must lie strictly between 0 and 1, not 1."},
+      {"a coordinate that is not a number", {{NodeLine(3, 1), 1, "1O.5"}},
+       "Node record 3, line 24, field ycoord: \"1O.5\" is not a number."},
+      {"a flag that is not a Boolean", {{NodeLine(2, 3), 4, "1"}},
+       "Node record 2, line 19, field YRDir: \"1\" is neither #TRUE# nor #FALSE#."},
+      {"a number beyond a Single", {{PlateLine(6, 2), 0, "1e39"}},
+       "Plate record 6, line 225, field CPX: \"1e39\" lies beyond the largest single-precision number, "
+       "3.402823E+38."},
+      {"a count beyond a Long", {{kStiffenerLine - 1, 0, "3000000000"}},
+       "Stiffener header, line 94, field Count: \"3000000000\" lies outside the whole numbers this field "
+       "holds, -2147483648 to 2147483647."},
   };
   FakeHost h;
   Generate(h);
@@ -439,13 +489,14 @@ TEST_F(ProjectFileTest, FilesThatBreakTheModelsRulesAreRefusedAndChangeNothing) 
   const std::string before = Dump(h);
   for (const Edit& e : edits) {
     auto lines = good;
-    lines[e.line] = velk_test::ReplaceField(lines[e.line], e.field, e.value);
+    for (const Change& c : e.changes) lines[c.line] = velk_test::ReplaceField(lines[c.line], c.field, c.value);
     WriteBytes(dir / "bad.inp", Joined(lines));
     boxes.Clear();
     h.log.clear();
     files.QueueChoice((dir / "bad.inp").string());
     app::Open_Data(h, cdlFile);
     EXPECT_EQ(boxes.prompts(), (std::vector<std::string>{"File Open Error!"})) << e.what;
+    EXPECT_EQ(boxes.messages().back().detail, e.detail) << e.what;
     EXPECT_EQ(Dump(h), before) << e.what;
     EXPECT_EQ(h.caption, "VELK V1.4.0:mine.inp") << e.what;
     EXPECT_TRUE(h.log.empty()) << e.what;
@@ -589,6 +640,8 @@ TEST_F(ProjectFileTest, GarbageNeverCrashes) {
     if (!boxes.messages().empty()) {
       const std::string last = boxes.prompts().back();
       EXPECT_TRUE(last == "File Open Error!" || last == "Error: Reading Data") << last;
+      // Every refusal says why, whatever error number it carries.
+      EXPECT_FALSE(boxes.messages().back().detail.empty()) << round;
     }
   }
   // Plain text without a version: a type mismatch, which FileErrors does not
@@ -600,6 +653,7 @@ TEST_F(ProjectFileTest, GarbageNeverCrashes) {
   files.QueueChoice((dir / "text.inp").string());
   app::Open_Data(h, cdlFile);
   EXPECT_EQ(boxes.prompts(), (std::vector<std::string>{"File Open Error!"}));
+  EXPECT_EQ(boxes.messages()[0].detail, "Header, line 2: the version \"world\" is not a number.");
   EXPECT_EQ(h.mesh->Nodes().Count(), 12);
 }
 
