@@ -230,7 +230,10 @@ short Create_Input_File(model::Mesh& mesh, const model::Analysis& analysis,
 
 std::string Run_File_Detail(const platform::RuntimeError& error, const std::filesystem::path& file) {
   const std::string folder = file.parent_path().string();
-  std::string text = file.string() + ": " + error.description() + ".";
+  // A file error raised by the file layer already names the file and the
+  // system's reason; only a bare description needs the file in front.
+  const std::string& what = error.description();
+  std::string text = (what.find(file.string()) != std::string::npos ? what : file.string() + ": " + what) + ".";
   switch (error.number()) {
     case platform::kErrDiskFull:
       return text + " The disk that holds " + folder + " is full: free space on it and run again.";
@@ -241,8 +244,8 @@ std::string Run_File_Detail(const platform::RuntimeError& error, const std::file
     case platform::kErrPathNotFound:
       return text + " The folder " + folder + " cannot be reached: the run writes its input file and "
                     "listing there. Make it available and run again.";
-    case 70:
-    case 75:
+    case platform::kErrPermissionDenied:
+    case platform::kErrPathFileAccess:
       return text + " The run writes its input file and listing (velktempin.vlk, velktempout.vlk) into the "
                     "folder " + folder + ": make that folder and both files writable, and run again.";
     default:

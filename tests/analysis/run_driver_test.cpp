@@ -167,9 +167,12 @@ TEST(RunDriver, TheErrorPathNamesTheErrorsKind) {
     EXPECT_EQ(f.ui.messages, std::vector<std::string>{"Error!"});
     EXPECT_EQ(f.ui.progress.back(), "Error!...");
     ASSERT_EQ(f.ui.details.size(), 1u);
-    EXPECT_NE(f.ui.details[0].find("velktempin.vlk: File not found. The run writes this file when Run is pressed"),
+    // The file once, with the system's reason, then what to do.
+    const std::string& detail = f.ui.details[0];
+    EXPECT_NE(detail.find("velktempin.vlk: No such file or directory. The run writes this file when Run is pressed"),
               std::string::npos)
-        << f.ui.details[0];
+        << detail;
+    EXPECT_EQ(detail.find("velktempin.vlk"), detail.rfind("velktempin.vlk")) << detail;
   }
   {
     // Nothing holds the plate out of its plane: a zero pivot, not a result.
