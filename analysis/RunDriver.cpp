@@ -23,6 +23,7 @@
 #include "analysis/SolverListing.h"
 #include "analysis/StiffenerBendingElement.h"
 #include "analysis/StiffenerInPlane.h"
+#include "analysis/WorkPacer.h"
 #include "analysis/Workers.h"
 #include "model/RecordIO.h"
 #include "model/ValueChecks.h"
@@ -475,12 +476,15 @@ bool Run::ApplyInPlaneSprings(const std::vector<bool>& prescribed) {
       [&] { return Interrupted(); });
 }
 
+// The reduction of a model with long columns takes seconds: it yields and
+// tests the cancel flag between blocks of its work as well.
 bool Run::SolveInPlane() {
   ui_.Progress("Solving...");
   if (Interrupted()) return false;
   const int n2 = 2 * N_;
-  Band_Decompose(K_, n2, tracker_, &workers_);
-  Band_Solve(K_, U_, U_, n2, tracker_);
+  WorkPacer pacer([this] { return Interrupted(); });
+  if (!Band_Decompose(K_, n2, tracker_, &workers_, &pacer) || !Band_Solve(K_, U_, U_, n2, tracker_, &pacer))
+    return false;
   return !Interrupted();
 }
 

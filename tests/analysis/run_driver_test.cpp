@@ -7,6 +7,7 @@
 
 #include "analysis/EigenSolver.h"
 #include "analysis/PrintLineWriter.h"
+#include "analysis/WorkPacer.h"
 #include "platform/RuntimeError.h"
 #include "tests/analysis/ValidationModels.h"
 #include "tests/platform/FileTestSupport.h"
@@ -153,6 +154,63 @@ TEST(RunDriver, CancelStopsCleanlyAndKeepsEarlierResults) {
     EXPECT_NEAR(NodeAt(f.mesh, 3, 3).Sx(), -1.0f, 1e-5);
     EXPECT_EQ(f.Listing().find("[Output Ends]"), std::string::npos);
     EXPECT_EQ(f.Listing().find("[EigenValue:"), std::string::npos);
+  }
+}
+
+// A strip two cells wide and `cells` long, numbered along its length, so
+// that the band is as long as a column; simply supported, compressed across.
+void BuildStrip(model::Mesh& mesh, int cells) {
+  runtest::BuildPanel(mesh, 2.0, cells, 2, cells, 0.1);
+  runtest::Number(mesh);
+  const int m = cells + 1;
+  for (int j = 1; j <= m; ++j) {
+    for (int i = 1; i <= 3; ++i)
+      if (i != 2 || j == 1 || j == m) NodeAt(mesh, i, j).set_ZTDir(-1);
+    NodeAt(mesh, 1, j).set_XTDir(-1);
+    NodeAt(mesh, 3, j).set_XLoad((j == 1 || j == m) ? -0.5f : -1.0f);
+  }
+  NodeAt(mesh, 1, 1).set_YTDir(-1);
+}
+
+TEST(RunDriver, LongReductionsYieldAndACancelThereEndsTheRun) {
+  // 3 x 200 nodes: the in-plane reduction (1200 equations, band 404) is
+  // some five pauses' work, each buckling reduction (1800, band 606) some
+  // fifteen.
+  const int cells = 199;
+  const double inPlane = 1200.0 * 404 * 404 / 2, buckling = 1800.0 * 606 * 606 / 2;
+  const double every = analysis::WorkPacer::kWorkPerPause;
+  // One cycle of one shift: the iteration's own yields do not count here.
+  auto build = [&](Fixture& f) {
+    BuildStrip(f.mesh, cells);
+    f.analysis.MaxShift = 1;
+    f.analysis.MaxCycle = 1;
+  };
+  Fixture whole;
+  build(whole);
+  ASSERT_EQ(whole.Run().outcome, RunOutcome::Completed);
+  // Besides the yields after the text and after the solve, one for about
+  // every pause's work (at least 0.7 of the estimate is done).
+  EXPECT_GE(whole.ui.YieldsDuring("Solving..."), 2 + static_cast<long>(0.7 * inPlane / every));
+  EXPECT_GE(whole.ui.YieldsDuring("Calculating Eigenvalue..."), 2 + static_cast<long>(0.7 * buckling / every));
+
+  for (const std::string stage : {"Solving...", "Calculating Eigenvalue..."}) {
+    SCOPED_TRACE(stage);
+    // The second yield of the stage is inside its first reduction.
+    Fixture f;
+    build(f);
+    f.MarkResults();
+    f.ui.cancelAfterYields = whole.ui.YieldsBefore(stage) + 2;
+    EXPECT_EQ(f.Run().outcome, RunOutcome::Interrupted);
+    // The run ended there: after the iteration only the driver's own yield follows.
+    EXPECT_EQ(f.ui.yields, f.ui.cancelAfterYields + (stage == "Solving..." ? 0 : 1));
+    std::vector<std::string> texts(whole.ui.progress.begin(),
+                                   std::find(whole.ui.progress.begin(), whole.ui.progress.end(), stage) + 1);
+    texts.insert(texts.end(), {"Ready...", "Process Interrupted..."});
+    EXPECT_EQ(f.ui.progress, texts);
+    EXPECT_TRUE(f.ResultsUntouched());
+    EXPECT_EQ(f.Listing().find("[Output Ends]"), std::string::npos);
+    // Displacements are stored after the in-plane solve only.
+    EXPECT_EQ(NodeAt(f.mesh, 3, 100).InPDispX() != 0.0f, stage != "Solving...");
   }
 }
 
