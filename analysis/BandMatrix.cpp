@@ -197,11 +197,25 @@ int SolveBlockRows(const WorkPacer& pacer, int B) {
 
 }  // namespace
 
-BandMatrix::BandMatrix(int neq, int bw) : neq_(neq), bw_(bw) {
+BandMatrix::BandMatrix(int neq, int bw, bool populate) : neq_(neq), bw_(bw) {
   if (neq > kMaxSize || bw > kMaxSize) Raise(platform::kErrOverflow);
   if (neq < 1 || bw < 1) Raise(platform::kErrSubscript);
-  a_ = PageArray<double>(static_cast<std::size_t>(neq) * static_cast<std::size_t>(bw));
+  a_ = PageArray<double>(static_cast<std::size_t>(neq) * static_cast<std::size_t>(bw), populate);
   work_ = PageArray<double>(ReductionWorkSize(neq, bw));
+}
+
+// A block of 8 MB counts as 16 multiply-adds a double, one pause's work:
+// about what it costs to bring in memory the host already backs; the first
+// touch of fresh memory of a virtual machine costs some twenty times that,
+// some 20 ms a block.
+bool BandMatrix::BringIn(WorkPacer& pacer) {
+  constexpr std::size_t kBlock = std::size_t{1} << 20;
+  for (std::size_t from = 0; from < a_.size(); from += kBlock) {
+    const std::size_t to = std::min(from + kBlock, a_.size());
+    a_.BringIn(from, to);
+    if (pacer.Done(16 * static_cast<std::int64_t>(to - from))) return false;
+  }
+  return true;
 }
 
 bool BandStoresFit(int neq, int bw, std::uint64_t physicalBytes) {

@@ -37,8 +37,14 @@ class BandMatrix {
 
   BandMatrix() = default;
   // A store of bw band positions by neq rows, all zero. Sizes beyond 32767
-  // raise error 6, sizes below 1 error 9.
-  BandMatrix(int neq, int bw);
+  // raise error 6, sizes below 1 error 9. Without populate, the store comes
+  // into memory on first touch, or through BringIn.
+  BandMatrix(int neq, int bw, bool populate = true);
+
+  // Brings the store into memory a block at a time, the work counted to the
+  // pacer: on a virtual machine the first touch of a store of some hundred
+  // MB takes a second or more. False when the pacer stopped it.
+  bool BringIn(WorkPacer& pacer);
 
   int NEQ() const { return neq_; }
   int BW() const { return bw_; }

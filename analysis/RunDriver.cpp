@@ -123,6 +123,7 @@ class Run {
  private:
   // The run's sizes and arrays, and its end.
   void SizeArrays();
+  bool BringInStores();
   RunResult Finish(RunResult r);
   RunResult DimensionExit();
   // Reading the input file back, with its echo.
@@ -262,8 +263,16 @@ void Run::SizeArrays() {
               " MB for its two band matrices (" + std::to_string(NEQ_) + " equations, band width " +
               std::to_string(BW_) + "), more than this computer's memory holds. The band width grows "
               "with the nodes in a column: use fewer elements across the depth.");
-  K_ = BandMatrix(NEQ_, BW_);
-  Kg_ = BandMatrix(NEQ_, BW_);
+  K_ = BandMatrix(NEQ_, BW_, false);
+  Kg_ = BandMatrix(NEQ_, BW_, false);
+}
+
+// The band stores come into memory a block at a time, with a yield and the
+// cancel test between blocks: the first touch of a large pair takes seconds
+// on a virtual machine.
+bool Run::BringInStores() {
+  WorkPacer pacer([this] { return Interrupted(); });
+  return K_.BringIn(pacer) && Kg_.BringIn(pacer);
 }
 
 RunResult Run::Finish(RunResult r) {
@@ -659,7 +668,7 @@ RunResult Run::Execute() {
   constants_.element.ishear = analysis_.ISHEAR;
 
   ui_.Progress("Creating Input File...");
-  if (Interrupted() || !ReadHeader()) return Finish(result);
+  if (Interrupted() || !BringInStores() || !ReadHeader()) return Finish(result);
   EchoNodes();
   CopyPlateCorners();
   if (Interrupted()) return Finish(result);
