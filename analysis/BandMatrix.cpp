@@ -192,7 +192,8 @@ VELK_CLONES int FindRuns(const double* row, int len, BandRuns::Run* out, double*
 // Rows of a solve between two offers to pause: a quarter of the work
 // between two pauses, so that a pause comes soon after it is due.
 int SolveBlockRows(const WorkPacer& pacer, int B) {
-  return static_cast<int>(std::clamp<std::int64_t>(pacer.WorkPerPause() / (4 * std::int64_t{B}), 1, BandMatrix::kMaxSize));
+  const std::int64_t rows = pacer.WorkPerPause() / (4 * std::int64_t{B});
+  return static_cast<int>(std::clamp<std::int64_t>(rows, 1, BandMatrix::kMaxSize));
 }
 
 }  // namespace
@@ -205,9 +206,9 @@ BandMatrix::BandMatrix(int neq, int bw, bool populate) : neq_(neq), bw_(bw) {
 }
 
 // A block of 8 MB counts as 16 multiply-adds a double, one pause's work:
-// about what it costs to bring in memory the host already backs; the first
-// touch of fresh memory of a virtual machine costs some twenty times that,
-// some 20 ms a block.
+// about what it costs to bring in memory that the virtual machine's host
+// already backs. Memory the host has not backed yet costs twenty to a
+// hundred times that, 20 to 100 ms a block.
 bool BandMatrix::BringIn(WorkPacer& pacer) {
   constexpr std::size_t kBlock = std::size_t{1} << 20;
   for (std::size_t from = 0; from < a_.size(); from += kBlock) {

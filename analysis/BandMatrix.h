@@ -161,7 +161,8 @@ void Band_Boundary_Condition(BandMatrix& K, std::span<double> R, int d, double v
 // rows below it is shared among them; the result is the same. With a pacer,
 // the work of every panel is counted to it and it may pause between panels,
 // on the calling thread; when it stops, the reduction returns false there,
-// rows past that panel not reduced. True when every row was reduced.
+// the rows after that panel reduced only in part. True when every row was
+// reduced.
 bool Band_Decompose(BandMatrix& A, int N, int B, Workers* workers = nullptr, WorkPacer* pacer = nullptr);
 
 // Forward reduction of R in place with the reduced store, then back

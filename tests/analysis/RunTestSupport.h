@@ -43,8 +43,10 @@ class ScriptedRunUi : public analysis::RunUi {
   long yields = 0;
   // The yields between a progress text and the next (or the end).
   long YieldsDuring(const std::string& text) const {
-    for (std::size_t k = 0; k < progress.size(); ++k)
-      if (progress[k] == text) return (k + 1 < progress.size() ? yieldsAtProgress[k + 1] : yields) - yieldsAtProgress[k];
+    for (std::size_t k = 0; k < progress.size(); ++k) {
+      if (progress[k] != text) continue;
+      return (k + 1 < progress.size() ? yieldsAtProgress[k + 1] : yields) - yieldsAtProgress[k];
+    }
     return -1;
   }
   // The yields before a progress text, -1 when it was not shown.
