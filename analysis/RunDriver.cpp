@@ -142,7 +142,7 @@ class Run {
   bool AssemblePlates();
   void NodeStressMeans();
   bool AssembleStiffeners();
-  void ApplyOutOfPlaneRestraints();
+  bool ApplyOutOfPlaneRestraints();
   bool ApplyOutOfPlaneSprings();
   bool SolveBuckling(RunResult& result);
 
@@ -606,14 +606,18 @@ bool Run::AssembleStiffeners() {
   return true;
 }
 
-// Each restrained equation reads 1 x = 0 in K and has no entries in Kg; no
-// yield in this block.
-void Run::ApplyOutOfPlaneRestraints() {
+// Each restrained equation reads 1 x = 0 in K and has no entries in Kg. No
+// yield after each record; but each equation clears a column of both stores,
+// an entry of another row at every band position, and with a band of some
+// thousands the block takes a second: it yields after every so much of
+// that, each entry counted as 16 multiply-adds (mostly a memory fetch).
+bool Run::ApplyOutOfPlaneRestraints() {
   ui_.Progress("Boundary Conditions for Out-of-plane Analysis...");
-  if (header_.outOfPlaneRestraints == 0) return;
+  if (header_.outOfPlaneRestraints == 0) return true;
   listing::Line(*out_, listing::kBoundaryOutOfPlane);
   listing::Header(*out_, listing::kOutOfPlaneHeader);
-  ReadBlock(
+  WorkPacer pacer([this] { return Interrupted(); });
+  const bool read = ReadBlock(
       header_.outOfPlaneRestraints, [&] { return Read_OutOfPlane_Restraint_Record(*reader_); },
       [&](const NodeRecord& r) {
         if (r.counts == 0 && r.flags[0] == 0 && r.flags[1] == 0 && r.flags[2] == 0) return;
@@ -621,14 +625,16 @@ void Run::ApplyOutOfPlaneRestraints() {
         for (short n : r.nodes) {
           CheckNode(n);
           for (std::size_t d = 0; d < 3; ++d) {
-            if (r.flags[d] == 0) continue;
+            if (r.flags[d] == 0 || pacer.Stopped()) continue;
             const short eq = Equation(n, 3, static_cast<int>(d) + 1);
             Band_Boundary_Condition(K_, V_, eq, 0.0, tracker_, 2);
             Band_Boundary_Condition(Kg_, V_, eq, 0.0, tracker_, 1);
+            pacer.Done(16 * 4 * std::int64_t{tracker_});
           }
         }
       },
-      {});
+      [&] { return pacer.Stopped(); });
+  return read && !pacer.Stopped();
 }
 
 bool Run::ApplyOutOfPlaneSprings() {
@@ -687,8 +693,7 @@ RunResult Run::Execute() {
   tracker_ = 0;
   if (!AssemblePlates() || !AssembleStiffeners())
     return dimensionError_ && !interrupted_ ? DimensionExit() : Finish(result);
-  ApplyOutOfPlaneRestraints();
-  if (!ApplyOutOfPlaneSprings() || !SolveBuckling(result)) return Finish(result);
+  if (!ApplyOutOfPlaneRestraints() || !ApplyOutOfPlaneSprings() || !SolveBuckling(result)) return Finish(result);
   listing::Line(*out_, listing::kOutputEnds);
   result.outcome = RunOutcome::Completed;
   return Finish(result);
