@@ -12,6 +12,7 @@
 #include "analysis/PrintLineWriter.h"
 #include "analysis/RunUi.h"
 #include "analysis/SolverFailure.h"
+#include "analysis/WorkPacer.h"
 #include "platform/RuntimeError.h"
 #include "platform/TextFile.h"
 
@@ -34,10 +35,11 @@ namespace band {
 
 namespace {
 
-// The forward reduction of R(1 .. N). Returns 0, or the pivot row where it
-// stopped: negative for a zero pivot, positive for a factor not finite.
-VELK_CLONES int ForwardReduce(const double* base, std::size_t rs, double* R, int N, int B) {
-  for (int p = 1; p < N; ++p) {
+// The forward reduction of R(1 .. N) by the pivot rows from .. to-1. Returns
+// 0, or the pivot row where it stopped: negative for a zero pivot, positive
+// for a factor not finite.
+VELK_CLONES int ForwardReduce(const double* base, std::size_t rs, double* R, int from, int to, int N, int B) {
+  for (int p = from; p < to; ++p) {
     const double* rp = base + static_cast<std::size_t>(p - 1) * rs;
     if (rp[0] == 0) return -p;
     const double f = R[p - 1] / rp[0];
@@ -52,11 +54,12 @@ VELK_CLONES int ForwardReduce(const double* base, std::size_t rs, double* R, int
   return 0;
 }
 
-// The back substitution into X(1 .. N); each sum runs in the order of its
-// columns, so the rows are a chain that no vector width shortens. Returns
-// false at a result that is not finite.
-VELK_CLONES bool BackSubstitute(const double* base, std::size_t rs, double* X, const double* R, int N, int B) {
-  for (int i = N; i >= 1; --i) {
+// The back substitution into X(from) down to X(to), X(from + 1 .. N) known;
+// each sum runs in the order of its columns, so the rows are a chain that no
+// vector width shortens. Returns false at a result that is not finite.
+VELK_CLONES bool BackSubstitute(const double* base, std::size_t rs, double* X, const double* R, int from, int to,
+                                int N, int B) {
+  for (int i = from; i >= to; --i) {
     const double* ri = base + static_cast<std::size_t>(i - 1) * rs;
     const int len = std::min(N, i + B - 1) - i;
     const double* x = X + i;  // X(i + 1)
@@ -186,13 +189,34 @@ VELK_CLONES int FindRuns(const double* row, int len, BandRuns::Run* out, double*
   return count;
 }
 
+// Rows of a solve between two offers to pause: a quarter of the work
+// between two pauses, so that a pause comes soon after it is due.
+int SolveBlockRows(const WorkPacer& pacer, int B) {
+  const std::int64_t rows = pacer.WorkPerPause() / (4 * std::int64_t{B});
+  return static_cast<int>(std::clamp<std::int64_t>(rows, 1, BandMatrix::kMaxSize));
+}
+
 }  // namespace
 
-BandMatrix::BandMatrix(int neq, int bw) : neq_(neq), bw_(bw) {
+BandMatrix::BandMatrix(int neq, int bw, bool populate) : neq_(neq), bw_(bw) {
   if (neq > kMaxSize || bw > kMaxSize) Raise(platform::kErrOverflow);
   if (neq < 1 || bw < 1) Raise(platform::kErrSubscript);
-  a_ = PageArray<double>(static_cast<std::size_t>(neq) * static_cast<std::size_t>(bw));
+  a_ = PageArray<double>(static_cast<std::size_t>(neq) * static_cast<std::size_t>(bw), populate);
   work_ = PageArray<double>(ReductionWorkSize(neq, bw));
+}
+
+// A block of 8 MB counts as 16 multiply-adds a double, one pause's work:
+// about what it costs to bring in memory that the virtual machine's host
+// already backs. Memory the host has not backed yet costs twenty to a
+// hundred times that, 20 to 100 ms a block.
+bool BandMatrix::BringIn(WorkPacer& pacer) {
+  constexpr std::size_t kBlock = std::size_t{1} << 20;
+  for (std::size_t from = 0; from < a_.size(); from += kBlock) {
+    const std::size_t to = std::min(from + kBlock, a_.size());
+    a_.BringIn(from, to);
+    if (pacer.Done(16 * static_cast<std::int64_t>(to - from))) return false;
+  }
+  return true;
 }
 
 bool BandStoresFit(int neq, int bw, std::uint64_t physicalBytes) {
@@ -336,15 +360,21 @@ void Band_Boundary_Condition(BandMatrix& K, std::span<double> R, int d, double v
   }
 }
 
-void Band_Solve(const BandMatrix& A, std::span<double> X, std::span<double> R, int N, int B) {
+bool Band_Solve(const BandMatrix& A, std::span<double> X, std::span<double> R, int N, int B, WorkPacer* pacer) {
   CheckWorkingSize(A, N, B);
   CheckVector(X, N);
   CheckVector(R, N);
-  if (N == 0) return;
+  if (N == 0) return true;
   B = std::max(B, 1);
   const std::size_t rs = static_cast<std::size_t>(A.BW());
+  const int block = pacer ? SolveBlockRows(*pacer, B) : N;
+  const std::int64_t blockWork = static_cast<std::int64_t>(block) * B;
   // A zero pivot anywhere is reported before an overflow anywhere.
-  const int stop = ForwardReduce(A.Row(1), rs, R.data(), N, B);
+  int stop = 0;
+  for (int p = 1; p < N && stop == 0; p += block) {
+    stop = ForwardReduce(A.Row(1), rs, R.data(), p, std::min(p + block, N), N, B);
+    if (stop == 0 && pacer && pacer->Done(blockWork)) return false;
+  }
   if (stop < 0) RaisePivot(platform::kErrDivideByZero, -stop);
   if (stop > 0) {
     for (int i = stop + 1; i <= N; ++i)
@@ -352,7 +382,12 @@ void Band_Solve(const BandMatrix& A, std::span<double> X, std::span<double> R, i
     Raise(platform::kErrOverflow);
   }
   if (A.Row(N)[0] == 0) RaisePivot(platform::kErrDivideByZero, N);
-  if (!BackSubstitute(A.Row(1), rs, X.data(), R.data(), N, B)) Raise(platform::kErrOverflow);
+  for (int i = N; i >= 1; i -= block) {
+    if (!BackSubstitute(A.Row(1), rs, X.data(), R.data(), i, std::max(i - block + 1, 1), N, B))
+      Raise(platform::kErrOverflow);
+    if (i - block >= 1 && pacer && pacer->Done(blockWork)) return false;
+  }
+  return true;
 }
 
 void Band_Multiply_Negative(const BandMatrix& A, std::span<const double> x, std::span<double> y, int N, int B,

@@ -29,6 +29,7 @@ namespace analysis {
 
 class RunUi;
 class Workers;
+class WorkPacer;
 
 class BandMatrix {
  public:
@@ -36,8 +37,14 @@ class BandMatrix {
 
   BandMatrix() = default;
   // A store of bw band positions by neq rows, all zero. Sizes beyond 32767
-  // raise error 6, sizes below 1 error 9.
-  BandMatrix(int neq, int bw);
+  // raise error 6, sizes below 1 error 9. Without populate, the store comes
+  // into memory on first touch, or through BringIn.
+  BandMatrix(int neq, int bw, bool populate = true);
+
+  // Brings the store into memory a block at a time, the work counted to the
+  // pacer: on a virtual machine the first touch of a store of some hundred
+  // MB takes a second or more. False when the pacer stopped it.
+  bool BringIn(WorkPacer& pacer);
 
   int NEQ() const { return neq_; }
   int BW() const { return bw_; }
@@ -56,7 +63,7 @@ class BandMatrix {
   void ClearRows(int rows);
 
  private:
-  friend void Band_Decompose(BandMatrix& A, int N, int B, Workers* workers);
+  friend bool Band_Decompose(BandMatrix& A, int N, int B, Workers* workers, WorkPacer* pacer);
   std::size_t Index(int j, int n) const;
 
   int neq_ = 0;
@@ -151,12 +158,19 @@ void Band_Boundary_Condition(BandMatrix& K, std::span<double> R, int d, double v
 // pivoting, rows not divided by their pivots; afterwards A(1, i) is the i-th
 // pivot. A pivot below 1e-10 of its row's diagonal before reduction (or
 // exactly zero) raises error 11. With workers, each panel's update of the
-// rows below it is shared among them; the result is the same.
-void Band_Decompose(BandMatrix& A, int N, int B, Workers* workers = nullptr);
+// rows below it is shared among them; the result is the same. With a pacer,
+// the work of every panel is counted to it and it may pause between panels,
+// on the calling thread; when it stops, the reduction returns false there,
+// the rows after that panel reduced only in part. True when every row was
+// reduced.
+bool Band_Decompose(BandMatrix& A, int N, int B, Workers* workers = nullptr, WorkPacer* pacer = nullptr);
 
 // Forward reduction of R in place with the reduced store, then back
-// substitution into X. X and R may be the same vector.
-void Band_Solve(const BandMatrix& A, std::span<double> X, std::span<double> R, int N, int B);
+// substitution into X. X and R may be the same vector. A pacer may pause
+// between blocks of rows, as in the reduction; false when it stopped the
+// solve, X and R then half done.
+bool Band_Solve(const BandMatrix& A, std::span<double> X, std::span<double> R, int N, int B,
+                WorkPacer* pacer = nullptr);
 
 // y = -A x over rows 1 .. N with an unreduced store; x and y must not overlap
 // (error 5 when they do). Given A's stretches (made with the same N and B,

@@ -8,6 +8,7 @@
 
 #include "analysis/BandArithmetic.h"
 #include "analysis/BandMatrix.h"
+#include "analysis/WorkPacer.h"
 #include "analysis/Workers.h"
 #include "platform/RuntimeError.h"
 
@@ -394,16 +395,24 @@ class Step {
   std::atomic<int> nextBlock_{1};
 };
 
+// The multiply-adds of one step, about: each of the panel's rows updates
+// the triangle of its window, and the next panel's rows reduce each other.
+std::int64_t StepWork(const Panel& current, int B) {
+  const std::int64_t k = current.pe - current.p0 + 1, W = std::max(current.W, 0);
+  return k * W * (W + 1) / 2 + k * k * B / 2;
+}
+
 }  // namespace
 
 // Right-looking and blocked: each panel of rows is reduced among itself,
 // then its combined update is subtracted from the triangle of rows it
 // reaches (the window). The sums are those of the row-by-row elimination,
 // taken in another order; with workers, the same sums share out (Step).
-void Band_Decompose(BandMatrix& A, int N, int B, Workers* workers) {
+// The pacer pauses only between steps, when the workers are idle.
+bool Band_Decompose(BandMatrix& A, int N, int B, Workers* workers, WorkPacer* pacer) {
   static const WindowKernel update = ChooseWindowKernel();
   CheckWorkingSize(A, N, B);
-  if (N == 0) return;
+  if (N == 0) return true;
   B = std::max(B, 1);
   const std::size_t rs = static_cast<std::size_t>(A.BW());
   double* base = A.Row(1);
@@ -428,8 +437,10 @@ void Band_Decompose(BandMatrix& A, int N, int B, Workers* workers) {
     else
       step.Run(0);
     reduction.Check(next);
+    if (pacer && next.pe < N && pacer->Done(StepWork(panels[current], B))) return false;
     current = 1 - current;
   }
+  return true;
 }
 
 }  // namespace analysis

@@ -10,6 +10,7 @@
 #include "analysis/SolverInput.h"
 #include "analysis/SolverListing.h"
 #include "analysis/SolverFailure.h"
+#include "analysis/WorkPacer.h"
 #include "model/ValueChecks.h"
 #include "platform/RuntimeError.h"
 
@@ -31,13 +32,15 @@ double MaxMagnitude(std::span<const double> v, int n) {
 // shift's doing only when K alone has none: then the shift itself is an
 // eigenvalue and another estimate helps. When K alone has one too (a model
 // that nothing holds, where no shift can help), that failure is raised.
-void ReduceShifted(BandMatrix& K, const BandRuns& unshiftedK, int n, int B, double sigma, Workers* workers) {
+// False when the pacer stopped it.
+bool ReduceShifted(BandMatrix& K, const BandRuns& unshiftedK, int n, int B, double sigma, Workers* workers,
+                   WorkPacer& pacer) {
   try {
-    Band_Decompose(K, n, B, workers);
+    return Band_Decompose(K, n, B, workers, &pacer);
   } catch (const SolverFailure& f) {
     if (sigma == 0.0 || f.equation() == 0) throw;
     unshiftedK.Restore(K);
-    Band_Decompose(K, n, B, workers);
+    if (!Band_Decompose(K, n, B, workers, &pacer)) return false;
     throw SolverFailure(f.number(), f.description(),
                         "the shift " + FormatMask(sigma, listing::kFineMask) +
                             " (the estimate, or a fraction of a later estimate) is itself an eigenvalue; run "
@@ -161,15 +164,21 @@ EigenResult Solve_Eigen(BandMatrix& K, const BandMatrix& Kg, std::span<double> x
   const BandRuns unshiftedK(K, n, B, true);
   const BandRuns kgRuns(Kg, n, B, false);
 
+  // A reduction, and on a long band a solve, takes longer than the window
+  // may wait for a repaint or for Cancel: both yield between blocks of work.
+  WorkPacer pacer([&ui] {
+    ui.Yield();
+    return ui.Cancelled();
+  });
   double lambda = 0.0;
   for (int shift = 1; shift <= maxShift && !result.converged; ++shift) {
     if (sigma != 0.0) Band_Add_Multiple(K, Kg, kgRuns, sigma);
-    ReduceShifted(K, unshiftedK, n, B, sigma, workers);
+    if (!ReduceShifted(K, unshiftedK, n, B, sigma, workers, pacer)) return result;
     double m1 = 0.0;
     for (int cycle = 1; cycle <= maxCycle; ++cycle) {
       ++result.cycles;
       Band_Multiply_Negative(Kg, x, y, n, B, &kgRuns);
-      Band_Solve(K, y, y, n, B);
+      if (!Band_Solve(K, y, y, n, B, &pacer)) return result;
       m1 = Normalize_Max(y, n);
       lambda = 1.0 / m1 + sigma;
       if (!std::isfinite(lambda)) platform::Raise(platform::kErrOverflow);

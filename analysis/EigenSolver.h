@@ -67,8 +67,10 @@ double Eigen_Residual(const BandRuns& unshiftedK, const BandMatrix& Kg, const Ba
 // listing, shows the eigenvalue (with a note when it did not converge),
 // stores it in analysis.EigenValue (and whether it did not converge in
 // analysis.EigenValueNotConverged) and the status panel, and sets zcoord of
-// every numbered node. A cancel leaves all of that as it was. Workers, when given, share
-// the reductions.
+// every numbered node. It yields after every cycle that does not converge,
+// and inside the reductions and solves after every so much work
+// (WorkPacer); a cancel seen at any of these yields ends it at once and
+// leaves all of that as it was. Workers, when given, share the reductions.
 EigenResult Solve_Eigen(BandMatrix& K, const BandMatrix& Kg, std::span<double> x, std::span<double> y,
                         int B, int N, model::Analysis& analysis, model::Nodes& nodes,
                         platform::TextFile& listing, RunUi& ui, Workers* workers = nullptr);

@@ -56,6 +56,11 @@ void* MapZeroedPages(std::size_t bytes, bool populate) {
   return p;
 }
 
+void PopulatePages(void* p, std::size_t from, std::size_t to) noexcept {
+  const std::size_t first = from / SmallPage() * SmallPage();
+  ::madvise(static_cast<char*>(p) + first, to - first, MADV_POPULATE_WRITE);
+}
+
 void UnmapPages(void* p, std::size_t bytes) noexcept {
   if (p) ::munmap(p, MappedLength(bytes));
 }

@@ -20,6 +20,9 @@ namespace analysis {
 // room); Unmap releases it.
 void* MapZeroedPages(std::size_t bytes, bool populate);
 void UnmapPages(void* p, std::size_t bytes) noexcept;
+// Brings bytes from .. to-1 of a mapping from MapZeroedPages into memory now,
+// with the rest of their pages (advice only, as populate).
+void PopulatePages(void* p, std::size_t from, std::size_t to) noexcept;
 
 template <typename T>
 class PageArray {
@@ -53,6 +56,11 @@ class PageArray {
   T* data() { return data_; }
   const T* data() const { return data_; }
   std::size_t size() const { return count_; }
+  // Brings elements from .. to-1 into memory now, for an array made
+  // without populate.
+  void BringIn(std::size_t from, std::size_t to) noexcept {
+    if (data_ && from < to) PopulatePages(data_, from * sizeof(T), to * sizeof(T));
+  }
   T& operator[](std::size_t i) { return data_[i]; }
   const T& operator[](std::size_t i) const { return data_[i]; }
 

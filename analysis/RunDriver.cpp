@@ -23,6 +23,7 @@
 #include "analysis/SolverListing.h"
 #include "analysis/StiffenerBendingElement.h"
 #include "analysis/StiffenerInPlane.h"
+#include "analysis/WorkPacer.h"
 #include "analysis/Workers.h"
 #include "model/RecordIO.h"
 #include "model/ValueChecks.h"
@@ -143,6 +144,7 @@ class Run {
  private:
   // The run's sizes and arrays, and its end.
   void SizeArrays();
+  bool BringInStores();
   RunResult Finish(RunResult r);
   RunResult DimensionExit();
   // Reading the input file back, with its echo.
@@ -161,7 +163,7 @@ class Run {
   bool AssemblePlates();
   void NodeStressMeans();
   bool AssembleStiffeners();
-  void ApplyOutOfPlaneRestraints();
+  bool ApplyOutOfPlaneRestraints();
   bool ApplyOutOfPlaneSprings();
   bool SolveBuckling(RunResult& result);
 
@@ -283,8 +285,16 @@ void Run::SizeArrays() {
               " MB for its two band matrices (" + std::to_string(NEQ_) + " equations, band width " +
               std::to_string(BW_) + "), more than this computer's memory holds. The band width grows "
               "with the nodes in a column: use fewer elements across the depth.");
-  K_ = BandMatrix(NEQ_, BW_);
-  Kg_ = BandMatrix(NEQ_, BW_);
+  K_ = BandMatrix(NEQ_, BW_, false);
+  Kg_ = BandMatrix(NEQ_, BW_, false);
+}
+
+// The band stores come into memory a block at a time, with a yield and the
+// cancel test between blocks: the first touch of a large pair takes seconds
+// on a virtual machine.
+bool Run::BringInStores() {
+  WorkPacer pacer([this] { return Interrupted(); });
+  return K_.BringIn(pacer) && Kg_.BringIn(pacer);
 }
 
 RunResult Run::Finish(RunResult r) {
@@ -501,12 +511,15 @@ bool Run::ApplyInPlaneSprings(const std::vector<bool>& prescribed) {
       [&] { return Interrupted(); });
 }
 
+// The reduction of a model with long columns takes seconds: it yields and
+// tests the cancel flag between blocks of its work as well.
 bool Run::SolveInPlane() {
   ui_.Progress("Solving...");
   if (Interrupted()) return false;
   const int n2 = 2 * N_;
-  Band_Decompose(K_, n2, tracker_, &workers_);
-  Band_Solve(K_, U_, U_, n2, tracker_);
+  WorkPacer pacer([this] { return Interrupted(); });
+  if (!Band_Decompose(K_, n2, tracker_, &workers_, &pacer) || !Band_Solve(K_, U_, U_, n2, tracker_, &pacer))
+    return false;
   return !Interrupted();
 }
 
@@ -619,14 +632,18 @@ bool Run::AssembleStiffeners() {
   return true;
 }
 
-// Each restrained equation reads 1 x = 0 in K and has no entries in Kg; no
-// yield in this block.
-void Run::ApplyOutOfPlaneRestraints() {
+// Each restrained equation reads 1 x = 0 in K and has no entries in Kg. No
+// yield after each record; but each equation clears a column of both stores,
+// an entry of another row at every band position, and with a band of some
+// thousands the block takes a second: it yields after every so much of
+// that, each entry counted as 16 multiply-adds (mostly a memory fetch).
+bool Run::ApplyOutOfPlaneRestraints() {
   ui_.Progress("Boundary Conditions for Out-of-plane Analysis...");
-  if (header_.outOfPlaneRestraints == 0) return;
+  if (header_.outOfPlaneRestraints == 0) return true;
   listing::Line(*out_, listing::kBoundaryOutOfPlane);
   listing::Header(*out_, listing::kOutOfPlaneHeader);
-  ReadBlock(
+  WorkPacer pacer([this] { return Interrupted(); });
+  const bool read = ReadBlock(
       header_.outOfPlaneRestraints, [&] { return Read_OutOfPlane_Restraint_Record(*reader_); },
       [&](const NodeRecord& r) {
         if (r.counts == 0 && r.flags[0] == 0 && r.flags[1] == 0 && r.flags[2] == 0) return;
@@ -634,14 +651,16 @@ void Run::ApplyOutOfPlaneRestraints() {
         for (short n : r.nodes) {
           CheckNode(n);
           for (std::size_t d = 0; d < 3; ++d) {
-            if (r.flags[d] == 0) continue;
+            if (r.flags[d] == 0 || pacer.Stopped()) continue;
             const short eq = Equation(n, 3, static_cast<int>(d) + 1);
             Band_Boundary_Condition(K_, V_, eq, 0.0, tracker_, 2);
             Band_Boundary_Condition(Kg_, V_, eq, 0.0, tracker_, 1);
+            pacer.Done(16 * 4 * std::int64_t{tracker_});
           }
         }
       },
-      {});
+      [&] { return pacer.Stopped(); });
+  return read && !pacer.Stopped();
 }
 
 bool Run::ApplyOutOfPlaneSprings() {
@@ -682,7 +701,7 @@ RunResult Run::Execute() {
   constants_.element.ishear = analysis_.ISHEAR;
 
   ui_.Progress("Creating Input File...");
-  if (Interrupted() || !ReadHeader()) return Finish(result);
+  if (Interrupted() || !BringInStores() || !ReadHeader()) return Finish(result);
   EchoNodes();
   CopyPlateCorners();
   if (Interrupted()) return Finish(result);
@@ -701,8 +720,7 @@ RunResult Run::Execute() {
   tracker_ = 0;
   if (!AssemblePlates() || !AssembleStiffeners())
     return dimensionError_ && !interrupted_ ? DimensionExit() : Finish(result);
-  ApplyOutOfPlaneRestraints();
-  if (!ApplyOutOfPlaneSprings() || !SolveBuckling(result)) return Finish(result);
+  if (!ApplyOutOfPlaneRestraints() || !ApplyOutOfPlaneSprings() || !SolveBuckling(result)) return Finish(result);
   listing::Line(*out_, listing::kOutputEnds);
   result.outcome = RunOutcome::Completed;
   return Finish(result);

@@ -8,12 +8,28 @@
 // geometric stiffness of the largest plate model as the eigenvalue iteration
 // multiplies with it (some fifteen set entries a row), where the program's
 // product visits only the set stretches of each row.
+//
+// OpenBLAS chooses its kernels for the processor when it loads, and not
+// always its widest: on some processors with AVX-512 (one it does not know)
+// it takes AVX2 kernels. So on a processor with AVX-512 the benchmarks run
+// twice: against OpenBLAS's own choice, then, in a second process, against
+// its AVX-512 kernels (OPENBLAS_CORETYPE=SkylakeX), or against its AVX2 ones
+// (Haswell) when its own choice was already an AVX-512 one. Every line
+// names the kernels it is against. With OPENBLAS_CORETYPE already set, one
+// run with those kernels.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
 #include <random>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "analysis/BandMatrix.h"
@@ -26,6 +42,7 @@ void dpbtrs_(const char* uplo, const int* n, const int* kd, const int* nrhs, con
 void dsbmv_(const char* uplo, const int* n, const int* k, const double* alpha, const double* a, const int* lda,
             const double* x, const int* incx, const double* beta, double* y, const int* incy);
 void openblas_set_num_threads(int);
+char* openblas_get_corename(void);
 }
 
 namespace {
@@ -108,6 +125,7 @@ void Paired(benchmark::State& state, Prepare prepare, Ours ours, Theirs theirs) 
   }
   state.counters["openblas_ms"] = 1e3 * theirsTotal / static_cast<double>(state.iterations());
   state.counters["ratio"] = oursTotal / theirsTotal;
+  state.SetLabel(std::string("against OpenBLAS ") + openblas_get_corename());
 }
 
 // Band_Decompose on range(0) threads beside dpbtrf on one thread. A row of
@@ -171,4 +189,52 @@ BENCHMARK(BM_Decompose_vs_dpbtrf)->Apply(Settings)->Arg(1)->Arg(4)->Arg(8)->MinT
 BENCHMARK(BM_Solve_vs_dpbtrs)->Apply(Settings);
 BENCHMARK(BM_Product_vs_dsbmv)->Apply(Settings)->Args({0, 0})->Args({1, 0})->Args({1, 1});
 
-BENCHMARK_MAIN();
+namespace {
+
+// Whether /proc/cpuinfo lists AVX-512 (avx512f) among the processor's flags.
+bool CpuHasAvx512() {
+  std::ifstream cpuinfo("/proc/cpuinfo");
+  std::string line;
+  while (std::getline(cpuinfo, line)) {
+    if (line.rfind("flags", 0) != 0) continue;
+    std::istringstream flags(line.substr(line.find(':') + 1));
+    std::string flag;
+    while (flags >> flag)
+      if (flag == "avx512f") return true;
+    return false;
+  }
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<char*> original(argv, argv + argc);
+  original.push_back(nullptr);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  const std::string core = openblas_get_corename();
+  const bool forced = std::getenv("OPENBLAS_CORETYPE") != nullptr;
+  std::printf("OpenBLAS %s kernels (%s)\n", core.c_str(),
+              forced ? "set by OPENBLAS_CORETYPE" : "its own choice for this processor");
+  std::fflush(stdout);
+  benchmark::AddCustomContext("openblas_kernels", core);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  if (forced) return 0;
+  if (!CpuHasAvx512()) {
+    std::printf("\nThis processor has no AVX-512 (no avx512f in /proc/cpuinfo): OpenBLAS's SkylakeX kernels "
+                "cannot run here; measured against its own choice only.\n");
+    return 0;
+  }
+  const bool ownIsAvx512 = core == "SkylakeX" || core == "Cooperlake" || core == "SapphireRapids";
+  const char* other = ownIsAvx512 ? "Haswell" : "SkylakeX";
+  std::printf("\nAgain against OpenBLAS's %s kernels, in a new process (OPENBLAS_CORETYPE=%s):\n",
+              ownIsAvx512 ? "AVX2" : "AVX-512", other);
+  std::fflush(stdout);
+  std::cout.flush();
+  ::setenv("OPENBLAS_CORETYPE", other, 1);
+  ::execv("/proc/self/exe", original.data());
+  std::perror("band_bench: could not start again with other OpenBLAS kernels");
+  return 1;
+}

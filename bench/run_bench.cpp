@@ -7,9 +7,13 @@
 // median of each, the first run apart (its memory is fresh to the process,
 // which costs most on virtual machines), and the peak resident memory.
 //
-//   run_bench [runs] [threads ...]   (defaults: 7 runs; 1 thread, the run's
-//                                     own choice (0), and 8 threads)
+//   run_bench [--nodes=NXxNY] [runs] [threads ...]
+//     defaults: 105x104 nodes; 7 runs; 1 thread, the run's own choice (0),
+//     and 8 threads. --nodes=3x1500 gives the model of long columns (band
+//     4506) whose reductions take seconds: how long the window waits for a
+//     yield there.
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -32,27 +36,31 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // Records when each progress text appears, so the gaps are the stage times,
-// and the longest time between two yields: how long Cancel and repaints
-// could wait at most.
+// and the longest time between two yields, from the run's start (the Cancel
+// button is on from there): how long Cancel and repaints could wait at most.
 class TimingUi : public analysis::RunUi {
  public:
+  explicit TimingUi(Clock::time_point start) : lastYield(start) {}
   void Progress(const std::string& text) override { marks.emplace_back(text, Clock::now()); }
   void Yield() override {
     const auto now = Clock::now();
-    if (lastYield != Clock::time_point{}) longestGap = std::max(longestGap, now - lastYield);
+    longestGap = std::max(longestGap, now - lastYield);
     lastYield = now;
+    ++yields;
   }
   bool Cancelled() const override { return false; }
   void Message(const std::string& text) override { message = text; }
   void SetEigenvaluePanel(const std::string&) override {}
   std::vector<std::pair<std::string, Clock::time_point>> marks;
   std::string message;
-  Clock::time_point lastYield{};
+  Clock::time_point lastYield;
   Clock::duration longestGap{};
+  long yields = 0;
 };
 
+// Cells of the largest model's size: 1000 x 990 over 105 x 104 nodes.
 void BuildModel(model::Mesh& mesh, int nx, int ny) {
-  const float a = 1000.0f, b = 990.0f;
+  const float a = 1000.0f * static_cast<float>(nx - 1) / 104.0f, b = 990.0f * static_cast<float>(ny - 1) / 103.0f;
   mesh.Nodes().Generate(0, 0, 0, b, a, 0, a, b, nx, ny);
   mesh.Nodes().set_NumberNodesX(static_cast<short>(nx));
   mesh.Nodes().set_NumberNodesY(static_cast<short>(ny));
@@ -91,8 +99,7 @@ double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).coun
 // Stage times of one run, in the order the stages came.
 using Stages = std::vector<std::pair<std::string, double>>;
 
-Stages TimeOneRun(const std::filesystem::path& folder, int& threads, std::string& outcome) {
-  constexpr int nx = 105, ny = 104;
+Stages TimeOneRun(const std::filesystem::path& folder, int nx, int ny, int& threads, std::string& outcome) {
   model::Mesh mesh;
   model::Analysis analysis;
   model::Material material;
@@ -103,18 +110,21 @@ Stages TimeOneRun(const std::filesystem::path& folder, int& threads, std::string
     std::exit(1);
   }
   const auto t1 = Clock::now();
-  TimingUi ui;
+  TimingUi ui(t1);
   // 0: as many as the run takes by default, from the machine and its load.
   if (threads == 0) threads = analysis::Workers::DefaultCount();
   const analysis::RunResult r = analysis::Run_Calculation(mesh, analysis, folder, ui, threads);
   const auto t2 = Clock::now();
 
-  char text[256];
-  std::snprintf(text, sizeof text, "%ld nodes, %ld plates, %ld stiffeners, %ld equations: %s, %s, residual %.1e",
+  char text[320];
+  std::snprintf(text, sizeof text,
+                "%ld nodes, %ld plates, %ld stiffeners, %ld equations, band %d: %s, %s, residual %.1e; %ld yields",
                 static_cast<long>(mesh.Nodes().MaxvID()), static_cast<long>(mesh.fourNodes().MaxvID()),
-                static_cast<long>(mesh.twoNodes().MaxvID()), 3L * mesh.Nodes().MaxvID(), ui.message.c_str(),
-                r.converged ? "converged" : "NOT converged", r.residual);
+                static_cast<long>(mesh.twoNodes().MaxvID()), 3L * mesh.Nodes().MaxvID(), 3 * (ny + 2),
+                ui.message.c_str(), r.converged ? "converged" : "NOT converged", r.residual, ui.yields);
   outcome = text;
+  if (r.outcome == analysis::RunOutcome::Error)
+    outcome += "\n  error " + std::to_string(r.errorNumber) + ": " + r.errorText + " (" + r.detail + ")";
 
   Stages stages;
   stages.emplace_back("Create_Input_File (before the run)", Seconds(t1 - t0));
@@ -124,7 +134,7 @@ Stages TimeOneRun(const std::filesystem::path& folder, int& threads, std::string
     stages.emplace_back(ui.marks[k].first, Seconds(end - ui.marks[k].second));
   }
   stages.emplace_back("Run_Calculation total", Seconds(t2 - t1));
-  stages.emplace_back("(longest time between two yields)", Seconds(ui.longestGap));
+  stages.emplace_back("(longest time between two yields, from the start)", Seconds(ui.longestGap));
   stages.emplace_back("input file and run", Seconds(t2 - t0));
   return stages;
 }
@@ -135,36 +145,54 @@ double Median(std::vector<double> v) {
   return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
 }
 
+// Minimum and median over all runs, and the first run; for the whole run
+// also what the first takes more than the median of the others.
 void Report(const std::string& threads, const std::vector<Stages>& runs) {
   std::printf("\n%s, %zu runs (seconds)\n", threads.c_str(), runs.size());
   std::printf("  %-52s %8s %8s %8s\n", "stage", "min", "median", "first");
   for (std::size_t s = 0; s < runs[0].size(); ++s) {
-    std::vector<double> times;
+    std::vector<double> times, later;
     for (const Stages& r : runs)
       if (s < r.size()) times.push_back(r[s].second);
+    later.assign(times.begin() + 1, times.end());
     std::printf("  %-52s %8.3f %8.3f %8.3f\n", runs[0][s].first.c_str(), *std::min_element(times.begin(), times.end()),
                 Median(times), runs[0][s].second);
+    if (runs[0][s].first == "Run_Calculation total")
+      std::printf("  %-52s %8s %8s %8.3f\n", "(first run over the median of the later ones)", "", "",
+                  runs[0][s].second - Median(later));
   }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int runs = argc > 1 ? std::max(5, std::atoi(argv[1])) : 7;
+  int nx = 105, ny = 104;
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (!args.empty() && args[0].rfind("--nodes=", 0) == 0) {
+    if (std::sscanf(args[0].c_str(), "--nodes=%dx%d", &nx, &ny) != 2 || nx < 2 || ny < 2) {
+      std::fputs("usage: run_bench [--nodes=NXxNY] [runs] [threads ...]\n", stderr);
+      return 2;
+    }
+    args.erase(args.begin());
+  }
+  const int runs = !args.empty() ? std::max(5, std::atoi(args[0].c_str())) : 7;
   std::vector<int> threadCounts;
-  for (int i = 2; i < argc; ++i) threadCounts.push_back(std::max(0, std::atoi(argv[i])));
+  for (std::size_t i = 1; i < args.size(); ++i) threadCounts.push_back(std::max(0, std::atoi(args[i].c_str())));
   if (threadCounts.empty()) threadCounts = {1, 0, 8};
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "velk-run-bench";
+  // A folder of this process's own: two benchmarks at once would otherwise
+  // read each other's input files.
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("velk-run-bench-" + std::to_string(::getpid()));
   std::filesystem::create_directories(folder);
 
-  std::printf("run_bench: the largest model, 105 x 104 nodes, default options\n");
+  std::printf("run_bench: %d x %d nodes, default options\n", nx, ny);
   for (int threads : threadCounts) {
     std::vector<Stages> times;
     std::string outcome;
     std::string used;
     for (int r = 0; r < runs; ++r) {
       int t = threads;
-      times.push_back(TimeOneRun(folder, t, outcome));
+      times.push_back(TimeOneRun(folder, nx, ny, t, outcome));
       if (!used.empty()) used += ',';
       used += std::to_string(t);
     }

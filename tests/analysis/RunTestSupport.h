@@ -18,7 +18,10 @@ namespace runtest {
 // given number of yields, or at the first yield after a progress text.
 class ScriptedRunUi : public analysis::RunUi {
  public:
-  void Progress(const std::string& text) override { progress.push_back(text); }
+  void Progress(const std::string& text) override {
+    progress.push_back(text);
+    yieldsAtProgress.push_back(yields);
+  }
   void Yield() override {
     ++yields;
     if (cancelAfterYields > 0 && yields >= cancelAfterYields) cancelled = true;
@@ -33,10 +36,25 @@ class ScriptedRunUi : public analysis::RunUi {
   void SetEigenvaluePanel(const std::string& text) override { panel = text; }
 
   std::vector<std::string> progress;
+  std::vector<long> yieldsAtProgress;  // yields before each progress text
   std::vector<std::string> messages;
   std::vector<std::string> details;  // of the messages that had one
   std::string panel;
   long yields = 0;
+  // The yields between a progress text and the next (or the end).
+  long YieldsDuring(const std::string& text) const {
+    for (std::size_t k = 0; k < progress.size(); ++k) {
+      if (progress[k] != text) continue;
+      return (k + 1 < progress.size() ? yieldsAtProgress[k + 1] : yields) - yieldsAtProgress[k];
+    }
+    return -1;
+  }
+  // The yields before a progress text, -1 when it was not shown.
+  long YieldsBefore(const std::string& text) const {
+    for (std::size_t k = 0; k < progress.size(); ++k)
+      if (progress[k] == text) return yieldsAtProgress[k];
+    return -1;
+  }
   long cancelAfterYields = 0;
   std::string cancelAtProgress;
   bool cancelled = false;

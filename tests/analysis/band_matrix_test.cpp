@@ -4,12 +4,16 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <random>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "analysis/BandMatrix.h"
 #include "analysis/RunUi.h"
 #include "analysis/SolverFailure.h"
+#include "analysis/WorkPacer.h"
 #include "analysis/Workers.h"
 #include "platform/RuntimeError.h"
 #include "platform/TextFile.h"
@@ -243,6 +247,86 @@ TEST_F(BandTest, ReductionRoundsTheSameOnAnyNumberOfThreads) {
       EXPECT_TRUE(SameBits(alone, plain));
     }
   }
+}
+
+// What a pacer saw: the work counted at each pause, whether every pause ran
+// on the thread that started the routine, and after which pause it stopped.
+struct PauseLog {
+  std::thread::id caller = std::this_thread::get_id();
+  std::vector<std::int64_t> work;
+  bool otherThread = false;
+  std::size_t stopAt = 0;  // 0: never
+  WorkPacer* pacer = nullptr;
+
+  std::function<bool()> Pause() {
+    return [this] {
+      otherThread |= std::this_thread::get_id() != caller;
+      work.push_back(pacer->Work());
+      return work.size() == stopAt;
+    };
+  }
+  // The largest work between two pauses, from the start to the first and
+  // from the last to the end included.
+  std::int64_t LargestGap() const {
+    std::int64_t gap = 0, last = 0;
+    for (std::int64_t w : work) gap = std::max(gap, w - std::exchange(last, w));
+    return std::max(gap, pacer->Work() - last);
+  }
+};
+
+TEST_F(BandTest, LongReductionsAndSolvesPauseByWorkAndStopWhenTold) {
+  // A band of 300 over 1500 rows: some thirty pauses' work for the
+  // reduction, some ten for the solve at the smaller rate given it.
+  const int n = 1500, b = 300;
+  const std::int64_t every = 2000000, everyInSolve = 100000;
+  const double work = n * double(b) * b / 2;  // the reduction's multiply-adds, about
+  const BandMatrix start = RandomDefinite(n, b, 99);
+  BandMatrix plain = start;
+  Band_Decompose(plain, n, b);
+  std::vector<double> rhs(n);
+  for (int i = 0; i < n; ++i) rhs[i] = std::sin(0.1 * i);
+  std::vector<double> x = rhs;
+  Band_Solve(plain, x, x, n, b);
+
+  for (int threads : {1, 3}) {
+    SCOPED_TRACE(::testing::Message() << threads << " threads");
+    Workers workers(threads);
+    PauseLog log;
+    WorkPacer pacer(log.Pause(), every);
+    log.pacer = &pacer;
+    BandMatrix paced = start;
+    EXPECT_TRUE(Band_Decompose(paced, n, b, &workers, &pacer));
+    EXPECT_TRUE(SameBits(paced, plain));
+    EXPECT_FALSE(log.otherThread);
+    // The counted work is the reduction's, and no pause is skipped.
+    EXPECT_GT(pacer.Work(), 0.7 * work);
+    EXPECT_LT(pacer.Work(), 1.1 * work);
+    EXPECT_LT(log.LargestGap(), 2 * every);
+  }
+  PauseLog log;
+  WorkPacer pacer(log.Pause(), everyInSolve);
+  log.pacer = &pacer;
+  std::vector<double> y = rhs;
+  EXPECT_TRUE(Band_Solve(plain, y, y, n, b, &pacer));
+  EXPECT_EQ(std::memcmp(y.data(), x.data(), sizeof(double) * n), 0);
+  EXPECT_GT(pacer.Work(), n * b);
+  EXPECT_LT(log.LargestGap(), 2 * everyInSolve);
+  EXPECT_GE(log.work.size(), 5u);
+
+  // Told to stop at the third pause, the reduction returns there: no pause
+  // after it, and the last rows still as they were. A stopped pacer stops
+  // a solve at its first offer.
+  PauseLog stopLog;
+  stopLog.stopAt = 3;
+  WorkPacer stopping(stopLog.Pause(), every);
+  stopLog.pacer = &stopping;
+  BandMatrix stopped = start;
+  EXPECT_FALSE(Band_Decompose(stopped, n, b, nullptr, &stopping));
+  EXPECT_EQ(stopLog.work.size(), 3u);
+  EXPECT_EQ(std::memcmp(stopped.Row(n - b), start.Row(n - b), sizeof(double) * b), 0);
+  y = rhs;
+  EXPECT_FALSE(Band_Solve(plain, y, y, n, b, &stopping));
+  EXPECT_EQ(stopLog.work.size(), 3u);
 }
 
 TEST_F(BandTest, StretchesOfASparseStoreGiveTheSameProductAndCopy) {

@@ -8,6 +8,7 @@
 #include "analysis/EigenSolver.h"
 #include "analysis/PrintLineWriter.h"
 #include "analysis/SolverFailure.h"
+#include "analysis/WorkPacer.h"
 #include "platform/RuntimeError.h"
 #include "tests/analysis/ValidationModels.h"
 #include "tests/platform/FileTestSupport.h"
@@ -154,6 +155,78 @@ TEST(RunDriver, CancelStopsCleanlyAndKeepsEarlierResults) {
     EXPECT_NEAR(NodeAt(f.mesh, 3, 3).Sx(), -1.0f, 1e-5);
     EXPECT_EQ(f.Listing().find("[Output Ends]"), std::string::npos);
     EXPECT_EQ(f.Listing().find("[EigenValue:"), std::string::npos);
+  }
+}
+
+// A strip two cells wide and `cells` long, numbered along its length, so
+// that the band is as long as a column; clamped, compressed across.
+void BuildStrip(model::Mesh& mesh, int cells) {
+  runtest::BuildPanel(mesh, 2.0, cells, 2, cells, 0.1);
+  runtest::Number(mesh);
+  const int m = cells + 1;
+  for (int j = 1; j <= m; ++j) {
+    for (int i = 1; i <= 3; ++i) {
+      if (i == 2 && j != 1 && j != m) continue;
+      NodeAt(mesh, i, j).set_ZTDir(-1);
+      NodeAt(mesh, i, j).set_XRDir(-1);
+      NodeAt(mesh, i, j).set_YRDir(-1);
+    }
+    NodeAt(mesh, 1, j).set_XTDir(-1);
+    NodeAt(mesh, 3, j).set_XLoad((j == 1 || j == m) ? -0.5f : -1.0f);
+  }
+  NodeAt(mesh, 1, 1).set_YTDir(-1);
+}
+
+TEST(RunDriver, LongStagesYieldAndACancelThereEndsTheRun) {
+  // 3 x 200 nodes: the in-plane reduction (1200 equations, band 404) is
+  // some five pauses' work, each buckling reduction (1800, band 606) some
+  // fifteen; the two band stores (2 x 8.7 MB) come into memory in two, and
+  // the restraints of 1206 equations take three.
+  const int cells = 199;
+  const double inPlane = 1200.0 * 404 * 404 / 2, buckling = 1800.0 * 606 * 606 / 2;
+  const double every = analysis::WorkPacer::kWorkPerPause;
+  // One cycle of one shift: the iteration's own yields do not count here.
+  auto build = [&](Fixture& f) {
+    BuildStrip(f.mesh, cells);
+    f.analysis.MaxShift = 1;
+    f.analysis.MaxCycle = 1;
+  };
+  Fixture whole;
+  build(whole);
+  ASSERT_EQ(whole.Run().outcome, RunOutcome::Completed);
+  // Besides the yields after the text and after the solve, one for about
+  // every pause's work (at least 0.7 of the estimate is done).
+  EXPECT_GE(whole.ui.YieldsDuring("Solving..."), 2 + static_cast<long>(0.7 * inPlane / every));
+  EXPECT_GE(whole.ui.YieldsDuring("Calculating Eigenvalue..."), 2 + static_cast<long>(0.7 * buckling / every));
+
+  // A cancel at the first yield inside each long stage: bringing in the
+  // stores, the in-plane reduction, the restraints (which yield only inside)
+  // and the first buckling reduction.
+  const std::string input = "Creating Input File...", solving = "Solving...",
+                    restraints = "Boundary Conditions for Out-of-plane Analysis...",
+                    eigen = "Calculating Eigenvalue...";
+  for (const std::string& stage : {input, solving, restraints, eigen}) {
+    SCOPED_TRACE(stage);
+    Fixture f;
+    build(f);
+    f.MarkResults();
+    f.ui.cancelAfterYields = whole.ui.YieldsBefore(stage) + (stage == restraints ? 1 : 2);
+    EXPECT_EQ(f.Run().outcome, RunOutcome::Interrupted);
+    // The run ended there: after the iteration only the driver's own yield follows.
+    EXPECT_EQ(f.ui.yields, f.ui.cancelAfterYields + (stage == eigen ? 1 : 0));
+    std::vector<std::string> texts(whole.ui.progress.begin(),
+                                   std::find(whole.ui.progress.begin(), whole.ui.progress.end(), stage) + 1);
+    texts.insert(texts.end(), {"Ready...", "Process Interrupted..."});
+    EXPECT_EQ(f.ui.progress, texts);
+    EXPECT_TRUE(f.ResultsUntouched());
+    // No file is opened before the stores are in; displacements are stored
+    // after the in-plane solve.
+    const bool listed = std::filesystem::exists(f.folder.path() / "velktempout.vlk");
+    EXPECT_EQ(listed, stage != input);
+    if (listed) {
+      EXPECT_EQ(f.Listing().find("[Output Ends]"), std::string::npos);
+    }
+    EXPECT_EQ(NodeAt(f.mesh, 3, 100).InPDispX() != 0.0f, stage != input && stage != solving);
   }
 }
 
