@@ -32,6 +32,7 @@
 #include "dialogs/frmOption.h"
 #include "dialogs/frmPropertyView.h"
 #include "dialogs/frmStress.h"
+#include "model/Mesh.h"
 #include "platform/MessageBox.h"
 #include "platform/qt/KeyedStatusBar.h"
 #include "platform/qt/QtFileDialogBackend.h"
@@ -191,7 +192,7 @@ void ViewZoomAll(CommandSet&) {
 }
 
 void ViewWindow(CommandSet& c) {
-  V().ScreenModeChange();
+  V().ScreenModeChange(globals::Mesh().Nodes());
   if (V().ScreenMode == 0) c.window().StatusBar1().SetText("viewscale", "ACTUAL VIEW");
   if (V().ScreenMode == 1) c.window().StatusBar1().SetText("viewscale", "FIT VIEW");
 }

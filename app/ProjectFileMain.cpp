@@ -5,6 +5,7 @@
 #include "app/OptionsFile.h"
 #include "app/ProjectFile.h"
 #include "app/frmMenu.h"
+#include "model/Mesh.h"
 #include "view/View.h"
 
 namespace app {
@@ -22,7 +23,7 @@ class GlobalProjectHost : public ProjectFileHost {
   void Save_Option() override { app::Save_Option(); }
   void Read_Option() override { app::Read_Option(); }
   void RefreshView() override { globals::View().Refresh(); }
-  void InitializeView() override { globals::View().Initialization(); }
+  void InitializeView() override { globals::View().Initialization(globals::Mesh().Nodes()); }
   void Update() override {
     if (window_) window_->Update();
   }

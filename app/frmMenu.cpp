@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QOpenGLContext>
 #include <QRubberBand>
@@ -18,6 +20,7 @@
 #include "analysis/ui/RunGuard.h"
 #include "app/CommandSet.h"
 #include "app/Commands.h"
+#include "app/FileErrors.h"
 #include "app/Globals.h"
 #include "app/MouseModes.h"
 #include "app/MouseOperations.h"
@@ -137,7 +140,7 @@ frmMenu::frmMenu(QWidget* parent) : QMainWindow(parent) {
     editor.exec();
   };
   app::MouseStateOf(*this).saveBitmap = [this](int left, int bottom, int width, int height) {
-    view::Save_Bitmap(cdlBitmap, left, bottom, width, height, *this);
+    view::Save_Bitmap(cdlBitmap, left, bottom, width, height, *this, *this);
   };
   globals::View().SetHost(this);
   Form_Load();
@@ -190,6 +193,17 @@ void frmMenu::ShowMaxMin(float maxS, float minS) {
 
 void frmMenu::ShowStress(float stressValue) {
   if (StressWindowShown()) stressLink_->ShowStress(stressValue);
+}
+
+bool frmMenu::RetryAfterFileError(int errorNumber) {
+  return app::FileErrors(errorNumber) == app::kFileErrorRetry;
+}
+
+void frmMenu::SetBusyPointer(bool busy) {
+  if (busy)
+    QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+  else
+    QGuiApplication::restoreOverrideCursor();
 }
 
 // ------------------------------------------------------------ start-up
@@ -329,7 +343,7 @@ void frmMenu::Form_Resize(int width, int height) {
     if (contextReady_ && scope.current()) glViewport(0, 0, width, height);
     view::View& v = globals::View();
     if (v.ScreenMode == 0) {
-      v.Set_Limits();
+      v.Set_Limits(globals::Mesh().Nodes());
       v.Draw_Projection();
     }
   }

@@ -45,7 +45,8 @@ class frmMenu : public QMainWindow, public view::ViewHost, public view::FrameSou
   explicit frmMenu(QWidget* parent = nullptr);
   ~frmMenu() override;
 
-  // --- ViewHost: drawing area size in device pixels, synchronous paint.
+  // --- ViewHost: drawing area size in device pixels, synchronous paint,
+  // status panels, the stress window, file errors and the busy pointer.
   double ScaleWidth() const override;
   double ScaleHeight() const override;
   void Paint() override;  // a whole frame, drawn and swapped before it returns
@@ -53,6 +54,8 @@ class frmMenu : public QMainWindow, public view::ViewHost, public view::FrameSou
   bool StressWindowShown() const override;
   void ShowMaxMin(float maxS, float minS) override;
   void ShowStress(float stressValue) override;
+  bool RetryAfterFileError(int errorNumber) override;  // app's FileErrors
+  void SetBusyPointer(bool busy) override;             // the override cursor
 
   // The paint handler: draws the frame into the current context; false when
   // it failed, and the frame on the screen stays as it was. Only the surface

@@ -222,7 +222,7 @@ void frmBeamShape::cmdGenerate_Click() {
     globals::Selection().ClearSelectedItem();
     view::View& view = globals::View();
     // The edit-mode indicator shows the plate mode that the reset brings.
-    view.Initialization();
+    view.Initialization(globals::Mesh().Nodes());
     if (auto* window = dynamic_cast<frmMenu*>(view.Host())) {
       window->updateToolBar();
       window->ShowNewModel();  // whether or not New ran, the girder has no file and no result

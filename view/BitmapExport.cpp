@@ -1,17 +1,14 @@
 #include "view/BitmapExport.h"
 
-#include <QCursor>
-#include <QGuiApplication>
-
 #include <algorithm>
 #include <vector>
 
-#include "app/FileErrors.h"
 #include "platform/FileReplace.h"
 #include "platform/MessageBox.h"
 #include "platform/RuntimeError.h"
 #include "platform/TextFile.h"
 #include "platform/qt/CommonDialog.h"
+#include "view/ViewHost.h"
 
 namespace view {
 namespace {
@@ -29,16 +26,15 @@ void Put32(std::string& out, uint32_t v) {
 }
 
 // The hourglass while the file is made; back to the default on every way out.
-class WaitPointer {
+class BusyPointer {
  public:
-  WaitPointer() {
-    if (qGuiApp) QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-  }
-  ~WaitPointer() {
-    if (qGuiApp) QGuiApplication::restoreOverrideCursor();
-  }
-  WaitPointer(const WaitPointer&) = delete;
-  WaitPointer& operator=(const WaitPointer&) = delete;
+  explicit BusyPointer(ViewHost& host) : host_(host) { host_.SetBusyPointer(true); }
+  ~BusyPointer() { host_.SetBusyPointer(false); }
+  BusyPointer(const BusyPointer&) = delete;
+  BusyPointer& operator=(const BusyPointer&) = delete;
+
+ private:
+  ViewHost& host_;
 };
 
 // A box of the frame in OpenGL window pixels: left column, lower row, width
@@ -116,7 +112,6 @@ std::string BitmapFileBytes(const unsigned char* rgbRows, int W, int H) {
 bool Write_Bitmap_File(const std::string& fileName, int32_t x, int32_t y, int32_t w, int32_t h,
                        FrameSource& frame, std::string* reason) {
   try {
-    WaitPointer hourglass;
     PixelBox box;
     if (!BitmapReadBox(x, y, w, h, frame.FrameWidth(), frame.FrameHeight(), box)) return false;
     const int W = static_cast<int>(box.w), H = static_cast<int>(box.h);
@@ -135,7 +130,7 @@ bool Write_Bitmap_File(const std::string& fileName, int32_t x, int32_t y, int32_
 }
 
 void Save_Bitmap(platform::CommonDialog& cdlBitmap, int32_t x, int32_t y, int32_t w, int32_t h,
-                 FrameSource& frame) {
+                 FrameSource& frame, ViewHost& host) {
   std::string fileName;
   for (;;) {
     int number = 0;
@@ -154,13 +149,18 @@ void Save_Bitmap(platform::CommonDialog& cdlBitmap, int32_t x, int32_t y, int32_
       number = -1;
     }
     if (number == platform::kErrDialogCancelled) return;
-    if (app::FileErrors(number) != app::kFileErrorRetry) {
+    if (!host.RetryAfterFileError(number)) {
       platform::MsgBox("File Error!");
       return;
     }
   }
   std::string reason;
-  if (!Write_Bitmap_File(fileName, x, y, w, h, frame, &reason))
+  bool written = false;
+  {
+    BusyPointer hourglass(host);
+    written = Write_Bitmap_File(fileName, x, y, w, h, frame, &reason);
+  }
+  if (!written)
     platform::MsgBox("Error: Saving Operation Failed!", platform::Buttons::Ok, platform::Icon::None, {},
                      reason);
 }

@@ -14,6 +14,8 @@ class CommonDialog;
 
 namespace view {
 
+class ViewHost;
+
 // The frame on the screen, as the export reads it back.
 class FrameSource {
  public:
@@ -37,15 +39,16 @@ inline constexpr const char* kBitmapFilter =
 // to the frame on all four sides. A file of that name is replaced only once
 // the new one is complete. False on any failure (no frame, nothing of the box
 // inside the frame, a bad name, a full disk), with what the system said in
-// `reason` where it said anything; the hourglass shows meanwhile.
+// `reason` where it said anything.
 bool Write_Bitmap_File(const std::string& fileName, int32_t x, int32_t y, int32_t w, int32_t h,
                        FrameSource& frame, std::string* reason = nullptr);
 
 // Asks for a file name in the save dialog ("Save Bitmap") and writes the box
-// there; "Error: Saving Operation Failed!", with the reason below it, when
-// that fails. A cancelled
-// dialog writes nothing and says nothing.
+// there under the host's hourglass; "Error: Saving Operation Failed!", with
+// the reason below it, when that fails. A cancelled dialog writes nothing and
+// says nothing; a dialog that fails otherwise goes to the host's file error
+// routine, which may show it again.
 void Save_Bitmap(platform::CommonDialog& cdlBitmap, int32_t x, int32_t y, int32_t w, int32_t h,
-                 FrameSource& frame);
+                 FrameSource& frame, ViewHost& host);
 
 }  // namespace view

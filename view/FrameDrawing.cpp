@@ -11,6 +11,7 @@
 #include "platform/RuntimeError.h"
 #include "view/ElementDrawing.h"
 #include "view/GLHelpers.h"
+#include "view/ModelViewTransform.h"
 #include "view/NodeDrawing.h"
 #include "view/View.h"
 
@@ -86,12 +87,7 @@ void View::Draw_Coordinate() {
   if (!OptionShowCoordinate) return;
   try {
     ModelViewGuard guard;
-    glLoadIdentity();
-    glTranslatef(static_cast<float>(SLimitCX), static_cast<float>(SLimitCY), 0);
-    glRotatef(static_cast<float>(ViewRX), 0, 1, 0);
-    glRotatef(static_cast<float>(ViewRY), 1, 0, 0);
-    glRotatef(static_cast<float>(ViewRZ), 0, 0, 1);
-    glTranslatef(static_cast<float>(-SLimitCX), static_cast<float>(-SLimitCY), 0);
+    LoadModelView(*this, ModelViewKind::AxisTriad);
 
     const float cx = static_cast<float>(LimitCX), cy = LimitCY;
     glColor3f(1, 0, 0);

@@ -4,10 +4,6 @@
 
 namespace view {
 
-// Whether an OpenGL context is current on this thread; matrix loads outside
-// a paint (a command run while the view is not current) are skipped then.
-bool GLContextCurrent();
-
 // Pushes the model-view matrix and pops it when it leaves scope, also when a
 // failure unwinds through the drawing, so the matrix stack stays balanced.
 class ModelViewGuard {

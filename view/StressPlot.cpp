@@ -14,6 +14,7 @@
 #include "model/twoNodes.h"
 #include "view/ElementDrawing.h"
 #include "view/GLHelpers.h"
+#include "view/ModelViewTransform.h"
 #include "view/View.h"
 #include "view/ViewHost.h"
 
@@ -188,16 +189,7 @@ void View::Draw_Stress(const model::Mesh& mesh) {
   const float M = StressScale(largest, smallest);
 
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  // The actual view's model-view: a stress plot never takes the fit view's
-  // unequal stretch.
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  glTranslatef(static_cast<float>(SLimitCX), static_cast<float>(SLimitCY), 0);
-  glRotatef(static_cast<float>(ViewRX), 0, 1, 0);
-  glRotatef(static_cast<float>(ViewRY), 1, 0, 0);
-  glRotatef(static_cast<float>(ViewRZ), 0, 0, 1);
-  glScalef(ViewZoom, ViewZoom, ViewZoom);
-  glTranslatef(static_cast<float>(ViewX - SLimitCX), static_cast<float>(ViewY - SLimitCY), 0);
+  LoadModelView(*this, ModelViewKind::StressPlot);
 
   if (!known) return;
   glColor3f(0, 0, 0);

@@ -2,7 +2,6 @@
 
 #include <GL/gl.h>
 
-#include <QOpenGLContext>
 #include <cmath>
 #include <exception>
 
@@ -10,13 +9,12 @@
 #include "model/RecordIO.h"
 #include "platform/MessageBox.h"
 #include "platform/RuntimeError.h"
-#include "view/GLHelpers.h"
+#include "platform/qt/CurrentContext.h"
+#include "view/ModelViewTransform.h"
 #include "view/StressPlot.h"
 #include "view/ViewHost.h"
 
 namespace view {
-
-bool GLContextCurrent() { return QOpenGLContext::currentContext() != nullptr; }
 
 namespace {
 
@@ -41,7 +39,7 @@ View::View() {
 }
 
 void View::SaveMatrices() {
-  if (!GLContextCurrent()) return;
+  if (!platform::qt::HasCurrentContext()) return;
   glGetIntegerv(GL_VIEWPORT, lastViewport);
   glGetDoublev(GL_MODELVIEW_MATRIX, lastModelview);
   glGetDoublev(GL_PROJECTION_MATRIX, lastProjection);
@@ -134,22 +132,11 @@ void View::Refresh() {
 }
 
 void View::Draw_ModelView() {
-  if (!GLContextCurrent()) return;
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  glTranslatef(static_cast<float>(SLimitCX), static_cast<float>(SLimitCY), 0);
-  glRotatef(static_cast<float>(ViewRX), 0, 1, 0);
-  glRotatef(static_cast<float>(ViewRY), 1, 0, 0);
-  glRotatef(static_cast<float>(ViewRZ), 0, 0, 1);
-  if (ScreenMode == 0)
-    glScalef(ViewZoom, ViewZoom, ViewZoom);
-  else
-    glScalef(ViewZoom * ScreenModeFactorX * 0.8f, ViewZoom * ScreenModeFactorY * 0.7f, ViewZoom);
-  glTranslatef(static_cast<float>(ViewX - SLimitCX), static_cast<float>(ViewY - SLimitCY), 0);
+  if (platform::qt::HasCurrentContext()) LoadModelView(*this, ModelViewKind::Model);
 }
 
 void View::Draw_Projection() {
-  if (!GLContextCurrent()) return;
+  if (!platform::qt::HasCurrentContext()) return;
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   const double l = SLimitX0, r = SLimitX1, b = SLimitY0, t = SLimitY1;

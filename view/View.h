@@ -4,9 +4,8 @@
 // range, display options), the two OpenGL matrices derived from it, the view
 // commands and the view's lines of the options file.
 //
-// The operations that need the model come in two forms: one that takes the
-// nodes or the mesh (what tests and the frame drawing use) and one without
-// arguments that reads the program's global mesh (view/ViewGlobals.cpp).
+// The operations that need the model are handed the nodes or the mesh, and
+// the model pass the selection's drawing: the view keeps no model of its own.
 // Operations that load a matrix do nothing to OpenGL while no context is
 // current; the frame drawing loads both matrices again at the start of every
 // frame, so the picture never depends on a matrix loaded without a context.
@@ -118,10 +117,8 @@ class View {
   // ---- operations ----
   // The model pass: plates, stiffeners, node symbols and the selection marks.
   void Draw_Model(const model::Mesh& mesh, const SelectionPainter& drawSelected);
-  void Draw_Model();  // global mesh and selection
   // Extents, view box and stretch factors from the nodes and the host's size.
   void Set_Limits(const model::Nodes& nodes);
-  void Set_Limits();
   // Runs the host's paint at once (nothing without a host).
   void Refresh();
   void Draw_Coordinate();
@@ -136,14 +133,12 @@ class View {
   // CB, CR: blue and red of a pixel of the stress plot, 0 to 1.
   void ShowStressValue(float CB, float CR);
   void ScreenModeChange(const model::Nodes& nodes);
-  void ScreenModeChange();
   void Zoom_All();
   void SetUpClipEq(double hFrom, double hTo, double vFrom, double vTo);
   void StoreData1_4Option(platform::TextFile& file) const;
   // Never fails: a missing or damaged group sets the fallback options.
   void ReadData1_4Option(platform::TextFile& file);
   void Initialization(const model::Nodes& nodes);
-  void Initialization();
   void ViewAngle();
   void LeftView();
   void TopView();

@@ -25,6 +25,15 @@ class ViewHost {
   virtual bool StressWindowShown() const = 0;
   virtual void ShowMaxMin(float maxS, float minS) = 0;
   virtual void ShowStress(float stressValue) = 0;
+
+  // The program's file error routine, for a file step of the view that
+  // failed with the given error number: explains it to the user ("Disk
+  // Error") and says whether the step is to run again; false gives up.
+  virtual bool RetryAfterFileError(int errorNumber) = 0;
+
+  // The hourglass pointer while the user waits for the view (true), and the
+  // default pointer again (false); calls come in pairs.
+  virtual void SetBusyPointer(bool busy) = 0;
 };
 
 }  // namespace view

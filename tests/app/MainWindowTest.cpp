@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QRubberBand>
@@ -28,6 +30,7 @@
 #include "model/Analysis.h"
 #include "model/Mesh.h"
 #include "platform/MessageBox.h"
+#include "platform/RuntimeError.h"
 #include "platform/qt/CommonDialog.h"
 #include "platform/qt/GLSurface.h"
 #include "platform/qt/KeyedStatusBar.h"
@@ -427,7 +430,7 @@ TEST_F(MainWindowTest, DrawsAGeneratedModelAndPicksOnIt) {
   GenerateModel(mesh);
   Create();
   view::View& v = globals::View();
-  v.Initialization();
+  v.Initialization(mesh.Nodes());
   v.OptionShowCoordinate = false;
   Show();
   window->Paint();
@@ -509,7 +512,7 @@ TEST_F(MainWindowTest, APaintFailureIsShownOnceAfterTheFrame) {
   GenerateModel(mesh);
   Create();
   view::View& v = globals::View();
-  v.Initialization();
+  v.Initialization(mesh.Nodes());
   Show();
   prompter.Clear();
   // The shaded pass cannot place a node whose ID lies outside the collection.
@@ -546,7 +549,7 @@ TEST_F(MainWindowTest, TheBitmapBoxSavesWhatTheWindowShows) {
   GenerateModel(mesh);
   Create();
   view::View& v = globals::View();
-  v.Initialization();
+  v.Initialization(mesh.Nodes());
   Show();
   prompter.Clear();
   window->Paint();
@@ -609,6 +612,27 @@ TEST_F(MainWindowTest, TheBitmapBoxSavesWhatTheWindowShows) {
   app::Form_MouseUp(*window, 1, 0, 30, 30);
   EXPECT_EQ(Prompts(), std::vector<std::string>{"Error: Saving Operation Failed!"});
   EXPECT_EQ(files.requests().size(), 3u);
+}
+
+// What the view asks of its host about files and waiting, the main window
+// answers with the program's "Disk Error" box and the hourglass pointer.
+TEST_F(MainWindowTest, TheViewsDiskErrorsAndHourglassAreTheProgramsOwn) {
+  Create();
+  prompter.Clear();
+  prompter.QueueAnswer(platform::Answer::Retry);
+  EXPECT_TRUE(window->RetryAfterFileError(platform::kErrDiskFull));
+  prompter.QueueAnswer(platform::Answer::Cancel);
+  EXPECT_FALSE(window->RetryAfterFileError(platform::kErrPermissionDenied));
+  EXPECT_FALSE(window->RetryAfterFileError(platform::kErrOverflow));  // not a file error: no box
+  ASSERT_EQ(prompter.messages().size(), 2u);
+  EXPECT_EQ(prompter.messages()[0].title, "Disk Error");
+  EXPECT_EQ(prompter.messages()[0].prompt, "Disk is full. Continue?");
+
+  window->SetBusyPointer(true);
+  ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  window->SetBusyPointer(false);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 }  // namespace

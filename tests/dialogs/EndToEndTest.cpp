@@ -263,7 +263,7 @@ TEST_F(EndToEnd, DoubleClickEditsANodeAndPickingFollowsIt) {
   viewtest::BuildPlateGrid(globals::Mesh(), 120, 48, 3, 2, 0.5f);
   model::Mesh& mesh = globals::Mesh();
   view::View& v = globals::View();
-  v.Initialization();
+  v.Initialization(mesh.Nodes());
   commands().Run("mnuElements_Plate");
   ASSERT_EQ(v.MeshMode, 3);
 

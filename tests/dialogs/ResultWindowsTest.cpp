@@ -86,7 +86,7 @@ class ResultWindows : public ::testing::Test {
     const analysis::RunResult r =
         runtest::RunModel(globals::Mesh(), globals::Analysis(), globals::Material(), app::ProgramFolder(), ui);
     ASSERT_EQ(r.outcome, analysis::RunOutcome::Completed);
-    globals::View().Initialization();
+    globals::View().Initialization(globals::Mesh().Nodes());
   }
 
   velk_test::ScratchFolder scratch;
@@ -181,7 +181,7 @@ TEST_F(ResultWindows, TheColourUnderThePointerGivesItsStress) {
   runtest::Number(mesh);
   // Plate 1 (x from 0 to 10) is at -50 all over, plate 2 runs to +100.
   for (long k = 1; k <= 6; ++k) mesh.Nodes().Item(k).set_Sy(k <= 4 ? -50.0f : 100.0f);
-  globals::View().Initialization();
+  globals::View().Initialization(mesh.Nodes());
   Trigger("mnuStressPlot");
   frmStress* w = Stress();
   ASSERT_NE(w, nullptr);

@@ -30,11 +30,16 @@ class RenderHost : public QOpenGLWidget, public view::ViewHost {
 
   double ScaleWidth() const override { return width() * devicePixelRatio(); }
   double ScaleHeight() const override { return height() * devicePixelRatio(); }
-  void Paint() override { repaint(); }
+  void Paint() override {
+    ++paints;
+    repaint();
+  }
   void SetPanelText(const std::string&, const std::string&) override {}
   bool StressWindowShown() const override { return false; }
   void ShowMaxMin(float maxS, float minS) override { maxMin.push_back({maxS, minS}); }
   void ShowStress(float) override {}
+  bool RetryAfterFileError(int) override { return false; }
+  void SetBusyPointer(bool) override {}
 
   // Draws a fresh frame and returns it.
   QImage Frame();
@@ -48,6 +53,7 @@ class RenderHost : public QOpenGLWidget, public view::ViewHost {
   std::vector<view::FrameOutcome> outcomes;
   std::vector<std::string> frameFaults;  // GL errors, unbalanced stacks
   std::vector<std::pair<float, float>> maxMin;
+  int paints = 0;  // calls of Paint
 
  protected:
   void initializeGL() override;

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <tuple>
 
 #include "model/BeamShape.h"
 #include "model/Material.h"
@@ -13,6 +15,7 @@
 #include "tests/view/RenderHost.h"
 #include "tests/view/ViewTestSupport.h"
 #include "view/ElementDrawing.h"
+#include "view/ModelViewTransform.h"
 #include "view/View.h"
 
 using viewtest::AnyNear;
@@ -239,6 +242,98 @@ TEST_F(Render, AFailedFrameKeepsTheMatricesOfTheFrameOnTheScreen) {
   host->Frame();
   EXPECT_TRUE(host->outcomes.back().drawn);
   EXPECT_DOUBLE_EQ(v.lastModelview[0], 2 * shown[0]);
+}
+
+// Opening a model resets a used view to what a new view shows of it: the
+// model whole, unturned and unclipped, in the actual view; the display
+// options stay as the user set them.
+TEST_F(Render, InitializationShowsTheModelAsANewViewDoes) {
+  v.ViewMode = 4;
+  v.PropertyMode = 5;
+  v.MeshMode = 1;
+  v.ScreenModeChange(mesh.Nodes());
+  v.ViewAngle();
+  v.ViewZoom = 7;
+  v.Center(1, 1);
+  v.SetUpClipEq(2, 3, 1, 2);
+  v.OptionShowPlate = false;
+  host.reset();
+
+  model::Mesh next;
+  viewtest::BuildPlateGrid(next, 30, 6, 4, 3, 1);
+  RenderHost used(v, next);
+  v.Initialization(next.Nodes());
+  EXPECT_EQ(used.paints, 1);
+  const QImage shown = used.Frame();
+
+  view::View fresh;
+  fresh.OptionShowPlate = false;
+  RenderHost freshHost(fresh, next);
+  fresh.Initialization(next.Nodes());
+  EXPECT_TRUE(shown == freshHost.Frame());
+  for (const std::string& fault : used.frameFaults) ADD_FAILURE() << fault;
+  for (const std::string& fault : freshHost.frameFaults) ADD_FAILURE() << fault;
+
+  // Mouse, edit and picking modes back to select, plate and plate.
+  EXPECT_EQ(std::tie(v.ViewMode, v.PropertyMode, v.MeshMode),
+            std::tie(fresh.ViewMode, fresh.PropertyMode, fresh.MeshMode));
+  // The whole model in the middle, without the plate fill.
+  for (auto [x, y] : {std::pair{0.0, 0.0}, {30.0, 0.0}, {0.0, 6.0}, {30.0, 6.0}})
+    EXPECT_TRUE(shown.rect().contains(used.Project(x, y))) << x << "," << y;
+  EXPECT_LE((used.Project(15, 3) - shown.rect().center()).manhattanLength(), 2);
+  EXPECT_TRUE(Near(shown.pixel(used.Project(5, 1.5)), 255, 255, 255));
+}
+
+// The model, the stress plot and the axis triad turn alike about the centre
+// of the view box; zoom and pan move the model and the plot, never the triad,
+// and the fit view stretches the model alone.
+TEST_F(Render, ModelStressPlotAndAxesTurnAlikeAboutTheBoxCentre) {
+  v.ViewRX = 30;
+  v.ViewRY = -20;
+  v.ViewRZ = 10;
+  v.ViewZoom = 3;
+  v.Center(7.5f, 2);
+  using Matrix = std::array<double, 16>;
+  auto matrixOf = [this](view::ModelViewKind kind) {
+    view::LoadModelView(v, kind);
+    Matrix m{};
+    glGetDoublev(GL_MODELVIEW_MATRIX, m.data());
+    return m;
+  };
+  // Where the matrix takes a point (w = 1) or a direction (w = 0).
+  auto apply = [](const Matrix& m, double x, double y, double w) {
+    return std::array<double, 3>{m[0] * x + m[4] * y + m[12] * w, m[1] * x + m[5] * y + m[13] * w,
+                                 m[2] * x + m[6] * y + m[14] * w};
+  };
+  auto length = [](const std::array<double, 3>& d) { return std::hypot(d[0], d[1], d[2]); };
+  host->makeCurrent();
+  const Matrix model = matrixOf(view::ModelViewKind::Model);
+  const Matrix plot = matrixOf(view::ModelViewKind::StressPlot);
+  const Matrix triad = matrixOf(view::ModelViewKind::AxisTriad);
+  v.ScreenMode = 1;
+  v.Set_Limits(mesh.Nodes());
+  const Matrix fitModel = matrixOf(view::ModelViewKind::Model);
+  const Matrix fitPlot = matrixOf(view::ModelViewKind::StressPlot);
+  host->doneCurrent();
+
+  const std::array<double, 3> centre = apply(model, 7.5, 2, 1);
+  EXPECT_NEAR(centre[0], v.SLimitCX, 1e-5);
+  EXPECT_NEAR(centre[1], v.SLimitCY, 1e-5);
+  EXPECT_NEAR(centre[2], 0, 1e-5);
+  EXPECT_NEAR(length(apply(model, 1, 0, 0)), 3, 1e-5);
+  EXPECT_EQ(plot, model);
+
+  const std::array<double, 3> triadCentre = apply(triad, v.SLimitCX, v.SLimitCY, 1);
+  EXPECT_NEAR(triadCentre[0], v.SLimitCX, 1e-5);
+  EXPECT_NEAR(triadCentre[1], v.SLimitCY, 1e-5);
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_NEAR(apply(triad, 1, 0, 0)[k], apply(model, 1, 0, 0)[k] / 3, 1e-5);
+    EXPECT_NEAR(apply(triad, 0, 1, 0)[k], apply(model, 0, 1, 0)[k] / 3, 1e-5);
+  }
+
+  EXPECT_EQ(fitPlot, plot);
+  EXPECT_NEAR(length(apply(fitModel, 1, 0, 0)), 3 * 0.8 * v.ScreenModeFactorX, 1e-5);
+  EXPECT_NEAR(length(apply(fitModel, 0, 1, 0)), 3 * 0.7 * v.ScreenModeFactorY, 1e-5);
 }
 
 namespace {

@@ -127,40 +127,6 @@ TEST(ViewLimits, DegenerateModelsAndWindowsStayFinite) {
   EXPECT_TRUE(prompter.messages().empty());
 }
 
-TEST(ViewCommands, InitializationResetsModesViewAndClipButNotOptions) {
-  model::Mesh mesh;
-  viewtest::BuildPlateGrid(mesh, 10, 4, 3, 3, 1);
-  FakeHost host;
-  view::View v;
-  v.SetHost(&host);
-  v.ViewMode = 4;
-  v.PropertyMode = 5;
-  v.MeshMode = 1;
-  v.ScreenMode = 1;
-  v.OutputViewMode = 0;
-  v.ViewX = 3;
-  v.ViewRY = 40;
-  v.ViewZoom = 7;
-  v.OptionShowPlate = false;
-  v.OptionShading = true;
-  v.Initialization(mesh.Nodes());
-  EXPECT_EQ(v.ViewMode, 0);
-  EXPECT_EQ(v.PropertyMode, 1);
-  EXPECT_EQ(v.MeshMode, 3);
-  EXPECT_EQ(v.ScreenMode, 0);
-  EXPECT_EQ(v.OutputViewMode, 1);
-  EXPECT_EQ(v.ViewX, 0);
-  EXPECT_EQ(v.ViewRY, 0);
-  EXPECT_EQ(v.ViewZoom, 1);
-  EXPECT_FLOAT_EQ(v.HClipFrom, static_cast<float>(v.SLimitX0));
-  EXPECT_FLOAT_EQ(v.HClipTo, static_cast<float>(v.SLimitX1));
-  EXPECT_FLOAT_EQ(v.VClipFrom, static_cast<float>(v.SLimitY0));
-  EXPECT_FLOAT_EQ(v.VClipTo, static_cast<float>(v.SLimitY1));
-  EXPECT_FALSE(v.OptionShowPlate);
-  EXPECT_TRUE(v.OptionShading);
-  EXPECT_EQ(host.paints, 1);  // through SetUpClipEq
-}
-
 TEST(ViewCommands, FixedAnglesZoomAndCentre) {
   FakeHost host;
   view::View v;

@@ -12,7 +12,8 @@
 namespace viewtest {
 
 // A host with a fixed drawing area that counts repaints and records the
-// stress window's read-outs.
+// stress window's read-outs, the file errors it was asked about (answering
+// Retry `retries` times) and the busy pointer's changes.
 class FakeHost : public view::ViewHost {
  public:
   FakeHost(double w = 400, double h = 300) : w_(w), h_(h) {}
@@ -23,12 +24,20 @@ class FakeHost : public view::ViewHost {
   bool StressWindowShown() const override { return stressShown; }
   void ShowMaxMin(float maxS, float minS) override { maxMin.push_back({maxS, minS}); }
   void ShowStress(float v) override { stress.push_back(v); }
+  bool RetryAfterFileError(int number) override {
+    fileErrors.push_back(number);
+    return retries-- > 0;
+  }
+  void SetBusyPointer(bool busy) override { busyPointer.push_back(busy); }
 
   void Resize(double w, double h) { w_ = w, h_ = h; }
   int paints = 0;
   bool stressShown = false;
   std::vector<std::pair<float, float>> maxMin;
   std::vector<float> stress;
+  int retries = 0;
+  std::vector<int> fileErrors;
+  std::vector<bool> busyPointer;
 
  private:
   double w_, h_;
