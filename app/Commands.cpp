@@ -530,7 +530,7 @@ bool CommandSet::eventFilter(QObject* watched, QEvent* event) {
 
 void CommandSet::Build() {
   frmMenu& w = window_;
-  for (const char* key : kToolImageKeys) w.SetToolImage(key, DrawToolImage(key));
+  for (const char* key : kToolImageKeys) w.SetToolImage(key, LoadToolImage(key));
 
   std::map<std::string, QMenu*> menus;
   auto describe = [&](QAction* a, const char* name, int help, const char* label) {
