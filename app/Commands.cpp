@@ -601,7 +601,6 @@ void CommandSet::Build() {
     QAction* a = bar->addAction(QIcon(w.ToolImage(row.image)), QString::fromUtf8(row.toolTip));
     a->setObjectName(row.key);
     a->setToolTip(QString::fromUtf8(row.toolTip));
-    a->setProperty("imageKey", QString::fromUtf8(row.image));
     a->setCheckable(row.twoState);
     w.RegisterAction(row.key, a);
     const std::string key = row.key;

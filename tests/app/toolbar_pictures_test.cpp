@@ -55,8 +55,8 @@ std::string Fingerprint(const QPixmap& picture) {
   const QImage image = picture.toImage().convertToFormat(QImage::Format_RGBA8888_Premultiplied);
   QCryptographicHash hash(QCryptographicHash::Sha256);
   for (int y = 0; y < image.height(); ++y)
-    hash.addData(QByteArrayView(reinterpret_cast<const char*>(image.constScanLine(y)),
-                                image.width() * 4));
+    hash.addData(
+        QByteArrayView(reinterpret_cast<const char*>(image.constScanLine(y)), image.width() * 4));
   return std::to_string(picture.width()) + "x" + std::to_string(picture.height()) + "@" +
          QString::number(picture.devicePixelRatio()).toStdString() + " " +
          hash.result().toHex().toStdString();
