@@ -59,7 +59,6 @@ struct MenuRow {
   const char* name;
   const char* caption;
   const char* parent;
-  const char* shortcut;  // the menus define none
   int helpContext;
   const char* label;
   Handler handler;
@@ -263,109 +262,107 @@ void AngleView(CommandSet&) { V().ViewAngle(); }
 #define ZOOM(z) [](CommandSet& c) { ZoomPreset(c, z); }
 
 const MenuRow kMenu[] = {
-    {"mnuFile", "File", nullptr, nullptr, 20070, nullptr, nullptr, kSubmenu},
-    {"mnuFile_New", "New Data", "mnuFile", nullptr, 0, "Error..[File New]", FileNew, kPlain},
-    {"mnuFile_Sapace_0", "-", "mnuFile", nullptr, 0, nullptr, nullptr, kPlain},
-    {"mnuFile_Open", "Read  Data", "mnuFile", nullptr, 0, "Error..[File Open]", FileOpen, kPlain},
-    {"mnuFile_SaveData", "Save Data", "mnuFile", nullptr, 0, "Error..[File Save]", FileSave, kPlain},
-    {"mnuFile_Space_1", "-", "mnuFile", nullptr, 0, nullptr, nullptr, kPlain},
-    {"mnuFile_SavePost", "Create Report File", "mnuFile", nullptr, 0, nullptr, nullptr, kSubmenu},
-    {"mnuFile_ReportAll", "Report All", "mnuFile_SavePost", nullptr, 0, "Error..[Create Report All]",
+    {"mnuFile", "File", nullptr, 20070, nullptr, nullptr, kSubmenu},
+    {"mnuFile_New", "New Data", "mnuFile", 0, "Error..[File New]", FileNew, kPlain},
+    {"mnuFile_Sapace_0", "-", "mnuFile", 0, nullptr, nullptr, kPlain},
+    {"mnuFile_Open", "Read  Data", "mnuFile", 0, "Error..[File Open]", FileOpen, kPlain},
+    {"mnuFile_SaveData", "Save Data", "mnuFile", 0, "Error..[File Save]", FileSave, kPlain},
+    {"mnuFile_Space_1", "-", "mnuFile", 0, nullptr, nullptr, kPlain},
+    {"mnuFile_SavePost", "Create Report File", "mnuFile", 0, nullptr, nullptr, kSubmenu},
+    {"mnuFile_ReportAll", "Report All", "mnuFile_SavePost", 0, "Error..[Create Report All]",
      ReportAll, kPlain},
-    {"mnuFile_Report_Grid", "Displacement Grid", "mnuFile_SavePost", nullptr, 0,
+    {"mnuFile_Report_Grid", "Displacement Grid", "mnuFile_SavePost", 0,
      "Error..[Create Report Grid]", ReportGrid, kPlain},
-    {"mnuCreate_BMP", "Create Bitmap File", "mnuFile", nullptr, 0, "Error..[Generate BMP]",
+    {"mnuCreate_BMP", "Create Bitmap File", "mnuFile", 0, "Error..[Generate BMP]",
      MODE(6, "Create BMP"), kPlain},
-    {"mnuFile_Space_2", "-", "mnuFile", nullptr, 0, nullptr, nullptr, kPlain},
-    {"mnuFile_Exit", "Exit", "mnuFile", nullptr, 0, nullptr, FileExit, kPlain},
+    {"mnuFile_Space_2", "-", "mnuFile", 0, nullptr, nullptr, kPlain},
+    {"mnuFile_Exit", "Exit", "mnuFile", 0, nullptr, FileExit, kPlain},
 
-    {"mnuBeam", "Beam", nullptr, nullptr, 20040, nullptr, nullptr, kSubmenu},
-    {"mnuBeam_Beam", "Geometry", "mnuBeam", nullptr, 0, "Error..[Beam Beam]", BeamGeometry, kPlain},
-    {"mnuEditGeometry", "Edit Geometry", "mnuBeam", nullptr, 0, nullptr, nullptr, kSubmenu | kHidden},
-    {"mnuMoveNodeX", "Move Nodes in X Dir. by", "mnuEditGeometry", nullptr, 0, nullptr,
+    {"mnuBeam", "Beam", nullptr, 20040, nullptr, nullptr, kSubmenu},
+    {"mnuBeam_Beam", "Geometry", "mnuBeam", 0, "Error..[Beam Beam]", BeamGeometry, kPlain},
+    {"mnuEditGeometry", "Edit Geometry", "mnuBeam", 0, nullptr, nullptr, kSubmenu | kHidden},
+    {"mnuMoveNodeX", "Move Nodes in X Dir. by", "mnuEditGeometry", 0, nullptr,
      Call<Edit_Mesh_Move_NodeX>, kPlain},
-    {"mnuMoveNodeY", "Move Nodes in Y Dir. by", "mnuEditGeometry", nullptr, 0, nullptr,
+    {"mnuMoveNodeY", "Move Nodes in Y Dir. by", "mnuEditGeometry", 0, nullptr,
      Call<Edit_Mesh_Move_NodeY>, kPlain},
-    {"mnuBeam_Space_1", "-", "mnuEditGeometry", nullptr, 0, nullptr, nullptr, kPlain},
-    {"mnuRotateNodeX", "Taper in X", "mnuEditGeometry", nullptr, 0, nullptr,
+    {"mnuBeam_Space_1", "-", "mnuEditGeometry", 0, nullptr, nullptr, kPlain},
+    {"mnuRotateNodeX", "Taper in X", "mnuEditGeometry", 0, nullptr,
      Call<Edit_Mesh_Rotate_NodeX>, kPlain},
-    {"mnuRotateNodeY", "Taper in Y", "mnuEditGeometry", nullptr, 0, nullptr,
+    {"mnuRotateNodeY", "Taper in Y", "mnuEditGeometry", 0, nullptr,
      Call<Edit_Mesh_Rotate_NodeY>, kPlain},
-    {"mnuBeam_Sapce_2", "-", "mnuEditGeometry", nullptr, 0, nullptr, nullptr, kPlain},
-    {"mnuPropX", "Proportional Move in X", "mnuEditGeometry", nullptr, 0, nullptr,
+    {"mnuBeam_Sapce_2", "-", "mnuEditGeometry", 0, nullptr, nullptr, kPlain},
+    {"mnuPropX", "Proportional Move in X", "mnuEditGeometry", 0, nullptr,
      Call<Edit_Mesh_PMove_NodeX>, kPlain},
-    {"mnuPropY", "Proportional Move in Y", "mnuEditGeometry", nullptr, 0, nullptr,
+    {"mnuPropY", "Proportional Move in Y", "mnuEditGeometry", 0, nullptr,
      Call<Edit_Mesh_PMove_NodeY>, kPlain},
 
-    {"mnuElements", "Elements", nullptr, nullptr, 20060, nullptr, nullptr, kSubmenu},
-    {"mnuElements_Plate", "Plate", "mnuElements", nullptr, 0, "Error..[Plate]", EDIT(1, 3), kCheckable},
-    {"mnuElements_Stiffener", "Stiffener", "mnuElements", nullptr, 0, "Error..[Stiffener]",
+    {"mnuElements", "Elements", nullptr, 20060, nullptr, nullptr, kSubmenu},
+    {"mnuElements_Plate", "Plate", "mnuElements", 0, "Error..[Plate]", EDIT(1, 3), kCheckable},
+    {"mnuElements_Stiffener", "Stiffener", "mnuElements", 0, "Error..[Stiffener]",
      EDIT(2, 2), kCheckable},
-    {"mnuElement_Space_1", "-", "mnuElements", nullptr, 0, nullptr, nullptr, kPlain},
-    {"mnuElements_Boundary", "Boundary", "mnuElements", nullptr, 0, "Error..[Boundary]", EDIT(3, 1),
+    {"mnuElement_Space_1", "-", "mnuElements", 0, nullptr, nullptr, kPlain},
+    {"mnuElements_Boundary", "Boundary", "mnuElements", 0, "Error..[Boundary]", EDIT(3, 1),
      kCheckable},
-    {"mnuElements_Brace", "Brace", "mnuElements", nullptr, 0, "Error..[Brace]", EDIT(4, 1), kCheckable},
-    {"mnuElements_Load", "Load", "mnuElements", nullptr, 0, "Error..[Load]", EDIT(5, 1), kCheckable},
+    {"mnuElements_Brace", "Brace", "mnuElements", 0, "Error..[Brace]", EDIT(4, 1), kCheckable},
+    {"mnuElements_Load", "Load", "mnuElements", 0, "Error..[Load]", EDIT(5, 1), kCheckable},
 
-    {"mnuRun", "Analysis", nullptr, nullptr, 20010, nullptr, nullptr, kSubmenu},
-    {"mnuRun_Run", "Run", "mnuRun", nullptr, 0, nullptr, RunRun, kPlain},
-    {"mnuRun_Space_1", "-", "mnuRun", nullptr, 0, nullptr, nullptr, kPlain},
-    {"mnuRunOption", "Analysis Option", "mnuRun", nullptr, 20020, "Error..[Run Option]", RunOption,
-     kPlain},
+    {"mnuRun", "Analysis", nullptr, 20010, nullptr, nullptr, kSubmenu},
+    {"mnuRun_Run", "Run", "mnuRun", 0, nullptr, RunRun, kPlain},
+    {"mnuRun_Space_1", "-", "mnuRun", 0, nullptr, nullptr, kPlain},
+    {"mnuRunOption", "Analysis Option", "mnuRun", 20020, "Error..[Run Option]", RunOption, kPlain},
 
-    {"mnuProperty", "Property", nullptr, nullptr, 20130, nullptr, nullptr, kSubmenu},
-    {"mnuProperty_SetProperty", "Set Property", "mnuProperty", nullptr, 0, "Error..[Property Set]",
+    {"mnuProperty", "Property", nullptr, 20130, nullptr, nullptr, kSubmenu},
+    {"mnuProperty_SetProperty", "Set Property", "mnuProperty", 0, "Error..[Property Set]",
      PropertySet, kPlain},
-    {"mnuProperty_CopyProperty", "Copy Property", "mnuProperty", nullptr, 0, "Error..[Property Copy]",
+    {"mnuProperty_CopyProperty", "Copy Property", "mnuProperty", 0, "Error..[Property Copy]",
      PropertyCopy, kPlain},
-    {"mnuProperty_PasteProperty", "Paste Property", "mnuProperty", nullptr, 0,
+    {"mnuProperty_PasteProperty", "Paste Property", "mnuProperty", 0,
      "Error..[Property Paste]", PropertyPaste, kPlain},
-    {"mnuProperty_DeleteProperty", "Delete Property", "mnuProperty", nullptr, 0,
+    {"mnuProperty_DeleteProperty", "Delete Property", "mnuProperty", 0,
      "Error..[Property Delete]", PropertyDelete, kPlain},
-    {"mnuProperty_Space_1", "-", "mnuProperty", nullptr, 0, nullptr, nullptr, kPlain},
-    {"mnuProperty_ShowProperty", "Show Property Window", "mnuProperty", nullptr, 0,
+    {"mnuProperty_Space_1", "-", "mnuProperty", 0, nullptr, nullptr, kPlain},
+    {"mnuProperty_ShowProperty", "Show Property Window", "mnuProperty", 0,
      "Error..[Property Show]", PropertyShow, kCheckable},
 
-    {"mnuView", "View", nullptr, nullptr, 20230, nullptr, nullptr, kSubmenu},
-    {"mnuView_Refresh", "Refresh", "mnuView", nullptr, 0, "Error..[View Refresh]", ViewRefresh, kPlain},
-    {"mnuView_Space_11", "-", "mnuView", nullptr, 0, nullptr, nullptr, kPlain},
-    {"mnuView_Selection", "Select", "mnuView", nullptr, 0, "Error..[Selection Mode]",
+    {"mnuView", "View", nullptr, 20230, nullptr, nullptr, kSubmenu},
+    {"mnuView_Refresh", "Refresh", "mnuView", 0, "Error..[View Refresh]", ViewRefresh, kPlain},
+    {"mnuView_Space_11", "-", "mnuView", 0, nullptr, nullptr, kPlain},
+    {"mnuView_Selection", "Select", "mnuView", 0, "Error..[Selection Mode]",
      MODE(0, "SELECT"), kPlain},
-    {"mnuTranslate", "Translate", "mnuView", nullptr, 0, nullptr, MODE(1, "TRANSLATE"), kPlain},
-    {"mnuRotateXY", "Rotate", "mnuView", nullptr, 0, nullptr, MODE(2, "ROTATE:X/Y"), kPlain},
-    {"mnuView_ZoomIn", "Zoom In/Out", "mnuView", nullptr, 0, "Error..[View ZoomIn]",
+    {"mnuTranslate", "Translate", "mnuView", 0, nullptr, MODE(1, "TRANSLATE"), kPlain},
+    {"mnuRotateXY", "Rotate", "mnuView", 0, nullptr, MODE(2, "ROTATE:X/Y"), kPlain},
+    {"mnuView_ZoomIn", "Zoom In/Out", "mnuView", 0, "Error..[View ZoomIn]",
      MODE(4, "ZOOM:IN/OUT"), kPlain},
-    {"mnuView_ZoomAll", "Zoom All", "mnuView", nullptr, 0, "Error..[View ZoomAll]", ViewZoomAll,
-     kPlain},
-    {"mnuView_Space_0", "-", "mnuView", nullptr, 0, nullptr, nullptr, kPlain},
-    {"mnuView_Center", "Move to Center", "mnuView", nullptr, 0, "Error..[View MovetoCenter]",
+    {"mnuView_ZoomAll", "Zoom All", "mnuView", 0, "Error..[View ZoomAll]", ViewZoomAll, kPlain},
+    {"mnuView_Space_0", "-", "mnuView", 0, nullptr, nullptr, kPlain},
+    {"mnuView_Center", "Move to Center", "mnuView", 0, "Error..[View MovetoCenter]",
      MODE(9, "Move to Center"), kPlain},
-    {"mnuView_ZoomInCenter", "Zoom In: Center", "mnuView", nullptr, 0, "Error..[View ZoomInCenter]",
+    {"mnuView_ZoomInCenter", "Zoom In: Center", "mnuView", 0, "Error..[View ZoomInCenter]",
      MODE(7, "ZOOM IN/Center"), kPlain},
-    {"mnuView_ZoomOutCenter", "Zoom Out: Center", "mnuView", nullptr, 0,
+    {"mnuView_ZoomOutCenter", "Zoom Out: Center", "mnuView", 0,
      "Error..[View ZoomOutCenter]", MODE(8, "ZOOM OUT/Center"), kPlain},
-    {"mnuView_Space15", "-", "mnuView", nullptr, 0, nullptr, nullptr, kPlain},
-    {"mnuView_Zoom50", "Zoom   50%", "mnuView", nullptr, 0, nullptr, ZOOM(0.5f), kPlain},
-    {"mnuView_Zoom100", "Zoom 100%", "mnuView", nullptr, 0, nullptr, ZOOM(1.0f), kPlain},
-    {"mnuView_Zoom200", "Zoom 200%", "mnuView", nullptr, 0, nullptr, ZOOM(2.0f), kPlain},
-    {"mnuView_Zoom500", "Zoom 500%", "mnuView", nullptr, 0, nullptr, ZOOM(5.0f), kPlain},
-    {"mnuView_Zoom1000", "Zoom1000%", "mnuView", nullptr, 0, nullptr, ZOOM(10.0f), kPlain},
-    {"mnuView_Space14", "-", "mnuView", nullptr, 0, nullptr, nullptr, kPlain},
-    {"mnuView_Window", "Actual/Fit View", "mnuView", nullptr, 0, nullptr, ViewWindow, kPlain},
-    {"mnuView_Clip", "Clipping", "mnuView", nullptr, 0, nullptr, ViewClip, kPlain},
-    {"mnuViewSpace_2", "-", "mnuView", nullptr, 0, nullptr, nullptr, kPlain},
-    {"mnuView_Toolbar", "Show/Hide Toolbar", "mnuView", nullptr, 0, nullptr, ViewToolbar,
+    {"mnuView_Space15", "-", "mnuView", 0, nullptr, nullptr, kPlain},
+    {"mnuView_Zoom50", "Zoom   50%", "mnuView", 0, nullptr, ZOOM(0.5f), kPlain},
+    {"mnuView_Zoom100", "Zoom 100%", "mnuView", 0, nullptr, ZOOM(1.0f), kPlain},
+    {"mnuView_Zoom200", "Zoom 200%", "mnuView", 0, nullptr, ZOOM(2.0f), kPlain},
+    {"mnuView_Zoom500", "Zoom 500%", "mnuView", 0, nullptr, ZOOM(5.0f), kPlain},
+    {"mnuView_Zoom1000", "Zoom1000%", "mnuView", 0, nullptr, ZOOM(10.0f), kPlain},
+    {"mnuView_Space14", "-", "mnuView", 0, nullptr, nullptr, kPlain},
+    {"mnuView_Window", "Actual/Fit View", "mnuView", 0, nullptr, ViewWindow, kPlain},
+    {"mnuView_Clip", "Clipping", "mnuView", 0, nullptr, ViewClip, kPlain},
+    {"mnuViewSpace_2", "-", "mnuView", 0, nullptr, nullptr, kPlain},
+    {"mnuView_Toolbar", "Show/Hide Toolbar", "mnuView", 0, nullptr, ViewToolbar,
      kCheckable | kChecked},
-    {"mnuOption", "View Option", "mnuView", nullptr, 20240, "Error..[Option]", ViewOption, kPlain},
+    {"mnuOption", "View Option", "mnuView", 20240, "Error..[Option]", ViewOption, kPlain},
 
-    {"mnuResult", "Results", nullptr, nullptr, 20150, nullptr, nullptr, kSubmenu},
-    {"mnuResult_Show", "Show Buckled Shape", "mnuResult", nullptr, 0, nullptr, ResultShow, kCheckable},
-    {"mnuStressPlot", "Stress Plot", "mnuResult", nullptr, 0, nullptr, StressPlot, kCheckable},
+    {"mnuResult", "Results", nullptr, 20150, nullptr, nullptr, kSubmenu},
+    {"mnuResult_Show", "Show Buckled Shape", "mnuResult", 0, nullptr, ResultShow, kCheckable},
+    {"mnuStressPlot", "Stress Plot", "mnuResult", 0, nullptr, StressPlot, kCheckable},
 
-    {"mnuHelp", "Help", nullptr, nullptr, 20100, nullptr, nullptr, kSubmenu},
-    {"mnuVELKHelp", "Help Topics", "mnuHelp", nullptr, 0, nullptr, HelpTopics, kPlain},
-    {"mnuHelp_Space_1", "-", "mnuHelp", nullptr, 0, nullptr, nullptr, kPlain},
-    {"mnuHelp_About", "About VELK ", "mnuHelp", nullptr, 0, nullptr, HelpAbout, kPlain},
+    {"mnuHelp", "Help", nullptr, 20100, nullptr, nullptr, kSubmenu},
+    {"mnuVELKHelp", "Help Topics", "mnuHelp", 0, nullptr, HelpTopics, kPlain},
+    {"mnuHelp_Space_1", "-", "mnuHelp", 0, nullptr, nullptr, kPlain},
+    {"mnuHelp_About", "About VELK ", "mnuHelp", 0, nullptr, HelpAbout, kPlain},
 };
 
 #undef MODE
@@ -531,7 +528,7 @@ bool CommandSet::eventFilter(QObject* watched, QEvent* event) {
 
 void CommandSet::Build() {
   frmMenu& w = window_;
-  for (const char* key : kToolImageKeys) w.SetToolImage(key, DrawToolImage(key));
+  for (const char* key : kToolImageKeys) w.SetToolImage(key, LoadToolImage(key));
 
   std::map<std::string, QMenu*> menus;
   auto describe = [&](QAction* a, const char* name, int help, const char* label) {
@@ -566,7 +563,6 @@ void CommandSet::Build() {
       });
     }
     describe(a, row.name, row.helpContext, row.label);
-    if (row.shortcut) a->setShortcut(QKeySequence(QString::fromUtf8(row.shortcut)));
     a->setCheckable(row.flags & kCheckable);
     a->setChecked(row.flags & kChecked);
     if (row.flags & kHidden) {
@@ -606,7 +602,6 @@ void CommandSet::Build() {
     QAction* a = bar->addAction(QIcon(w.ToolImage(row.image)), QString::fromUtf8(row.toolTip));
     a->setObjectName(row.key);
     a->setToolTip(QString::fromUtf8(row.toolTip));
-    a->setProperty("imageKey", QString::fromUtf8(row.image));
     a->setCheckable(row.twoState);
     w.RegisterAction(row.key, a);
     const std::string key = row.key;

@@ -1,5 +1,6 @@
 #pragma once
-// The 16 x 16 pictures of the toolbar's image list, drawn at run time.
+// The 16 x 16 pictures of the toolbar's image list, kept as PNG files in the
+// program's resources (app/images.qrc).
 #include <QPixmap>
 
 #include <array>
@@ -15,7 +16,7 @@ inline constexpr std::array<const char*, 24> kToolImageKeys = {
 
 inline constexpr int kToolImageSize = 16;  // width and height in pixels
 
-// The picture of one key (an empty one for a key not in the list).
-QPixmap DrawToolImage(const std::string& key);
+// The picture of one key (a null one for a key not in the list).
+QPixmap LoadToolImage(const std::string& key);
 
 }  // namespace app

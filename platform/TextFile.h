@@ -35,7 +35,6 @@ class TextFile {
 
   const std::filesystem::path& path() const { return path_; }
   FileMode mode() const { return mode_; }
-  bool isOpen() const { return file_ != nullptr; }
 
   // Output. Text is written as given; WriteLine ends the line with CR LF.
   void Write(std::string_view text);

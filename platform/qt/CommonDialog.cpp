@@ -63,7 +63,6 @@ void CommonDialog::Show(DialogKind kind) {
   }
   if (answer.filterIndex > 0) FilterIndex = answer.filterIndex;
   if (kind == DialogKind::Printer) {
-    printerName_ = answer.fileName;
     printerDevice_ = backend->PrinterDevice();
     return;
   }

@@ -86,10 +86,9 @@ class CommonDialog {
 
   void ShowOpen();
   void ShowSave();
-  // For the printer dialog FileName is not touched; PrinterName is the choice
-  // and hDC the device to print on (null when the backend has none).
+  // For the printer dialog FileName is not touched; hDC is the device of the
+  // chosen printer (null when the backend has none).
   void ShowPrinter();
-  const std::string& PrinterName() const { return printerName_; }
   QPagedPaintDevice* hDC() const { return printerDevice_; }
 
   bool Cancelled() const { return cancelled_; }
@@ -98,7 +97,6 @@ class CommonDialog {
   void Show(DialogKind kind);
   std::string fileName_;
   std::string fileTitle_;
-  std::string printerName_;
   QPagedPaintDevice* printerDevice_ = nullptr;
   bool cancelled_ = false;
 };

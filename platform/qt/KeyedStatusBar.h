@@ -25,7 +25,6 @@ class KeyedStatusBar : public QStatusBar {
   void AddPanel(const std::string& key, const std::string& toolTip,
                 const std::string& widestText = {}, QSize pictureSize = {});
   bool HasPanel(const std::string& key) const { return Find(key) != nullptr; }
-  int PanelCount() const { return static_cast<int>(panels_.size()); }
   std::vector<std::string> Keys() const;
 
   // A key without a panel is ignored (setting) or reads as empty (getting).
