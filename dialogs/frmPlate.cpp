@@ -24,6 +24,5 @@ std::string frmPlate::RangeMessage(const std::vector<float>& v) const {
 void frmPlate::FollowUp() {
   model::Mesh& mesh = globals::Mesh();
   mesh.fourNodes().UpdateMaxThickness();
-  mesh.fourNodes().GeneratevID();
-  mesh.Nodes().GeneratevID(mesh.fourNodes(), mesh.twoNodes());
+  mesh.GeneratevID();
 }

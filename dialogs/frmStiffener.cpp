@@ -23,6 +23,5 @@ std::string frmStiffener::RangeMessage(const std::vector<float>& v) const {
 
 void frmStiffener::FollowUp() {
   model::Mesh& mesh = globals::Mesh();
-  mesh.twoNodes().GeneratevID();
-  mesh.Nodes().GeneratevID(mesh.fourNodes(), mesh.twoNodes());
+  mesh.GeneratevID();
 }
