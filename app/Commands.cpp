@@ -24,6 +24,7 @@
 #include "app/ProjectFile.h"
 #include "app/Reports.h"
 #include "app/Selection.h"
+#include "app/SelectionItems.h"
 #include "app/ToolImages.h"
 #include "app/frmMenu.h"
 #include "dialogs/SetProperty.h"
@@ -32,6 +33,7 @@
 #include "dialogs/frmOption.h"
 #include "dialogs/frmPropertyView.h"
 #include "dialogs/frmStress.h"
+#include "model/Mesh.h"
 #include "platform/MessageBox.h"
 #include "platform/qt/KeyedStatusBar.h"
 #include "platform/qt/QtFileDialogBackend.h"
@@ -161,7 +163,8 @@ void RunOption(CommandSet& c) {
 
 void PropertySet(CommandSet& c) {
   if (globals::Selection().SelectedCounter() == 0) return;
-  dialogs::OpenPropertyDialog(&c.window());
+  SelectionItems items(globals::Selection());
+  dialogs::OpenPropertyDialog(V().PropertyMode, items, globals::Mesh(), &c.window());
 }
 
 // Entry and toolbar button always agree afterwards, whichever was clicked.

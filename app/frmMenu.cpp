@@ -25,6 +25,7 @@
 #include "app/ProgramPaths.h"
 #include "app/ProjectFile.h"
 #include "app/Selection.h"
+#include "app/SelectionItems.h"
 #include "app/ToolImages.h"
 #include "dialogs/frmCoord.h"
 #include "model/Analysis.h"
@@ -133,7 +134,8 @@ frmMenu::frmMenu(QWidget* parent) : QMainWindow(parent) {
 
   app::InstallCommands(*this);
   app::MouseStateOf(*this).editNode = [this] {
-    frmCoord editor(this);
+    app::SelectionItems node(globals::Selection());
+    frmCoord editor(node, globals::Mesh(), globals::View(), this);
     editor.exec();
   };
   app::MouseStateOf(*this).saveBitmap = [this](int left, int bottom, int width, int height) {
