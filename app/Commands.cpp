@@ -18,6 +18,7 @@
 #include "analysis/ui/frmAnalysisOption.h"
 #include "analysis/ui/frmEigen.h"
 #include "app/CommandSet.h"
+#include "app/GlobalGirderHost.h"
 #include "app/Globals.h"
 #include "app/NodeMoves.h"
 #include "app/ProgramPaths.h"
@@ -147,7 +148,8 @@ void Call(CommandSet&) {
 }
 
 void BeamGeometry(CommandSet& c) {
-  frmBeamShape dialog(&c.window());
+  GlobalGirderHost host(&c.window());
+  frmBeamShape dialog(host, V(), &c.window());
   ShowModal(dialog);
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/GlobalGirderHost.h"
 #include "app/Globals.h"
 #include "app/Selection.h"
 #include "app/SelectionItems.h"
@@ -55,6 +56,7 @@ inline void SelectStiffeners(const std::vector<long>& positions) {
 // replaces the selection.
 struct Handed {
   app::SelectionItems selected{globals::Selection()};
+  app::GlobalGirderHost girder{nullptr};
 };
 
 // The main window started as the program starts it, at a size that shows a

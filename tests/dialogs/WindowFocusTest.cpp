@@ -92,9 +92,15 @@ std::vector<FocusCase> Cases() {
       {"AnalysisOption",
        [](frmMenu&, Handed&) -> Made { return std::make_unique<frmAnalysisOption>(); },
        {-1, {kTab}}, "txtShift", {-1, {kTab}}, "txtCycle", {-1, {}}, "txtFactor"},
-      {"Girder", [](frmMenu&, Handed&) -> Made { return std::make_unique<frmBeamShape>(); },
+      {"Girder",
+       [](frmMenu&, Handed& handed) -> Made {
+         return std::make_unique<frmBeamShape>(handed.girder, globals::View());
+       },
        {-1, {kTab}}, "txtBTFW", {-1, {kTab}}, "txtBTFT", {3, {}}, "txtNumXElements"},
-      {"GirderEnd2", [](frmMenu&, Handed&) -> Made { return std::make_unique<frmBeamShape>(); },
+      {"GirderEnd2",
+       [](frmMenu&, Handed& handed) -> Made {
+         return std::make_unique<frmBeamShape>(handed.girder, globals::View());
+       },
        {1, {kTab}}, "txtBTFWE", {-1, {kTab}}, "txtBTFTE", {2, {}}, "txtMOE"},
       {"ViewOption",
        [](frmMenu& main, Handed&) -> Made { return std::make_unique<frmOption>(main); },
