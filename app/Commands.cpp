@@ -18,6 +18,7 @@
 #include "analysis/ui/frmAnalysisOption.h"
 #include "analysis/ui/frmEigen.h"
 #include "app/CommandSet.h"
+#include "app/DialogLinks.h"
 #include "app/GlobalGirderHost.h"
 #include "app/Globals.h"
 #include "app/NodeMoves.h"
@@ -34,6 +35,8 @@
 #include "dialogs/frmOption.h"
 #include "dialogs/frmPropertyView.h"
 #include "dialogs/frmStress.h"
+#include "model/Analysis.h"
+#include "model/Material.h"
 #include "model/Mesh.h"
 #include "platform/MessageBox.h"
 #include "platform/qt/KeyedStatusBar.h"
@@ -154,12 +157,13 @@ void BeamGeometry(CommandSet& c) {
 }
 
 void RunRun(CommandSet& c) {
-  frmEigen dialog(&c.window());
+  frmEigen dialog(globals::Analysis(), globals::Mesh(), globals::Material(), ProgramFolder(), &c.window());
+  LinkToWindow(dialog, c.window());
   ShowModal(dialog);
 }
 
 void RunOption(CommandSet& c) {
-  frmAnalysisOption dialog(&c.window());
+  frmAnalysisOption dialog(globals::Analysis(), &c.window());
   ShowModal(dialog);
 }
 
@@ -245,7 +249,8 @@ void ViewClip(CommandSet& c) {
 }
 
 void ViewOption(CommandSet& c) {
-  frmOption dialog(c.window());
+  frmOption dialog(V(), &c.window());
+  LinkToWindow(dialog, c.window());
   ShowModal(dialog);
 }
 

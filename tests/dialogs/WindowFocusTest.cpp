@@ -23,6 +23,7 @@
 
 #include "analysis/ui/frmAnalysisOption.h"
 #include "analysis/ui/frmEigen.h"
+#include "app/ProgramPaths.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmBeamShape.h"
 #include "dialogs/frmBoundary.h"
@@ -87,10 +88,14 @@ std::vector<FocusCase> Cases() {
        {-1, {}}, "txtX", {-1, {kTab}}, "txtY", {-1, {}}, "txtYR"},
       {"Load", nodeDialog([](Handed& h) { return std::make_unique<frmLoad>(h.selected); }),
        {-1, {}}, "txtLoadX", {-1, {kTab}}, "txtLoadY", {-1, {}}, "txtLoadX"},
-      {"Run", [](frmMenu&, Handed&) -> Made { return std::make_unique<frmEigen>(); },
+      {"Run",
+       [](frmMenu&, Handed&) -> Made {
+         return std::make_unique<frmEigen>(globals::Analysis(), globals::Mesh(), globals::Material(),
+                                           app::ProgramFolder());
+       },
        {-1, {}}, "txtTitle", {-1, {kTab}}, "txtDiscription", {-1, {}}, "txtEstimation"},
       {"AnalysisOption",
-       [](frmMenu&, Handed&) -> Made { return std::make_unique<frmAnalysisOption>(); },
+       [](frmMenu&, Handed&) -> Made { return std::make_unique<frmAnalysisOption>(globals::Analysis()); },
        {-1, {kTab}}, "txtShift", {-1, {kTab}}, "txtCycle", {-1, {}}, "txtFactor"},
       {"Girder",
        [](frmMenu&, Handed& handed) -> Made {
@@ -103,7 +108,7 @@ std::vector<FocusCase> Cases() {
        },
        {1, {kTab}}, "txtBTFWE", {-1, {kTab}}, "txtBTFTE", {2, {}}, "txtMOE"},
       {"ViewOption",
-       [](frmMenu& main, Handed&) -> Made { return std::make_unique<frmOption>(main); },
+       [](frmMenu& main, Handed&) -> Made { return std::make_unique<frmOption>(globals::View(), &main); },
        {1, {kTab}}, "txtInpMag", {-1, {kTab}}, "txtOutpMag", {2, {}}, "txtSelectedMarker"},
   };
 }
