@@ -25,6 +25,7 @@
 #include "app/ProgramPaths.h"
 #include "app/ProjectFile.h"
 #include "app/Reports.h"
+#include "app/ResultWindows.h"
 #include "app/Selection.h"
 #include "app/SelectionItems.h"
 #include "app/ToolImages.h"
@@ -33,8 +34,6 @@
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmBeamShape.h"
 #include "dialogs/frmOption.h"
-#include "dialogs/frmPropertyView.h"
-#include "dialogs/frmStress.h"
 #include "model/Analysis.h"
 #include "model/Material.h"
 #include "model/Mesh.h"
@@ -179,7 +178,7 @@ void PropertyShow(CommandSet& c) {
   SetChecked(c, "mnuProperty_ShowProperty", checked);
   SetChecked(c, "property", checked);
   if (checked) {
-    frmPropertyView::Open(c.window());
+    OpenPropertyView(c.window());
   } else {
     CloseWindowNamed("frmPropertyView");
   }
@@ -235,7 +234,7 @@ void StressPlot(CommandSet& c) {
       SetChecked(c, "mnuResult_Show", false);
       V().OptionShowResult = false;
     }
-    frmStress::Open(c.window());
+    OpenStressWindow(c.window());
   } else {
     CloseWindowNamed("frmStress");
     V().OptionShowStress = 0;

@@ -1,9 +1,15 @@
 // The dialogs work on what they are handed and tell their host what they
 // need of the program: here a model of the test's own, a view without a
-// window, and a host that records what is asked of it.
+// window, and hosts that record what is asked of them.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
 
 #include <memory>
 #include <string>
@@ -12,15 +18,23 @@
 #include "app/Selection.h"
 #include "app/SelectionItems.h"
 #include "dialogs/GirderHost.h"
+#include "dialogs/ListingHost.h"
+#include "dialogs/PropertyListing.h"
 #include "dialogs/frmBeamShape.h"
 #include "dialogs/frmPlate.h"
+#include "dialogs/frmPropertyView.h"
+#include "dialogs/frmStress.h"
 #include "model/BeamShape.h"
 #include "model/Material.h"
 #include "model/Mesh.h"
 #include "platform/MessageBox.h"
+#include "platform/qt/RichTextBox.h"
 #include "tests/dialogs/generator/GirderTestSupport.h"
+#include "tests/view/ViewTestSupport.h"
 #include "ui_frmBeamShape.h"
 #include "ui_frmPlate.h"
+#include "ui_frmPropertyView.h"
+#include "ui_frmStress.h"
 #include "view/View.h"
 
 namespace {
@@ -56,10 +70,22 @@ class RecordingGirderHost : public dialogs::GirderHost {
   Steps steps;
 };
 
+class FakeListingHost : public dialogs::ListingHost {
+ public:
+  const model::Mesh& Mesh() const override { return *mesh; }
+  dialogs::FileStepEnd RunFileStep(const std::function<void()>&) override { return stepEnd; }
+
+  std::unique_ptr<model::Mesh> mesh = std::make_unique<model::Mesh>();
+  dialogs::FileStepEnd stepEnd = dialogs::FileStepEnd::GaveUp;
+};
+
 class HandedDialogs : public ::testing::Test {
  protected:
+  static void DeleteClosed() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
   platform::ScriptedPrompter prompter;
   view::View view;
+  viewtest::FakeHost window;
 };
 
 }  // namespace
@@ -107,4 +133,57 @@ TEST_F(HandedDialogs, APropertyDialogWritesAndRenumbersTheModelItIsHanded) {
   EXPECT_EQ(mesh.fourNodes().Item(2).vID(), 1);
   EXPECT_EQ(mesh.fourNodes().MaxvID(), 41);
   EXPECT_TRUE(prompter.prompts().empty());
+}
+
+TEST_F(HandedDialogs, TheStressWindowEndsThePlotOfItsViewOnceAndThenRepaints) {
+  view.SetHost(&window);
+  view.OptionShowStress = 3;
+  QPointer<frmStress> w = new frmStress(view);  // as the command makes it: gone once closed
+  EXPECT_TRUE(w->form().optSxy->isChecked());
+  w->form().optSy->setChecked(true);
+  QTest::mouseClick(w->form().OKButton, Qt::LeftButton);
+  EXPECT_EQ(view.OptionShowStress, 2);
+  EXPECT_EQ(window.paints, 1);
+
+  std::vector<std::pair<int, int>> atUnload;  // the plot and the paints when it is told
+  QObject::connect(w, &frmStress::unloaded,
+                   [&] { atUnload.push_back({view.OptionShowStress, window.paints}); });
+  w->show();
+  w->close();
+  EXPECT_EQ(atUnload, (std::vector<std::pair<int, int>>{{0, 1}}));
+  EXPECT_EQ(window.paints, 2);
+  DeleteClosed();
+  EXPECT_TRUE(w.isNull());
+  view.SetHost(nullptr);
+}
+
+TEST_F(HandedDialogs, TheListingFollowsTheHostsModelAndItsFileSteps) {
+  FakeListingHost host;
+  viewtest::BuildPlateGrid(*host.mesh, 120, 48, 3, 2, 0.5f);
+  QPointer<frmPropertyView> w = new frmPropertyView(host);
+  platform::qt::RichTextBox* box = w->form().rtbProperty;
+  EXPECT_EQ(box->Text(), dialogs::List_Coordinate(*host.mesh));
+
+  // New replaces the model while the window stays; the next tab switch lists the new one.
+  host.mesh = std::make_unique<model::Mesh>();
+  viewtest::BuildPlateGrid(*host.mesh, 60, 24, 2, 2, 0.5f);
+  w->form().SSTab1->setCurrentIndex(0);
+  w->form().SSTab1->setCurrentIndex(2);
+  EXPECT_EQ(box->Text(), dialogs::List_Coordinate(*host.mesh));
+
+  // A cancelled step ends Save to File silently; one the user gave up on is a file error.
+  host.stepEnd = dialogs::FileStepEnd::Cancelled;
+  w->Command1_Click();
+  EXPECT_TRUE(prompter.prompts().empty());
+  host.stepEnd = dialogs::FileStepEnd::GaveUp;
+  w->Command1_Click();
+  EXPECT_EQ(prompter.prompts(), Steps{"File Error!"});
+
+  int unloaded = 0;
+  QObject::connect(w, &frmPropertyView::unloaded, [&unloaded] { ++unloaded; });
+  w->show();
+  w->close();
+  EXPECT_EQ(unloaded, 1);
+  DeleteClosed();
+  EXPECT_TRUE(w.isNull());
 }
