@@ -18,20 +18,24 @@
 #include "analysis/ui/frmAnalysisOption.h"
 #include "analysis/ui/frmEigen.h"
 #include "app/CommandSet.h"
+#include "app/DialogLinks.h"
+#include "app/GlobalGirderHost.h"
 #include "app/Globals.h"
 #include "app/NodeMoves.h"
 #include "app/ProgramPaths.h"
 #include "app/ProjectFile.h"
 #include "app/Reports.h"
+#include "app/ResultWindows.h"
 #include "app/Selection.h"
+#include "app/SelectionItems.h"
 #include "app/ToolImages.h"
 #include "app/frmMenu.h"
 #include "dialogs/SetProperty.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmBeamShape.h"
 #include "dialogs/frmOption.h"
-#include "dialogs/frmPropertyView.h"
-#include "dialogs/frmStress.h"
+#include "model/Analysis.h"
+#include "model/Material.h"
 #include "model/Mesh.h"
 #include "platform/MessageBox.h"
 #include "platform/qt/KeyedStatusBar.h"
@@ -145,23 +149,26 @@ void Call(CommandSet&) {
 }
 
 void BeamGeometry(CommandSet& c) {
-  frmBeamShape dialog(&c.window());
+  GlobalGirderHost host(&c.window());
+  frmBeamShape dialog(host, V(), &c.window());
   ShowModal(dialog);
 }
 
 void RunRun(CommandSet& c) {
-  frmEigen dialog(&c.window());
+  frmEigen dialog(globals::Analysis(), globals::Mesh(), globals::Material(), ProgramFolder(), &c.window());
+  LinkToWindow(dialog, c.window());
   ShowModal(dialog);
 }
 
 void RunOption(CommandSet& c) {
-  frmAnalysisOption dialog(&c.window());
+  frmAnalysisOption dialog(globals::Analysis(), &c.window());
   ShowModal(dialog);
 }
 
 void PropertySet(CommandSet& c) {
   if (globals::Selection().SelectedCounter() == 0) return;
-  dialogs::OpenPropertyDialog(&c.window());
+  SelectionItems items(globals::Selection());
+  dialogs::OpenPropertyDialog(V().PropertyMode, items, globals::Mesh(), &c.window());
 }
 
 // Entry and toolbar button always agree afterwards, whichever was clicked.
@@ -170,7 +177,7 @@ void PropertyShow(CommandSet& c) {
   SetChecked(c, "mnuProperty_ShowProperty", checked);
   SetChecked(c, "property", checked);
   if (checked) {
-    frmPropertyView::Open(c.window());
+    OpenPropertyView(c.window());
   } else {
     CloseWindowNamed("frmPropertyView");
   }
@@ -226,7 +233,7 @@ void StressPlot(CommandSet& c) {
       SetChecked(c, "mnuResult_Show", false);
       V().OptionShowResult = false;
     }
-    frmStress::Open(c.window());
+    OpenStressWindow(c.window());
   } else {
     CloseWindowNamed("frmStress");
     V().OptionShowStress = 0;
@@ -240,7 +247,8 @@ void ViewClip(CommandSet& c) {
 }
 
 void ViewOption(CommandSet& c) {
-  frmOption dialog(c.window());
+  frmOption dialog(V(), &c.window());
+  LinkToWindow(dialog, c.window());
   ShowModal(dialog);
 }
 

@@ -89,14 +89,7 @@ void WriteGroup(const std::vector<SelectedItemRef>& entries, Group group,
 
 // Takes the changed elements in or out of the analysis numbering.
 void Renumber(const SelectedItemRef& first, model::Mesh& mesh) {
-  if (AsStiffener(first)) {
-    mesh.twoNodes().GeneratevID();
-  } else if (AsPlate(first)) {
-    mesh.fourNodes().GeneratevID();
-  } else {
-    return;
-  }
-  mesh.Nodes().GeneratevID(mesh.fourNodes(), mesh.twoNodes());
+  if (AsStiffener(first) || AsPlate(first)) mesh.GeneratevID();
 }
 
 }  // namespace

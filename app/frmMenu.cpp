@@ -28,8 +28,10 @@
 #include "app/ProgramPaths.h"
 #include "app/ProjectFile.h"
 #include "app/Selection.h"
+#include "app/SelectionItems.h"
 #include "app/ToolImages.h"
 #include "dialogs/frmCoord.h"
+#include "dialogs/frmStress.h"
 #include "model/Analysis.h"
 #include "model/Mesh.h"
 #include "platform/MessageBox.h"
@@ -136,7 +138,8 @@ frmMenu::frmMenu(QWidget* parent) : QMainWindow(parent) {
 
   app::InstallCommands(*this);
   app::MouseStateOf(*this).editNode = [this] {
-    frmCoord editor(this);
+    app::SelectionItems node(globals::Selection());
+    frmCoord editor(node, globals::Mesh(), globals::View(), this);
     editor.exec();
   };
   app::MouseStateOf(*this).saveBitmap = [this](int left, int bottom, int width, int height) {
@@ -181,18 +184,14 @@ void frmMenu::SetPanelText(const std::string& key, const std::string& text) {
   statusBar_->SetText(key, text);
 }
 
-bool frmMenu::StressWindowShown() const {
-  if (!stressLink_) return false;
-  QWidget* w = stressLink_->Window();
-  return w && w->isVisible();
-}
+bool frmMenu::StressWindowShown() const { return stressWindow_ && stressWindow_->isVisible(); }
 
 void frmMenu::ShowMaxMin(float maxS, float minS) {
-  if (StressWindowShown()) stressLink_->ShowMaxMin(maxS, minS);
+  if (StressWindowShown()) stressWindow_->ShowMaxMin(maxS, minS);
 }
 
 void frmMenu::ShowStress(float stressValue) {
-  if (StressWindowShown()) stressLink_->ShowStress(stressValue);
+  if (StressWindowShown()) stressWindow_->ShowStress(stressValue);
 }
 
 bool frmMenu::RetryAfterFileError(int errorNumber) {
@@ -407,6 +406,10 @@ void frmMenu::ShowNewModel() {
   if (app::CommandSet* commands = app::CommandSet::Of(*this)) commands->cdlFile.set_FileName({});
 }
 
+void frmMenu::SetStressWindow(frmStress* window) { stressWindow_ = window; }
+
+frmStress* frmMenu::StressWindow() const { return stressWindow_; }
+
 void frmMenu::RegisterAction(const std::string& name, QAction* action) { actions_[name] = action; }
 
 QAction* frmMenu::Action(const std::string& name) const {
@@ -525,7 +528,7 @@ void frmMenu::Form_Unload() {
     // The modeless windows repaint the view as they close, so the context
     // stays until they are gone.
     if (propertyView_ && propertyView_->isVisible()) propertyView_->close();
-    if (StressWindowShown()) stressLink_->Window()->close();
+    if (StressWindowShown()) stressWindow_->close();
     OGL_Unload();
     globals::View().SetHost(nullptr);
     Close_Program();

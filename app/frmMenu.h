@@ -21,21 +21,12 @@ class QAction;
 class QMenu;
 class QToolBar;
 class QRubberBand;
+class frmStress;
 
 namespace platform::qt {
 class KeyedStatusBar;
 class GLSurface;
 }  // namespace platform::qt
-
-// What the main window needs of the modeless stress plot window, which
-// registers itself here while it exists.
-class StressWindowLink {
- public:
-  virtual ~StressWindowLink() = default;
-  virtual QWidget* Window() = 0;
-  virtual void ShowMaxMin(float maxS, float minS) = 0;
-  virtual void ShowStress(float stressValue) = 0;
-};
 
 class frmMenu : public QMainWindow, public view::ViewHost, public view::FrameSource {
   Q_OBJECT
@@ -99,13 +90,12 @@ class frmMenu : public QMainWindow, public view::ViewHost, public view::FrameSou
   // Opens the pop-up menu at a point of the drawing area (device pixels).
   void ShowPopupMenu(float x, float y);
 
-  // --- Modeless windows, closed by the close handler before the view's
-  // context goes. The stress window's link must be set back to null before
-  // the link is destroyed.
+  // --- Modeless windows while they are open (app/ResultWindows.h), closed
+  // by the close handler before the view's context goes.
   void SetPropertyViewWindow(QWidget* window) { propertyView_ = window; }
   QWidget* PropertyViewWindow() const { return propertyView_; }
-  void SetStressWindow(StressWindowLink* link) { stressLink_ = link; }
-  StressWindowLink* StressWindow() const { return stressLink_; }
+  void SetStressWindow(frmStress* window);
+  frmStress* StressWindow() const;
 
   // --- Mouse-gesture flags of the mouse modes.
   int ButtonReleased = 1;
@@ -163,7 +153,7 @@ class frmMenu : public QMainWindow, public view::ViewHost, public view::FrameSou
   std::map<std::string, QPointer<QAction>> actions_;
   std::map<std::string, QPixmap> iglTool_;
   QPointer<QWidget> propertyView_;
-  StressWindowLink* stressLink_ = nullptr;
+  QPointer<frmStress> stressWindow_;
   std::filesystem::path helpFile_;
   short fontSize_ = 10;
   bool loading_ = false;

@@ -95,12 +95,6 @@ bool IsNumberText(const QString& text) {
   return platform::ParseDouble(ToStd(text), v);
 }
 
-double NumberValue(const QString& text) {
-  double v = 0;
-  platform::ParseDouble(ToStd(text), v);
-  return v;
-}
-
 std::string ToStd(const QString& text) { return text.toStdString(); }
 QString ToQ(const std::string& text) { return QString::fromStdString(text); }
 

@@ -15,8 +15,6 @@ QString FormatSingleQ(float value);
 
 // True when the text reads as a number (locale-free; NaN and infinities not).
 bool IsNumberText(const QString& text);
-// The text's number; 0 when it is not one.
-double NumberValue(const QString& text);
 
 std::string ToStd(const QString& text);
 QString ToQ(const std::string& text);

@@ -188,9 +188,7 @@ void BuildGirder(const GirderPlan& plan, model::BeamShape& beamShape, model::Mat
     e.UpdatePropertyDefined();
   }
   plates.UpdateMaxThickness();
-  stiffeners.GeneratevID();
-  plates.GeneratevID();
-  nodes.GeneratevID(plates, stiffeners);
+  mesh.GeneratevID();
 }
 
 }  // namespace dialogs

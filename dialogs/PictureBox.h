@@ -25,10 +25,8 @@ class PictureBox : public QWidget {
   void DrawBox(double x, double y, double width, double height);
 
   const std::vector<Box>& Boxes() const { return boxes_; }
-  double ScaleLeft() const { return left_; }
   double ScaleTop() const { return top_; }
   double ScaleRight() const { return right_; }
-  double ScaleBottom() const { return bottom_; }
 
  signals:
   void clicked();

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <exception>
 
-#include "app/Globals.h"
 #include "dialogs/DialogText.h"
 #include "platform/MessageBox.h"
 #include "platform/NumberText.h"
@@ -21,7 +20,8 @@ bool ReadSingle(const QLineEdit* box, float& value) {
   return true;
 }
 
-PropertyDialog::PropertyDialog(QWidget* parent) : QDialog(parent) {}
+PropertyDialog::PropertyDialog(SelectedItems& items, QWidget* parent)
+    : QDialog(parent), items_(items) {}
 
 void PropertyDialog::SetFields(std::vector<Field> fields) {
   fields_ = std::move(fields);
@@ -39,11 +39,9 @@ void PropertyDialog::showEvent(QShowEvent* event) {
 
 void PropertyDialog::Display_SelectedProperty() {
   try {
-    app::Selection& selection = globals::Selection();
-    if (selection.SelectedCounter() == 0) return;
-    const app::SelectedItemRef first = selection.Item(1);
+    if (items_.SelectedCounter() == 0) return;
     for (const Field& f : fields_)
-      f.box->setText(FormatSingleQ(static_cast<float>(GetMember(first, f.member))));
+      f.box->setText(FormatSingleQ(static_cast<float>(items_.GetMember(1, f.member))));
   } catch (const std::exception&) {
     platform::MsgBox("Error...");
   }
@@ -55,9 +53,8 @@ void PropertyDialog::FollowUp() {}
 
 bool PropertyDialog::SelectedItemsHave(const std::vector<std::string>& members) const {
   try {
-    app::Selection& selection = globals::Selection();
-    for (long i = 1; i <= selection.SelectedCounter(); ++i)
-      for (const std::string& m : members) GetMember(selection.Item(i), m);
+    for (long i = 1; i <= items_.SelectedCounter(); ++i)
+      for (const std::string& m : members) items_.GetMember(i, m);
     return true;
   } catch (const std::exception&) {
     platform::MsgBox("Error...");
@@ -88,12 +85,10 @@ bool PropertyDialog::Apply() {
   // all of them as they were.
   if (!SelectedItemsHave(members)) return false;
   try {
-    app::Selection& selection = globals::Selection();
-    const long n = selection.SelectedCounter();
+    const long n = items_.SelectedCounter();
     for (long i = 1; i <= n; ++i) {
-      const app::SelectedItemRef item = selection.Item(i);
-      for (std::size_t k = 0; k < fields_.size(); ++k) SetMember(item, fields_[k].member, values[k]);
-      UpdatePropertyDefined(item);
+      for (std::size_t k = 0; k < fields_.size(); ++k) items_.SetMember(i, fields_[k].member, values[k]);
+      items_.UpdatePropertyDefined(i);
     }
     FollowUp();
   } catch (const std::exception&) {

@@ -8,16 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/Selection.h"
+#include "dialogs/SelectedItems.h"
 
 class QLineEdit;
 
 namespace dialogs {
-
-// Members of whatever item a selection entry holds, by name.
-using app::GetMember;
-using app::SetMember;
-using app::UpdatePropertyDefined;
 
 // The box's text as a single-precision value; false when it is not a number
 // or lies beyond single precision.
@@ -27,7 +22,8 @@ class PropertyDialog : public QDialog {
   Q_OBJECT
 
  public:
-  explicit PropertyDialog(QWidget* parent = nullptr);
+  // items: the selected items the dialog is filled from and writes to.
+  explicit PropertyDialog(SelectedItems& items, QWidget* parent = nullptr);
 
   // Fills the boxes from the first selected item.
   virtual void Display_SelectedProperty();
@@ -52,6 +48,7 @@ class PropertyDialog : public QDialog {
 
   void showEvent(QShowEvent* event) override;
 
+  SelectedItems& items_;
   std::vector<Field> fields_;
 
  private:

@@ -4,12 +4,8 @@
 
 #include <exception>
 
-#include "app/Globals.h"
-#include "app/ProjectFile.h"
-#include "app/Selection.h"
-#include "app/frmMenu.h"
 #include "dialogs/DialogText.h"
-#include "model/Analysis.h"
+#include "dialogs/GirderHost.h"
 #include "model/BeamShape.h"
 #include "model/Material.h"
 #include "model/Mesh.h"
@@ -20,8 +16,8 @@
 using dialogs::FormatSingleQ;
 using dialogs::SketchOutcome;
 
-frmBeamShape::frmBeamShape(QWidget* parent)
-    : QDialog(parent), ui_(std::make_unique<Ui::frmBeamShape>()) {
+frmBeamShape::frmBeamShape(dialogs::GirderHost& host, view::View& view, QWidget* parent)
+    : QDialog(parent), host_(host), view_(view), ui_(std::make_unique<Ui::frmBeamShape>()) {
   ui_->setupUi(this);
   ui_->SSTab1->setCurrentIndex(0);
   ui_->txtNumXElements->setText("14");
@@ -67,7 +63,7 @@ void frmBeamShape::showEvent(QShowEvent* event) {
 }
 
 void frmBeamShape::Display_End1_Data() {
-  const model::BeamShape& s = globals::BeamShape();
+  const model::BeamShape& s = host_.BeamShape();
   ui_->txtBTFW->setText(FormatSingleQ(s.Top_Flange_W()));
   ui_->txtBTFT->setText(FormatSingleQ(s.Top_Flange_T()));
   ui_->txtBWH->setText(FormatSingleQ(s.Web_H()));
@@ -75,9 +71,9 @@ void frmBeamShape::Display_End1_Data() {
   ui_->txtBBFW->setText(FormatSingleQ(s.Bot_Flange_W()));
   ui_->txtBBFT->setText(FormatSingleQ(s.Bot_Flange_T()));
   ui_->txtBL->setText(FormatSingleQ(s.Length()));
-  ui_->txtMOE->setText(FormatSingleQ(globals::Material().MOE()));
-  ui_->txtPR->setText(FormatSingleQ(globals::Material().PR()));
-  const model::Nodes& nodes = globals::Mesh().Nodes();
+  ui_->txtMOE->setText(FormatSingleQ(host_.Material().MOE()));
+  ui_->txtPR->setText(FormatSingleQ(host_.Material().PR()));
+  const model::Nodes& nodes = host_.Mesh().Nodes();
   if (nodes.NumberNodesX() > 1 && nodes.NumberNodesY() > 1) {
     ui_->txtNumXElements->setText(QString::number(nodes.NumberNodesX() - 1));
     ui_->txtNumYElements->setText(QString::number(nodes.NumberNodesY() - 1));
@@ -87,7 +83,7 @@ void frmBeamShape::Display_End1_Data() {
 }
 
 void frmBeamShape::Display_End2_Data() {
-  const model::BeamShape& s = globals::BeamShape();
+  const model::BeamShape& s = host_.BeamShape();
   ui_->txtBTFWE->setText(FormatSingleQ(s.Top_Flange_WE()));
   ui_->txtBTFTE->setText(FormatSingleQ(s.Top_Flange_TE()));
   ui_->txtBWHE->setText(FormatSingleQ(s.Web_HE()));
@@ -189,7 +185,7 @@ void frmBeamShape::cmdGenerate_Click() {
       platform::MsgBox(tooLarge);
       return;
     }
-    if (globals::Mesh().Nodes().Count() != 0 &&
+    if (host_.Mesh().Nodes().Count() != 0 &&
         platform::MsgBox("Existing Mesh will be destroyed!", platform::Buttons::OkCancel,
                          platform::Icon::None, "Warning") != platform::Answer::Ok)
       return;
@@ -215,18 +211,14 @@ void frmBeamShape::cmdGenerate_Click() {
     }
 
     // The model in memory goes: the user may save it first.
-    auto* mainWindow = dynamic_cast<frmMenu*>(globals::View().Host());
-    if (mainWindow && !app::SaveChangesFirst(*mainWindow)) return;
-    if (globals::Mesh().Nodes().Count() != 0) app::New_Data();
-    dialogs::BuildGirder(plan, globals::BeamShape(), globals::Material(), globals::Mesh());
-    globals::Selection().ClearSelectedItem();
-    view::View& view = globals::View();
+    if (!host_.SaveChangesFirst()) return;
+    if (host_.Mesh().Nodes().Count() != 0) host_.New_Data();
+    model::Mesh& mesh = host_.Mesh();
+    dialogs::BuildGirder(plan, host_.BeamShape(), host_.Material(), mesh);
+    host_.ClearSelectedItem();
     // The edit-mode indicator shows the plate mode that the reset brings.
-    view.Initialization(globals::Mesh().Nodes());
-    if (auto* window = dynamic_cast<frmMenu*>(view.Host())) {
-      window->updateToolBar();
-      window->ShowNewModel();  // whether or not New ran, the girder has no file and no result
-    }
+    view_.Initialization(mesh.Nodes());
+    host_.ShowGeneratedModel();  // whether or not New ran, the girder has no file and no result
     accept();
   } catch (const std::exception&) {
     platform::MsgBox("Error...");

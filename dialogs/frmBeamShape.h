@@ -8,6 +8,12 @@
 #include "dialogs/GirderGenerator.h"
 #include "dialogs/SectionSketch.h"
 
+namespace dialogs {
+class GirderHost;
+}
+namespace view {
+class View;
+}
 namespace Ui {
 class frmBeamShape;
 }
@@ -17,7 +23,9 @@ class frmBeamShape : public QDialog {
   Q_OBJECT
 
  public:
-  explicit frmBeamShape(QWidget* parent = nullptr);
+  // host: the model the girder replaces and the program's steps around it;
+  // view: reset for the new girder.
+  frmBeamShape(dialogs::GirderHost& host, view::View& view, QWidget* parent = nullptr);
   ~frmBeamShape() override;
 
   // Fillings: End 1, Material and Mesh tabs (and the End 1 sketch), then End 2.
@@ -43,6 +51,8 @@ class frmBeamShape : public QDialog {
   void SectionBoxEdited(int end, QLineEdit* box);
   dialogs::SketchOutcome UpdateSection(int end);
 
+  dialogs::GirderHost& host_;
+  view::View& view_;
   std::unique_ptr<Ui::frmBeamShape> ui_;
   bool filled_ = false;
 };

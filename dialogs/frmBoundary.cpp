@@ -6,7 +6,6 @@
 #include <cmath>
 #include <exception>
 
-#include "app/Globals.h"
 #include "dialogs/DialogText.h"
 #include "platform/MessageBox.h"
 #include "ui_frmBoundary.h"
@@ -15,8 +14,8 @@ namespace {
 const char* const kFlags[5] = {"XTDir", "YTDir", "ZTDir", "XRDir", "YRDir"};
 }
 
-frmBoundary::frmBoundary(QWidget* parent)
-    : PropertyDialog(parent), ui_(std::make_unique<Ui::frmBoundary>()) {
+frmBoundary::frmBoundary(dialogs::SelectedItems& items, QWidget* parent)
+    : PropertyDialog(items, parent), ui_(std::make_unique<Ui::frmBoundary>()) {
   ui_->setupUi(this);
   check1_ = {ui_->Check1_0, ui_->Check1_1, ui_->Check1_2, ui_->Check1_3, ui_->Check1_4};
   dialogs::SelectAllOnFocus(ui_->txtX);
@@ -29,19 +28,13 @@ frmBoundary::~frmBoundary() = default;
 
 void frmBoundary::Display_SelectedProperty() {
   try {
-    app::Selection& selection = globals::Selection();
-    if (selection.SelectedCounter() == 0) return;
-    const app::SelectedItemRef first = selection.Item(1);
-    for (int k = 0; k < 5; ++k)
-      Check1(k)->setChecked(std::fabs(dialogs::GetMember(first, kFlags[k])) != 0.0);
-    ui_->txtX->setText(Check1(0)->isChecked()
-                           ? dialogs::FormatSingleQ(
-                                 static_cast<float>(dialogs::GetMember(first, "XTDirValue")))
-                           : QString("0.0"));
-    ui_->txtY->setText(Check1(1)->isChecked()
-                           ? dialogs::FormatSingleQ(
-                                 static_cast<float>(dialogs::GetMember(first, "YTDirValue")))
-                           : QString("0.0"));
+    if (items_.SelectedCounter() == 0) return;
+    for (int k = 0; k < 5; ++k) Check1(k)->setChecked(std::fabs(items_.GetMember(1, kFlags[k])) != 0.0);
+    auto value = [this](const char* member) {
+      return dialogs::FormatSingleQ(static_cast<float>(items_.GetMember(1, member)));
+    };
+    ui_->txtX->setText(Check1(0)->isChecked() ? value("XTDirValue") : QString("0.0"));
+    ui_->txtY->setText(Check1(1)->isChecked() ? value("YTDirValue") : QString("0.0"));
   } catch (const std::exception&) {
     platform::MsgBox("Error...");
   }
@@ -64,14 +57,12 @@ bool frmBoundary::Apply() {
   members.push_back("YTDirValue");
   if (!SelectedItemsHave(members)) return false;
   try {
-    app::Selection& selection = globals::Selection();
-    const long n = selection.SelectedCounter();
+    const long n = items_.SelectedCounter();
     for (long i = 1; i <= n; ++i) {
-      const app::SelectedItemRef item = selection.Item(i);
-      for (int k = 0; k < 5; ++k) dialogs::SetMember(item, kFlags[k], Check1(k)->isChecked() ? 1 : 0);
-      if (prescribeX) dialogs::SetMember(item, "XTDirValue", x);
-      if (prescribeY) dialogs::SetMember(item, "YTDirValue", y);
-      dialogs::UpdatePropertyDefined(item);
+      for (int k = 0; k < 5; ++k) items_.SetMember(i, kFlags[k], Check1(k)->isChecked() ? 1 : 0);
+      if (prescribeX) items_.SetMember(i, "XTDirValue", x);
+      if (prescribeY) items_.SetMember(i, "YTDirValue", y);
+      items_.UpdatePropertyDefined(i);
     }
   } catch (const std::exception&) {
     platform::MsgBox("Error...");

@@ -16,7 +16,7 @@ class frmBoundary : public dialogs::PropertyDialog {
   Q_OBJECT
 
  public:
-  explicit frmBoundary(QWidget* parent = nullptr);
+  explicit frmBoundary(dialogs::SelectedItems& items, QWidget* parent = nullptr);
   ~frmBoundary() override;
 
   void Display_SelectedProperty() override;

@@ -4,7 +4,8 @@
 
 #include "ui_frmBrace.h"
 
-frmBrace::frmBrace(QWidget* parent) : PropertyDialog(parent), ui_(std::make_unique<Ui::frmBrace>()) {
+frmBrace::frmBrace(dialogs::SelectedItems& items, QWidget* parent)
+    : PropertyDialog(items, parent), ui_(std::make_unique<Ui::frmBrace>()) {
   ui_->setupUi(this);
   SetFields({{ui_->txtX, "xtstiff"}, {ui_->txtY, "YTStiff"}, {ui_->txtZ, "ZTStiff"}, {ui_->txtXR, "XRStiff"}, {ui_->txtYR, "YRStiff"}});
   connect(ui_->Command1, &QPushButton::clicked, this, [this] { Apply(); });

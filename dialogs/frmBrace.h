@@ -12,7 +12,7 @@ class frmBrace : public dialogs::PropertyDialog {
   Q_OBJECT
 
  public:
-  explicit frmBrace(QWidget* parent = nullptr);
+  explicit frmBrace(dialogs::SelectedItems& items, QWidget* parent = nullptr);
   ~frmBrace() override;
 
   Ui::frmBrace& form() { return *ui_; }

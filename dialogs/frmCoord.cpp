@@ -6,27 +6,17 @@
 
 #include <exception>
 
-#include "app/Globals.h"
-#include "app/Selection.h"
 #include "dialogs/DialogText.h"
 #include "dialogs/PropertyDialog.h"
+#include "dialogs/SelectedItems.h"
 #include "model/NodeMoves.h"
 #include "platform/MessageBox.h"
 #include "platform/NumberText.h"
 #include "ui_frmCoord.h"
 #include "view/View.h"
 
-namespace {
-
-// The node's new place is drawn and, through the recomputed centres, picked.
-void ShowMovedNode() {
-  model::RecomputeElementCentres(globals::Mesh());
-  globals::View().Refresh();
-}
-
-}  // namespace
-
-frmCoord::frmCoord(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::frmCoord>()) {
+frmCoord::frmCoord(dialogs::SelectedItems& node, model::Mesh& mesh, view::View& view, QWidget* parent)
+    : QDialog(parent), node_(node), mesh_(mesh), view_(view), ui_(std::make_unique<Ui::frmCoord>()) {
   ui_->setupUi(this);
   setModal(true);
   dialogs::SelectAllOnFocus(ui_->txtX);
@@ -50,12 +40,10 @@ void frmCoord::showEvent(QShowEvent* event) {
 void frmCoord::Form_Activate() {
   bool ok = false;
   try {
-    app::Selection& selection = globals::Selection();
-    if (selection.SelectedCounter() == 1) {
-      const app::SelectedItemRef node = selection.Item(1);
-      const auto vID = static_cast<long long>(app::GetMember(node, "vID"));
-      const auto x = static_cast<float>(app::GetMember(node, "xcoord"));
-      const auto y = static_cast<float>(app::GetMember(node, "ycoord"));
+    if (node_.SelectedCounter() == 1) {
+      const auto vID = static_cast<long long>(node_.GetMember(1, "vID"));
+      const auto x = static_cast<float>(node_.GetMember(1, "xcoord"));
+      const auto y = static_cast<float>(node_.GetMember(1, "ycoord"));
       ui_->lblNode->setText(dialogs::ToQ("Node: " + platform::FormatInteger(vID)));
       ui_->txtX->setText(dialogs::FormatSingleQ(x));
       ui_->txtY->setText(dialogs::FormatSingleQ(y));
@@ -77,11 +65,10 @@ void frmCoord::cmdApply_Click() {
     return;
   }
   try {
-    const app::SelectedItemRef node = globals::Selection().Item(1);
-    const auto oldX = static_cast<float>(app::GetMember(node, "xcoord"));
-    const auto oldY = static_cast<float>(app::GetMember(node, "ycoord"));
-    app::SetMember(node, "xcoord", x);
-    app::SetMember(node, "ycoord", y);
+    const auto oldX = static_cast<float>(node_.GetMember(1, "xcoord"));
+    const auto oldY = static_cast<float>(node_.GetMember(1, "ycoord"));
+    node_.SetMember(1, "xcoord", x);
+    node_.SetMember(1, "ycoord", y);
     UndoX = oldX;
     UndoY = oldY;
     ui_->cmdUndo->setEnabled(true);
@@ -93,9 +80,8 @@ void frmCoord::cmdApply_Click() {
 
 void frmCoord::cmdUndo_Click() {
   try {
-    const app::SelectedItemRef node = globals::Selection().Item(1);
-    app::SetMember(node, "xcoord", UndoX);
-    app::SetMember(node, "ycoord", UndoY);
+    node_.SetMember(1, "xcoord", UndoX);
+    node_.SetMember(1, "ycoord", UndoY);
     ui_->cmdUndo->setEnabled(false);
     ShowMovedNode();
   } catch (const std::exception&) {
@@ -104,3 +90,9 @@ void frmCoord::cmdUndo_Click() {
 }
 
 void frmCoord::cmdClose_Click() { close(); }
+
+// The node's new place is drawn and, through the recomputed centres, picked.
+void frmCoord::ShowMovedNode() {
+  model::RecomputeElementCentres(mesh_);
+  view_.Refresh();
+}

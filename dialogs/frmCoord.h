@@ -7,6 +7,15 @@
 
 #include <memory>
 
+namespace dialogs {
+class SelectedItems;
+}
+namespace model {
+class Mesh;
+}
+namespace view {
+class View;
+}
 namespace Ui {
 class frmCoord;
 }
@@ -15,7 +24,9 @@ class frmCoord : public QDialog {
   Q_OBJECT
 
  public:
-  explicit frmCoord(QWidget* parent = nullptr);
+  // node: the selection, of which the node is entry 1; mesh: its model, whose
+  // element centres follow the node; view: repainted after every change.
+  frmCoord(dialogs::SelectedItems& node, model::Mesh& mesh, view::View& view, QWidget* parent = nullptr);
   ~frmCoord() override;
 
   Ui::frmCoord& form() { return *ui_; }
@@ -34,6 +45,11 @@ class frmCoord : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
+  void ShowMovedNode();
+
+  dialogs::SelectedItems& node_;
+  model::Mesh& mesh_;
+  view::View& view_;
   std::unique_ptr<Ui::frmCoord> ui_;
   float UndoX = 0, UndoY = 0;
   bool activated_ = false;

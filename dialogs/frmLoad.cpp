@@ -4,7 +4,8 @@
 
 #include "ui_frmLoad.h"
 
-frmLoad::frmLoad(QWidget* parent) : PropertyDialog(parent), ui_(std::make_unique<Ui::frmLoad>()) {
+frmLoad::frmLoad(dialogs::SelectedItems& items, QWidget* parent)
+    : PropertyDialog(items, parent), ui_(std::make_unique<Ui::frmLoad>()) {
   ui_->setupUi(this);
   SetFields({{ui_->txtLoadX, "XLoad"}, {ui_->txtLoadY, "YLoad"}});
   connect(ui_->cmdApply, &QPushButton::clicked, this, [this] { Apply(); });

@@ -12,7 +12,7 @@ class frmLoad : public dialogs::PropertyDialog {
   Q_OBJECT
 
  public:
-  explicit frmLoad(QWidget* parent = nullptr);
+  explicit frmLoad(dialogs::SelectedItems& items, QWidget* parent = nullptr);
   ~frmLoad() override;
 
   Ui::frmLoad& form() { return *ui_; }

@@ -5,8 +5,6 @@
 #include <array>
 #include <exception>
 
-#include "app/Globals.h"
-#include "app/frmMenu.h"
 #include "dialogs/DialogText.h"
 #include "model/ValueChecks.h"
 #include "platform/MessageBox.h"
@@ -75,8 +73,8 @@ QString IntegerText(short value) { return dialogs::ToQ(platform::FormatInteger(v
 
 }  // namespace
 
-frmOption::frmOption(frmMenu& main)
-    : QDialog(&main), main_(main), ui_(std::make_unique<Ui::frmOption>()) {
+frmOption::frmOption(view::View& view, QWidget* parent)
+    : QDialog(parent), view_(view), ui_(std::make_unique<Ui::frmOption>()) {
   ui_->setupUi(this);
   ui_->SSTab1->setCurrentIndex(0);
   for (QWidget* box : {ui_->txtInpMag, ui_->txtOutpMag, ui_->txtSelectedMarker,
@@ -97,7 +95,7 @@ void frmOption::showEvent(QShowEvent* event) {
 
 void frmOption::Display_Options() {
   try {
-    const View& v = globals::View();
+    const View& v = view_;
     for (const CheckField& f : CheckFields(*ui_)) f.box->setChecked(v.*f.option);
     for (const SingleField& f : SingleFields(*ui_))
       f.box->setText(dialogs::FormatSingleQ(v.*f.option));
@@ -110,14 +108,14 @@ void frmOption::Display_Options() {
 
 bool frmOption::cmdApply_Click() {
   try {
-    View& v = globals::View();
+    View& v = view_;
     for (const CheckField& f : CheckFields(*ui_)) v.*f.option = f.box->checkState() == Qt::Checked;
     for (const SingleField& f : SingleFields(*ui_)) v.*f.option = SingleOf(f.box);
 
     const short fontSize = IntegerOf(ui_->txtFontSize);
     if (fontSize > 5 && fontSize < 20) {
       v.OptionFontSize = fontSize;
-      main_.UpdateFont(v.OptionFontSize);
+      emit fontSizeChanged(v.OptionFontSize);
     } else {
       ui_->txtFontSize->setText(IntegerText(v.OptionFontSize));
     }
@@ -129,7 +127,7 @@ bool frmOption::cmdApply_Click() {
       ui_->txtZoomFactor->setText(dialogs::FormatSingleQ(v.OptionZoomCenterFactor));
     }
 
-    main_.Paint();
+    emit optionsChanged();
     return true;
   } catch (const std::exception&) {
     platform::MsgBox("Error: Input Data!");

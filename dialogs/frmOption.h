@@ -3,13 +3,15 @@
 // buckled shape's magnifications, hiding and shading, the marker sizes, the
 // layer offset, the label font size and the zoom factor of the zoom-at-point
 // modes. It shows View's values and writes them back on Apply; the font size
-// and the zoom factor keep their limits, and the view is redrawn at once.
+// and the zoom factor keep their limits. The window showing the view renews
+// its font and redraws at once when told.
 #include <QDialog>
 
 #include <memory>
 
-class frmMenu;
-
+namespace view {
+class View;
+}
 namespace Ui {
 class frmOption;
 }
@@ -18,8 +20,8 @@ class frmOption : public QDialog {
   Q_OBJECT
 
  public:
-  // main: the window whose font and view Apply renews.
-  explicit frmOption(frmMenu& main);
+  // view: the display settings it edits.
+  explicit frmOption(view::View& view, QWidget* parent = nullptr);
   ~frmOption() override;
 
   // Fills every box from View.
@@ -31,10 +33,16 @@ class frmOption : public QDialog {
 
   Ui::frmOption& form() { return *ui_; }
 
+ signals:
+  // Apply took a new label font size: the view's font is to be rebuilt.
+  void fontSizeChanged(short size);
+  // Apply stored the options: the view is to be redrawn now.
+  void optionsChanged();
+
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
-  frmMenu& main_;
+  view::View& view_;
   std::unique_ptr<Ui::frmOption> ui_;
 };

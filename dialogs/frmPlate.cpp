@@ -2,11 +2,11 @@
 
 #include <QPushButton>
 
-#include "app/Globals.h"
 #include "model/Mesh.h"
 #include "ui_frmPlate.h"
 
-frmPlate::frmPlate(QWidget* parent) : PropertyDialog(parent), ui_(std::make_unique<Ui::frmPlate>()) {
+frmPlate::frmPlate(dialogs::SelectedItems& items, model::Mesh& mesh, QWidget* parent)
+    : PropertyDialog(items, parent), mesh_(mesh), ui_(std::make_unique<Ui::frmPlate>()) {
   ui_->setupUi(this);
   SetFields({{ui_->txtthick, "Thickness"}});
   connect(ui_->cmdApply, &QPushButton::clicked, this, [this] { Apply(); });
@@ -22,8 +22,6 @@ std::string frmPlate::RangeMessage(const std::vector<float>& v) const {
 }
 
 void frmPlate::FollowUp() {
-  model::Mesh& mesh = globals::Mesh();
-  mesh.fourNodes().UpdateMaxThickness();
-  mesh.fourNodes().GeneratevID();
-  mesh.Nodes().GeneratevID(mesh.fourNodes(), mesh.twoNodes());
+  mesh_.fourNodes().UpdateMaxThickness();
+  mesh_.GeneratevID();
 }

@@ -4,6 +4,9 @@
 
 #include "dialogs/PropertyDialog.h"
 
+namespace model {
+class Mesh;
+}
 namespace Ui {
 class frmPlate;
 }
@@ -12,7 +15,8 @@ class frmPlate : public dialogs::PropertyDialog {
   Q_OBJECT
 
  public:
-  explicit frmPlate(QWidget* parent = nullptr);
+  // mesh: the model of the items, renumbered after Apply.
+  frmPlate(dialogs::SelectedItems& items, model::Mesh& mesh, QWidget* parent = nullptr);
   ~frmPlate() override;
 
   Ui::frmPlate& form() { return *ui_; }
@@ -22,5 +26,6 @@ class frmPlate : public dialogs::PropertyDialog {
   void FollowUp() override;
 
  private:
+  model::Mesh& mesh_;
   std::unique_ptr<Ui::frmPlate> ui_;
 };

@@ -1,6 +1,5 @@
 #include "dialogs/frmPropertyView.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QFont>
 #include <QPushButton>
@@ -8,9 +7,7 @@
 
 #include <string>
 
-#include "app/FileErrors.h"
-#include "app/Globals.h"
-#include "app/frmMenu.h"
+#include "dialogs/ListingHost.h"
 #include "dialogs/PropertyListing.h"
 #include "platform/FileReplace.h"
 #include "platform/MessageBox.h"
@@ -31,8 +28,8 @@ QFont PointFont(const char* family, QFont::StyleHint hint) {
 
 }  // namespace
 
-frmPropertyView::frmPropertyView(frmMenu& main)
-    : QDialog(&main), ui_(std::make_unique<Ui::frmPropertyView>()) {
+frmPropertyView::frmPropertyView(dialogs::ListingHost& host, QWidget* parent)
+    : QDialog(parent), host_(host), ui_(std::make_unique<Ui::frmPropertyView>()) {
   ui_->setupUi(this);
   setObjectName("frmPropertyView");
   setAttribute(Qt::WA_DeleteOnClose);
@@ -52,25 +49,13 @@ frmPropertyView::frmPropertyView(frmMenu& main)
   connect(ui_->SSTab1, &QTabWidget::currentChanged, this, [this](int) { SSTab1_Click(shownTab_); });
   connect(ui_->Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
   connect(ui_->Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-  main.SetPropertyViewWindow(this);
 }
 
 frmPropertyView::~frmPropertyView() = default;
 
-frmPropertyView& frmPropertyView::Open(frmMenu& main) {
-  auto* existing = qobject_cast<frmPropertyView*>(main.PropertyViewWindow());
-  frmPropertyView* w = existing && !existing->unloaded_ ? existing : new frmPropertyView(main);
-  w->show();
-  w->raise();
-  w->activateWindow();
-  return *w;
-}
-
-frmMenu* frmPropertyView::Main() const { return qobject_cast<frmMenu*>(parentWidget()); }
-
 void frmPropertyView::ShowListing(int tab) {
   try {
-    ui_->rtbProperty->SetText(dialogs::ListTab(tab, globals::Mesh()));
+    ui_->rtbProperty->SetText(dialogs::ListTab(tab, host_.Mesh()));
   } catch (...) {
     platform::MsgBox("Error...");
   }
@@ -83,8 +68,9 @@ void frmPropertyView::SSTab1_Click(int previousTab) {
 }
 
 void frmPropertyView::Command1_Click() {
+  using dialogs::FileStepEnd;
   std::string fileName;
-  app::StepEnd end = app::RunStep([&] {
+  FileStepEnd end = host_.RunFileStep([&] {
     cdlgSave.CancelError = true;
     cdlgSave.Flags = platform::cdlOFNOverwritePrompt | platform::cdlOFNHideReadOnly;
     cdlgSave.DialogTitle = "Save As";
@@ -93,14 +79,14 @@ void frmPropertyView::Command1_Click() {
     cdlgSave.ShowSave();
     fileName = cdlgSave.FileName();
   });
-  if (end == app::StepEnd::Cancelled) return;
+  if (end == FileStepEnd::Cancelled) return;
   // The listing as it was built, CR LF and all: the box is read-only.
   const std::string text = ui_->rtbProperty->Text();
-  if (end == app::StepEnd::Done)
-    end = app::RunStep([&] {
+  if (end == FileStepEnd::Done)
+    end = host_.RunFileStep([&] {
       platform::ReplaceFile(fileName, [&](platform::TextFile& file) { file.Write(text); });
     });
-  if (end != app::StepEnd::Done) platform::MsgBox("File Error!");
+  if (end != FileStepEnd::Done) platform::MsgBox("File Error!");
 }
 
 void frmPropertyView::Command2_Click() {
@@ -118,10 +104,7 @@ void frmPropertyView::Command2_Click() {
 void frmPropertyView::closeEvent(QCloseEvent* event) {
   if (!unloaded_) {
     unloaded_ = true;
-    if (frmMenu* m = Main()) {
-      if (QAction* entry = m->Action("mnuProperty_ShowProperty")) entry->setChecked(false);
-      if (QAction* button = m->Action("property")) button->setChecked(false);
-    }
+    emit unloaded();
   }
   event->accept();
 }

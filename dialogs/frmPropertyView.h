@@ -2,17 +2,18 @@
 // The property listing window "Properties": the model's properties and
 // results as fixed-layout text tables, one per tab, which can be saved to a
 // text file or printed. Modeless; made by Show Property Window, destroyed
-// when it closes, and then the menu entry and the toolbar button "property"
-// are released. It only reads the model; a listing is built when the window
-// opens and whenever the user switches tabs.
+// when it closes, which it reports once (`unloaded`) so that the menu entry
+// and the toolbar button "property" are released. It only reads the model; a
+// listing is built when the window opens and whenever the user switches tabs.
 #include <QDialog>
 
 #include <memory>
 
 #include "platform/qt/CommonDialog.h"
 
-class frmMenu;
-
+namespace dialogs {
+class ListingHost;
+}
 namespace Ui {
 class frmPropertyView;
 }
@@ -21,12 +22,9 @@ class frmPropertyView : public QDialog {
   Q_OBJECT
 
  public:
-  // A new window of `main` on the Coordinate tab (Form_Load).
-  explicit frmPropertyView(frmMenu& main);
+  // A new window on the Coordinate tab of the host's model (Form_Load).
+  explicit frmPropertyView(dialogs::ListingHost& host, QWidget* parent = nullptr);
   ~frmPropertyView() override;
-
-  // Shows the window of `main`, making it when there is none.
-  static frmPropertyView& Open(frmMenu& main);
 
   Ui::frmPropertyView& form() { return *ui_; }
 
@@ -39,14 +37,17 @@ class frmPropertyView : public QDialog {
   platform::CommonDialog cdlgSave;
   platform::CommonDialog cdlgPrint;
 
+ signals:
+  void unloaded();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void reject() override;  // Esc closes like the close box
 
  private:
   void ShowListing(int tab);
-  frmMenu* Main() const;
 
+  dialogs::ListingHost& host_;
   std::unique_ptr<Ui::frmPropertyView> ui_;
   int shownTab_ = 2;
   bool unloaded_ = false;

@@ -2,11 +2,11 @@
 
 #include <QPushButton>
 
-#include "app/Globals.h"
 #include "model/Mesh.h"
 #include "ui_frmStiffener.h"
 
-frmStiffener::frmStiffener(QWidget* parent) : PropertyDialog(parent), ui_(std::make_unique<Ui::frmStiffener>()) {
+frmStiffener::frmStiffener(dialogs::SelectedItems& items, model::Mesh& mesh, QWidget* parent)
+    : PropertyDialog(items, parent), mesh_(mesh), ui_(std::make_unique<Ui::frmStiffener>()) {
   ui_->setupUi(this);
   SetFields({{ui_->txtWidth, "width"}, {ui_->txtthick, "Thickness"}});
   connect(ui_->cmdApply, &QPushButton::clicked, this, [this] { Apply(); });
@@ -22,7 +22,5 @@ std::string frmStiffener::RangeMessage(const std::vector<float>& v) const {
 }
 
 void frmStiffener::FollowUp() {
-  model::Mesh& mesh = globals::Mesh();
-  mesh.twoNodes().GeneratevID();
-  mesh.Nodes().GeneratevID(mesh.fourNodes(), mesh.twoNodes());
+  mesh_.GeneratevID();
 }

@@ -4,6 +4,9 @@
 
 #include "dialogs/PropertyDialog.h"
 
+namespace model {
+class Mesh;
+}
 namespace Ui {
 class frmStiffener;
 }
@@ -12,7 +15,8 @@ class frmStiffener : public dialogs::PropertyDialog {
   Q_OBJECT
 
  public:
-  explicit frmStiffener(QWidget* parent = nullptr);
+  // mesh: the model of the items, renumbered after Apply.
+  frmStiffener(dialogs::SelectedItems& items, model::Mesh& mesh, QWidget* parent = nullptr);
   ~frmStiffener() override;
 
   Ui::frmStiffener& form() { return *ui_; }
@@ -22,5 +26,6 @@ class frmStiffener : public dialogs::PropertyDialog {
   void FollowUp() override;
 
  private:
+  model::Mesh& mesh_;
   std::unique_ptr<Ui::frmStiffener> ui_;
 };

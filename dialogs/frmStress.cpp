@@ -1,6 +1,5 @@
 #include "dialogs/frmStress.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QPalette>
 #include <QPushButton>
@@ -9,7 +8,6 @@
 #include <string>
 
 #include "analysis/PrintLineWriter.h"
-#include "app/Globals.h"
 #include "platform/MessageBox.h"
 #include "ui_frmStress.h"
 #include "view/View.h"
@@ -25,7 +23,8 @@ QString Scientific(float value) {
 
 }  // namespace
 
-frmStress::frmStress(frmMenu& main) : QDialog(&main), ui_(std::make_unique<Ui::frmStress>()) {
+frmStress::frmStress(view::View& view, QWidget* parent)
+    : QDialog(parent), view_(view), ui_(std::make_unique<Ui::frmStress>()) {
   ui_->setupUi(this);
   setObjectName("frmStress");
   setAttribute(Qt::WA_DeleteOnClose);
@@ -38,36 +37,16 @@ frmStress::frmStress(frmMenu& main) : QDialog(&main), ui_(std::make_unique<Ui::f
   connect(ui_->CancelButton, &QPushButton::clicked, this, [this] { close(); });
 
   // Form_Load: the option of the current plot, or none; the labels start empty.
-  switch (globals::View().OptionShowStress) {
+  switch (view_.OptionShowStress) {
     case 1: ui_->optSx->setChecked(true); break;
     case 2: ui_->optSy->setChecked(true); break;
     case 3: ui_->optSxy->setChecked(true); break;
     case 4: ui_->optMises->setChecked(true); break;
     default: break;
   }
-  main.SetStressWindow(this);
 }
 
-frmStress::~frmStress() {
-  // Also when the main window goes without closing first: then Main() no
-  // longer finds it, and there is nothing left to unregister from.
-  if (frmMenu* m = Main(); m && m->StressWindow() == this) m->SetStressWindow(nullptr);
-}
-
-frmStress& frmStress::Open(frmMenu& main) {
-  // A window unregisters itself as it closes, so a registered one is open.
-  auto* existing = dynamic_cast<frmStress*>(main.StressWindow());
-  frmStress* w = existing ? existing : new frmStress(main);
-  w->show();
-  w->raise();
-  w->activateWindow();
-  return *w;
-}
-
-frmMenu* frmStress::Main() const {
-  // Null while the main window is being destroyed: it is no frmMenu then.
-  return qobject_cast<frmMenu*>(parentWidget());
-}
+frmStress::~frmStress() = default;
 
 void frmStress::ShowMaxMin(float maxS, float minS) {
   ui_->lblMax->setText(Scientific(maxS));
@@ -88,8 +67,8 @@ void frmStress::OKButton_Click() {
     } else if (ui_->optMises->isChecked()) {
       option = 4;
     }
-    globals::View().OptionShowStress = option;
-    globals::View().Refresh();
+    view_.OptionShowStress = option;
+    view_.Refresh();
   } catch (...) {
     platform::MsgBox("Error...");
   }
@@ -99,13 +78,9 @@ void frmStress::Form_Unload() {
   if (unloaded_) return;
   unloaded_ = true;
   try {
-    globals::View().OptionShowStress = 0;
-    if (frmMenu* m = Main()) {
-      // Unticking by hand runs no command: nothing toggles back.
-      if (QAction* entry = m->Action("mnuStressPlot")) entry->setChecked(false);
-      if (m->StressWindow() == this) m->SetStressWindow(nullptr);
-    }
-    globals::View().Refresh();
+    view_.OptionShowStress = 0;
+    emit unloaded();
+    view_.Refresh();
   } catch (...) {
     platform::MsgBox("Error...");
   }

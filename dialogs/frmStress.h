@@ -4,37 +4,38 @@
 // values and the value under the pointer. Modeless; at most one exists, made
 // by the Stress Plot command and destroyed when it closes. However it closes
 // (Close, its close box, the Stress Plot or buckled-shape command, the main
-// window's close), it ends the stress plot once: OptionShowStress 0, the
-// menu entry unticked, the view repainted.
+// window's close), it ends the stress plot once: OptionShowStress 0, then
+// `unloaded` (the menu entry is unticked), then the view repainted.
 #include <QDialog>
 
 #include <memory>
 
-#include "app/frmMenu.h"
-
+namespace view {
+class View;
+}
 namespace Ui {
 class frmStress;
 }
 
-class frmStress : public QDialog, public StressWindowLink {
+class frmStress : public QDialog {
   Q_OBJECT
 
  public:
-  // A new window of `main`, registered as its stress window (Form_Load).
-  explicit frmStress(frmMenu& main);
+  // A new window on the view's stress plot (Form_Load).
+  explicit frmStress(view::View& view, QWidget* parent = nullptr);
   ~frmStress() override;
-
-  // Shows the window of `main`, making it when there is none.
-  static frmStress& Open(frmMenu& main);
 
   Ui::frmStress& form() { return *ui_; }
 
-  // --- StressWindowLink, called by the view through the main window.
-  QWidget* Window() override { return this; }
-  void ShowMaxMin(float maxS, float minS) override;
-  void ShowStress(float stressValue) override;
+  // The read-outs, filled by the view through the main window.
+  void ShowMaxMin(float maxS, float minS);
+  void ShowStress(float stressValue);
 
   void OKButton_Click();  // "Apply"
+
+ signals:
+  // The window is going and the plot has ended; the view is repainted next.
+  void unloaded();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -42,8 +43,8 @@ class frmStress : public QDialog, public StressWindowLink {
 
  private:
   void Form_Unload();
-  frmMenu* Main() const;
 
+  view::View& view_;
   std::unique_ptr<Ui::frmStress> ui_;
   bool unloaded_ = false;
 };

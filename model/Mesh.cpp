@@ -32,6 +32,12 @@ model::fourNodes& Mesh::fourNodes() const {
   return *fourNodes_;
 }
 
+void Mesh::GeneratevID() {
+  twoNodes().GeneratevID();
+  fourNodes().GeneratevID();
+  Nodes().GeneratevID(fourNodes(), twoNodes());
+}
+
 // Nodes first: the element records name their nodes by number.
 void Mesh::StoreData1_4(platform::TextFile& file) const {
   Nodes().StoreData1_4(file);
@@ -57,29 +63,16 @@ void Mesh::ReadData(platform::TextFile& file) {
 
 // The element readers have checked each element's flag and numbering, and the
 // node reader each node's number against its stored Connected; what is left
-// is whether Connected is what the elements make it. Node IDs are their
-// positions by then.
-void Mesh::CheckConnected(const std::vector<std::int64_t>& lines) const {
-  std::vector<char> used(static_cast<std::size_t>(Nodes().Count()), 0);
-  auto use = [&](const Nodeb& n) {
-    const auto k = static_cast<std::size_t>(n.ID() - 1);
-    if (n.ID() >= 1 && k < used.size()) used[k] = 1;
-  };
-  for (const fourNode& p : fourNodes()) {
-    if (!p.PropertyDefined()) continue;
-    use(p.Node1());
-    use(p.Node2());
-    use(p.Node3());
-    use(p.Node4());
-  }
-  for (const twoNode& s : twoNodes()) {
-    if (!s.PropertyDefined()) continue;
-    use(s.Node1());
-    use(s.Node2());
-  }
+// is whether Connected is what the elements make it, so the stored flags must
+// come through renumbering unchanged.
+void Mesh::CheckConnected(const std::vector<std::int64_t>& lines) {
+  std::vector<char> stored;
+  stored.reserve(static_cast<std::size_t>(Nodes().Count()));
+  for (const Nodeb& n : Nodes()) stored.push_back(n.Connected() ? 1 : 0);
+  GeneratevID();
   for (long i = 1; i <= Nodes().Count(); ++i) {
-    const bool connected = used[static_cast<std::size_t>(i - 1)] != 0;
-    if (Nodes().Item(i).Connected() == connected) continue;
+    const bool connected = Nodes().Item(i).Connected();
+    if ((stored[static_cast<std::size_t>(i - 1)] != 0) == connected) continue;
     InRecord("Node record", i, [&] {
       RefuseAt(platform::kErrBadFileFormat, lines.at(static_cast<std::size_t>(i - 1)), "Connected",
                connected ? "#FALSE#, but a plate or stiffener with its property uses the node"

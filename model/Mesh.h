@@ -27,6 +27,11 @@ class Mesh {
   model::twoNodes& twoNodes() const;
   model::fourNodes& fourNodes() const;
 
+  // Numbers the items that take part in the analysis: the stiffeners and
+  // plates with their property, then the nodes on them, which follow from
+  // the elements (vID, MaxvID, Connected).
+  void GeneratevID();
+
   void StoreData1_4(platform::TextFile& file) const;
   // Both readers refuse (error 321) a mesh whose stored numbering is not the
   // one the model's own rules give: an element's PropertyDefined must match
@@ -39,7 +44,7 @@ class Mesh {
  private:
   // Each node's stored Connected against the elements with their property;
   // `lines` holds the line of each node's Connected field.
-  void CheckConnected(const std::vector<std::int64_t>& lines) const;
+  void CheckConnected(const std::vector<std::int64_t>& lines);
 
   // Declared so that destruction releases the plates, the stiffeners, then
   // the nodes they refer to.

@@ -6,7 +6,6 @@
 #include <cmath>
 #include <exception>
 
-#include "app/Globals.h"
 #include "dialogs/DialogText.h"
 #include "model/Analysis.h"
 #include "platform/MessageBox.h"
@@ -21,8 +20,8 @@ bool RoundToInteger16(double value, short& result) {
   return true;
 }
 
-frmAnalysisOption::frmAnalysisOption(QWidget* parent)
-    : QDialog(parent), ui_(std::make_unique<Ui::frmAnalysisOption>()) {
+frmAnalysisOption::frmAnalysisOption(model::Analysis& analysis, QWidget* parent)
+    : QDialog(parent), analysis_(analysis), ui_(std::make_unique<Ui::frmAnalysisOption>()) {
   ui_->setupUi(this);
   ui_->SSTab1->setCurrentIndex(0);
   for (QWidget* box : {ui_->txtShift, ui_->txtCycle, ui_->txtFactor}) dialogs::SelectAllOnFocus(box);
@@ -43,7 +42,7 @@ void frmAnalysisOption::showEvent(QShowEvent* event) {
 
 void frmAnalysisOption::Display_Analysis() {
   try {
-    const model::Analysis& a = globals::Analysis();
+    const model::Analysis& a = analysis_;
     ui_->txtShift->setText(QString::fromStdString(platform::FormatInteger(a.MaxShift)));
     ui_->txtCycle->setText(QString::fromStdString(platform::FormatInteger(a.MaxCycle)));
     ui_->txtFactor->setText(QString::fromStdString(platform::FormatShortest(a.ShiftFactor)));
@@ -76,7 +75,7 @@ bool frmAnalysisOption::cmdApply_Click() {
     return false;
   }
   try {
-    model::Analysis& a = globals::Analysis();
+    model::Analysis& a = analysis_;
     a.MaxShift = maxShift;
     a.MaxCycle = maxCycle;
     a.ShiftFactor = static_cast<float>(factor);

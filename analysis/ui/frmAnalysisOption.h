@@ -5,6 +5,9 @@
 #include <QDialog>
 #include <memory>
 
+namespace model {
+class Analysis;
+}
 namespace Ui {
 class frmAnalysisOption;
 }
@@ -13,7 +16,8 @@ class frmAnalysisOption : public QDialog {
   Q_OBJECT
 
  public:
-  explicit frmAnalysisOption(QWidget* parent = nullptr);
+  // analysis: the solver options it edits.
+  explicit frmAnalysisOption(model::Analysis& analysis, QWidget* parent = nullptr);
   ~frmAnalysisOption() override;
 
   void Display_Analysis();
@@ -26,6 +30,7 @@ class frmAnalysisOption : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
+  model::Analysis& analysis_;
   std::unique_ptr<Ui::frmAnalysisOption> ui_;
   bool filled_ = false;
 };

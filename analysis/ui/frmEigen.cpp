@@ -17,8 +17,6 @@
 #include "analysis/RunUi.h"
 #include "analysis/SolverInputFile.h"
 #include "analysis/ui/RunGuard.h"
-#include "app/Globals.h"
-#include "app/ProgramPaths.h"
 #include "dialogs/DialogText.h"
 #include "model/Analysis.h"
 #include "model/Material.h"
@@ -26,9 +24,6 @@
 #include "platform/MessageBox.h"
 #include "platform/NumberText.h"
 #include "ui_frmEigen.h"
-#include "view/View.h"
-#include "view/ViewHost.h"
-
 
 std::string RecordSafeText(const std::string& text) {
   std::string safe;
@@ -49,7 +44,7 @@ std::string RecordSafeText(const std::string& text) {
 }
 
 // The solver's view of this dialog: progress line, event loop, cancel flag,
-// message boxes and the main window's eigenvalue panel.
+// message boxes, and the eigenvalue panel the dialog tells of.
 class frmEigen::DialogRunUi : public analysis::RunUi {
  public:
   static constexpr std::chrono::milliseconds kPassInterval{4};
@@ -72,16 +67,21 @@ class frmEigen::DialogRunUi : public analysis::RunUi {
   void DetailedMessage(const std::string& text, const std::string& detail) override {
     platform::MsgBox(text, platform::Buttons::Ok, platform::Icon::None, {}, detail);
   }
-  void SetEigenvaluePanel(const std::string& text) override {
-    if (view::ViewHost* host = globals::View().Host()) host->SetPanelText("eigenvalue", text);
-  }
+  void SetEigenvaluePanel(const std::string& text) override { emit dialog_.eigenvaluePanelChanged(text); }
 
  private:
   frmEigen& dialog_;
   std::chrono::steady_clock::time_point lastPass_{};
 };
 
-frmEigen::frmEigen(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::frmEigen>()) {
+frmEigen::frmEigen(model::Analysis& analysis, model::Mesh& mesh, const model::Material& material,
+                   std::filesystem::path folder, QWidget* parent)
+    : QDialog(parent),
+      analysis_(analysis),
+      mesh_(mesh),
+      material_(material),
+      folder_(std::move(folder)),
+      ui_(std::make_unique<Ui::frmEigen>()) {
   ui_->setupUi(this);
   ui_->cmdCancel->setEnabled(false);
   for (QWidget* box : {static_cast<QWidget*>(ui_->txtTitle), static_cast<QWidget*>(ui_->txtDiscription),
@@ -109,7 +109,7 @@ void frmEigen::showEvent(QShowEvent* event) {
 }
 
 void frmEigen::Display_Analysis() {
-  const model::Analysis& a = globals::Analysis();
+  const model::Analysis& a = analysis_;
   ui_->txtTitle->setText(QString::fromStdString(a.Title));
   ui_->txtDiscription->setPlainText(QString::fromStdString(a.Discription));
   ui_->txtRunNumber->setText(QString::fromStdString(a.RunID));
@@ -128,11 +128,6 @@ void frmEigen::SetRunButtons(bool running) {
   ui_->cmdClose->setEnabled(!running);
 }
 
-std::filesystem::path frmEigen::Folder() const {
-  if (!folder_.empty()) return folder_;
-  return app::ProgramFolder();
-}
-
 void frmEigen::cmdApply_Click() {
   if (running_) return;
   double estimate = 0;
@@ -142,20 +137,18 @@ void frmEigen::cmdApply_Click() {
     return;
   }
   try {
-    model::Analysis& a = globals::Analysis();
+    model::Analysis& a = analysis_;
     a.Title = RecordSafeText(ui_->txtTitle->text().toStdString());
     a.Discription = RecordSafeText(ui_->txtDiscription->toPlainText().toStdString());
     a.RunID = RecordSafeText(ui_->txtRunNumber->text().toStdString());
     a.EigenValueEstimation = static_cast<float>(estimate);
 
-    model::Mesh& mesh = globals::Mesh();
-    const std::filesystem::path folder = Folder();
     std::string failure;
     bool written = false;
-    if (mesh.Nodes().Count() < 4)
-      failure = analysis::Too_Few_Nodes_Detail(mesh.Nodes().Count());
+    if (mesh_.Nodes().Count() < 4)
+      failure = analysis::Too_Few_Nodes_Detail(mesh_.Nodes().Count());
     else
-      written = analysis::Create_Input_File(mesh, a, globals::Material(), folder, failure) != 0;
+      written = analysis::Create_Input_File(mesh_, a, material_, folder_, failure) != 0;
     if (!written) {
       platform::MsgBox("Error...", platform::Buttons::Ok, platform::Icon::None, {}, failure);
       SetRunButtons(false);
@@ -167,7 +160,7 @@ void frmEigen::cmdApply_Click() {
       processInterrupted_ = false;
       SetRunButtons(true);
       DialogRunUi ui(*this);
-      analysis::Run_Calculation(globals::Mesh(), globals::Analysis(), folder, ui);
+      analysis::Run_Calculation(mesh_, analysis_, folder_, ui);
       running_ = false;
     }
     SetRunButtons(false);

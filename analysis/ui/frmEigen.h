@@ -10,6 +10,11 @@
 #include <memory>
 #include <string>
 
+namespace model {
+class Analysis;
+class Material;
+class Mesh;
+}  // namespace model
 namespace Ui {
 class frmEigen;
 }
@@ -22,7 +27,9 @@ class frmEigen : public QDialog {
   Q_OBJECT
 
  public:
-  explicit frmEigen(QWidget* parent = nullptr);
+  // The run data go into `analysis`; the solver's two files into `folder`.
+  frmEigen(model::Analysis& analysis, model::Mesh& mesh, const model::Material& material,
+           std::filesystem::path folder, QWidget* parent = nullptr);
   ~frmEigen() override;
 
   void Display_Analysis();
@@ -35,14 +42,15 @@ class frmEigen : public QDialog {
   void cmdClose_Click();
 
   bool ProcessInterrupted() const { return processInterrupted_; }
-  bool Running() const { return running_; }
 
-  // Where the solver's two files go; by default the program's folder.
-  void SetProgramFolder(const std::filesystem::path& folder) { folder_ = folder; }
   // Called at every yield of a run, after the pending events (for tests).
   void SetYieldHook(std::function<void()> hook) { yieldHook_ = std::move(hook); }
 
   Ui::frmEigen& form() { return *ui_; }
+
+ signals:
+  // The run found an eigenvalue: the text of the main window's panel.
+  void eigenvaluePanelChanged(const std::string& text);
 
  public slots:
   void reject() override;
@@ -54,10 +62,12 @@ class frmEigen : public QDialog {
  private:
   class DialogRunUi;
   void SetRunButtons(bool running);
-  std::filesystem::path Folder() const;
 
-  std::unique_ptr<Ui::frmEigen> ui_;
+  model::Analysis& analysis_;
+  model::Mesh& mesh_;
+  const model::Material& material_;
   std::filesystem::path folder_;
+  std::unique_ptr<Ui::frmEigen> ui_;
   std::function<void()> yieldHook_;
   bool processInterrupted_ = false;
   bool running_ = false;

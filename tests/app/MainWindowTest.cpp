@@ -27,6 +27,7 @@
 #include "app/ProgramPaths.h"
 #include "app/Selection.h"
 #include "app/frmMenu.h"
+#include "dialogs/frmStress.h"
 #include "model/Analysis.h"
 #include "model/Mesh.h"
 #include "platform/MessageBox.h"
@@ -359,12 +360,9 @@ TEST_F(MainWindowTest, FontListsExistAndFollowTheFontSize) {
 
 // A modeless window that repaints the view as it closes, as the stress
 // plot window does.
-class RepaintingWindow : public QWidget, public StressWindowLink {
+class RepaintingWindow : public QWidget {
  public:
   explicit RepaintingWindow(frmMenu& main) : main_(main) {}
-  QWidget* Window() override { return this; }
-  void ShowMaxMin(float, float) override {}
-  void ShowStress(float) override {}
   bool hadContextAtClose = false;
   bool closed = false;
 
@@ -381,15 +379,28 @@ class RepaintingWindow : public QWidget, public StressWindowLink {
   frmMenu& main_;
 };
 
+// The window's stress plot window, and how it closed.
+struct WatchedStressWindow {
+  explicit WatchedStressWindow(frmMenu& main) : window(new frmStress(globals::View(), &main)) {
+    QObject::connect(window, &frmStress::unloaded, [this, &main] {
+      closed = true;
+      hadContextAtClose = main.HasContext();
+    });
+    main.SetStressWindow(window);
+  }
+  frmStress* window;
+  bool closed = false;
+  bool hadContextAtClose = false;
+};
+
 TEST_F(MainWindowTest, CloseWritesTheOptionsAndReleasesTheContextLast) {
   GenerateModel(globals::Mesh());
   Create();
-  RepaintingWindow stress(*window);
+  WatchedStressWindow stress(*window);
   RepaintingWindow listing(*window);
-  window->SetStressWindow(&stress);
   window->SetPropertyViewWindow(&listing);
   Show();
-  stress.show();
+  stress.window->show();
   listing.show();
   EXPECT_TRUE(window->StressWindowShown());
   globals::View().OptionFontSize = 16;
@@ -411,9 +422,8 @@ TEST_F(MainWindowTest, CloseWritesTheOptionsAndReleasesTheContextLast) {
 
 TEST_F(MainWindowTest, CloseWritesTheOptionsFileTwice) {
   Create();
-  RepaintingWindow stress(*window);  // neither is open
+  WatchedStressWindow stress(*window);  // neither is open
   RepaintingWindow listing(*window);
-  window->SetStressWindow(&stress);
   window->SetPropertyViewWindow(&listing);
   Show();
   app::SetProgramFolder(folder.path() / "gone");  // a folder that does not exist

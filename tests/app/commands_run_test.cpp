@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/CommandSet.h"
+#include "app/GlobalGirderHost.h"
 #include "app/ProjectFile.h"
 #include "app/Globals.h"
 #include "app/Selection.h"
@@ -177,7 +178,8 @@ TEST_F(CommandRunTest, NewAndANewGirderShowNoResultAndNoFile) {
       app::MarkUnchanged(*window);
     }
     if (!emptied) prompter.QueueAnswer(platform::Answer::Ok);  // "Existing Mesh will be destroyed!"
-    frmBeamShape dialog(window.get());
+    app::GlobalGirderHost host(window.get());
+    frmBeamShape dialog(host, globals::View(), window.get());
     dialog.show();
     dialog.cmdGenerate_Click();
     ASSERT_EQ(dialog.result(), QDialog::Accepted);
@@ -447,7 +449,8 @@ TEST_F(CommandRunTest, UnsavedChangesAreAskedForBeforeNewReadGenerateAndClose) {
   platform::ScriptedFileDialogBackend* dialogs = nullptr;
   bool generated = false;
   auto generate = [&] {
-    frmBeamShape dialog(window.get());
+    app::GlobalGirderHost host(window.get());
+    frmBeamShape dialog(host, globals::View(), window.get());
     dialog.show();
     dialog.cmdGenerate_Click();
     generated = dialog.result() == QDialog::Accepted;

@@ -9,11 +9,13 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/Globals.h"
 #include "app/Selection.h"
+#include "app/SelectionItems.h"
 #include "dialogs/frmCoord.h"
 #include "model/Mesh.h"
 #include "platform/MessageBox.h"
@@ -31,6 +33,7 @@ class CoordEditor : public ::testing::Test {
     globals::ReleaseAll();
     viewtest::BuildPlateGrid(globals::Mesh(), 120, 48, 3, 2, 0.5f);
     globals::View().SetHost(&host);
+    selected.emplace(globals::Selection());
   }
   void TearDown() override {
     globals::View().SetHost(nullptr);
@@ -55,12 +58,13 @@ class CoordEditor : public ::testing::Test {
 
   platform::ScriptedPrompter prompter;
   viewtest::FakeHost host;
+  std::optional<app::SelectionItems> selected;  // as the double-click hands it
 };
 
 TEST_F(CoordEditor, OpensOnTheSelectedNode) {
   Node(4).set_xcoord(1.0f / 3);
   Select({4});
-  frmCoord d;
+  frmCoord d(*selected, globals::Mesh(), globals::View());
   Open(d);
   EXPECT_TRUE(d.isVisible());
   EXPECT_TRUE(d.isModal());
@@ -74,7 +78,7 @@ TEST_F(CoordEditor, OpensOnTheSelectedNode) {
   // A node outside the analysis shows its vID 0.
   Node(6).set_vID(0);
   Select({6});
-  frmCoord outside;
+  frmCoord outside(*selected, globals::Mesh(), globals::View());
   Open(outside);
   EXPECT_EQ(outside.form().lblNode->text().toStdString(), "Node: 0");
   outside.close();
@@ -83,7 +87,7 @@ TEST_F(CoordEditor, OpensOnTheSelectedNode) {
 TEST_F(CoordEditor, ClosesAtOnceUnlessExactlyOneItemIsSelected) {
   for (auto positions : {std::initializer_list<long>{}, std::initializer_list<long>{2, 4}}) {
     Select(positions);
-    frmCoord d;
+    frmCoord d(*selected, globals::Mesh(), globals::View());
     EXPECT_EQ(d.exec(), QDialog::Rejected);
     EXPECT_FALSE(d.isVisible());
     EXPECT_EQ(d.form().txtX->text(), "");
@@ -94,7 +98,7 @@ TEST_F(CoordEditor, ClosesAtOnceUnlessExactlyOneItemIsSelected) {
 
 TEST_F(CoordEditor, ApplyAndOneLevelOfUndo) {
   Select({4});
-  frmCoord d;
+  frmCoord d(*selected, globals::Mesh(), globals::View());
   Open(d);
   Apply(d, "1", "2");
   Apply(d, "3", "4");
@@ -124,7 +128,7 @@ TEST_F(CoordEditor, ApplyAndOneLevelOfUndo) {
 
 TEST_F(CoordEditor, ABoxThatIsNotANumberChangesNothing) {
   Select({4});
-  frmCoord d;
+  frmCoord d(*selected, globals::Mesh(), globals::View());
   Open(d);
   Apply(d, "10", "20");
   const Strings numbers{"Input Data Error : Numbers!"};

@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "app/GlobalGirderHost.h"
 #include "app/Globals.h"
 #include "app/Selection.h"
+#include "app/SelectionItems.h"
 #include "app/frmMenu.h"
 #include "model/Analysis.h"
 #include "model/BeamShape.h"
@@ -48,6 +50,14 @@ inline void SelectStiffeners(const std::vector<long>& positions) {
   globals::Selection().ClearSelectedItem();
   for (long p : positions) globals::Selection().Append(&globals::Mesh().twoNodes().Item(p));
 }
+
+// What the main window's commands hand the dialogs, on the global objects as
+// they are when it is made: make it once the test's model stands, since New
+// replaces the selection.
+struct Handed {
+  app::SelectionItems selected{globals::Selection()};
+  app::GlobalGirderHost girder{nullptr};
+};
 
 // The main window started as the program starts it, at a size that shows a
 // girder's whole length, once it is on the screen.

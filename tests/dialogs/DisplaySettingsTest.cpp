@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DialogLinks.h"
 #include "app/Globals.h"
 #include "app/OptionsFile.h"
 #include "app/ProgramPaths.h"
@@ -43,7 +44,8 @@ class ViewOptionDialog : public ::testing::Test {
   void SetUp() override {
     globals::ReleaseAll();
     window = std::make_unique<frmMenu>();
-    dialog = std::make_unique<frmOption>(*window);
+    dialog = std::make_unique<frmOption>(globals::View(), window.get());
+    app::LinkToWindow(*dialog, *window);
     prompter.Clear();  // whatever the options file of the folder said
     Set(globals::View());
     dialog->Display_Options();
@@ -241,7 +243,8 @@ TEST_F(ViewOptionDialog, CloseWithoutApplyChangesNothingAndAppliedValuesSurviveT
   EXPECT_EQ(V().OptionInpMagFactor, 1.5f);
 
   // Applied values round the options file.
-  frmOption again(*window);
+  frmOption again(globals::View(), window.get());
+  app::LinkToWindow(again, *window);
   again.show();  // fills on showing
   EXPECT_EQ(again.form().txtInpMag->text(), "1.5");
   Ui::frmOption& f = again.form();

@@ -8,6 +8,7 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include "app/GlobalGirderHost.h"
 #include "dialogs/frmBeamShape.h"
 #include "model/Nodes.h"
 #include "model/twoNodes.h"
@@ -23,6 +24,7 @@ class GirderDialog : public ::testing::Test {
  protected:
   void SetUp() override { testsupport::FreshModel(); }
   platform::ScriptedPrompter prompter;
+  app::GlobalGirderHost host{nullptr};  // the global model, no main window
 };
 
 // Answers as scripted, and takes the focus from a box and gives it back
@@ -47,7 +49,7 @@ class ModalPrompter : public platform::ScriptedPrompter {
 }  // namespace
 
 TEST_F(GirderDialog, OpensOnEnd1WithDefaultsAndSketches) {
-  frmBeamShape dialog;
+  frmBeamShape dialog(host, globals::View());
   dialog.show();
   auto& ui = dialog.form();
   EXPECT_EQ(dialog.windowTitle(), "Beam");
@@ -75,14 +77,14 @@ TEST_F(GirderDialog, OpensOnEnd1WithDefaultsAndSketches) {
 TEST_F(GirderDialog, CountsComeFromTheGrid) {
   globals::Mesh().Nodes().set_NumberNodesX(11);
   globals::Mesh().Nodes().set_NumberNodesY(5);
-  frmBeamShape dialog;
+  frmBeamShape dialog(host, globals::View());
   dialog.show();
   EXPECT_EQ(dialog.form().txtNumXElements->text(), "10");
   EXPECT_EQ(dialog.form().txtNumYElements->text(), "4");
 }
 
 TEST_F(GirderDialog, SketchFollowsTypingAndEnterRaisesNothing) {
-  frmBeamShape dialog;
+  frmBeamShape dialog(host, globals::View());
   dialog.show();
   auto& ui = dialog.form();
   ui.txtBWT->setFocus();
@@ -109,7 +111,7 @@ TEST_F(GirderDialog, SketchFollowsTypingAndEnterRaisesNothing) {
 }
 
 TEST_F(GirderDialog, TypingGoesOnWhereItWasAfterAMessage) {
-  frmBeamShape dialog;
+  frmBeamShape dialog(host, globals::View());
   dialog.show();
   auto& ui = dialog.form();
   ModalPrompter modal(ui.txtBWT);
@@ -137,7 +139,7 @@ TEST_F(GirderDialog, TypingGoesOnWhereItWasAfterAMessage) {
 }
 
 TEST_F(GirderDialog, SetEqualCopiesEnd1AndRedrawsEnd2) {
-  frmBeamShape dialog;
+  frmBeamShape dialog(host, globals::View());
   dialog.show();
   auto& ui = dialog.form();
   ui.txtBTFW->setText("8");
@@ -157,7 +159,7 @@ TEST_F(GirderDialog, SetEqualCopiesEnd1AndRedrawsEnd2) {
 }
 
 TEST_F(GirderDialog, DefaultGenerationBuildsTheGirderAndCloses) {
-  frmBeamShape dialog;
+  frmBeamShape dialog(host, globals::View());
   dialog.show();
   QTest::mouseClick(dialog.form().cmdGenerate, Qt::LeftButton);
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -187,7 +189,7 @@ TEST_F(GirderDialog, RefusalsKeepTheModelSectionAndMaterial) {
       {&Ui::frmBeamShape::txtBL, "0", dialogs::kMsgBeamLength},
   };
   for (const Case& c : cases) {
-    frmBeamShape dialog;
+    frmBeamShape dialog(host, globals::View());
     dialog.show();
     (dialog.form().*c.box)->setText(c.text);
     prompter.Clear();
@@ -212,7 +214,7 @@ TEST_F(GirderDialog, AGridTooLargeIsRefusedBeforeTheWarning) {
   for (bool existing : {true, false}) {
     if (existing) testsupport::DefaultGirder();
     const long nodes = globals::Mesh().Nodes().Count();
-    frmBeamShape dialog;
+    frmBeamShape dialog(host, globals::View());
     dialog.show();
     dialog.form().txtNumXElements->setText("99999");
     prompter.Clear();
@@ -225,7 +227,7 @@ TEST_F(GirderDialog, AGridTooLargeIsRefusedBeforeTheWarning) {
 }
 
 TEST_F(GirderDialog, ZeroFlangeRewritesItsBoxes) {
-  frmBeamShape dialog;
+  frmBeamShape dialog(host, globals::View());
   dialog.show();
   auto& ui = dialog.form();
   ui.txtBTFW->setText("0");
@@ -241,7 +243,7 @@ TEST_F(GirderDialog, CancelKeepsEverything) {
   testsupport::DefaultGirder();
   model::Mesh* before = &globals::Mesh();
   {
-    frmBeamShape dialog;
+    frmBeamShape dialog(host, globals::View());
     dialog.show();
     dialog.form().txtBWT->setText("0.75");
     prompter.QueueAnswer(Answer::Cancel);
@@ -254,13 +256,13 @@ TEST_F(GirderDialog, CancelKeepsEverything) {
   EXPECT_EQ(&globals::Mesh(), before);
   EXPECT_FLOAT_EQ(globals::BeamShape().Web_T(), 0.5f);
   // The next opening shows the shared section again.
-  frmBeamShape again;
+  frmBeamShape again(host, globals::View());
   again.show();
   EXPECT_EQ(again.form().txtBWT->text(), "0.5");
 }
 
 TEST_F(GirderDialog, ReshowingDoesNotRefill) {
-  frmBeamShape dialog;
+  frmBeamShape dialog(host, globals::View());
   dialog.show();
   dialog.form().txtBWH->setText("18");
   dialog.hide();

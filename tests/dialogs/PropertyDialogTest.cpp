@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <optional>
+
 #include "dialogs/SetProperty.h"
 #include "dialogs/frmBoundary.h"
 #include "dialogs/frmBrace.h"
@@ -30,11 +32,16 @@ namespace {
 
 class PropertyDialogs : public ::testing::Test {
  protected:
-  void SetUp() override { testsupport::DefaultGirder(); }
+  void SetUp() override {
+    testsupport::DefaultGirder();
+    handed.emplace();
+  }
+  dialogs::SelectedItems& selected() { return handed->selected; }
   model::Nodes& nodes() { return globals::Mesh().Nodes(); }
   model::fourNodes& plates() { return globals::Mesh().fourNodes(); }
   model::twoNodes& stiffeners() { return globals::Mesh().twoNodes(); }
   platform::ScriptedPrompter prompter;
+  std::optional<testsupport::Handed> handed;
 };
 
 }  // namespace
@@ -43,7 +50,7 @@ TEST_F(PropertyDialogs, PlateRangeAndRenumbering) {
   SelectPlates({1, 2, 2});
   plates().Item(1).set_Thickness(0.75f);
   {
-    frmPlate dialog;
+    frmPlate dialog(selected(), globals::Mesh());
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), "Plate");
     EXPECT_EQ(dialog.form().txtthick->text(), "0.75");  // from the first selected
@@ -74,7 +81,7 @@ TEST_F(PropertyDialogs, PlateRangeAndRenumbering) {
 
 TEST_F(PropertyDialogs, StiffenerRefusesSmallSizesAndWritesBoth) {
   SelectStiffeners({20, 21});
-  frmStiffener dialog;
+  frmStiffener dialog(selected(), globals::Mesh());
   dialog.show();
   EXPECT_EQ(dialog.form().txtWidth->text(), "0");
   dialog.form().txtWidth->setText("0");
@@ -98,7 +105,7 @@ TEST_F(PropertyDialogs, StiffenerRefusesSmallSizesAndWritesBoth) {
 
 TEST_F(PropertyDialogs, StiffenerAtTheBoundPassesButStaysUndefined) {
   SelectStiffeners({20});
-  frmStiffener dialog;
+  frmStiffener dialog(selected(), globals::Mesh());
   dialog.show();
   dialog.form().txtWidth->setText("0.00001");
   dialog.form().txtthick->setText("0.00001");
@@ -108,7 +115,7 @@ TEST_F(PropertyDialogs, StiffenerAtTheBoundPassesButStaysUndefined) {
 
 TEST_F(PropertyDialogs, BraceOneNegativeWritesNothing) {
   SelectNodes({5, 6});
-  frmBrace dialog;
+  frmBrace dialog(selected());
   dialog.show();
   auto& ui = dialog.form();
   ui.txtX->setText("10");
@@ -130,7 +137,7 @@ TEST_F(PropertyDialogs, BraceOneNegativeWritesNothing) {
 
 TEST_F(PropertyDialogs, LoadTakesAnyNumbers) {
   SelectNodes({4, 8});
-  frmLoad dialog;
+  frmLoad dialog(selected());
   dialog.show();
   EXPECT_EQ(dialog.form().txtLoadX->text(), "0");
   dialog.form().txtLoadX->setText("-1.5");
@@ -149,7 +156,7 @@ TEST_F(PropertyDialogs, BoundaryFillAndUntickedRows) {
   nodes().Item(2).set_XTDirValue(0.25f);
   nodes().Item(2).set_YTDirValue(0.5f);
   SelectNodes({2, 3});
-  frmBoundary dialog;
+  frmBoundary dialog(selected());
   dialog.show();
   EXPECT_EQ(dialog.windowTitle(), "Boundary Condition");
   EXPECT_TRUE(dialog.Check1(0)->isChecked());
@@ -177,7 +184,7 @@ TEST_F(PropertyDialogs, ItemOfTheWrongKindWritesNothingAtAll) {
   globals::Selection().ClearSelectedItem();
   globals::Selection().Append(&nodes().Item(1));
   globals::Selection().Append(&plates().Item(1));
-  frmLoad dialog;
+  frmLoad dialog(selected());
   dialog.show();
   dialog.form().txtLoadX->setText("7");
   dialog.form().txtLoadY->setText("8");
@@ -189,13 +196,13 @@ TEST_F(PropertyDialogs, ItemOfTheWrongKindWritesNothingAtAll) {
 TEST_F(PropertyDialogs, CloseWritesNothingAndSetPropertyNeedsASelection) {
   SelectPlates({1});
   {
-    frmPlate dialog;
+    frmPlate dialog(selected(), globals::Mesh());
     dialog.show();
     dialog.form().txtthick->setText("2");
     QTest::mouseClick(dialog.form().cmdClose, Qt::LeftButton);
   }
   EXPECT_FLOAT_EQ(plates().Item(1).Thickness(), 0.5f);
   globals::Selection().ClearSelectedItem();
-  dialogs::OpenPropertyDialog(nullptr);  // returns at once: nothing to open
+  dialogs::OpenPropertyDialog(1, selected(), globals::Mesh(), nullptr);  // returns at once: nothing to open
   EXPECT_TRUE(prompter.prompts().empty());
 }

@@ -75,7 +75,7 @@ class ResultWindows : public ::testing::Test {
     a->trigger();
   }
   bool Checked(const char* name) { return window->Action(name)->isChecked(); }
-  frmStress* Stress() { return dynamic_cast<frmStress*>(window->StressWindow()); }
+  frmStress* Stress() { return window->StressWindow(); }
   frmPropertyView* Listing() { return qobject_cast<frmPropertyView*>(window->PropertyViewWindow()); }
   static void DeleteClosed() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 

@@ -44,7 +44,7 @@ class RunDialog : public ::testing::Test {
 }  // namespace
 
 TEST_F(RunDialog, OpensWithTheRunDataAndReady) {
-  frmEigen dialog;
+  frmEigen dialog(globals::Analysis(), globals::Mesh(), globals::Material(), app::ProgramFolder());
   dialog.show();
   auto& ui = dialog.form();
   EXPECT_EQ(dialog.windowTitle(), "Run Analysis");
@@ -60,7 +60,7 @@ TEST_F(RunDialog, OpensWithTheRunDataAndReady) {
 }
 
 TEST_F(RunDialog, EstimateMustBeANumber) {
-  frmEigen dialog;
+  frmEigen dialog(globals::Analysis(), globals::Mesh(), globals::Material(), app::ProgramFolder());
   dialog.show();
   dialog.form().txtTitle->setText("Changed");
   for (const char* text : {"", "nan", "1e39", "two"}) {
@@ -76,7 +76,7 @@ TEST_F(RunDialog, TooFewNodesStoresTheRunDataThenFails) {
   globals::Mesh().Nodes().Add(0, 0, 1, "1");
   globals::Mesh().Nodes().Add(1, 0, 2, "2");
   globals::Mesh().Nodes().Add(1, 1, 3, "3");
-  frmEigen dialog;
+  frmEigen dialog(globals::Analysis(), globals::Mesh(), globals::Material(), app::ProgramFolder());
   dialog.show();
   dialog.form().txtTitle->setText("Three \"nodes\"");
   dialog.form().txtDiscription->setPlainText("line one\nline two");
@@ -99,7 +99,7 @@ TEST_F(RunDialog, TooFewNodesStoresTheRunDataThenFails) {
 TEST_F(RunDialog, AnInputFileThatCannotBeWrittenSaysWhatToChange) {
   // 180 x 180 nodes: 64440 stiffener slots, beyond the file's 16-bit numbers.
   velk_test::GenerateGrid(globals::Mesh(), 0, 0, 0, 1000, 1000, 0, 1000, 1000, 180, 180);
-  frmEigen dialog;
+  frmEigen dialog(globals::Analysis(), globals::Mesh(), globals::Material(), app::ProgramFolder());
   dialog.show();
   dialog.cmdApply_Click();
   ASSERT_EQ(prompter.prompts(), (std::vector<std::string>{"Error..."}));
@@ -112,9 +112,10 @@ TEST_F(RunDialog, AnInputFileThatCannotBeWrittenSaysWhatToChange) {
   testsupport::SupportedGirder();
   velk_test::ScratchFolder folder;
   std::filesystem::create_directory(analysis::TempInputFile(folder.path()));
-  dialog.SetProgramFolder(folder.path());
+  frmEigen elsewhere(globals::Analysis(), globals::Mesh(), globals::Material(), folder.path());
+  elsewhere.show();
   prompter.Clear();
-  dialog.cmdApply_Click();
+  elsewhere.cmdApply_Click();
   ASSERT_EQ(prompter.prompts(), (std::vector<std::string>{"Error..."}));
   EXPECT_NE(prompter.messages()[0].detail.find("make that folder and both files writable"), std::string::npos)
       << prompter.messages()[0].detail;
@@ -122,7 +123,7 @@ TEST_F(RunDialog, AnInputFileThatCannotBeWrittenSaysWhatToChange) {
 
 TEST_F(RunDialog, CompletedRunDisablesRunAndCloseMeanwhile) {
   testsupport::SupportedGirder();
-  frmEigen dialog;
+  frmEigen dialog(globals::Analysis(), globals::Mesh(), globals::Material(), app::ProgramFolder());
   dialog.show();
   std::vector<ButtonStates> during;
   bool guarded = true;
@@ -156,7 +157,7 @@ TEST_F(RunDialog, CompletedRunDisablesRunAndCloseMeanwhile) {
 TEST_F(RunDialog, CancelThroughAYield) {
   testsupport::SupportedGirder();
   globals::Analysis().EigenValue = 123.0f;
-  frmEigen dialog;
+  frmEigen dialog(globals::Analysis(), globals::Mesh(), globals::Material(), app::ProgramFolder());
   dialog.show();
   int yields = 0;
   dialog.SetYieldHook([&] {
@@ -176,7 +177,7 @@ TEST_F(RunDialog, CancelThroughAYield) {
 TEST_F(RunDialog, AFailedRunGivesItsReasonAsTheBoxDetail) {
   testsupport::SupportedGirder();
   for (model::Nodeb& n : globals::Mesh().Nodes()) n.set_ZTDir(0);
-  frmEigen dialog;
+  frmEigen dialog(globals::Analysis(), globals::Mesh(), globals::Material(), app::ProgramFolder());
   dialog.show();
   dialog.cmdApply_Click();
   ASSERT_FALSE(prompter.messages().empty());
@@ -191,7 +192,7 @@ TEST_F(RunDialog, ANonConvergedRunSaysSoInTheBox) {
   testsupport::SupportedGirder();
   globals::Analysis().MaxShift = 1;
   globals::Analysis().MaxCycle = 1;
-  frmEigen dialog;
+  frmEigen dialog(globals::Analysis(), globals::Mesh(), globals::Material(), app::ProgramFolder());
   dialog.show();
   dialog.cmdApply_Click();
   ASSERT_FALSE(prompter.prompts().empty());
@@ -204,7 +205,7 @@ TEST(AnalysisOptionDialog, ShowsRoundsAndRefuses) {
   testsupport::FreshModel();
   platform::ScriptedPrompter prompter;
   {
-    frmAnalysisOption dialog;
+    frmAnalysisOption dialog(globals::Analysis());
     dialog.show();
     auto& ui = dialog.form();
     EXPECT_EQ(dialog.windowTitle(), "Analysis Option");
@@ -249,7 +250,7 @@ TEST(AnalysisOptionDialog, ShowsRoundsAndRefuses) {
   EXPECT_FALSE(a.IGSTF);
   EXPECT_EQ(a.OptionInitialB, 1);
 
-  frmAnalysisOption again;
+  frmAnalysisOption again(globals::Analysis());
   again.show();
   EXPECT_TRUE(again.form().optAll->isChecked());
   EXPECT_TRUE(again.form().chkshear->isChecked());

@@ -23,6 +23,7 @@
 
 #include "analysis/ui/frmAnalysisOption.h"
 #include "analysis/ui/frmEigen.h"
+#include "app/ProgramPaths.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmBeamShape.h"
 #include "dialogs/frmBoundary.h"
@@ -46,7 +47,7 @@ struct Route {
 
 struct FocusCase {
   const char* dialog;
-  std::function<std::unique_ptr<QDialog>(frmMenu& main)> open;
+  std::function<std::unique_ptr<QDialog>(frmMenu& main, testsupport::Handed& handed)> open;
   Route toFirst;  // from where the dialog opens
   const char* first;
   Route toNext;  // from the first box
@@ -58,44 +59,56 @@ struct FocusCase {
 constexpr int kTab = Qt::Key_Tab;
 
 std::vector<FocusCase> Cases() {
+  using testsupport::Handed;
   using testsupport::SelectNodes;
+  using Made = std::unique_ptr<QDialog>;
   auto nodeDialog = [](auto make) {
-    return [make](frmMenu&) -> std::unique_ptr<QDialog> {
+    return [make](frmMenu&, Handed& handed) -> Made {
       SelectNodes({1});
-      return make();
+      return make(handed);
     };
   };
   return {
       {"Plate",
-       [](frmMenu&) -> std::unique_ptr<QDialog> {
+       [](frmMenu&, Handed& handed) -> Made {
          globals::Mesh().fourNodes().Item(1).set_Thickness(12);
          testsupport::SelectPlates({1});
-         return std::make_unique<frmPlate>();
+         return std::make_unique<frmPlate>(handed.selected, globals::Mesh());
        },
        {-1, {}}, "txtthick", {-1, {kTab, Qt::Key_Backtab}}, "txtthick", {-1, {kTab}}, "txtthick"},
       {"Stiffener",
-       [](frmMenu&) -> std::unique_ptr<QDialog> {
+       [](frmMenu&, Handed& handed) -> Made {
          testsupport::SelectStiffeners({1});
-         return std::make_unique<frmStiffener>();
+         return std::make_unique<frmStiffener>(handed.selected, globals::Mesh());
        },
        {-1, {}}, "txtWidth", {-1, {kTab}}, "txtthick", {-1, {}}, "txtWidth"},
-      {"Boundary", nodeDialog([] { return std::make_unique<frmBoundary>(); }),
+      {"Boundary", nodeDialog([](Handed& h) { return std::make_unique<frmBoundary>(h.selected); }),
        {-1, {kTab}}, "txtX", {-1, {kTab, kTab}}, "txtY", {-1, {}}, "txtX"},
-      {"Brace", nodeDialog([] { return std::make_unique<frmBrace>(); }),
+      {"Brace", nodeDialog([](Handed& h) { return std::make_unique<frmBrace>(h.selected); }),
        {-1, {}}, "txtX", {-1, {kTab}}, "txtY", {-1, {}}, "txtYR"},
-      {"Load", nodeDialog([] { return std::make_unique<frmLoad>(); }),
+      {"Load", nodeDialog([](Handed& h) { return std::make_unique<frmLoad>(h.selected); }),
        {-1, {}}, "txtLoadX", {-1, {kTab}}, "txtLoadY", {-1, {}}, "txtLoadX"},
-      {"Run", [](frmMenu&) -> std::unique_ptr<QDialog> { return std::make_unique<frmEigen>(); },
+      {"Run",
+       [](frmMenu&, Handed&) -> Made {
+         return std::make_unique<frmEigen>(globals::Analysis(), globals::Mesh(), globals::Material(),
+                                           app::ProgramFolder());
+       },
        {-1, {}}, "txtTitle", {-1, {kTab}}, "txtDiscription", {-1, {}}, "txtEstimation"},
       {"AnalysisOption",
-       [](frmMenu&) -> std::unique_ptr<QDialog> { return std::make_unique<frmAnalysisOption>(); },
+       [](frmMenu&, Handed&) -> Made { return std::make_unique<frmAnalysisOption>(globals::Analysis()); },
        {-1, {kTab}}, "txtShift", {-1, {kTab}}, "txtCycle", {-1, {}}, "txtFactor"},
-      {"Girder", [](frmMenu&) -> std::unique_ptr<QDialog> { return std::make_unique<frmBeamShape>(); },
+      {"Girder",
+       [](frmMenu&, Handed& handed) -> Made {
+         return std::make_unique<frmBeamShape>(handed.girder, globals::View());
+       },
        {-1, {kTab}}, "txtBTFW", {-1, {kTab}}, "txtBTFT", {3, {}}, "txtNumXElements"},
-      {"GirderEnd2", [](frmMenu&) -> std::unique_ptr<QDialog> { return std::make_unique<frmBeamShape>(); },
+      {"GirderEnd2",
+       [](frmMenu&, Handed& handed) -> Made {
+         return std::make_unique<frmBeamShape>(handed.girder, globals::View());
+       },
        {1, {kTab}}, "txtBTFWE", {-1, {kTab}}, "txtBTFTE", {2, {}}, "txtMOE"},
       {"ViewOption",
-       [](frmMenu& main) -> std::unique_ptr<QDialog> { return std::make_unique<frmOption>(main); },
+       [](frmMenu& main, Handed&) -> Made { return std::make_unique<frmOption>(globals::View(), &main); },
        {1, {kTab}}, "txtInpMag", {-1, {kTab}}, "txtOutpMag", {2, {}}, "txtSelectedMarker"},
   };
 }
@@ -169,9 +182,10 @@ class TextBoxFocus : public ::testing::Test {
 }  // namespace
 
 TEST_F(TextBoxFocus, TypingReplacesTheTextOfABoxTheFocusArrivesIn) {
+  testsupport::Handed handed;
   for (const FocusCase& c : Cases()) {
     SCOPED_TRACE(c.dialog);
-    const std::unique_ptr<QDialog> dialog = c.open(*main);
+    const std::unique_ptr<QDialog> dialog = c.open(*main, handed);
     Open(*dialog);
     auto box = [&dialog](const char* name) { return dialog->findChild<QWidget*>(name); };
 

@@ -123,9 +123,7 @@ TEST(Numbering, NodesFollowThePlatesAndStiffenersWithAProperty) {
   // Only the plate over nodes 1, 4, 5, 2 has a thickness.
   mesh.fourNodes().Item(1).set_Thickness(0.5f);
   for (model::fourNode& p : mesh.fourNodes()) p.UpdatePropertyDefined();
-  mesh.fourNodes().GeneratevID();
-  mesh.twoNodes().GeneratevID();
-  mesh.Nodes().GeneratevID(mesh.fourNodes(), mesh.twoNodes());
+  mesh.GeneratevID();
   std::vector<int32_t> vid, uvid;
   mesh.Nodes().GenerateUvID();
   for (const model::Nodeb& n : mesh.Nodes()) {
@@ -142,11 +140,13 @@ TEST(Numbering, NodesFollowThePlatesAndStiffenersWithAProperty) {
   top.set_width(1);
   top.set_Thickness(1);
   top.UpdatePropertyDefined();
-  mesh.twoNodes().GeneratevID();
-  mesh.Nodes().GeneratevID(mesh.fourNodes(), mesh.twoNodes());
+  mesh.GeneratevID();
+  EXPECT_EQ(top.vID(), 1);
+  EXPECT_EQ(mesh.twoNodes().MaxvID(), 1);
   EXPECT_TRUE(mesh.Nodes().Item(3).Connected());
   EXPECT_TRUE(mesh.Nodes().Item(6).Connected());
   EXPECT_EQ(mesh.Nodes().MaxvID(), 6);
+  EXPECT_EQ(mesh.Nodes().Item(6).vID(), 6);
 }
 
 TEST(Numbering, ElementCollectionsNumberTheirOwn) {

@@ -1,0 +1,19 @@
+#include "app/DialogLinks.h"
+
+#include "analysis/ui/frmEigen.h"
+#include "app/frmMenu.h"
+#include "dialogs/frmOption.h"
+
+namespace app {
+
+void LinkToWindow(frmOption& dialog, frmMenu& window) {
+  QObject::connect(&dialog, &frmOption::fontSizeChanged, &window, &frmMenu::UpdateFont);
+  QObject::connect(&dialog, &frmOption::optionsChanged, &window, &frmMenu::Paint);
+}
+
+void LinkToWindow(frmEigen& dialog, frmMenu& window) {
+  QObject::connect(&dialog, &frmEigen::eigenvaluePanelChanged, &window,
+                   [&window](const std::string& text) { window.SetPanelText("eigenvalue", text); });
+}
+
+}  // namespace app
