@@ -10,6 +10,7 @@
 #include "app/Selection.h"
 #include "app/frmMenu.h"
 #include "platform/MessageBox.h"
+#include "platform/NumberText.h"
 #include "view/View.h"
 
 namespace app {
@@ -81,8 +82,8 @@ void Form_MouseMove(frmMenu& window, int button, int, float x, float y) {
       window.SetPanelText("x", "");
       window.SetPanelText("y", "");
     } else {
-      window.SetPanelText("x", "X: " + FormatTwoDecimals(s.objx));
-      window.SetPanelText("y", "Y: " + FormatTwoDecimals(s.objy));
+      window.SetPanelText("x", "X: " + platform::FormatTwoDecimals(s.objx));
+      window.SetPanelText("y", "Y: " + platform::FormatTwoDecimals(s.objy));
     }
 
     if (window.StressWindowShown()) {

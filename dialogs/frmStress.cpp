@@ -9,6 +9,7 @@
 
 #include "analysis/PrintLineWriter.h"
 #include "platform/MessageBox.h"
+#include "platform/NumberText.h"
 #include "ui_frmStress.h"
 #include "view/View.h"
 
@@ -17,7 +18,7 @@ namespace {
 // "Scientific"; a value that is no number (a failed run) is named, not shown
 // as a failure from inside the paint that reports it.
 QString Scientific(float value) {
-  if (!std::isfinite(value)) return std::isnan(value) ? "NaN" : (value > 0 ? "Inf" : "-Inf");
+  if (!std::isfinite(value)) return QString::fromStdString(platform::NotFiniteText(value));
   return QString::fromStdString(analysis::FormatMask(value, "Scientific"));
 }
 
