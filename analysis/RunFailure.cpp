@@ -103,8 +103,6 @@ std::string TooLargeText(const model::Mesh& mesh) {
          "the mesh with fewer nodes.";
 }
 
-bool IsFileError(int number) { return number >= 52 && number <= 76; }
-
 // Which of the run's files a file error concerns: the one being opened, else
 // the input file for a read error, else the listing, the one file written.
 std::filesystem::path FailedFile(const platform::RuntimeError& error, const RunPlace& place) {
@@ -123,7 +121,7 @@ std::string Failure_Detail(const platform::RuntimeError& error, const RunPlace& 
     if (place.stage == RunPlace::Stage::Sizes && mesh.Nodes().MaxvID() < 1)
       return "No node takes part in the analysis: no plate has a thickness, and no stiffener a width and a "
              "thickness. Give the elements their properties (Property > Set Property) and run again.";
-    if (IsFileError(error.number())) return Run_File_Detail(error, FailedFile(error, place));
+    if (platform::IsFileError(error.number())) return Run_File_Detail(error, FailedFile(error, place));
     if (place.stage == RunPlace::Stage::Input && !failure)
       return "The solver input file " + TempInputFile(place.folder).string() + " does not hold what the model wrote "
              "into it (" + error.description() + "): another program changed it while the run read it. Run again.";

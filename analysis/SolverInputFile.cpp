@@ -67,9 +67,6 @@ int32_t CountNodes(const Collection& nodes, Test test) {
   return c;
 }
 
-// The file error numbers of the run's own files.
-bool IsFileError(int number) { return number >= 52 && number <= 76; }
-
 // Why a model is too large for the input file, and what to change.
 std::string TooLargeText(long nodes, long stiffeners, long plates) {
   std::string over;
@@ -216,7 +213,7 @@ short Create_Input_File(model::Mesh& mesh, const model::Analysis& analysis,
               ". Set the property of any plate or stiffener again (Property > Set Property): that renumbers "
               "the model.";
   } catch (const platform::RuntimeError& e) {
-    if (IsFileError(e.number()))
+    if (platform::IsFileError(e.number()))
       failure = Run_File_Detail(e, path);
     else
       failure = "A value of the model cannot be written to the solver input file (" + e.description() +

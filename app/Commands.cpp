@@ -46,6 +46,10 @@
 namespace app {
 namespace {
 
+namespace edit_mode = view::edit_mode;
+namespace operation = view::operation;
+namespace pick = view::pick;
+
 using Handler = void (*)(CommandSet&);
 
 enum RowFlags : unsigned {
@@ -199,8 +203,9 @@ void ViewZoomAll(CommandSet&) {
 
 void ViewWindow(CommandSet& c) {
   V().ScreenModeChange(globals::Mesh().Nodes());
-  if (V().ScreenMode == 0) c.window().StatusBar1().SetText("viewscale", "ACTUAL VIEW");
-  if (V().ScreenMode == 1) c.window().StatusBar1().SetText("viewscale", "FIT VIEW");
+  platform::qt::KeyedStatusBar& bar = c.window().StatusBar1();
+  if (V().ScreenMode == view::screen::kActualView) bar.SetText("viewscale", "ACTUAL VIEW");
+  if (V().ScreenMode == view::screen::kFitView) bar.SetText("viewscale", "FIT VIEW");
 }
 
 void ViewToolbar(CommandSet& c) {
@@ -215,7 +220,7 @@ void ResultShow(CommandSet& c) {
   if (checked) {
     V().OptionShowResult = true;
     SetChecked(c, "mnuStressPlot", false);
-    V().OptionShowStress = 0;
+    V().OptionShowStress = view::stress_plot::kNone;
     if (c.window().StressWindowShown()) CloseWindowNamed("frmStress");
   } else {
     V().OptionShowResult = false;
@@ -236,7 +241,7 @@ void StressPlot(CommandSet& c) {
     OpenStressWindow(c.window());
   } else {
     CloseWindowNamed("frmStress");
-    V().OptionShowStress = 0;
+    V().OptionShowStress = view::stress_plot::kNone;
   }
   c.window().Paint();
 }
@@ -282,7 +287,7 @@ const MenuRow kMenu[] = {
     {"mnuFile_Report_Grid", "Displacement Grid", "mnuFile_SavePost", 0,
      "Error..[Create Report Grid]", ReportGrid, kPlain},
     {"mnuCreate_BMP", "Create Bitmap File", "mnuFile", 0, "Error..[Generate BMP]",
-     MODE(6, "Create BMP"), kPlain},
+     MODE(operation::kBitmapBox, "Create BMP"), kPlain},
     {"mnuFile_Space_2", "-", "mnuFile", 0, nullptr, nullptr, kPlain},
     {"mnuFile_Exit", "Exit", "mnuFile", 0, nullptr, FileExit, kPlain},
 
@@ -305,14 +310,17 @@ const MenuRow kMenu[] = {
      Call<Edit_Mesh_PMove_NodeY>, kPlain},
 
     {"mnuElements", "Elements", nullptr, 20060, nullptr, nullptr, kSubmenu},
-    {"mnuElements_Plate", "Plate", "mnuElements", 0, "Error..[Plate]", EDIT(1, 3), kCheckable},
+    {"mnuElements_Plate", "Plate", "mnuElements", 0, "Error..[Plate]",
+     EDIT(edit_mode::kPlate, pick::kPlate), kCheckable},
     {"mnuElements_Stiffener", "Stiffener", "mnuElements", 0, "Error..[Stiffener]",
-     EDIT(2, 2), kCheckable},
+     EDIT(edit_mode::kStiffener, pick::kStiffener), kCheckable},
     {"mnuElement_Space_1", "-", "mnuElements", 0, nullptr, nullptr, kPlain},
-    {"mnuElements_Boundary", "Boundary", "mnuElements", 0, "Error..[Boundary]", EDIT(3, 1),
-     kCheckable},
-    {"mnuElements_Brace", "Brace", "mnuElements", 0, "Error..[Brace]", EDIT(4, 1), kCheckable},
-    {"mnuElements_Load", "Load", "mnuElements", 0, "Error..[Load]", EDIT(5, 1), kCheckable},
+    {"mnuElements_Boundary", "Boundary", "mnuElements", 0, "Error..[Boundary]",
+     EDIT(edit_mode::kBoundary, pick::kNode), kCheckable},
+    {"mnuElements_Brace", "Brace", "mnuElements", 0, "Error..[Brace]",
+     EDIT(edit_mode::kBrace, pick::kNode), kCheckable},
+    {"mnuElements_Load", "Load", "mnuElements", 0, "Error..[Load]",
+     EDIT(edit_mode::kLoad, pick::kNode), kCheckable},
 
     {"mnuRun", "Analysis", nullptr, 20010, nullptr, nullptr, kSubmenu},
     {"mnuRun_Run", "Run", "mnuRun", 0, nullptr, RunRun, kPlain},
@@ -336,19 +344,20 @@ const MenuRow kMenu[] = {
     {"mnuView_Refresh", "Refresh", "mnuView", 0, "Error..[View Refresh]", ViewRefresh, kPlain},
     {"mnuView_Space_11", "-", "mnuView", 0, nullptr, nullptr, kPlain},
     {"mnuView_Selection", "Select", "mnuView", 0, "Error..[Selection Mode]",
-     MODE(0, "SELECT"), kPlain},
-    {"mnuTranslate", "Translate", "mnuView", 0, nullptr, MODE(1, "TRANSLATE"), kPlain},
-    {"mnuRotateXY", "Rotate", "mnuView", 0, nullptr, MODE(2, "ROTATE:X/Y"), kPlain},
+     MODE(operation::kSelect, "SELECT"), kPlain},
+    {"mnuTranslate", "Translate", "mnuView", 0, nullptr, MODE(operation::kTranslate, "TRANSLATE"),
+     kPlain},
+    {"mnuRotateXY", "Rotate", "mnuView", 0, nullptr, MODE(operation::kRotate, "ROTATE:X/Y"), kPlain},
     {"mnuView_ZoomIn", "Zoom In/Out", "mnuView", 0, "Error..[View ZoomIn]",
-     MODE(4, "ZOOM:IN/OUT"), kPlain},
+     MODE(operation::kDragZoom, "ZOOM:IN/OUT"), kPlain},
     {"mnuView_ZoomAll", "Zoom All", "mnuView", 0, "Error..[View ZoomAll]", ViewZoomAll, kPlain},
     {"mnuView_Space_0", "-", "mnuView", 0, nullptr, nullptr, kPlain},
     {"mnuView_Center", "Move to Center", "mnuView", 0, "Error..[View MovetoCenter]",
-     MODE(9, "Move to Center"), kPlain},
+     MODE(operation::kMoveToCentre, "Move to Center"), kPlain},
     {"mnuView_ZoomInCenter", "Zoom In: Center", "mnuView", 0, "Error..[View ZoomInCenter]",
-     MODE(7, "ZOOM IN/Center"), kPlain},
+     MODE(operation::kZoomInAtPoint, "ZOOM IN/Center"), kPlain},
     {"mnuView_ZoomOutCenter", "Zoom Out: Center", "mnuView", 0,
-     "Error..[View ZoomOutCenter]", MODE(8, "ZOOM OUT/Center"), kPlain},
+     "Error..[View ZoomOutCenter]", MODE(operation::kZoomOutAtPoint, "ZOOM OUT/Center"), kPlain},
     {"mnuView_Space15", "-", "mnuView", 0, nullptr, nullptr, kPlain},
     {"mnuView_Zoom50", "Zoom   50%", "mnuView", 0, nullptr, ZOOM(0.5f), kPlain},
     {"mnuView_Zoom100", "Zoom 100%", "mnuView", 0, nullptr, ZOOM(1.0f), kPlain},

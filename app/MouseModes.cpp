@@ -10,10 +10,13 @@
 #include "app/Selection.h"
 #include "app/frmMenu.h"
 #include "platform/MessageBox.h"
+#include "platform/NumberText.h"
 #include "view/View.h"
 
 namespace app {
 namespace {
+
+namespace operation = view::operation;
 
 constexpr int kLeft = 1, kRight = 2;
 constexpr int kShift = 1;
@@ -61,7 +64,8 @@ void Form_MouseMove(frmMenu& window, int button, int, float x, float y) {
   try {
     MouseState& s = MouseStateOf(window);
     view::View& v = globals::View();
-    if (button == kLeft && window.ButtonReleased == 0 && (v.ViewMode == 0 || v.ViewMode == 6)) {
+    const bool boxMode = v.ViewMode == operation::kSelect || v.ViewMode == operation::kBitmapBox;
+    if (button == kLeft && window.ButtonReleased == 0 && boxMode) {
       window.MouseMoved = 1;
       s.CornerX = x;
       s.CornerY = y;
@@ -71,15 +75,15 @@ void Form_MouseMove(frmMenu& window, int button, int, float x, float y) {
       s.FocusRectDrawn = true;
     }
 
-    if (v.ViewMode != 0) {
+    if (v.ViewMode != operation::kSelect) {
       window.SetPanelText("x", "");
       window.SetPanelText("y", "");
     } else if (!DepthPick(window, s, x, y)) {
       window.SetPanelText("x", "");
       window.SetPanelText("y", "");
     } else {
-      window.SetPanelText("x", "X: " + FormatTwoDecimals(s.objx));
-      window.SetPanelText("y", "Y: " + FormatTwoDecimals(s.objy));
+      window.SetPanelText("x", "X: " + platform::FormatTwoDecimals(s.objx));
+      window.SetPanelText("y", "Y: " + platform::FormatTwoDecimals(s.objy));
     }
 
     if (window.StressWindowShown()) {
@@ -106,7 +110,7 @@ void Form_MouseUp(frmMenu& window, int button, int shift, float x, float y) {
     const float dx = s.EndX - s.StartX, dy = s.EndY - s.StartY;
     const double W = window.ScaleWidth(), H = window.ScaleHeight();
     switch (v.ViewMode) {
-      case 0: {
+      case operation::kSelect: {
         Selection& selection = globals::Selection();
         if (window.MouseMoved == 0) {
           if (shift == kShift)
@@ -121,29 +125,29 @@ void Form_MouseUp(frmMenu& window, int button, int shift, float x, float y) {
         }
         break;
       }
-      case 1:
+      case operation::kTranslate:
         TranslateView(v.ViewX, v.ViewY, dx, dy, W, H, v.SLimitX0, v.SLimitX1, v.SLimitY0,
                       v.SLimitY1, v.ViewRX, v.ViewRY);
         break;
-      case 2:
+      case operation::kRotate:
         RotateView(v.ViewRX, v.ViewRY, dx, dy, W, H);
         break;
-      case 4:
+      case operation::kDragZoom:
         v.ViewZoom = DragZoom(v.ViewZoom, dx, W);
         break;
-      case 6: {
+      case operation::kBitmapBox: {
         const BitmapBox box = BitmapBoxOf(s.StartX, s.StartY, s.EndX, s.EndY);
         if (box.save && s.saveBitmap) s.saveBitmap(box.left, box.bottom, box.width, box.height);
         break;
       }
-      case 7:
-      case 8:
-      case 9:
+      case operation::kZoomInAtPoint:
+      case operation::kZoomOutAtPoint:
+      case operation::kMoveToCentre:
         if (DepthPick(window, s, x, y)) {
           const float px = static_cast<float>(s.objx), py = static_cast<float>(s.objy);
-          if (v.ViewMode == 7)
+          if (v.ViewMode == operation::kZoomInAtPoint)
             v.ZoomInOutCenter(px, py, 0);
-          else if (v.ViewMode == 8)
+          else if (v.ViewMode == operation::kZoomOutAtPoint)
             v.ZoomInOutCenter(px, py, 1);
           else
             v.Center(px, py);
@@ -165,7 +169,7 @@ void Form_DblClick(frmMenu& window) {
   const int32_t meshMode = v.MeshMode;
   try {
     MouseState& s = MouseStateOf(window);
-    v.MeshMode = 1;
+    v.MeshMode = view::pick::kNode;
     Selection& selection = globals::Selection();
     selection.SelectItemOne(s.CornerX, s.CornerY);
     if (selection.SelectedCounter() == 1 && s.editNode) s.editNode();

@@ -1,7 +1,6 @@
 #include "app/MouseOperations.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 #include "app/frmMenu.h"
@@ -60,14 +59,6 @@ BitmapBox BitmapBoxOf(float startX, float startY, float endX, float endY) {
   box.width = RoundPixel(std::fabs(dx));
   box.height = RoundPixel(std::fabs(dy));
   return box;
-}
-
-std::string FormatTwoDecimals(double value) {
-  char buf[512];
-  auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 2);
-  if (r.ec != std::errc()) return {};
-  std::string text(buf, r.ptr);
-  return text;
 }
 
 }  // namespace app

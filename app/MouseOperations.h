@@ -6,7 +6,6 @@
 #include <QObject>
 
 #include <array>
-#include <string>
 #include <functional>
 
 class frmMenu;
@@ -61,8 +60,5 @@ struct BitmapBox {
   int left = 0, bottom = 0, width = 0, height = 0;
 };
 BitmapBox BitmapBoxOf(float startX, float startY, float endX, float endY);
-
-// "###0.00": two decimals, no grouping, a leading minus for negatives.
-std::string FormatTwoDecimals(double value);
 
 }  // namespace app

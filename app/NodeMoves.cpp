@@ -62,7 +62,7 @@ void RunWeightedMove(const WeightedMove& m) {
     model::Mesh& mesh = globals::Mesh();
     const long n = selection.SelectedCounter();
     if (n == 0) platform::Raise(platform::kErrSubscript);
-    if (v.MeshMode != 1) return;
+    if (v.MeshMode != view::pick::kNode) return;
     // The nodes by their numbers, which are their positions in the collection.
     std::vector<short> list;
     for (long i = 1; i <= n; ++i)
@@ -95,7 +95,8 @@ void RunPlainMove(MoveAxis axis) {
     model::Mesh& mesh = globals::Mesh();
     model::MovePlan plan;
     // The edit modes in which picking takes nodes.
-    const bool nodesPicked = v.PropertyMode >= 3 && v.PropertyMode <= 5;
+    const bool nodesPicked =
+        v.PropertyMode >= view::edit_mode::kBoundary && v.PropertyMode <= view::edit_mode::kLoad;
     if (nodesPicked && selection.SelectedCounter() > 0) {
       const float d = ReadDistance(platform::InputBox(
           axis == MoveAxis::X ? "Move in X Dir. by" : "Move in Y Dir. by", "Move Nodes", "0.00"));

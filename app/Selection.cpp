@@ -36,9 +36,9 @@ void ReferencePoint(const model::Nodes& nodes, long k, double& x, double& y) {
 template <typename F>
 bool WithPickCollection(const model::Mesh& mesh, int32_t meshMode, F&& f) {
   switch (meshMode) {
-    case 1: f(mesh.Nodes()); return true;
-    case 2: f(mesh.twoNodes()); return true;
-    case 3: f(mesh.fourNodes()); return true;
+    case view::pick::kNode: f(mesh.Nodes()); return true;
+    case view::pick::kStiffener: f(mesh.twoNodes()); return true;
+    case view::pick::kPlate: f(mesh.fourNodes()); return true;
     default: return false;
   }
 }
@@ -63,9 +63,9 @@ using Group = std::span<const char* const>;
 Group GroupOf(const SelectedItemRef& first, int32_t propertyMode) {
   if (AsNode(first)) {
     switch (propertyMode) {
-      case 3: return kBoundaryGroup;
-      case 4: return kBraceGroup;
-      case 5: return kLoadGroup;
+      case view::edit_mode::kBoundary: return kBoundaryGroup;
+      case view::edit_mode::kBrace: return kBraceGroup;
+      case view::edit_mode::kLoad: return kLoadGroup;
       default: return {};
     }
   }

@@ -341,7 +341,7 @@ void frmMenu::Form_Resize(int width, int height) {
     ContextScope scope(surface_);
     if (contextReady_ && scope.current()) glViewport(0, 0, width, height);
     view::View& v = globals::View();
-    if (v.ScreenMode == 0) {
+    if (v.ScreenMode == view::screen::kActualView) {
       v.Set_Limits(globals::Mesh().Nodes());
       v.Draw_Projection();
     }
@@ -359,8 +359,8 @@ void frmMenu::Update() {
   ButtonReleased = 1;
   MouseMoved = 0;
   view::View& v = globals::View();
-  v.MeshMode = 3;
-  v.PropertyMode = 1;
+  v.MeshMode = view::pick::kPlate;
+  v.PropertyMode = view::edit_mode::kPlate;
   globals::Selection().ClearSelectedItem();
   if (!isVisible() || loading_) return;
   statusBar_->SetText("x", "");
@@ -373,7 +373,7 @@ void frmMenu::Update() {
   statusBar_->SetText("viewscale", "ACTUAL VIEW");
   SetCaption(kNoTitleCaption);
   if (QAction* a = Action("mnuResult_Show")) a->setChecked(v.OptionShowResult);
-  if (QAction* a = Action("mnuStressPlot")) a->setChecked(v.OptionShowStress != 0);
+  if (QAction* a = Action("mnuStressPlot")) a->setChecked(v.OptionShowStress != view::stress_plot::kNone);
 }
 
 void frmMenu::updateToolBar() {
@@ -385,9 +385,10 @@ void frmMenu::updateToolBar() {
     for (const char* name : kEntries)
       if (QAction* a = Action(name)) a->setChecked(false);
     const int mode = globals::View().PropertyMode;
-    if (mode < 1 || mode > 5) return;
-    if (QAction* a = Action(kEntries[mode - 1])) a->setChecked(true);
-    statusBar_->SetPicture("editmode", ToolImage(kImages[mode - 1]));
+    if (mode < view::edit_mode::kPlate || mode > view::edit_mode::kLoad) return;
+    const int row = mode - view::edit_mode::kPlate;
+    if (QAction* a = Action(kEntries[row])) a->setChecked(true);
+    statusBar_->SetPicture("editmode", ToolImage(kImages[row]));
   } catch (const std::exception&) {
     platform::MsgBox("Error..[Toolbar]");
   }

@@ -9,6 +9,7 @@
 
 #include "analysis/PrintLineWriter.h"
 #include "platform/MessageBox.h"
+#include "platform/NumberText.h"
 #include "ui_frmStress.h"
 #include "view/View.h"
 
@@ -17,7 +18,7 @@ namespace {
 // "Scientific"; a value that is no number (a failed run) is named, not shown
 // as a failure from inside the paint that reports it.
 QString Scientific(float value) {
-  if (!std::isfinite(value)) return std::isnan(value) ? "NaN" : (value > 0 ? "Inf" : "-Inf");
+  if (!std::isfinite(value)) return QString::fromStdString(platform::NotFiniteText(value));
   return QString::fromStdString(analysis::FormatMask(value, "Scientific"));
 }
 
@@ -38,10 +39,10 @@ frmStress::frmStress(view::View& view, QWidget* parent)
 
   // Form_Load: the option of the current plot, or none; the labels start empty.
   switch (view_.OptionShowStress) {
-    case 1: ui_->optSx->setChecked(true); break;
-    case 2: ui_->optSy->setChecked(true); break;
-    case 3: ui_->optSxy->setChecked(true); break;
-    case 4: ui_->optMises->setChecked(true); break;
+    case view::stress_plot::kSx: ui_->optSx->setChecked(true); break;
+    case view::stress_plot::kSy: ui_->optSy->setChecked(true); break;
+    case view::stress_plot::kSxy: ui_->optSxy->setChecked(true); break;
+    case view::stress_plot::kMises: ui_->optMises->setChecked(true); break;
     default: break;
   }
 }
@@ -57,15 +58,15 @@ void frmStress::ShowStress(float stressValue) { ui_->lblStress->setText(Scientif
 
 void frmStress::OKButton_Click() {
   try {
-    int option = 0;
+    int option = view::stress_plot::kNone;
     if (ui_->optSx->isChecked()) {
-      option = 1;
+      option = view::stress_plot::kSx;
     } else if (ui_->optSy->isChecked()) {
-      option = 2;
+      option = view::stress_plot::kSy;
     } else if (ui_->optSxy->isChecked()) {
-      option = 3;
+      option = view::stress_plot::kSxy;
     } else if (ui_->optMises->isChecked()) {
-      option = 4;
+      option = view::stress_plot::kMises;
     }
     view_.OptionShowStress = option;
     view_.Refresh();
@@ -78,7 +79,7 @@ void frmStress::Form_Unload() {
   if (unloaded_) return;
   unloaded_ = true;
   try {
-    view_.OptionShowStress = 0;
+    view_.OptionShowStress = view::stress_plot::kNone;
     emit unloaded();
     view_.Refresh();
   } catch (...) {

@@ -119,9 +119,7 @@ void Nodes::GenerateProportional(float ax, float ay, float bx, float by, float c
 // Adds the computed grid under IDs and keys 1, 2, ... only when every key is
 // free, so that a failed generation leaves the collection as it was.
 void Nodes::AddGrid(const std::vector<float>& xs, const std::vector<float>& ys) {
-  for (std::size_t n = 1; n <= xs.size(); ++n)
-    if (items_.Contains(std::to_string(n)))
-      platform::Raise(platform::kErrDuplicateKey);
+  items_.RequireFreeNumberKeys(xs.size());
   for (std::size_t n = 1; n <= xs.size(); ++n)
     Add(xs[n - 1], ys[n - 1], static_cast<int32_t>(n), std::to_string(n));
 }

@@ -32,9 +32,7 @@ void fourNodes::Generate(const Nodes& nodes) {
       long k = ny * (i - 1) + j;
       cells.push_back({k, k + ny, k + ny + 1, k + 1});
     }
-  for (std::size_t n = 1; n <= cells.size(); ++n)
-    if (items_.Contains(std::to_string(n)))
-      platform::Raise(platform::kErrDuplicateKey);
+  items_.RequireFreeNumberKeys(cells.size());
   for (std::size_t n = 1; n <= cells.size(); ++n) {
     const auto& c = cells[n - 1];
     Add(nodes.Item(c[0]), nodes.Item(c[1]), nodes.Item(c[2]), nodes.Item(c[3]), static_cast<int32_t>(n),

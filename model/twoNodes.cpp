@@ -41,9 +41,7 @@ void twoNodes::Generate(const Nodes& nodes) {
       long k = ny * (i - 1) + j;
       edges.emplace_back(k, k + 1);
     }
-  for (std::size_t n = 1; n <= edges.size(); ++n)
-    if (items_.Contains(std::to_string(n)))
-      platform::Raise(platform::kErrDuplicateKey);
+  items_.RequireFreeNumberKeys(edges.size());
   for (std::size_t n = 1; n <= edges.size(); ++n)
     Add(nodes.Item(edges[n - 1].first), nodes.Item(edges[n - 1].second), static_cast<int32_t>(n),
         std::to_string(n));

@@ -25,8 +25,7 @@ class KeyedCollection {
   // raises 457 when the key is taken.
   T& Add(std::unique_ptr<T> item, const std::string& key = {}) {
     if (!item) Raise(kErrInvalidCall);
-    if (!key.empty() && byKey_.count(key))
-      Raise(kErrDuplicateKey);
+    RequireFreeKey(key);
     T& ref = *item;
     items_.push_back(Entry{std::move(item), key});
     if (!key.empty()) byKey_.emplace(key, &ref);
@@ -52,6 +51,15 @@ class KeyedCollection {
     return it == byKey_.end() ? nullptr : it->second;
   }
   bool Contains(const std::string& key) const { return byKey_.count(key) != 0; }
+  // Raises 457, the duplicate-key error, when an item has the key.
+  void RequireFreeKey(const std::string& key) const {
+    if (Contains(key)) Raise(kErrDuplicateKey);
+  }
+  // Raises 457 when any of the keys "1" to "count" is taken: a generator that
+  // adds under those keys checks them all first, so that a refusal adds nothing.
+  void RequireFreeNumberKeys(std::size_t count) const {
+    for (std::size_t n = 1; n <= count; ++n) RequireFreeKey(std::to_string(n));
+  }
 
   void Remove(long position) {
     if (position < 1 || position > Count()) Raise(kErrSubscript);

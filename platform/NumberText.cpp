@@ -33,6 +33,19 @@ std::string FormatInteger(long long value) {
   return std::string(buf, r.ptr);
 }
 
+std::string NotFiniteText(double value) {
+  if (std::isnan(value)) return "NaN";
+  return value > 0 ? "Inf" : "-Inf";
+}
+
+std::string FormatTwoDecimals(double value) {
+  if (!std::isfinite(value)) return NotFiniteText(value);
+  char buf[512];  // the largest double has 309 digits before the point
+  auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 2);
+  if (r.ec != std::errc()) return FormatShortest(value);
+  return std::string(buf, r.ptr);
+}
+
 namespace {
 
 // The unsigned body of a plain decimal number (optional sign, digits with an

@@ -10,6 +10,13 @@ namespace platform {
 std::string FormatShortest(double value);
 std::string FormatShortest(float value);
 std::string FormatInteger(long long value);
+// A value that is not finite, as every number shown to the user names it:
+// "NaN", "Inf" or "-Inf".
+std::string NotFiniteText(double value);
+// "###0.00": at least one digit before the point, exactly two after it, no
+// grouping, a leading minus for negatives ("12.50", "-3.25"); a value that is
+// not finite as NotFiniteText.
+std::string FormatTwoDecimals(double value);
 
 // Parses a decimal number: optional sign, digits with an optional point
 // (".5" and "5." are numbers), optional exponent (E or e); blanks around it

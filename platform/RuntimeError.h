@@ -49,6 +49,11 @@ class RuntimeError : public std::runtime_error {
   std::string description_;
 };
 
+// Whether the number is one of the file errors (52 to 76).
+constexpr bool IsFileError(int number) {
+  return number >= kErrBadFileNameOrNumber && number <= kErrPathNotFound;
+}
+
 // Throws RuntimeError with the number and its standard description.
 [[noreturn]] void Raise(int number);
 [[noreturn]] void Raise(int number, const std::string& description);

@@ -91,7 +91,7 @@ void View::Draw_Coordinate() {
 
     const float cx = static_cast<float>(LimitCX), cy = LimitCY;
     glColor3f(1, 0, 0);
-    if (ScreenMode == 0) {
+    if (ScreenMode == screen::kActualView) {
       const float S = SLimitMaxXY;
       glBegin(GL_LINES);
       glVertex3f(cx, cy, 0.001f * S);
@@ -101,7 +101,7 @@ void View::Draw_Coordinate() {
       glVertex3f(cx, cy, 0.001f * S);
       glVertex3f(cx, cy, 0.101f * S);
       glEnd();
-    } else if (ScreenMode == 1) {
+    } else if (ScreenMode == screen::kFitView) {
       const float T = LimitMaxXY;
       glBegin(GL_LINES);
       glVertex3f(cx, cy, 0.001f * T);
@@ -113,9 +113,9 @@ void View::Draw_Coordinate() {
       glEnd();
     }
 
-    if (ScreenMode != 0 && ScreenMode != 1) return;
+    if (ScreenMode != screen::kActualView && ScreenMode != screen::kFitView) return;
     const float sx = static_cast<float>(SLimitMaxX), sy = static_cast<float>(SLimitMaxY);
-    const bool fit = ScreenMode == 1;
+    const bool fit = ScreenMode == screen::kFitView;
     glRasterPos3f(cx + 0.1f * sx, cy, 0.001f * LimitMaxXY);
     DrawLabel("X");
     glRasterPos3f(cx, cy + 0.1f * sy, (fit ? 0.01f : 0.001f) * LimitMaxXY);
@@ -140,7 +140,7 @@ FrameOutcome DrawFrame(View& view, const FrameInputs& in) {
     // the box outside a paint may have had no context to load it into.
     view.Draw_Projection();
 
-    if (view.OptionShowStress == 0) {
+    if (view.OptionShowStress == stress_plot::kNone) {
       const double plane[4][4] = {{1, 0, 0, -static_cast<double>(view.HClipFrom)},
                                   {-1, 0, 0, static_cast<double>(view.HClipTo)},
                                   {0, 1, 0, -static_cast<double>(view.VClipFrom)},

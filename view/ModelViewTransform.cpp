@@ -18,7 +18,7 @@ void LoadModelView(const View& view, ModelViewKind kind) {
     return;
   }
   const float zoom = view.ViewZoom;
-  if (kind == ModelViewKind::Model && view.ScreenMode != 0)
+  if (kind == ModelViewKind::Model && view.ScreenMode != screen::kActualView)
     glScalef(zoom * view.ScreenModeFactorX * 0.8f, zoom * view.ScreenModeFactorY * 0.7f, zoom);
   else
     glScalef(zoom, zoom, zoom);

@@ -175,16 +175,16 @@ void View::Draw_Stress(const model::Mesh& mesh) {
   const int32_t option = OptionShowStress;
   // Only a hand-edited options file could hold another option, and the
   // reader refuses one; such a plot draws nothing and keeps the last scale.
-  const bool known = option >= 1 && option <= 4;
+  const bool known = option >= stress_plot::kSx && option <= stress_plot::kMises;
   float largest = -1E37f, smallest = 1E37f;
-  if (option == 1) {
+  if (option == stress_plot::kSx) {
     float nMax, nMin, sMax, sMin;
     nodes.Calculate_MaxMinStress(nMax, nMin, 0);
     mesh.twoNodes().Calculate_MaxMinStress(sMax, sMin, 0);
     largest = nMax > sMax ? nMax : sMax;
     smallest = nMin < sMin ? nMin : sMin;
   } else if (known) {
-    nodes.Calculate_MaxMinStress(largest, smallest, static_cast<short>(option - 1));
+    nodes.Calculate_MaxMinStress(largest, smallest, static_cast<short>(option - stress_plot::kSx));
   }
   const float M = StressScale(largest, smallest);
 
@@ -196,14 +196,14 @@ void View::Draw_Stress(const model::Mesh& mesh) {
   const model::fourNodes& plates = mesh.fourNodes();
   if (DrawItemByItem) {
     switch (option) {
-      case 1:
+      case stress_plot::kSx:
         for (const model::fourNode& plate : plates) DrawStressSX(plate, M);
         for (const model::twoNode& stiffener : mesh.twoNodes()) DrawStress(stiffener, M);
         break;
-      case 2:
+      case stress_plot::kSy:
         for (const model::fourNode& plate : plates) DrawStressSY(plate, M);
         break;
-      case 3:
+      case stress_plot::kSxy:
         for (const model::fourNode& plate : plates) DrawStressSXY(plate, M);
         break;
       default:
@@ -212,14 +212,14 @@ void View::Draw_Stress(const model::Mesh& mesh) {
     }
   } else {
     switch (option) {
-      case 1:
+      case stress_plot::kSx:
         DrawPlatesStress(plates, M, [](const model::Nodeb& n) { return n.Sx(); });
         DrawStiffenersStress(mesh.twoNodes(), M);
         break;
-      case 2:
+      case stress_plot::kSy:
         DrawPlatesStress(plates, M, [](const model::Nodeb& n) { return n.Sy(); });
         break;
-      case 3:
+      case stress_plot::kSxy:
         DrawPlatesStress(plates, M, [](const model::Nodeb& n) { return n.SXY(); });
         break;
       default:

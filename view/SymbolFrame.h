@@ -14,14 +14,14 @@ class SymbolFrame {
  public:
   SymbolFrame(const View& view, float x, float y, float z0) : scale_(FitScale(view)) {
     glTranslatef(x, y, z0);
-    if (view.ScreenMode == 1) glScalef(scale_.x, scale_.y, 1);
+    if (view.ScreenMode == screen::kFitView) glScalef(scale_.x, scale_.y, 1);
   }
 
  private:
   // The scale that undoes the fit view's stretch by 0.8 and 0.7 times its
   // factors; a factor of 0 cannot be undone.
   static Point3 FitScale(const View& view) {
-    if (view.ScreenMode != 1) return {1, 1, 1};
+    if (view.ScreenMode != screen::kFitView) return {1, 1, 1};
     if (view.ScreenModeFactorX == 0 || view.ScreenModeFactorY == 0)
       platform::Raise(platform::kErrDivideByZero);
     return {1 / (0.8f * view.ScreenModeFactorX), 1 / (0.7f * view.ScreenModeFactorY), 1};

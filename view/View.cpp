@@ -118,7 +118,7 @@ void View::Set_Limits(const model::Nodes& nodes) {
 
     ScreenModeFactorX = 1;
     ScreenModeFactorY = 1;
-    if (ScreenMode == 1) {
+    if (ScreenMode == screen::kFitView) {
       ScreenModeFactorX = static_cast<float>(SLimitMaxX / UsableSpan(LimitMaxX));
       ScreenModeFactorY = static_cast<float>(SLimitMaxY / UsableSpan(LimitMaxY));
     }
@@ -156,10 +156,10 @@ void View::ShowStressValue(float CB, float CR) {
 }
 
 void View::ScreenModeChange(const model::Nodes& nodes) {
-  if (ScreenMode == 0)
-    ScreenMode = 1;
-  else if (ScreenMode == 1)
-    ScreenMode = 0;
+  if (ScreenMode == screen::kActualView)
+    ScreenMode = screen::kFitView;
+  else if (ScreenMode == screen::kFitView)
+    ScreenMode = screen::kActualView;
   Set_Limits(nodes);
   Draw_Projection();
   Refresh();
@@ -236,7 +236,7 @@ void View::SetFallbackOptions() {
   OptionPropertyMarker_Size = 10;
   OptionLayerOffset_Distance = 10;
   OptionFontSize = 10;
-  OptionShowStress = 0;
+  OptionShowStress = stress_plot::kNone;
   OptionZoomCenterFactor = 2;
   OptionShowPlate = true;
   OptionShading = true;
@@ -285,8 +285,8 @@ void View::ReadData1_4Option(platform::TextFile& file) {
   const bool finite = std::isfinite(g.inpMag) && std::isfinite(g.outpMag) &&
                       std::isfinite(g.selSize) && std::isfinite(g.propSize) &&
                       std::isfinite(g.layer) && std::isfinite(g.zoomFactor);
-  if (!finite || g.font < 6 || g.font > 19 || !(g.zoomFactor > 0) || g.stress < 0 ||
-      g.stress > 4) {
+  if (!finite || g.font < 6 || g.font > 19 || !(g.zoomFactor > 0) || g.stress < stress_plot::kNone ||
+      g.stress > stress_plot::kMises) {
     SetFallbackOptions();
     return;
   }
@@ -317,10 +317,10 @@ void View::ReadData1_4Option(platform::TextFile& file) {
 }
 
 void View::Initialization(const model::Nodes& nodes) {
-  ViewMode = 0;
-  PropertyMode = 1;
-  MeshMode = 3;
-  ScreenMode = 0;
+  ViewMode = operation::kSelect;
+  PropertyMode = edit_mode::kPlate;
+  MeshMode = pick::kPlate;
+  ScreenMode = screen::kActualView;
   OutputViewMode = 1;
   Set_Limits(nodes);
   SetUpClipEq(SLimitX0, SLimitX1, SLimitY0, SLimitY1);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/TextFile.h"
+#include "view/InterfaceModes.h"
 
 namespace model {
 class Mesh;
@@ -39,11 +40,10 @@ class View {
   ViewHost* Host() const { return host_; }
 
   // ---- interface state ----
-  int32_t ViewMode = 0;      // 0 select, 1 translate, 2 rotate XY, 3 rotate Z, 4 zoom drag,
-                             // 6 bitmap box, 7 zoom in, 8 zoom out, 9 move to centre
-  int32_t PropertyMode = 1;  // 1 plate, 2 stiffener, 3 boundary, 4 brace, 5 load
-  int32_t MeshMode = 3;      // 1 node, 2 stiffener, 3 plate
-  int32_t ScreenMode = 0;    // 0 actual view, 1 fit view
+  int32_t ViewMode = operation::kSelect;
+  int32_t PropertyMode = edit_mode::kPlate;
+  int32_t MeshMode = pick::kPlate;
+  int32_t ScreenMode = screen::kActualView;
   int32_t OutputViewMode = 1;
 
   // ---- pan, rotation (degrees), zoom ----
@@ -98,7 +98,7 @@ class View {
   float OptionPropertyMarker_Size = 3;
   float OptionLayerOffset_Distance = 3;
   short OptionFontSize = 10;
-  int32_t OptionShowStress = 0;  // 0 none, 1 Sx, 2 Sy, 3 Sxy, 4 Mises
+  int32_t OptionShowStress = stress_plot::kNone;
   float OptionZoomCenterFactor = 2;
   bool OptionShading = false;
 

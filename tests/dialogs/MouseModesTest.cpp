@@ -62,10 +62,3 @@ TEST(MouseArithmetic, BitmapBoxAndRubberBox) {
   EXPECT_EQ(PointerRow(599.5f, 600), 2);  // 1.5 rounds to 2
   EXPECT_EQ(PointerRow(598.5f, 600), 2);  // 2.5 rounds to 2
 }
-
-TEST(MouseArithmetic, CoordinateReadOutFormat) {
-  EXPECT_EQ(FormatTwoDecimals(12.5), "12.50");
-  EXPECT_EQ(FormatTwoDecimals(-3.25), "-3.25");
-  EXPECT_EQ(FormatTwoDecimals(1234567.891), "1234567.89");
-  EXPECT_EQ(FormatTwoDecimals(0.004), "0.00");
-}

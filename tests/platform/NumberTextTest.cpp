@@ -9,6 +9,7 @@
 
 using platform::FormatInteger;
 using platform::FormatShortest;
+using platform::FormatTwoDecimals;
 using platform::ParseDouble;
 
 namespace {
@@ -75,4 +76,17 @@ TEST(NumberText, AGermanLocaleChangesNothing) {
   EXPECT_EQ(big, "1234567");
   EXPECT_TRUE(ok);
   EXPECT_FALSE(comma);
+}
+
+TEST(NumberText, TwoDecimals) {
+  EXPECT_EQ(FormatTwoDecimals(12.5), "12.50");
+  EXPECT_EQ(FormatTwoDecimals(-3.25), "-3.25");
+  EXPECT_EQ(FormatTwoDecimals(1234567.891), "1234567.89");
+  EXPECT_EQ(FormatTwoDecimals(0.004), "0.00");
+  // Not finite: named as the stress window names it, never "nan" or "inf".
+  const double inf = std::numeric_limits<double>::infinity();
+  EXPECT_EQ(FormatTwoDecimals(std::nan("")), "NaN");
+  EXPECT_EQ(FormatTwoDecimals(-std::nan("")), "NaN");
+  EXPECT_EQ(FormatTwoDecimals(inf), "Inf");
+  EXPECT_EQ(FormatTwoDecimals(-inf), "-Inf");
 }
