@@ -20,10 +20,10 @@
 #include "app/CommandSet.h"
 #include "app/DialogLinks.h"
 #include "app/GlobalGirderHost.h"
+#include "app/GlobalProjectHost.h"
 #include "app/Globals.h"
 #include "app/NodeMoves.h"
 #include "app/ProgramPaths.h"
-#include "app/ProjectFile.h"
 #include "app/Reports.h"
 #include "app/ResultWindows.h"
 #include "app/Selection.h"
@@ -132,15 +132,24 @@ void CloseWindowNamed(const char* name) {
 void ShowModal(QDialog& dialog) { dialog.exec(); }
 
 void FileNew(CommandSet& c) {
-  if (SaveChangesFirst(c.window())) New_Data(c.window());
+  GlobalProjectHost host(&c.window());
+  if (SaveChangesFirst(host, c.window().cdlFile)) New_Data(host);
 }
 void FileOpen(CommandSet& c) {
-  if (SaveChangesFirst(c.window())) Open_Data(c.window(), c.cdlFile);
+  GlobalProjectHost host(&c.window());
+  if (SaveChangesFirst(host, c.window().cdlFile)) Open_Data(host, c.window().cdlFile);
 }
-void FileSave(CommandSet& c) { Save_Data(c.window(), c.cdlFile); }
+void FileSave(CommandSet& c) {
+  GlobalProjectHost host(&c.window());
+  Save_Data(host, c.window().cdlFile);
+}
 void FileExit(CommandSet& c) { c.window().close(); }
-void ReportAll(CommandSet& c) { Create_Report_All(globals::Analysis(), globals::Mesh(), c.cdlFile); }
-void ReportGrid(CommandSet& c) { Create_Report_Grid(globals::Analysis(), globals::Mesh(), c.cdlFile); }
+void ReportAll(CommandSet& c) {
+  Create_Report_All(globals::Analysis(), globals::Mesh(), c.window().cdlFile);
+}
+void ReportGrid(CommandSet& c) {
+  Create_Report_Grid(globals::Analysis(), globals::Mesh(), c.window().cdlFile);
+}
 
 // An entry that only calls an operation, such as the node moves.
 template <void (*Operation)()>
@@ -184,8 +193,8 @@ void PropertyShow(CommandSet& c) {
 }
 
 void PropertyCopy(CommandSet&) { globals::Selection().Copy(); }
-void PropertyPaste(CommandSet&) { globals::Selection().Paste(); }
-void PropertyDelete(CommandSet&) { globals::Selection().Delete(); }
+void PropertyPaste(CommandSet&) { globals::Selection().Paste(globals::Mesh(), V().PropertyMode); }
+void PropertyDelete(CommandSet&) { globals::Selection().Delete(globals::Mesh(), V().PropertyMode); }
 
 void ViewRefresh(CommandSet&) {
   globals::Selection().ClearSelectedItem();

@@ -18,15 +18,14 @@
 
 #include "analysis/EigenSolver.h"
 #include "analysis/ui/RunGuard.h"
-#include "app/CommandSet.h"
 #include "app/Commands.h"
 #include "app/FileErrors.h"
+#include "app/GlobalProjectHost.h"
 #include "app/Globals.h"
 #include "app/MouseModes.h"
 #include "app/MouseOperations.h"
 #include "app/OptionsFile.h"
 #include "app/ProgramPaths.h"
-#include "app/ProjectFile.h"
 #include "app/Selection.h"
 #include "app/SelectionItems.h"
 #include "app/ToolImages.h"
@@ -147,12 +146,13 @@ frmMenu::frmMenu(QWidget* parent) : QMainWindow(parent) {
   };
   globals::View().SetHost(this);
   Form_Load();
-  app::MarkUnchanged(*this);
+  app::GlobalProjectHost host(this);
+  app::MarkUnchanged(host);
 }
 
 frmMenu::~frmMenu() {
   // The view outlives this window only when the close handler did not run.
-  if (!unloaded_ && globals::View().Host() == this) globals::View().SetHost(nullptr);
+  if (!unloaded_) globals::View().ReleaseHost(this);
 }
 
 // ---------------------------------------------------------------- ViewHost
@@ -217,7 +217,7 @@ void frmMenu::Form_Load() {
   try {
     helpFile_ = app::HelpFilePath();
     OGL_Load();
-    app::Read_Option();
+    app::Read_Option(app::OptionsFilePath(), globals::Analysis(), globals::View());
     Update();
     UpdateFont(globals::View().OptionFontSize);
   } catch (const std::exception&) {
@@ -403,7 +403,7 @@ void frmMenu::ShowNewModel() {
   statusBar_->SetText("eigenvalue", {});  // the panel's text before any result
   SetCaption(kNoTitleCaption);
   // Otherwise Save would propose the old model's file for the new one.
-  if (app::CommandSet* commands = app::CommandSet::Of(*this)) commands->cdlFile.set_FileName({});
+  cdlFile.set_FileName({});
 }
 
 void frmMenu::SetStressWindow(frmStress* window) { stressWindow_ = window; }
@@ -486,9 +486,12 @@ void frmMenu::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  if (!unloaded_ && !app::SaveChangesFirst(*this)) {
-    event->ignore();
-    return;
+  if (!unloaded_) {
+    app::GlobalProjectHost host(this);
+    if (!app::SaveChangesFirst(host, cdlFile)) {
+      event->ignore();
+      return;
+    }
   }
   if (!unloaded_) Form_Unload();
   event->accept();
@@ -516,7 +519,7 @@ void frmMenu::OGL_Unload() {
 namespace {
 // The release routine of the main module.
 void Close_Program() {
-  app::Save_Option();
+  app::Save_Option(app::OptionsFilePath(), globals::Analysis(), globals::View());
   globals::ReleaseAll();
 }
 }  // namespace
@@ -524,7 +527,7 @@ void Close_Program() {
 void frmMenu::Form_Unload() {
   unloaded_ = true;
   try {
-    app::Save_Option();
+    app::Save_Option(app::OptionsFilePath(), globals::Analysis(), globals::View());
     // The modeless windows repaint the view as they close, so the context
     // stays until they are gone.
     if (propertyView_ && propertyView_->isVisible()) propertyView_->close();

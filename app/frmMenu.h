@@ -111,6 +111,9 @@ class frmMenu : public QMainWindow, public view::ViewHost, public view::FrameSou
   bool ReadRGB(int x, int y, int w, int h, unsigned char* out) override;
   // The save dialog of the bitmap export; it keeps the name chosen last.
   platform::CommonDialog cdlBitmap;
+  // The file dialog of project files and reports; it keeps the name chosen
+  // last.
+  platform::CommonDialog cdlFile;
 
   // Pixel reads of the frame on the screen. Rows are OpenGL window rows (from
   // the bottom). Where there is no frame they read the cleared background.
