@@ -476,8 +476,6 @@ bool frmMenu::ReadShownPixel(int column, int row, unsigned int format, float* va
   return surface_->ReadShownFrame(column, row, 1, 1, format, GL_FLOAT, value);
 }
 
-std::filesystem::path frmMenu::ProgramFolder() const { return app::ProgramFolder(); }
-
 // ------------------------------------------------------------ close
 
 void frmMenu::closeEvent(QCloseEvent* event) {

@@ -120,8 +120,7 @@ class frmMenu : public QMainWindow, public view::ViewHost, public view::FrameSou
   float ReadPixelDepth(int column, int row);
   void ReadPixelBlueRed(int column, int row, float& blue, float& red);
 
-  // The program's folder and the help file in it.
-  std::filesystem::path ProgramFolder() const;
+  // The help file in the program's folder.
   const std::filesystem::path& HelpFile() const { return helpFile_; }
 
   // The OpenGL view, for tests and for reading back what it shows.

@@ -89,7 +89,6 @@ TEST_F(MainWindowTest, StartsWithTheCaptionEmptyPanelsAndTheStartModes) {
   // The first start has no options file yet.
   EXPECT_EQ(Prompts(), std::vector<std::string>{"Error: Reading INI file!"});
   EXPECT_EQ(window->HelpFile(), folder.path() / "velk1_4help.chm");
-  EXPECT_EQ(window->ProgramFolder(), folder.path());
   const auto& bar = window->StatusBar1();
   EXPECT_EQ(bar.Keys(), (std::vector<std::string>{"x", "y", "eigenvalue", "editmode",
                                                   "operationmode", "viewscale"}));
