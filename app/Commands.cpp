@@ -13,6 +13,7 @@
 
 #include <exception>
 #include <map>
+#include <span>
 #include <string_view>
 
 #include "analysis/ui/frmAnalysisOption.h"
@@ -44,7 +45,6 @@
 #include "view/frmClip.h"
 
 namespace app {
-namespace {
 
 using Handler = void (*)(CommandSet&);
 
@@ -88,6 +88,15 @@ struct ToolRow {
   bool groupStart;  // a separator before it
   bool twoState;
 };
+
+// The tables, in the order the window shows their entries.
+std::span<const MenuRow> MenuRows();
+std::span<const PopupRow> PopupRows();
+std::span<const ToolRow> ToolRows();
+// The menu bar entry of that name; null for none.
+const MenuRow* FindMenuRow(std::string_view name);
+
+namespace {
 
 // ------------------------------------------------------------ the commands
 
@@ -439,11 +448,19 @@ const ToolRow kToolbar[] = {
     {"run", "Calculate Buckling Strength", "run", "mnuRun_Run", nullptr, true, false},
 };
 
+}  // namespace
+
+std::span<const MenuRow> MenuRows() { return kMenu; }
+std::span<const PopupRow> PopupRows() { return kPopup; }
+std::span<const ToolRow> ToolRows() { return kToolbar; }
+
 const MenuRow* FindMenuRow(std::string_view name) {
   for (const MenuRow& row : kMenu)
     if (name == row.name) return &row;
   return nullptr;
 }
+
+namespace {
 
 // Runs a command and shows its failure text; nothing escapes to the event loop.
 void RunGuarded(CommandSet& c, Handler handler, const char* label) {
@@ -489,7 +506,7 @@ void CommandSet::Run(const std::string& menuName) {
 
 void CommandSet::Toolbar1_ButtonClick(const std::string& key) {
   try {
-    for (const ToolRow& row : kToolbar) {
+    for (const ToolRow& row : ToolRows()) {
       if (key != row.key) continue;
       if (row.twin) {
         Run(row.twin);
@@ -563,7 +580,7 @@ void CommandSet::Build() {
     return m;
   };
 
-  for (const MenuRow& row : kMenu) {
+  for (const MenuRow& row : MenuRows()) {
     QMenu* parent = row.parent ? menus.at(row.parent) : nullptr;
     QAction* a = nullptr;
     if (row.flags & kSubmenu) {
@@ -597,7 +614,7 @@ void CommandSet::Build() {
   popup->menuAction()->setVisible(false);
   w.RegisterAction("mnuPopup", popup->menuAction());
   menus["mnuPopup"] = popup;
-  for (const PopupRow& row : kPopup) {
+  for (const PopupRow& row : PopupRows()) {
     QMenu* parent = menus.at(row.parent);
     QAction* a = nullptr;
     if (row.submenu) {
@@ -614,7 +631,7 @@ void CommandSet::Build() {
   }
 
   QToolBar* bar = w.Toolbar1();
-  for (const ToolRow& row : kToolbar) {
+  for (const ToolRow& row : ToolRows()) {
     if (row.groupStart) bar->addSeparator();
     QAction* a = bar->addAction(QIcon(w.ToolImage(row.image)), QString::fromUtf8(row.toolTip));
     a->setObjectName(row.key);

@@ -45,11 +45,15 @@ namespace {
 
 constexpr const char* kNoTitleCaption = "VELK V1.4.0: No Title";
 
+}  // namespace
+
+namespace platform::qt {
+
 // Makes the surface's context current for the scope unless it already is
 // (as inside the surface's own paint and resize).
 class ContextScope {
  public:
-  explicit ContextScope(platform::qt::GLSurface* surface) : surface_(surface) {
+  explicit ContextScope(GLSurface* surface) : surface_(surface) {
     if (surface_ && surface_->context() && QOpenGLContext::currentContext() != surface_->context()) {
       surface_->makeCurrent();
       made_ = true;
@@ -65,11 +69,11 @@ class ContextScope {
   }
 
  private:
-  platform::qt::GLSurface* surface_;
+  GLSurface* surface_;
   bool made_ = false;
 };
 
-}  // namespace
+}  // namespace platform::qt
 
 frmMenu::frmMenu(QWidget* parent) : QMainWindow(parent) {
   setObjectName("frmMenu");
@@ -171,7 +175,7 @@ void frmMenu::Paint() {
   // buffer here, so that it is finished (and its matrices saved) on return;
   // the screen shows it at the next composition.
   {
-    ContextScope scope(surface_);
+    platform::qt::ContextScope scope(surface_);
     if (!scope.current()) return;
     glViewport(0, 0, surface_->DeviceWidth(), surface_->DeviceHeight());
     surface_->RenderFrame();
@@ -276,7 +280,7 @@ bool frmMenu::HasContext() const { return contextReady_; }
 void frmMenu::UpdateFont(short size) {
   fontSize_ = size;
   if (!contextReady_) return;  // built when the context is made
-  ContextScope scope(surface_);
+  platform::qt::ContextScope scope(surface_);
   if (!scope.current()) return;
   QFont font("Arial");
   font.setStyleHint(QFont::SansSerif);
@@ -338,7 +342,7 @@ void frmMenu::Form_Resize() {
 void frmMenu::Form_Resize(int width, int height) {
   if (width == 0 || height == 0) return;  // minimised
   {
-    ContextScope scope(surface_);
+    platform::qt::ContextScope scope(surface_);
     if (contextReady_ && scope.current()) glViewport(0, 0, width, height);
     view::View& v = globals::View();
     if (v.ScreenMode == 0) {
@@ -497,7 +501,7 @@ void frmMenu::closeEvent(QCloseEvent* event) {
 
 void frmMenu::OGL_Unload() {
   if (contextReady_) {
-    ContextScope scope(surface_);
+    platform::qt::ContextScope scope(surface_);
     if (scope.current()) glDeleteLists(platform::qt::kFontListBase, platform::qt::kFontListCount);
   }
   contextReady_ = false;
