@@ -1,6 +1,6 @@
 #pragma once
-// The commands of the main window: its menu bar, pop-up menu and toolbar,
-// built from tables, and the help key. One CommandSet lives as a child of the
+// The main window's menu bar, pop-up menu and toolbar, built from the tables
+// of app/Commands.h, and the help key. One CommandSet lives as a child of the
 // window; InstallCommands makes it.
 #include <QObject>
 

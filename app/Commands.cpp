@@ -2,17 +2,9 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDesktopServices>
-#include <QEvent>
-#include <QKeyEvent>
-#include <QMenu>
-#include <QMenuBar>
-#include <QShortcut>
 #include <QToolBar>
-#include <QUrl>
 
-#include <exception>
-#include <map>
+#include <cstdint>
 #include <span>
 #include <string_view>
 
@@ -29,7 +21,6 @@
 #include "app/ResultWindows.h"
 #include "app/Selection.h"
 #include "app/SelectionItems.h"
-#include "app/ToolImages.h"
 #include "app/frmMenu.h"
 #include "dialogs/SetProperty.h"
 #include "dialogs/frmAbout.h"
@@ -40,12 +31,10 @@
 #include "model/Mesh.h"
 #include "platform/MessageBox.h"
 #include "platform/qt/KeyedStatusBar.h"
-#include "platform/qt/QtFileDialogBackend.h"
 #include "view/View.h"
 #include "view/frmClip.h"
 
 namespace app {
-
 namespace {
 
 // ------------------------------------------------------------ the commands

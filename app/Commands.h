@@ -1,6 +1,7 @@
 #pragma once
-// Builds the main window's menu bar, pop-up menu and toolbar and connects
-// their commands.
+// The commands of the main window's menu bar, pop-up menu and toolbar, as
+// tables of rows: what each entry is called, where it stands and what it
+// runs. CommandSet builds the menus and the toolbar from them.
 #include <span>
 #include <string_view>
 
@@ -10,6 +11,7 @@ namespace app {
 
 class CommandSet;
 
+// Builds the window's menus and toolbar and connects their commands.
 void InstallCommands(frmMenu& window);
 
 using Handler = void (*)(CommandSet&);

@@ -1,31 +1,21 @@
 #include "app/frmMenu.h"
 
-#include <GL/gl.h>
-
 #include <QAction>
-#include <QCloseEvent>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QOpenGLContext>
 #include <QRubberBand>
-#include <QTimer>
 #include <QToolBar>
 
-#include <cmath>
-#include <cstdlib>
 #include <exception>
 
 #include "analysis/EigenSolver.h"
-#include "analysis/ui/RunGuard.h"
 #include "app/Commands.h"
 #include "app/FileErrors.h"
 #include "app/GlobalProjectHost.h"
 #include "app/Globals.h"
 #include "app/MouseModes.h"
 #include "app/MouseOperations.h"
-#include "app/OptionsFile.h"
-#include "app/ProgramPaths.h"
 #include "app/Selection.h"
 #include "app/SelectionItems.h"
 #include "app/ToolImages.h"
@@ -34,11 +24,8 @@
 #include "model/Analysis.h"
 #include "model/Mesh.h"
 #include "platform/MessageBox.h"
-#include "platform/qt/GLFontBitmaps.h"
 #include "platform/qt/GLSurface.h"
 #include "platform/qt/KeyedStatusBar.h"
-#include "platform/qt/PixelFormat.h"
-#include "view/FrameDrawing.h"
 #include "view/View.h"
 
 namespace {

@@ -2,7 +2,10 @@
 // The main window: the OpenGL view as its client area, the menu bar, the
 // hidden pop-up menu, the toolbar and the keyed status bar. It hosts the 3D
 // view (ViewHost) and runs start-up, resize and close. Menus, toolbar and
-// mouse modes are filled in by app/Commands.h and app/MouseModes.h.
+// mouse modes are filled in by app/CommandSet.h and app/MouseModes.h.
+// frmMenu.cpp holds the window and its indicators, frmMenuFrame.cpp paint,
+// resize and the read-back of the frame, frmMenuLoadUnload.cpp start-up and
+// close.
 #include <QMainWindow>
 #include <QPixmap>
 #include <QPointer>

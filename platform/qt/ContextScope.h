@@ -1,4 +1,5 @@
 #pragma once
+// OpenGL calls outside the surface's own paint and resize need its context.
 #include <QOpenGLContext>
 
 #include "platform/qt/GLSurface.h"
