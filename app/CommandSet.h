@@ -1,15 +1,13 @@
 #pragma once
-// The commands of the main window: its menu bar, pop-up menu and toolbar,
-// built from tables, with the file dialog they share and the help key. One
-// CommandSet lives as a child of the window; InstallCommands makes it.
+// The main window's menu bar, pop-up menu and toolbar, built from the tables
+// of app/Commands.h, and the help key. One CommandSet lives as a child of the
+// window; InstallCommands makes it.
 #include <QObject>
 
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
-
-#include "platform/qt/CommonDialog.h"
 
 class frmMenu;
 class QEvent;
@@ -31,9 +29,6 @@ class CommandSet : public QObject {
   static CommandSet* Of(const frmMenu& window);
 
   frmMenu& window() { return window_; }
-
-  // cdlFile: project files and the reports; it keeps the name chosen last.
-  platform::CommonDialog cdlFile;
 
   // Runs the command of a menu entry by its name, failure handling included,
   // as a click on it does (an unknown name does nothing).

@@ -2,17 +2,10 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDesktopServices>
-#include <QEvent>
-#include <QKeyEvent>
-#include <QMenu>
-#include <QMenuBar>
-#include <QShortcut>
 #include <QToolBar>
-#include <QUrl>
 
-#include <exception>
-#include <map>
+#include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "analysis/ui/frmAnalysisOption.h"
@@ -20,15 +13,14 @@
 #include "app/CommandSet.h"
 #include "app/DialogLinks.h"
 #include "app/GlobalGirderHost.h"
+#include "app/GlobalProjectHost.h"
 #include "app/Globals.h"
 #include "app/NodeMoves.h"
 #include "app/ProgramPaths.h"
-#include "app/ProjectFile.h"
 #include "app/Reports.h"
 #include "app/ResultWindows.h"
 #include "app/Selection.h"
 #include "app/SelectionItems.h"
-#include "app/ToolImages.h"
 #include "app/frmMenu.h"
 #include "dialogs/SetProperty.h"
 #include "dialogs/frmAbout.h"
@@ -39,7 +31,6 @@
 #include "model/Mesh.h"
 #include "platform/MessageBox.h"
 #include "platform/qt/KeyedStatusBar.h"
-#include "platform/qt/QtFileDialogBackend.h"
 #include "view/View.h"
 #include "view/frmClip.h"
 
@@ -49,49 +40,6 @@ namespace {
 namespace edit_mode = view::edit_mode;
 namespace operation = view::operation;
 namespace pick = view::pick;
-
-using Handler = void (*)(CommandSet&);
-
-enum RowFlags : unsigned {
-  kPlain = 0,
-  kSubmenu = 1,    // opens its sub-entries, runs nothing
-  kCheckable = 2,  // carries a check mark
-  kChecked = 4,    // checked when the window is made
-  kHidden = 8,     // hidden and disabled for good
-};
-
-// One entry of the menu bar. A null parent is a top-level menu; a caption
-// "-" is a separator; a null label means the command has no failure text of
-// its own.
-struct MenuRow {
-  const char* name;
-  const char* caption;
-  const char* parent;
-  int helpContext;
-  const char* label;
-  Handler handler;
-  unsigned flags;
-};
-
-// One entry of the pop-up menu: the command of its menu bar twin.
-struct PopupRow {
-  const char* name;
-  const char* caption;
-  const char* parent;
-  const char* twin;  // null: separator or sub-menu
-  bool submenu;
-};
-
-// One toolbar button: the command of a menu entry, or one of its own.
-struct ToolRow {
-  const char* key;
-  const char* toolTip;
-  const char* image;
-  const char* twin;
-  Handler handler;
-  bool groupStart;  // a separator before it
-  bool twoState;
-};
 
 // ------------------------------------------------------------ the commands
 
@@ -136,15 +84,24 @@ void CloseWindowNamed(const char* name) {
 void ShowModal(QDialog& dialog) { dialog.exec(); }
 
 void FileNew(CommandSet& c) {
-  if (SaveChangesFirst(c.window())) New_Data(c.window());
+  GlobalProjectHost host(&c.window());
+  if (SaveChangesFirst(host, c.window().cdlFile)) New_Data(host);
 }
 void FileOpen(CommandSet& c) {
-  if (SaveChangesFirst(c.window())) Open_Data(c.window(), c.cdlFile);
+  GlobalProjectHost host(&c.window());
+  if (SaveChangesFirst(host, c.window().cdlFile)) Open_Data(host, c.window().cdlFile);
 }
-void FileSave(CommandSet& c) { Save_Data(c.window(), c.cdlFile); }
+void FileSave(CommandSet& c) {
+  GlobalProjectHost host(&c.window());
+  Save_Data(host, c.window().cdlFile);
+}
 void FileExit(CommandSet& c) { c.window().close(); }
-void ReportAll(CommandSet& c) { Create_Report_All(globals::Analysis(), globals::Mesh(), c.cdlFile); }
-void ReportGrid(CommandSet& c) { Create_Report_Grid(globals::Analysis(), globals::Mesh(), c.cdlFile); }
+void ReportAll(CommandSet& c) {
+  Create_Report_All(globals::Analysis(), globals::Mesh(), c.window().cdlFile);
+}
+void ReportGrid(CommandSet& c) {
+  Create_Report_Grid(globals::Analysis(), globals::Mesh(), c.window().cdlFile);
+}
 
 // An entry that only calls an operation, such as the node moves.
 template <void (*Operation)()>
@@ -188,8 +145,8 @@ void PropertyShow(CommandSet& c) {
 }
 
 void PropertyCopy(CommandSet&) { globals::Selection().Copy(); }
-void PropertyPaste(CommandSet&) { globals::Selection().Paste(); }
-void PropertyDelete(CommandSet&) { globals::Selection().Delete(); }
+void PropertyPaste(CommandSet&) { globals::Selection().Paste(globals::Mesh(), V().PropertyMode); }
+void PropertyDelete(CommandSet&) { globals::Selection().Delete(globals::Mesh(), V().PropertyMode); }
 
 void ViewRefresh(CommandSet&) {
   globals::Selection().ClearSelectedItem();
@@ -439,195 +396,16 @@ const ToolRow kToolbar[] = {
     {"run", "Calculate Buckling Strength", "run", "mnuRun_Run", nullptr, true, false},
 };
 
+}  // namespace
+
+std::span<const MenuRow> MenuRows() { return kMenu; }
+std::span<const PopupRow> PopupRows() { return kPopup; }
+std::span<const ToolRow> ToolRows() { return kToolbar; }
+
 const MenuRow* FindMenuRow(std::string_view name) {
   for (const MenuRow& row : kMenu)
     if (name == row.name) return &row;
   return nullptr;
-}
-
-// Runs a command and shows its failure text; nothing escapes to the event loop.
-void RunGuarded(CommandSet& c, Handler handler, const char* label) {
-  if (!handler) return;
-  try {
-    handler(c);
-  } catch (...) {
-    try {
-      platform::MsgBox(label ? label : "Error...");
-    } catch (...) {
-    }
-  }
-}
-
-constexpr const char* kHelpContext = "HelpContextID";
-constexpr const char* kFailureLabel = "failureLabel";
-
-}  // namespace
-
-// ------------------------------------------------------------ CommandSet
-
-CommandSet::CommandSet(frmMenu& window) : QObject(&window), window_(window) {
-  setObjectName("CommandSet");
-  if (!platform::CurrentFileDialogBackend()) {
-    fileDialogs_ = std::make_unique<platform::QtFileDialogBackend>(&window);
-    platform::SetFileDialogBackend(fileDialogs_.get());
-  }
-  Build();
-}
-
-CommandSet::~CommandSet() {
-  if (fileDialogs_ && platform::CurrentFileDialogBackend() == fileDialogs_.get())
-    platform::SetFileDialogBackend(nullptr);
-}
-
-CommandSet* CommandSet::Of(const frmMenu& window) {
-  return dynamic_cast<CommandSet*>(window.findChild<QObject*>("CommandSet", Qt::FindDirectChildrenOnly));
-}
-
-void CommandSet::Run(const std::string& menuName) {
-  if (const MenuRow* row = FindMenuRow(menuName)) RunGuarded(*this, row->handler, row->label);
-}
-
-void CommandSet::Toolbar1_ButtonClick(const std::string& key) {
-  try {
-    for (const ToolRow& row : kToolbar) {
-      if (key != row.key) continue;
-      if (row.twin) {
-        Run(row.twin);
-      } else {
-        row.handler(*this);
-      }
-      return;
-    }
-  } catch (...) {
-    try {
-      platform::MsgBox("Error..[Toolbar]");
-    } catch (...) {
-    }
-  }
-}
-
-void CommandSet::ShowHelp(int context) {
-  try {
-    std::filesystem::path file = window_.HelpFile();
-    if (file.empty()) file = HelpFilePath();
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) {
-      platform::MsgBox("No help file is installed: " + file.string() + " was not found.");
-      return;
-    }
-    const bool opened =
-        helpOpener ? helpOpener(file, context)
-                   : QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file.string())));
-    if (!opened)
-      platform::MsgBox("The help file " + file.string() +
-                       " could not be opened: no program on this desktop shows it.");
-  } catch (...) {
-    try {
-      platform::MsgBox("Error...");
-    } catch (...) {
-    }
-  }
-}
-
-bool CommandSet::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
-    if (auto* menu = qobject_cast<QMenu*>(watched)) {
-      // The highlighted entry's topic, else its menu's.
-      int context = 0;
-      if (QAction* active = menu->activeAction()) context = active->property(kHelpContext).toInt();
-      if (context == 0) context = menu->menuAction()->property(kHelpContext).toInt();
-      ShowHelp(context);
-      return true;
-    }
-  }
-  return QObject::eventFilter(watched, event);
-}
-
-void CommandSet::Build() {
-  frmMenu& w = window_;
-  for (const char* key : kToolImageKeys) w.SetToolImage(key, LoadToolImage(key));
-
-  std::map<std::string, QMenu*> menus;
-  auto describe = [&](QAction* a, const char* name, int help, const char* label) {
-    a->setObjectName(name);
-    a->setProperty(kHelpContext, help);
-    if (label) a->setProperty(kFailureLabel, QString::fromUtf8(label));
-    w.RegisterAction(name, a);
-  };
-  auto newMenu = [&](const char* name, const char* caption, QMenu* parent) {
-    QMenu* m = parent ? parent->addMenu(QString::fromUtf8(caption))
-                      : w.menuBar()->addMenu(QString::fromUtf8(caption));
-    m->setObjectName(name);
-    m->installEventFilter(this);
-    menus[name] = m;
-    return m;
-  };
-
-  for (const MenuRow& row : kMenu) {
-    QMenu* parent = row.parent ? menus.at(row.parent) : nullptr;
-    QAction* a = nullptr;
-    if (row.flags & kSubmenu) {
-      a = newMenu(row.name, row.caption, parent)->menuAction();
-    } else if (std::string_view(row.caption) == "-") {
-      a = parent->addSeparator();
-    } else {
-      a = parent->addAction(QString::fromUtf8(row.caption));
-      const MenuRow* r = &row;
-      connect(a, &QAction::triggered, this, [this, r, a] {
-        // The command sets its own check mark; undo the toggle of the click.
-        if (a->isCheckable()) a->setChecked(!a->isChecked());
-        RunGuarded(*this, r->handler, r->label);
-      });
-    }
-    describe(a, row.name, row.helpContext, row.label);
-    a->setCheckable(row.flags & kCheckable);
-    a->setChecked(row.flags & kChecked);
-    if (row.flags & kHidden) {
-      a->setVisible(false);
-      a->setEnabled(false);
-    }
-  }
-
-  // The pop-up menu is a top-level menu that the menu bar never shows.
-  QMenu* popup = w.mnuPopup();
-  popup->setTitle("PopUp");
-  popup->installEventFilter(this);
-  w.menuBar()->addMenu(popup);
-  popup->menuAction()->setObjectName("mnuPopup");
-  popup->menuAction()->setVisible(false);
-  w.RegisterAction("mnuPopup", popup->menuAction());
-  menus["mnuPopup"] = popup;
-  for (const PopupRow& row : kPopup) {
-    QMenu* parent = menus.at(row.parent);
-    QAction* a = nullptr;
-    if (row.submenu) {
-      a = newMenu(row.name, row.caption, parent)->menuAction();
-    } else if (std::string_view(row.caption) == "-") {
-      a = parent->addSeparator();
-    } else {
-      a = parent->addAction(QString::fromUtf8(row.caption));
-      const std::string twin = row.twin;
-      connect(a, &QAction::triggered, this, [this, twin] { Run(twin); });
-    }
-    const MenuRow* twin = row.twin ? FindMenuRow(row.twin) : nullptr;
-    describe(a, row.name, 0, twin ? twin->label : nullptr);
-  }
-
-  QToolBar* bar = w.Toolbar1();
-  for (const ToolRow& row : kToolbar) {
-    if (row.groupStart) bar->addSeparator();
-    QAction* a = bar->addAction(QIcon(w.ToolImage(row.image)), QString::fromUtf8(row.toolTip));
-    a->setObjectName(row.key);
-    a->setToolTip(QString::fromUtf8(row.toolTip));
-    a->setCheckable(row.twoState);
-    w.RegisterAction(row.key, a);
-    const std::string key = row.key;
-    connect(a, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
-  }
-  bar->setVisible(true);
-
-  auto* help = new QShortcut(QKeySequence(Qt::Key_F1), &w);
-  connect(help, &QShortcut::activated, this, [this] { ShowHelp(0); });
 }
 
 void InstallCommands(frmMenu& window) {

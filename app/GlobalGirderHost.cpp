@@ -1,7 +1,7 @@
 #include "app/GlobalGirderHost.h"
 
+#include "app/GlobalProjectHost.h"
 #include "app/Globals.h"
-#include "app/ProjectFile.h"
 #include "app/Selection.h"
 #include "app/frmMenu.h"
 
@@ -11,9 +11,18 @@ model::BeamShape& GlobalGirderHost::BeamShape() { return globals::BeamShape(); }
 model::Material& GlobalGirderHost::Material() { return globals::Material(); }
 model::Mesh& GlobalGirderHost::Mesh() { return globals::Mesh(); }
 
-bool GlobalGirderHost::SaveChangesFirst() { return !window_ || app::SaveChangesFirst(*window_); }
+bool GlobalGirderHost::SaveChangesFirst() {
+  if (!window_) return true;
+  GlobalProjectHost host(window_);
+  return app::SaveChangesFirst(host, window_->cdlFile);
+}
 
-void GlobalGirderHost::New_Data() { app::New_Data(); }
+void GlobalGirderHost::New_Data() {
+  // Without the window, so that the mesh generated next does not count as
+  // saved; ShowGeneratedModel then shows it.
+  GlobalProjectHost host(nullptr);
+  app::New_Data(host);
+}
 
 void GlobalGirderHost::ClearSelectedItem() { globals::Selection().ClearSelectedItem(); }
 

@@ -9,6 +9,7 @@
 #include "app/MouseOperations.h"
 #include "app/Selection.h"
 #include "app/frmMenu.h"
+#include "model/Mesh.h"
 #include "platform/MessageBox.h"
 #include "platform/NumberText.h"
 #include "view/View.h"
@@ -112,16 +113,18 @@ void Form_MouseUp(frmMenu& window, int button, int shift, float x, float y) {
     switch (v.ViewMode) {
       case operation::kSelect: {
         Selection& selection = globals::Selection();
+        const model::Mesh& mesh = globals::Mesh();
+        const PickMatrices m = LastPaintMatrices(v);
         if (window.MouseMoved == 0) {
           if (shift == kShift)
-            selection.AddItemOne(s.StartX, s.StartY);
+            selection.AddItemOne(mesh, v.MeshMode, m, s.StartX, s.StartY);
           else
-            selection.SelectItemOne(s.StartX, s.StartY);
+            selection.SelectItemOne(mesh, v.MeshMode, m, s.StartX, s.StartY);
         } else {
           if (shift == kShift)
-            selection.AddItemBox(s.StartX, s.StartY, s.EndX, s.EndY);
+            selection.AddItemBox(mesh, v.MeshMode, m, s.StartX, s.StartY, s.EndX, s.EndY);
           else
-            selection.SelectItemBox(s.StartX, s.StartY, s.EndX, s.EndY);
+            selection.SelectItemBox(mesh, v.MeshMode, m, s.StartX, s.StartY, s.EndX, s.EndY);
         }
         break;
       }
@@ -171,7 +174,7 @@ void Form_DblClick(frmMenu& window) {
     MouseState& s = MouseStateOf(window);
     v.MeshMode = view::pick::kNode;
     Selection& selection = globals::Selection();
-    selection.SelectItemOne(s.CornerX, s.CornerY);
+    selection.SelectItemOne(globals::Mesh(), v.MeshMode, LastPaintMatrices(v), s.CornerX, s.CornerY);
     if (selection.SelectedCounter() == 1 && s.editNode) s.editNode();
   } catch (const std::exception&) {
     platform::MsgBox("Error..[Form_DblClick]");

@@ -13,11 +13,8 @@ class View;
 
 namespace app {
 
-// On the global Analysis and View, in the program's folder.
-void Save_Option();
-void Read_Option();
-
-// The same on given objects and file; Save_Option says whether it wrote.
+// The program keeps its options in OptionsFilePath() (app/ProgramPaths.h);
+// tests hand in files of their own. Save_Option says whether it wrote.
 bool Save_Option(const std::filesystem::path& file, const model::Analysis& analysis,
                  const view::View& view);
 void Read_Option(const std::filesystem::path& file, model::Analysis& analysis, view::View& view);

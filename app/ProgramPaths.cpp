@@ -1,5 +1,8 @@
 #include "app/ProgramPaths.h"
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <exception>
 #include <fstream>
 #include <iterator>
@@ -33,14 +36,42 @@ void SeedFile(const std::filesystem::path& from, const std::filesystem::path& to
     // Nothing was left behind; reading the options says what is missing.
   }
 }
+
+// The folder holding the running executable (empty when it cannot be found).
+std::filesystem::path ExecutableFolder() {
+  std::error_code ec;
+  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return {};
+  return exe.parent_path();
+}
+
+// The per-user data folder; not created here.
+std::filesystem::path UserDataFolder() {
+  std::filesystem::path base;
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) {
+    base = xdg;
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    base = std::filesystem::path(home) / ".local" / "share";
+  } else {
+    base = std::filesystem::temp_directory_path();
+  }
+  return base / "velk";
+}
 }  // namespace
 
 std::filesystem::path ProgramFolder() {
   if (!FolderOverride().empty()) return FolderOverride();
-  return ChooseProgramFolder(analysis::ExecutableFolder(), analysis::UserDataFolder());
+  return ChooseProgramFolder(ExecutableFolder(), UserDataFolder());
 }
 
 void SetProgramFolder(const std::filesystem::path& folder) { FolderOverride() = folder; }
+
+bool IsWritableFolder(const std::filesystem::path& folder) {
+  if (folder.empty()) return false;
+  std::error_code ec;
+  if (!std::filesystem::is_directory(folder, ec)) return false;
+  return ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
 
 std::filesystem::path ChooseProgramFolder(const std::filesystem::path& executableFolder,
                                           const std::filesystem::path& fallbackFolder,

@@ -4,17 +4,19 @@
 // directory so that nothing touches the real one.
 #include <filesystem>
 
-#include "analysis/ProgramFolder.h"
-
 namespace app {
 
 inline constexpr const char* kOptionsFileName = "velk1_4.ini";
 
 // The program's folder: the one set by SetProgramFolder, else the
-// executable's folder (or the per-user data folder when that is read-only).
+// executable's folder, or the per-user data folder ($XDG_DATA_HOME/velk or
+// ~/.local/share/velk) when that cannot be written.
 std::filesystem::path ProgramFolder();
 // An empty path goes back to the executable's folder.
 void SetProgramFolder(const std::filesystem::path& folder);
+
+// True when a file can be created in the folder.
+bool IsWritableFolder(const std::filesystem::path& folder);
 
 // The program's folder out of the executable's folder and the per-user
 // fallback folder: the executable's when `canWrite` says a file can be
@@ -24,7 +26,7 @@ void SetProgramFolder(const std::filesystem::path& folder);
 // it; a file already there is never replaced.
 std::filesystem::path ChooseProgramFolder(
     const std::filesystem::path& executableFolder, const std::filesystem::path& fallbackFolder,
-    bool (*canWrite)(const std::filesystem::path&) = analysis::IsWritableFolder);
+    bool (*canWrite)(const std::filesystem::path&) = IsWritableFolder);
 
 std::filesystem::path OptionsFilePath();  // ProgramFolder()/velk1_4.ini
 std::filesystem::path HelpFilePath();     // ProgramFolder()/velk1_4help.chm

@@ -2,7 +2,7 @@
 // New, Open and Save of project files (*.inp). The commands run against a
 // ProjectFileHost, which gives them the model objects and the main window's
 // side (options file, view, caption, interface state), so that they work the
-// same in the program and in tests without a window.
+// same in the program (app/GlobalProjectHost.h) and in tests without a window.
 //
 // A project file is two header print lines, "VELK Version" and the version,
 // then the Analysis, BeamShape (1.4 only), Mesh and Material records. Files
@@ -19,8 +19,6 @@ namespace platform {
 class CommonDialog;
 class TextFile;
 }  // namespace platform
-
-class frmMenu;
 
 namespace app {
 
@@ -112,14 +110,5 @@ std::string UnknownVersionReason(float version);
 float ReadProjectHeader(platform::TextFile& file);
 // The version is compared in single precision with room for the last digit.
 bool IsProjectVersion(float version, float wanted);
-
-// --- The program's own commands, on the global objects and the main window.
-void New_Data();                 // the girder generator's
-void New_Data(frmMenu& window);  // File > New Data: the empty model counts as saved
-bool Save_Data(frmMenu& window, platform::CommonDialog& cdlFile);
-void Open_Data(frmMenu& window, platform::CommonDialog& cdlFile);
-// With the file dialog of the window's commands.
-bool SaveChangesFirst(frmMenu& window);
-void MarkUnchanged(frmMenu& window);
 
 }  // namespace app

@@ -6,7 +6,6 @@
 #include <span>
 #include <utility>
 
-#include "app/Globals.h"
 #include "model/Mesh.h"
 #include "platform/RuntimeError.h"
 #include "view/ElementDrawing.h"
@@ -131,8 +130,7 @@ float FlipPointerY(float y, int32_t viewportHeight) {
   return static_cast<float>(viewportHeight) - y + 1.0f;
 }
 
-PickMatrices LastPaintMatrices() {
-  const view::View& v = globals::View();
+PickMatrices LastPaintMatrices(const view::View& v) {
   PickMatrices m;
   std::copy(std::begin(v.lastViewport), std::end(v.lastViewport), m.viewport.begin());
   std::copy(std::begin(v.lastModelview), std::end(v.lastModelview), m.mvmatrix.begin());
@@ -179,10 +177,6 @@ void Selection::Paste(model::Mesh& mesh, int32_t propertyMode) {
   WriteGroup(selected_, group, values);
   Renumber(first, mesh);
 }
-
-void Selection::Delete() { Delete(globals::Mesh(), globals::View().PropertyMode); }
-
-void Selection::Paste() { Paste(globals::Mesh(), globals::View().PropertyMode); }
 
 void Selection::PickOne(const model::Mesh& mesh, int32_t meshMode, const PickMatrices& m,
                         float pstartx, float pstarty) {
@@ -250,26 +244,6 @@ void Selection::AddItemBox(const model::Mesh& mesh, int32_t meshMode, const Pick
                            float pstartx, float pstarty, float pendx, float pendy) {
   PickBox(mesh, meshMode, m, pstartx, pstarty, pendx, pendy);
 }
-
-void Selection::SelectItemOne(float pstartx, float pstarty) {
-  SelectItemOne(globals::Mesh(), globals::View().MeshMode, LastPaintMatrices(), pstartx, pstarty);
-}
-
-void Selection::AddItemOne(float pstartx, float pstarty) {
-  AddItemOne(globals::Mesh(), globals::View().MeshMode, LastPaintMatrices(), pstartx, pstarty);
-}
-
-void Selection::SelectItemBox(float pstartx, float pstarty, float pendx, float pendy) {
-  SelectItemBox(globals::Mesh(), globals::View().MeshMode, LastPaintMatrices(), pstartx, pstarty,
-                pendx, pendy);
-}
-
-void Selection::AddItemBox(float pstartx, float pstarty, float pendx, float pendy) {
-  AddItemBox(globals::Mesh(), globals::View().MeshMode, LastPaintMatrices(), pstartx, pstarty,
-             pendx, pendy);
-}
-
-void Selection::DrawSelected(float size) const { DrawSelected(globals::View(), size); }
 
 void Selection::DrawSelected(const view::View& view, float size) const {
   for (const SelectedItemRef& item : selected_) {

@@ -90,9 +90,6 @@ class Selection {
   // values onto every entry and renumbers after stiffener and plate changes
   // (MaxThickness stays). The list is kept for the next Paste.
   void Paste(model::Mesh& mesh, int32_t propertyMode);
-  // Delete and Paste on the global mesh and edit mode.
-  void Delete();
-  void Paste();
 
   // Picks on the given picture. Points are the mouse's (pixels, y down);
   // meshMode: 1 nodes, 2 stiffeners, 3 plates, anything else nothing.
@@ -105,16 +102,8 @@ class Selection {
   void AddItemBox(const model::Mesh& mesh, int32_t meshMode, const PickMatrices& m,
                   float pstartx, float pstarty, float pendx, float pendy);
 
-  // The same on the global mesh, pick kind and the picture the last paint
-  // left (what the mouse handlers call).
-  void SelectItemOne(float pstartx, float pstarty);
-  void AddItemOne(float pstartx, float pstarty);
-  void SelectItemBox(float pstartx, float pstarty, float pendx, float pendy);
-  void AddItemBox(float pstartx, float pstarty, float pendx, float pendy);
-
   // The selection marker of every entry, in list order, with the colour and
   // line settings the caller has made. `size` is in model units.
-  void DrawSelected(float size) const;  // with the global view
   void DrawSelected(const view::View& view, float size) const;
 
  private:
@@ -134,6 +123,6 @@ bool Is_In_Box(float x0, float y0, float x1, float y1, float px, float py);
 // The OpenGL window row of a pointer y (pixels from the top): height - y + 1.
 float FlipPointerY(float y, int32_t viewportHeight);
 // The viewport and matrices the last paint saved into the view.
-PickMatrices LastPaintMatrices();
+PickMatrices LastPaintMatrices(const view::View& view);
 
 }  // namespace app

@@ -1,32 +1,21 @@
 #include "app/frmMenu.h"
 
-#include <GL/gl.h>
-
 #include <QAction>
-#include <QCloseEvent>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QOpenGLContext>
 #include <QRubberBand>
-#include <QTimer>
 #include <QToolBar>
 
-#include <cmath>
-#include <cstdlib>
 #include <exception>
 
 #include "analysis/EigenSolver.h"
-#include "analysis/ui/RunGuard.h"
-#include "app/CommandSet.h"
 #include "app/Commands.h"
 #include "app/FileErrors.h"
+#include "app/GlobalProjectHost.h"
 #include "app/Globals.h"
 #include "app/MouseModes.h"
 #include "app/MouseOperations.h"
-#include "app/OptionsFile.h"
-#include "app/ProgramPaths.h"
-#include "app/ProjectFile.h"
 #include "app/Selection.h"
 #include "app/SelectionItems.h"
 #include "app/ToolImages.h"
@@ -35,40 +24,13 @@
 #include "model/Analysis.h"
 #include "model/Mesh.h"
 #include "platform/MessageBox.h"
-#include "platform/qt/GLFontBitmaps.h"
 #include "platform/qt/GLSurface.h"
 #include "platform/qt/KeyedStatusBar.h"
-#include "platform/qt/PixelFormat.h"
-#include "view/FrameDrawing.h"
 #include "view/View.h"
 
 namespace {
 
 constexpr const char* kNoTitleCaption = "VELK V1.4.0: No Title";
-
-// Makes the surface's context current for the scope unless it already is
-// (as inside the surface's own paint and resize).
-class ContextScope {
- public:
-  explicit ContextScope(platform::qt::GLSurface* surface) : surface_(surface) {
-    if (surface_ && surface_->context() && QOpenGLContext::currentContext() != surface_->context()) {
-      surface_->makeCurrent();
-      made_ = true;
-    }
-  }
-  ~ContextScope() {
-    if (made_) surface_->doneCurrent();
-  }
-  ContextScope(const ContextScope&) = delete;
-  ContextScope& operator=(const ContextScope&) = delete;
-  bool current() const {
-    return surface_ && surface_->context() && QOpenGLContext::currentContext() == surface_->context();
-  }
-
- private:
-  platform::qt::GLSurface* surface_;
-  bool made_ = false;
-};
 
 }  // namespace
 
@@ -147,12 +109,13 @@ frmMenu::frmMenu(QWidget* parent) : QMainWindow(parent) {
   };
   globals::View().SetHost(this);
   Form_Load();
-  app::MarkUnchanged(*this);
+  app::GlobalProjectHost host(this);
+  app::MarkUnchanged(host);
 }
 
 frmMenu::~frmMenu() {
   // The view outlives this window only when the close handler did not run.
-  if (!unloaded_ && globals::View().Host() == this) globals::View().SetHost(nullptr);
+  if (!unloaded_) globals::View().ReleaseHost(this);
 }
 
 // ---------------------------------------------------------------- ViewHost
@@ -160,25 +123,6 @@ frmMenu::~frmMenu() {
 double frmMenu::ScaleWidth() const { return surface_ ? surface_->DeviceWidth() : 0; }
 
 double frmMenu::ScaleHeight() const { return surface_ ? surface_->DeviceHeight() : 0; }
-
-void frmMenu::Paint() {
-  if (!surface_ || !contextReady_ || inPaint_ || !surface_->isVisible()) return;
-  const unsigned long before = framesDrawn_;
-  surface_->repaint();
-  if (framesDrawn_ != before) return;
-  // The window system may hold a repaint back while the last frame is still
-  // on its way to the screen. The frame is then drawn into the surface's
-  // buffer here, so that it is finished (and its matrices saved) on return;
-  // the screen shows it at the next composition.
-  {
-    ContextScope scope(surface_);
-    if (!scope.current()) return;
-    glViewport(0, 0, surface_->DeviceWidth(), surface_->DeviceHeight());
-    surface_->RenderFrame();
-    glFlush();
-  }
-  surface_->update();
-}
 
 void frmMenu::SetPanelText(const std::string& key, const std::string& text) {
   statusBar_->SetText(key, text);
@@ -210,147 +154,6 @@ void frmMenu::SetBusyPointer(bool busy) {
 void frmMenu::StartUp() {
   SetCaption(kNoTitleCaption);
   show();
-}
-
-void frmMenu::Form_Load() {
-  loading_ = true;
-  try {
-    helpFile_ = app::HelpFilePath();
-    OGL_Load();
-    app::Read_Option();
-    Update();
-    UpdateFont(globals::View().OptionFontSize);
-  } catch (const std::exception&) {
-    platform::MsgBox("Error..[Form_Load]");
-  }
-  loading_ = false;
-}
-
-void frmMenu::OGL_Load() {
-  // The surface makes its context when it is first shown; here the format is
-  // chosen, so that a display without legacy OpenGL ends the program before
-  // any window appears.
-  try {
-    pixelFormat_ = platform::qt::ChoosePixelFormat(surface_->format());
-  } catch (const std::exception&) {
-    platform::MsgBox("Error..[SetupPixelFormat]");
-    return;
-  }
-  if (pixelFormat_ == 0) {
-    platform::MsgBox("ChoosePixelFormat failed");
-    std::exit(EXIT_FAILURE);
-  }
-  const platform::qt::PixelFormatDescriptor pfd =
-      platform::qt::DescribePixelFormat(surface_->format());
-  if (pfd.flags & platform::qt::PFD_NEED_PALETTE) platform::MsgBox("Error..[SetupPalette]");
-}
-
-void frmMenu::InitialiseContext() {
-  if (!platform::qt::CurrentContextIsLegacy()) {
-    platform::MsgBox("ChoosePixelFormat failed");
-    std::exit(EXIT_FAILURE);
-  }
-  glViewport(0, 0, static_cast<GLsizei>(std::lround(ScaleWidth())),
-             static_cast<GLsizei>(std::lround(ScaleHeight())));
-  glFrontFace(GL_CW);
-  glShadeModel(GL_SMOOTH);
-  glEnable(GL_DEPTH_TEST);
-  glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glShadeModel(GL_SMOOTH);
-  glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 1);
-  const GLfloat material[4] = {0.3f, 0.5f, 0.7f, 1.0f};
-  glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, material);
-  const GLfloat ambient[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-  glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
-  contextReady_ = true;
-  UpdateFont(fontSize_);
-}
-
-bool frmMenu::HasContext() const { return contextReady_; }
-
-void frmMenu::UpdateFont(short size) {
-  fontSize_ = size;
-  if (!contextReady_) return;  // built when the context is made
-  ContextScope scope(surface_);
-  if (!scope.current()) return;
-  QFont font("Arial");
-  font.setStyleHint(QFont::SansSerif);
-  const double points = size > 0 ? size : 1;
-  const double pixels = points * logicalDpiY() / 72.0 * surface_->devicePixelRatioF();
-  font.setPixelSize(std::max(1, static_cast<int>(std::lround(pixels))));
-  glDeleteLists(platform::qt::kFontListBase, platform::qt::kFontListCount);
-  platform::qt::UseFontBitmaps(font, 0, platform::qt::kFontListCount, platform::qt::kFontListBase);
-  glListBase(platform::qt::kFontListBase);
-}
-
-// ------------------------------------------------------------ paint
-
-bool frmMenu::Form_Paint() {
-  inPaint_ = true;
-  ++framesDrawn_;
-  if (rubberBand_) rubberBand_->hide();
-  if (!contextReady_) {
-    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    inPaint_ = false;
-    return true;
-  }
-  bool drawn = false;
-  try {
-    view::View& v = globals::View();
-    app::Selection& selection = globals::Selection();
-    view::FrameInputs in{globals::Mesh(),
-                         [&v, &selection](float size) { selection.DrawSelected(v, size); }};
-    view::FrameOutcome outcome = view::DrawFrame(v, in);
-    drawn = outcome.drawn;
-    for (std::string& m : outcome.messages) queuedErrors_.push_back(std::move(m));
-  } catch (const std::exception&) {
-    queuedErrors_.push_back("Error..[Form_Paint]");
-  }
-  inPaint_ = false;
-  // A box shown from inside paint would paint again: show it afterwards.
-  if (!queuedErrors_.empty() && !errorShowPending_) {
-    errorShowPending_ = true;
-    QTimer::singleShot(0, this, [this] { ShowQueuedPaintErrors(); });
-  }
-  return drawn;
-}
-
-void frmMenu::ShowQueuedPaintErrors() {
-  std::vector<std::string> messages;
-  messages.swap(queuedErrors_);
-  errorShowPending_ = false;
-  for (const std::string& m : messages) platform::MsgBox(m);
-}
-
-// ------------------------------------------------------------ resize
-
-void frmMenu::Form_Resize() {
-  Form_Resize(static_cast<int>(std::lround(ScaleWidth())),
-              static_cast<int>(std::lround(ScaleHeight())));
-}
-
-void frmMenu::Form_Resize(int width, int height) {
-  if (width == 0 || height == 0) return;  // minimised
-  {
-    ContextScope scope(surface_);
-    if (contextReady_ && scope.current()) glViewport(0, 0, width, height);
-    view::View& v = globals::View();
-    if (v.ScreenMode == view::screen::kActualView) {
-      v.Set_Limits(globals::Mesh().Nodes());
-      v.Draw_Projection();
-    }
-  }
-  if (inResizeGL_) {
-    surface_->update();  // the surface paints right after its resize
-  } else {
-    Paint();
-  }
 }
 
 // ------------------------------------------------------------ state
@@ -404,7 +207,7 @@ void frmMenu::ShowNewModel() {
   statusBar_->SetText("eigenvalue", {});  // the panel's text before any result
   SetCaption(kNoTitleCaption);
   // Otherwise Save would propose the old model's file for the new one.
-  if (app::CommandSet* commands = app::CommandSet::Of(*this)) commands->cdlFile.set_FileName({});
+  cdlFile.set_FileName({});
 }
 
 void frmMenu::SetStressWindow(frmStress* window) { stressWindow_ = window; }
@@ -443,97 +246,4 @@ void frmMenu::DrawFocusRect(int left, int top, int right, int bottom) {
   }
   rubberBand_->setGeometry(r);
   rubberBand_->show();
-}
-
-float frmMenu::ReadPixelDepth(int column, int row) {
-  GLfloat depth = 1.0f;
-  if (!ReadShownPixel(column, row, GL_DEPTH_COMPONENT, &depth)) return 1.0f;
-  return depth;
-}
-
-void frmMenu::ReadPixelBlueRed(int column, int row, float& blue, float& red) {
-  if (!ReadShownPixel(column, row, GL_BLUE, &blue) || !ReadShownPixel(column, row, GL_RED, &red))
-    blue = red = 1.0f;
-}
-
-int frmMenu::FrameWidth() const {
-  return contextReady_ && surface_ ? surface_->ShownFrameSize().width() : 0;
-}
-
-int frmMenu::FrameHeight() const {
-  return contextReady_ && surface_ ? surface_->ShownFrameSize().height() : 0;
-}
-
-bool frmMenu::ReadRGB(int x, int y, int w, int h, unsigned char* out) {
-  return contextReady_ && surface_ &&
-         surface_->ReadShownFrame(x, y, w, h, GL_RGB, GL_UNSIGNED_BYTE, out);
-}
-
-bool frmMenu::ReadShownPixel(int column, int row, unsigned int format, float* value) {
-  if (!contextReady_ || !surface_) return false;
-  const QSize size = surface_->ShownFrameSize();
-  // Outside the frame OpenGL leaves the value undefined.
-  if (column < 0 || row < 0 || column >= size.width() || row >= size.height()) return false;
-  return surface_->ReadShownFrame(column, row, 1, 1, format, GL_FLOAT, value);
-}
-
-std::filesystem::path frmMenu::ProgramFolder() const { return app::ProgramFolder(); }
-
-// ------------------------------------------------------------ close
-
-void frmMenu::closeEvent(QCloseEvent* event) {
-  // A run yields to the event loop; the window must outlive it.
-  if (analysis::ui::RunInProgress()) {
-    event->ignore();
-    return;
-  }
-  if (!unloaded_ && !app::SaveChangesFirst(*this)) {
-    event->ignore();
-    return;
-  }
-  if (!unloaded_) Form_Unload();
-  event->accept();
-}
-
-void frmMenu::OGL_Unload() {
-  if (contextReady_) {
-    ContextScope scope(surface_);
-    if (scope.current()) glDeleteLists(platform::qt::kFontListBase, platform::qt::kFontListCount);
-  }
-  contextReady_ = false;
-  // The context goes with the surface that owns it.
-  if (surface_) {
-    surface_->onPaint = nullptr;
-    surface_->onResize = nullptr;
-    surface_->onMouse = nullptr;
-    surface_->onInitialise = nullptr;
-    QWidget* w = takeCentralWidget();
-    surface_ = nullptr;
-    rubberBand_ = nullptr;
-    delete w;
-  }
-}
-
-namespace {
-// The release routine of the main module.
-void Close_Program() {
-  app::Save_Option();
-  globals::ReleaseAll();
-}
-}  // namespace
-
-void frmMenu::Form_Unload() {
-  unloaded_ = true;
-  try {
-    app::Save_Option();
-    // The modeless windows repaint the view as they close, so the context
-    // stays until they are gone.
-    if (propertyView_ && propertyView_->isVisible()) propertyView_->close();
-    if (StressWindowShown()) stressWindow_->close();
-    OGL_Unload();
-    globals::View().SetHost(nullptr);
-    Close_Program();
-  } catch (const std::exception&) {
-    platform::MsgBox("Error..[Form_Unload]");
-  }
 }

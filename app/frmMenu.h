@@ -2,7 +2,10 @@
 // The main window: the OpenGL view as its client area, the menu bar, the
 // hidden pop-up menu, the toolbar and the keyed status bar. It hosts the 3D
 // view (ViewHost) and runs start-up, resize and close. Menus, toolbar and
-// mouse modes are filled in by app/Commands.h and app/MouseModes.h.
+// mouse modes are filled in by app/CommandSet.h and app/MouseModes.h.
+// frmMenu.cpp holds the window and its indicators, frmMenuFrame.cpp paint,
+// resize and the read-back of the frame, frmMenuLoadUnload.cpp start-up and
+// close.
 #include <QMainWindow>
 #include <QPixmap>
 #include <QPointer>
@@ -111,14 +114,16 @@ class frmMenu : public QMainWindow, public view::ViewHost, public view::FrameSou
   bool ReadRGB(int x, int y, int w, int h, unsigned char* out) override;
   // The save dialog of the bitmap export; it keeps the name chosen last.
   platform::CommonDialog cdlBitmap;
+  // The file dialog of project files and reports; it keeps the name chosen
+  // last.
+  platform::CommonDialog cdlFile;
 
   // Pixel reads of the frame on the screen. Rows are OpenGL window rows (from
   // the bottom). Where there is no frame they read the cleared background.
   float ReadPixelDepth(int column, int row);
   void ReadPixelBlueRed(int column, int row, float& blue, float& red);
 
-  // The program's folder and the help file in it.
-  std::filesystem::path ProgramFolder() const;
+  // The help file in the program's folder.
   const std::filesystem::path& HelpFile() const { return helpFile_; }
 
   // The OpenGL view, for tests and for reading back what it shows.

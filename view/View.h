@@ -37,7 +37,10 @@ class View {
   View& operator=(const View&) = delete;
 
   void SetHost(ViewHost* host) { host_ = host; }
-  ViewHost* Host() const { return host_; }
+  // A host that goes leaves the view, unless a newer one has taken its place.
+  void ReleaseHost(const ViewHost* host) {
+    if (host_ == host) host_ = nullptr;
+  }
 
   // ---- interface state ----
   int32_t ViewMode = operation::kSelect;

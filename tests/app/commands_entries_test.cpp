@@ -23,8 +23,8 @@
 #include <vector>
 
 #include "app/CommandSet.h"
+#include "app/GlobalProjectHost.h"
 #include "app/Globals.h"
-#include "app/ProjectFile.h"
 #include "app/Selection.h"
 #include "app/frmMenu.h"
 #include "model/Analysis.h"
@@ -160,7 +160,8 @@ class CommandEntriesTest : public ::testing::Test {
     QApplication::processEvents();
     velk_test::BuildModel(globals::Mesh(), globals::Analysis(), globals::BeamShape(),
                           globals::Material());
-    app::MarkUnchanged(*window);
+    app::GlobalProjectHost saved(window.get());
+    app::MarkUnchanged(saved);
     view::View& v = globals::View();
     v.ViewMode = 3;
     v.ViewZoom = 3;

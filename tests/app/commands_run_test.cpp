@@ -20,7 +20,7 @@
 
 #include "app/CommandSet.h"
 #include "app/GlobalGirderHost.h"
-#include "app/ProjectFile.h"
+#include "app/GlobalProjectHost.h"
 #include "app/Globals.h"
 #include "app/Selection.h"
 #include "app/frmMenu.h"
@@ -153,7 +153,8 @@ TEST_F(CommandRunTest, NewAndANewGirderShowNoResultAndNoFile) {
   files.QueueChoice(file.string());
   Trigger("mnuFile_SaveData");
   auto openFile = [&] {
-    app::MarkUnchanged(*window);  // nothing to ask about
+    app::GlobalProjectHost saved(window.get());  // nothing to ask about
+    app::MarkUnchanged(saved);
     files.QueueChoice(file.string());
     Trigger("mnuFile_Open");
     ASSERT_EQ(window->Caption(), "VELK V1.4.0:girder.inp");
@@ -175,7 +176,8 @@ TEST_F(CommandRunTest, NewAndANewGirderShowNoResultAndNoFile) {
     openFile();
     if (emptied) {
       globals::Mesh() = model::Mesh();
-      app::MarkUnchanged(*window);
+      app::GlobalProjectHost saved(window.get());
+      app::MarkUnchanged(saved);
     }
     if (!emptied) prompter.QueueAnswer(platform::Answer::Ok);  // "Existing Mesh will be destroyed!"
     app::GlobalGirderHost host(window.get());
@@ -208,7 +210,8 @@ TEST_F(CommandRunTest, FailedOpenKeepsTheCaptionAndCancelShowsNothing) {
 
   prompter.Clear();
   Generate();
-  app::MarkUnchanged(*window);  // as if just saved: Open asks nothing
+  app::GlobalProjectHost saved(window.get());  // as if just saved: Open asks nothing
+  app::MarkUnchanged(saved);
   files.QueueCancel();
   Trigger("mnuFile_Open");
   files.QueueCancel();

@@ -72,7 +72,7 @@ inline void StartMainWindow(std::unique_ptr<frmMenu>& window) {
 // Where a model point shows on the window's surface, in pointer pixels (y down).
 inline void PointerAt(frmMenu& window, double x, double y, float& px, float& py) {
   window.Paint();
-  const app::PickMatrices m = app::LastPaintMatrices();
+  const app::PickMatrices m = app::LastPaintMatrices(globals::View());
   float wx = 0, wy = 0;
   app::Project_Point(m, x, y, wx, wy);
   px = wx;

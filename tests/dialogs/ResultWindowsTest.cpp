@@ -23,11 +23,11 @@
 #include <vector>
 
 #include "app/CommandSet.h"
+#include "app/GlobalProjectHost.h"
 #include "app/Globals.h"
 #include "app/MouseModes.h"
 #include "app/MouseOperations.h"
 #include "app/ProgramPaths.h"
-#include "app/ProjectFile.h"
 #include "app/Selection.h"
 #include "app/frmMenu.h"
 #include "dialogs/PropertyListing.h"
@@ -236,10 +236,12 @@ TEST_F(ResultWindows, EveryWayOfClosingTheStressWindowEndsThePlotOnce) {
       case kEscape: QTest::keyClick(w, Qt::Key_Escape); break;
       case kMenu: Trigger("mnuStressPlot"); break;
       case kBuckledShape: Trigger("mnuResult_Show"); break;
-      case kMainWindow:
-        app::MarkUnchanged(*window);  // a saved model: closing asks nothing
+      case kMainWindow: {
+        app::GlobalProjectHost saved(window.get());  // a saved model: closing asks nothing
+        app::MarkUnchanged(saved);
         window->close();
         break;
+      }
     }
     QObject::disconnect(toggled);
     QObject::disconnect(triggered);
@@ -328,7 +330,8 @@ TEST_F(ResultWindows, PropertyWindowOpensOnTheCoordinateTabAndFollowsTheTabs) {
   // The main window's close closes it too, with the stress window.
   Trigger("mnuStressPlot");
   QPointer<frmPropertyView> listing = Listing();
-  app::MarkUnchanged(*window);  // a saved model: closing asks nothing
+  app::GlobalProjectHost saved(window.get());  // a saved model: closing asks nothing
+  app::MarkUnchanged(saved);
   window->close();
   EXPECT_FALSE(listing->isVisible());
   EXPECT_FALSE(Checked("mnuProperty_ShowProperty"));

@@ -1,0 +1,2 @@
+#include "analysis/RunUi.h"
+#include "dialogs/DialogText.h"

@@ -1,0 +1,2 @@
+#include "app/Globals.h"
+#define USE globals::View()

@@ -1,0 +1,2 @@
+#include "app/frmMenu.h"
+#include "app/Globals.h"

@@ -1,0 +1,3 @@
+#include "model/Mesh.h"
+#include "platform/TextFile.h"
+#include "analysis/SolverInput.h"

@@ -1,0 +1,2 @@
+#include "platform/TextFile.h"
+#include "model/Mesh.h"

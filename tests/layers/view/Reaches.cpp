@@ -1,0 +1,5 @@
+#include "view/View.h"
+#include <GL/gl.h>
+#include "app/Selection.h"
+#include <QCursor>
+#include "analysis/EigenSolver.h"

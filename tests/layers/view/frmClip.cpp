@@ -1,0 +1,2 @@
+#include <QDialog>
+#include "ui_frmClip.h"
