@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "analysis/ui/frmAnalysisOption.h"
+#include "analysis/ui/RunGuard.h"
 #include "analysis/ui/frmEigen.h"
 #include "app/CommandSet.h"
 #include "app/DialogLinks.h"
@@ -126,7 +127,9 @@ void RunOption(CommandSet& c) {
   ShowModal(dialog);
 }
 
+// A run's yields let nested handlers in; none of them may edit the model.
 void PropertySet(CommandSet& c) {
+  if (analysis::ui::RunInProgress()) return;
   if (globals::Selection().SelectedCounter() == 0) return;
   SelectionItems items(globals::Selection());
   dialogs::OpenPropertyDialog(V().PropertyMode, items, globals::Mesh(), &c.window());

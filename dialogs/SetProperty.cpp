@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "analysis/ui/RunGuard.h"
 #include "dialogs/frmBoundary.h"
 #include "dialogs/frmBrace.h"
 #include "dialogs/frmLoad.h"
@@ -13,7 +12,6 @@
 namespace dialogs {
 
 void OpenPropertyDialog(int32_t propertyMode, SelectedItems& items, model::Mesh& mesh, QWidget* parent) {
-  if (analysis::ui::RunInProgress()) return;
   if (items.SelectedCounter() == 0) return;
   std::unique_ptr<QDialog> dialog;
   switch (propertyMode) {

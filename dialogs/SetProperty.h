@@ -13,7 +13,7 @@ namespace dialogs {
 
 class SelectedItems;
 
-// Does nothing while nothing is selected or a run is under way. Otherwise
+// Does nothing while nothing is selected. Otherwise
 // shows, modally, the dialog of the edit mode propertyMode (1 plate,
 // 2 stiffener, 3 boundary, 4 brace, 5 load) on the selected items of `mesh`
 // and returns once it closes.

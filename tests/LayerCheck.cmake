@@ -9,15 +9,17 @@
 cmake_minimum_required(VERSION 3.25)
 
 # <folder>=<the folders its files may include>; a folder listed here is not
-# part of the folder above it. Every folder may include the headers that
-# Qt's uic makes of its forms (ui_*.h).
+# part of the folder above it, and naming a folder allows its own files, not
+# those of the folders in it. Every folder may include the headers that Qt's
+# uic makes of its forms (ui_*.h).
 set(kLayers
   "platform=platform"
+  "platform/qt=platform/qt platform"
   "model=model platform"
   "analysis=analysis model platform"
-  "view=view model platform"
-  "dialogs=dialogs analysis view model platform"
-  "analysis/ui=analysis dialogs model platform")
+  "view=view model platform platform/qt"
+  "dialogs=dialogs analysis view model platform platform/qt"
+  "analysis/ui=analysis/ui analysis dialogs model platform platform/qt")
 # Only these reach the six global objects.
 set(kGlobalsAllowed app tests)
 # Files of the view that may include Qt.
@@ -58,7 +60,7 @@ foreach(layer IN LISTS kLayers)
     foreach(line IN LISTS includes)
       if(line MATCHES "#[ \t]*include[ \t]*\"([^\"]*)\"")
         set(target "${CMAKE_MATCH_1}")
-        if(NOT target MATCHES "^(${allowed})/" AND NOT target MATCHES "^ui_[A-Za-z0-9_]+\\.h$")
+        if(NOT target MATCHES "^(${allowed})/[^/]+$" AND NOT target MATCHES "^ui_[A-Za-z0-9_]+\\.h$")
           fault("${source}" "${line}")
         endif()
       elseif(folder STREQUAL "view" AND line MATCHES "<Q" AND NOT source MATCHES "${kViewQt}")
