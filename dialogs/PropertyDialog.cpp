@@ -7,9 +7,13 @@
 #include <cmath>
 #include <exception>
 
-#include "dialogs/DialogText.h"
 #include "platform/MessageBox.h"
 #include "platform/NumberText.h"
+#include "platform/qt/TextBoxes.h"
+
+using platform::qt::FormatSingleQ;
+using platform::qt::ToStd;
+using platform::qt::SelectAllOnFocus;
 
 namespace dialogs {
 

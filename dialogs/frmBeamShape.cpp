@@ -4,16 +4,16 @@
 
 #include <exception>
 
-#include "dialogs/DialogText.h"
 #include "dialogs/GirderHost.h"
 #include "model/BeamShape.h"
 #include "model/Material.h"
 #include "model/Mesh.h"
 #include "platform/MessageBox.h"
+#include "platform/qt/TextBoxes.h"
 #include "ui_frmBeamShape.h"
 #include "view/View.h"
 
-using dialogs::FormatSingleQ;
+using platform::qt::FormatSingleQ;
 using dialogs::SketchOutcome;
 
 frmBeamShape::frmBeamShape(dialogs::GirderHost& host, view::View& view, QWidget* parent)
@@ -29,7 +29,7 @@ frmBeamShape::frmBeamShape(dialogs::GirderHost& host, view::View& view, QWidget*
         ui_->txtBL, ui_->txtBTFWE, ui_->txtBTFTE, ui_->txtBWHE, ui_->txtBWTE, ui_->txtBBFWE,
         ui_->txtBBFTE, ui_->txtOffset, ui_->txtMOE, ui_->txtPR, ui_->txtNumXElements,
         ui_->txtNumYElements})
-    dialogs::SelectAllOnFocus(box);
+    platform::qt::SelectAllOnFocus(box);
 
   // The sketch follows what the user types; a text set by the program does
   // not count, nor does the key that closes a message box.
@@ -100,7 +100,7 @@ SketchOutcome frmBeamShape::Update_Section_End2() { return UpdateSection(2); }
 SketchOutcome frmBeamShape::UpdateSection(int end) {
   dialogs::SectionTexts t;
   dialogs::PictureBox* picture = nullptr;
-  auto text = [](QLineEdit* box) { return dialogs::ToStd(box->text()); };
+  auto text = [](QLineEdit* box) { return platform::qt::ToStd(box->text()); };
   if (end == 1) {
     t = {text(ui_->txtBTFW), text(ui_->txtBTFT), text(ui_->txtBWH), text(ui_->txtBWT),
          text(ui_->txtBBFW), text(ui_->txtBBFT), text(ui_->txtBL)};
@@ -132,7 +132,7 @@ SketchOutcome frmBeamShape::UpdateSection(int end) {
 
 void frmBeamShape::SectionBoxEdited(int end, QLineEdit* box) {
   dialogs::PictureBox* picture = end == 1 ? ui_->Picture1 : ui_->Picture2;
-  if (!dialogs::IsNumberText(box->text())) {
+  if (!platform::qt::IsNumberText(box->text())) {
     picture->setHidden(true);
     return;
   }
@@ -153,7 +153,7 @@ void frmBeamShape::setEqual_Click() {
 void frmBeamShape::cmdClose2_Click() { reject(); }
 
 dialogs::GirderTexts frmBeamShape::Texts() const {
-  auto text = [](QLineEdit* box) { return dialogs::ToStd(box->text()); };
+  auto text = [](QLineEdit* box) { return platform::qt::ToStd(box->text()); };
   dialogs::GirderTexts t;
   t.BTFW = text(ui_->txtBTFW);
   t.BTFT = text(ui_->txtBTFT);
@@ -195,7 +195,7 @@ void frmBeamShape::cmdGenerate_Click() {
     const std::string message = dialogs::CheckGirder(texts, plan);
     // The zero-flange rule shows in the boxes whatever the outcome.
     auto rewrite = [](QLineEdit* box, const std::string& text) {
-      if (dialogs::ToStd(box->text()) != text) box->setText(dialogs::ToQ(text));
+      if (platform::qt::ToStd(box->text()) != text) box->setText(platform::qt::ToQ(text));
     };
     rewrite(ui_->txtBTFW, texts.BTFW);
     rewrite(ui_->txtBTFT, texts.BTFT);

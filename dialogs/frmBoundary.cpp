@@ -6,8 +6,8 @@
 #include <cmath>
 #include <exception>
 
-#include "dialogs/DialogText.h"
 #include "platform/MessageBox.h"
+#include "platform/qt/TextBoxes.h"
 #include "ui_frmBoundary.h"
 
 namespace {
@@ -18,8 +18,8 @@ frmBoundary::frmBoundary(dialogs::SelectedItems& items, QWidget* parent)
     : PropertyDialog(items, parent), ui_(std::make_unique<Ui::frmBoundary>()) {
   ui_->setupUi(this);
   check1_ = {ui_->Check1_0, ui_->Check1_1, ui_->Check1_2, ui_->Check1_3, ui_->Check1_4};
-  dialogs::SelectAllOnFocus(ui_->txtX);
-  dialogs::SelectAllOnFocus(ui_->txtY);
+  platform::qt::SelectAllOnFocus(ui_->txtX);
+  platform::qt::SelectAllOnFocus(ui_->txtY);
   connect(ui_->Command1, &QPushButton::clicked, this, [this] { Apply(); });
   connect(ui_->Command2, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -31,7 +31,7 @@ void frmBoundary::Display_SelectedProperty() {
     if (items_.SelectedCounter() == 0) return;
     for (int k = 0; k < 5; ++k) Check1(k)->setChecked(std::fabs(items_.GetMember(1, kFlags[k])) != 0.0);
     auto value = [this](const char* member) {
-      return dialogs::FormatSingleQ(static_cast<float>(items_.GetMember(1, member)));
+      return platform::qt::FormatSingleQ(static_cast<float>(items_.GetMember(1, member)));
     };
     ui_->txtX->setText(Check1(0)->isChecked() ? value("XTDirValue") : QString("0.0"));
     ui_->txtY->setText(Check1(1)->isChecked() ? value("YTDirValue") : QString("0.0"));

@@ -6,12 +6,12 @@
 
 #include <exception>
 
-#include "dialogs/DialogText.h"
 #include "dialogs/PropertyDialog.h"
 #include "dialogs/SelectedItems.h"
 #include "model/NodeMoves.h"
 #include "platform/MessageBox.h"
 #include "platform/NumberText.h"
+#include "platform/qt/TextBoxes.h"
 #include "ui_frmCoord.h"
 #include "view/View.h"
 
@@ -19,8 +19,8 @@ frmCoord::frmCoord(dialogs::SelectedItems& node, model::Mesh& mesh, view::View& 
     : QDialog(parent), node_(node), mesh_(mesh), view_(view), ui_(std::make_unique<Ui::frmCoord>()) {
   ui_->setupUi(this);
   setModal(true);
-  dialogs::SelectAllOnFocus(ui_->txtX);
-  dialogs::SelectAllOnFocus(ui_->txtY);
+  platform::qt::SelectAllOnFocus(ui_->txtX);
+  platform::qt::SelectAllOnFocus(ui_->txtY);
   connect(ui_->cmdApply, &QPushButton::clicked, this, [this] { cmdApply_Click(); });
   connect(ui_->cmdUndo, &QPushButton::clicked, this, [this] { cmdUndo_Click(); });
   connect(ui_->cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
@@ -44,9 +44,9 @@ void frmCoord::Form_Activate() {
       const auto vID = static_cast<long long>(node_.GetMember(1, "vID"));
       const auto x = static_cast<float>(node_.GetMember(1, "xcoord"));
       const auto y = static_cast<float>(node_.GetMember(1, "ycoord"));
-      ui_->lblNode->setText(dialogs::ToQ("Node: " + platform::FormatInteger(vID)));
-      ui_->txtX->setText(dialogs::FormatSingleQ(x));
-      ui_->txtY->setText(dialogs::FormatSingleQ(y));
+      ui_->lblNode->setText(platform::qt::ToQ("Node: " + platform::FormatInteger(vID)));
+      ui_->txtX->setText(platform::qt::FormatSingleQ(x));
+      ui_->txtY->setText(platform::qt::FormatSingleQ(y));
       ui_->cmdUndo->setEnabled(false);
       ok = true;
     }

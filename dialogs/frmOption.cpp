@@ -5,11 +5,11 @@
 #include <array>
 #include <exception>
 
-#include "dialogs/DialogText.h"
 #include "model/ValueChecks.h"
 #include "platform/MessageBox.h"
 #include "platform/NumberText.h"
 #include "platform/RuntimeError.h"
+#include "platform/qt/TextBoxes.h"
 #include "ui_frmOption.h"
 #include "view/View.h"
 
@@ -56,7 +56,7 @@ std::array<SingleField, 5> SingleFields(Ui::frmOption& ui) {
 
 double NumberOf(const QLineEdit* box) {
   double v = 0;
-  if (!platform::ParseDouble(dialogs::ToStd(box->text()), v))
+  if (!platform::ParseDouble(platform::qt::ToStd(box->text()), v))
     platform::Raise(platform::kErrTypeMismatch);
   return v;
 }
@@ -69,7 +69,7 @@ float SingleOf(const QLineEdit* box) { return model::checks::NearestSingle(Numbe
 // does not fit.
 short IntegerOf(const QLineEdit* box) { return model::checks::ToInteger(NumberOf(box)); }
 
-QString IntegerText(short value) { return dialogs::ToQ(platform::FormatInteger(value)); }
+QString IntegerText(short value) { return platform::qt::ToQ(platform::FormatInteger(value)); }
 
 }  // namespace
 
@@ -79,7 +79,7 @@ frmOption::frmOption(view::View& view, QWidget* parent)
   ui_->SSTab1->setCurrentIndex(0);
   for (QWidget* box : {ui_->txtInpMag, ui_->txtOutpMag, ui_->txtSelectedMarker,
                        ui_->txtPropertyMarker, ui_->txtLayerOffset, ui_->txtZoomFactor})
-    dialogs::SelectAllOnFocus(box);
+    platform::qt::SelectAllOnFocus(box);
   connect(ui_->cmdApply, &QPushButton::clicked, this, [this] { cmdApply_Click(); });
   connect(ui_->cmdClose, &QPushButton::clicked, this, &QDialog::accept);
 }
@@ -98,9 +98,9 @@ void frmOption::Display_Options() {
     const View& v = view_;
     for (const CheckField& f : CheckFields(*ui_)) f.box->setChecked(v.*f.option);
     for (const SingleField& f : SingleFields(*ui_))
-      f.box->setText(dialogs::FormatSingleQ(v.*f.option));
+      f.box->setText(platform::qt::FormatSingleQ(v.*f.option));
     ui_->txtFontSize->setText(IntegerText(v.OptionFontSize));
-    ui_->txtZoomFactor->setText(dialogs::FormatSingleQ(v.OptionZoomCenterFactor));
+    ui_->txtZoomFactor->setText(platform::qt::FormatSingleQ(v.OptionZoomCenterFactor));
   } catch (const std::exception&) {
     platform::MsgBox("Error: Input Data!");
   }
@@ -124,7 +124,7 @@ bool frmOption::cmdApply_Click() {
     if (zoomFactor >= 1 && zoomFactor <= 10) {
       v.OptionZoomCenterFactor = zoomFactor;
     } else {
-      ui_->txtZoomFactor->setText(dialogs::FormatSingleQ(v.OptionZoomCenterFactor));
+      ui_->txtZoomFactor->setText(platform::qt::FormatSingleQ(v.OptionZoomCenterFactor));
     }
 
     emit optionsChanged();

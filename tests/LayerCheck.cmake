@@ -19,7 +19,7 @@ set(kLayers
   "analysis=analysis model platform"
   "view=view model platform platform/qt"
   "dialogs=dialogs analysis view model platform platform/qt"
-  "analysis/ui=analysis/ui analysis dialogs model platform platform/qt")
+  "analysis/ui=analysis/ui analysis model platform platform/qt")
 # Only these reach the six global objects.
 set(kGlobalsAllowed app tests)
 # Files of the view that may include Qt.

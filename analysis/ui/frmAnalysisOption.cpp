@@ -6,10 +6,10 @@
 #include <cmath>
 #include <exception>
 
-#include "dialogs/DialogText.h"
 #include "model/Analysis.h"
 #include "platform/MessageBox.h"
 #include "platform/NumberText.h"
+#include "platform/qt/TextBoxes.h"
 #include "ui_frmAnalysisOption.h"
 
 bool RoundToInteger16(double value, short& result) {
@@ -24,7 +24,7 @@ frmAnalysisOption::frmAnalysisOption(model::Analysis& analysis, QWidget* parent)
     : QDialog(parent), analysis_(analysis), ui_(std::make_unique<Ui::frmAnalysisOption>()) {
   ui_->setupUi(this);
   ui_->SSTab1->setCurrentIndex(0);
-  for (QWidget* box : {ui_->txtShift, ui_->txtCycle, ui_->txtFactor}) dialogs::SelectAllOnFocus(box);
+  for (QWidget* box : {ui_->txtShift, ui_->txtCycle, ui_->txtFactor}) platform::qt::SelectAllOnFocus(box);
   connect(ui_->cmdApply, &QPushButton::clicked, this, [this] { cmdApply_Click(); });
   connect(ui_->cmdClose, &QPushButton::clicked, this, &QDialog::reject);
 }

@@ -17,12 +17,12 @@
 #include "analysis/RunUi.h"
 #include "analysis/SolverInputFile.h"
 #include "analysis/ui/RunGuard.h"
-#include "dialogs/DialogText.h"
 #include "model/Analysis.h"
 #include "model/Material.h"
 #include "model/Mesh.h"
 #include "platform/MessageBox.h"
 #include "platform/NumberText.h"
+#include "platform/qt/TextBoxes.h"
 #include "ui_frmEigen.h"
 
 std::string RecordSafeText(const std::string& text) {
@@ -86,7 +86,7 @@ frmEigen::frmEigen(model::Analysis& analysis, model::Mesh& mesh, const model::Ma
   ui_->cmdCancel->setEnabled(false);
   for (QWidget* box : {static_cast<QWidget*>(ui_->txtTitle), static_cast<QWidget*>(ui_->txtDiscription),
                        static_cast<QWidget*>(ui_->txtRunNumber), static_cast<QWidget*>(ui_->txtEstimation)})
-    dialogs::SelectAllOnFocus(box);
+    platform::qt::SelectAllOnFocus(box);
   connect(ui_->cmdApply, &QPushButton::clicked, this, &frmEigen::cmdApply_Click);
   connect(ui_->cmdCancel, &QPushButton::clicked, this, &frmEigen::cmdCancel_Click);
   connect(ui_->cmdClose, &QPushButton::clicked, this, &frmEigen::cmdClose_Click);

@@ -1,4 +1,5 @@
 #include "analysis/ui/RunGuard.h"
-#include "dialogs/DialogText.h"
+#include "platform/qt/TextBoxes.h"
+#include "dialogs/PictureBox.h"
 #include "ui_Reaches.h"
 #include "app/frmMenu.h"

@@ -1,12 +1,12 @@
 #pragma once
-// Text helpers shared by the dialogs: numbers shown in boxes, the number test
-// of a box, and selecting a box's whole text when it gets the focus.
+// The text boxes of the dialogs: numbers shown in boxes, the number test of a
+// box, and selecting a box's whole text when the focus arrives in it.
 #include <QString>
 #include <string>
 
 class QWidget;
 
-namespace dialogs {
+namespace platform::qt {
 
 // The general text form of a single-precision number: at most 7 significant
 // digits, trailing zeros dropped, exponent form for very large or small values.
@@ -27,4 +27,4 @@ QString ToQ(const std::string& text);
 // takes the focus to the tabs.
 void SelectAllOnFocus(QWidget* box);
 
-}  // namespace dialogs
+}  // namespace platform::qt

@@ -1,4 +1,4 @@
-#include "dialogs/DialogText.h"
+#include "platform/qt/TextBoxes.h"
 
 #include <QAbstractScrollArea>
 #include <QEvent>
@@ -12,7 +12,7 @@
 
 #include "platform/NumberText.h"
 
-namespace dialogs {
+namespace platform::qt {
 namespace {
 
 bool ComesWithTheWindow(Qt::FocusReason reason) {
@@ -112,4 +112,4 @@ void SelectAllOnFocus(QWidget* box) {
     if (auto* tabs = qobject_cast<QTabWidget*>(w)) tabs->tabBar()->setFocusPolicy(Qt::StrongFocus);
 }
 
-}  // namespace dialogs
+}  // namespace platform::qt
