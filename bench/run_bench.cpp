@@ -80,9 +80,7 @@ void BuildModel(model::Mesh& mesh, int nx, int ny) {
     s.set_width(10.0f);
     s.UpdatePropertyDefined();
   }
-  mesh.fourNodes().GeneratevID();
-  mesh.twoNodes().GeneratevID();
-  nodes.GeneratevID(mesh.fourNodes(), mesh.twoNodes());
+  mesh.GeneratevID();
   const float h = b / static_cast<float>(ny - 1);
   for (int i = 1; i <= nx; ++i)
     for (int j = 1; j <= ny; ++j)
