@@ -20,6 +20,7 @@
 
 #include "analysis/ElementMatrix.h"
 #include "analysis/PageArray.h"
+#include "analysis/SolverLimits.h"
 
 namespace platform {
 class TextFile;
@@ -33,7 +34,7 @@ class WorkPacer;
 
 class BandMatrix {
  public:
-  static constexpr int kMaxSize = 32767;  // equation numbers and band widths are 16-bit
+  static constexpr int kMaxSize = kMax16;  // equation numbers and band widths are 16-bit
 
   BandMatrix() = default;
   // A store of bw band positions by neq rows, all zero. Sizes beyond 32767

@@ -4,6 +4,7 @@
 
 #include "analysis/SolverFailure.h"
 #include "analysis/SolverInputFile.h"
+#include "analysis/SolverLimits.h"
 
 namespace analysis {
 namespace {
@@ -93,14 +94,15 @@ std::string NoStressText(const RunPlace& place, const model::Mesh& mesh, const s
 // The model's size against the solver's 16-bit equation numbers and band width.
 std::string TooLargeText(const model::Mesh& mesh) {
   const long column = mesh.Nodes().NumberNodesY();
-  if (3L * (column + 2) > 32767)
+  if (3L * (column + 2) > kMax16)
     return "The model is too large for the solver: its grid columns have " + std::to_string(column) +
-           " nodes, while the band width, three equations for each node of a column and of two more, is at most "
-           "32767 (10920 nodes a column). Generate the mesh with fewer nodes across the depth.";
+           " nodes, while the band width, three equations for each node of a column and of two more, is at most " +
+           std::to_string(kMax16) + " (" + std::to_string(kMax16 / 3 - 2) +
+           " nodes a column). Generate the mesh with fewer nodes across the depth.";
   return "The model is too large for the solver: it has " + std::to_string(mesh.Nodes().MaxvID()) +
          " nodes in the analysis and " + std::to_string(column) +
-         " nodes a column, while the solver numbers at most 32767 equations, three a node (10922 nodes). Generate "
-         "the mesh with fewer nodes.";
+         " nodes a column, while the solver numbers at most " + std::to_string(kMax16) + " equations, three a node (" +
+         std::to_string(kMaxNodes) + " nodes). Generate the mesh with fewer nodes.";
 }
 
 // Which of the run's files a file error concerns: the one being opened, else

@@ -6,14 +6,13 @@
 #include <stdexcept>
 #include <string>
 
+#include "analysis/SolverLimits.h"
 #include "model/RecordIO.h"
 #include "platform/RuntimeError.h"
 #include "platform/TextFile.h"
 
 namespace analysis {
 namespace {
-
-constexpr long kMax16 = 32767;
 
 // True when |v| is strictly above 1E-5, both taken in single precision.
 bool Above(float v) { return std::fabs(v) > 1e-5f; }
@@ -78,8 +77,9 @@ std::string TooLargeText(long nodes, long stiffeners, long plates) {
   add(stiffeners, "stiffener slots (one on every grid edge, with a section or not)");
   add(plates, "plate slots (one on every grid cell, with a thickness or not)");
   return "The model has " + over + "; the solver input file numbers at most " + std::to_string(kMax16) +
-         " nodes, stiffeners or plates. Generate the mesh with fewer nodes: the solver takes at most 10922 nodes in the analysis "
-         "(three equations a node, 32767 equations at most), and this model has " + std::to_string(nodes) +
+         " nodes, stiffeners or plates. Generate the mesh with fewer nodes: the solver takes at most " +
+         std::to_string(kMaxNodes) + " nodes in the analysis (three equations a node, " + std::to_string(kMax16) +
+         " equations at most), and this model has " + std::to_string(nodes) +
          " nodes.";
 }
 

@@ -6,6 +6,7 @@
 // checked headless.
 #include <string>
 
+#include "analysis/SolverLimits.h"
 #include "model/BeamShape.h"
 #include "model/Material.h"
 #include "model/Mesh.h"
@@ -45,10 +46,9 @@ inline constexpr const char* kMsgTooManyElements =
 inline constexpr const char* kMsgProportionalOne =
     "Invalid Input Data : Proportional Size of Elements needs 2 or more Longitudinal Elements!";
 
-// Largest node count of a generated grid: the solver numbers three
-// equations a node in 16 bits, so 32767 / 3 nodes is all it can analyse
-// (every node of a generated girder takes part).
-inline constexpr long kMaxGridNodes = 32767 / 3;
+// Largest node count of a generated grid: every node of a generated girder
+// takes part in the analysis.
+inline constexpr long kMaxGridNodes = analysis::kMaxNodes;
 
 // Runs the generator's checks in their order. Returns the message of the
 // first that fails, or an empty text with `plan` filled. A zero flange
