@@ -2,36 +2,63 @@
 // Writes every file the program writes for the user (project files, the
 // options file, reports, listings, bitmaps), and treats the user's rights as
 // opening the file for writing would: what the user may not write, or what
-// is no regular file, is refused before anything is touched.
+// is no regular file, is refused before anything is touched. A save keeps
+// what a plain write over the file keeps, and never loses the old contents.
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 
+#include "platform/RuntimeError.h"
 #include "platform/TextFile.h"
 
 namespace platform {
 
 // Writes the file whole or not at all. `write` fills a file in memory; the
 // target is then checked and written:
-// - no such file yet, or a regular file the user may write in a folder the
-//   user may write: the text goes to a temporary file beside the target,
-//   which is flushed to the disk, given the mode and, where the user may set
-//   them, the owner and group of the file it replaces, and renamed over the
-//   target; the folder is flushed too, so the rename survives a power cut. A
-//   full disk, a removed folder or a power cut never leaves a truncated file
-//   where a good one stood.
-// - a regular file the user may write in a folder that allows no new file
-//   (or no rename over this file): the file is truncated and written in place,
-//   then flushed. In this one case the write is not whole or nothing, since
-//   the folder allows nothing else; `write` has run before the file is
-//   touched, so only the disk itself can fail half way.
+// - a symbolic link has the file it names written, as a plain write would
+//   (created when the link points at nothing); the link stays a link.
+// - no such file yet, or a regular file the user may write whose owner,
+//   group, mode and extended attributes (the ACL among them) a new file can
+//   take over: the text goes to a temporary file beside the target, which
+//   is flushed to the disk, given all of those, and renamed over the target;
+//   the folder is flushed too, so the rename survives a power cut. A full
+//   disk, a removed folder or a power cut never leaves a truncated file where
+//   a good one stood.
+// - a regular file that a new file cannot stand in for without loss (a
+//   folder that allows no new file or no rename over this one, a second
+//   hard link, an owner, group or attribute the user cannot give a new
+//   file): the file is written over in place. Its old contents are read
+//   first and kept in memory, the room for the new ones is reserved where
+//   the disk can, and when any write or the flush fails the old contents are
+//   put back whole and flushed before the failure is reported. If even that
+//   fails, FileDamaged is raised. A file the user may write but not read
+//   has no copy to put back and is refused (70), untouched.
 // - a file the user may not write: refused with the system's reason
 //   (70 Permission denied; 75 on a read-only disk).
 // - a folder, pipe, device or socket: refused with 75 and a description that
 //   names the file and what it is.
-// A target that is a symbolic link has the file it points at written. On any
-// failure no temporary file is left, and the failure (a RuntimeError with a
+// - more than the file size limit of the process or of the disk: 60.
+// On any failure no temporary file is left, and the failure (a RuntimeError with a
 // file error number and a description naming the file and the system's
 // reason, or whatever `write` threw) reaches the caller.
 void ReplaceFile(const std::filesystem::path& target, const std::function<void(TextFile&)>& write);
+
+// A write in place failed and so did putting the old contents back: the file
+// on disk is damaged. The number is the first failure's; the description
+// says that the file is damaged and names it.
+class FileDamaged : public RuntimeError {
+ public:
+  using RuntimeError::RuntimeError;
+};
+
+// For tests: the disk under the files ReplaceFile writes. Before each write,
+// reservation, size change and flush of such a file the fault is asked; 0
+// lets the call run, an errno makes it fail with that errno. A write may be
+// let through in part by lowering `length`. No fault (the default) lets
+// every call run.
+enum class DiskCall { Write, Reserve, Resize, Flush };
+using DiskFault = std::function<int(DiskCall call, std::int64_t offset, std::size_t& length)>;
+void SetDiskFaultForTests(DiskFault fault);
 
 }  // namespace platform

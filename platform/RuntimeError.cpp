@@ -22,6 +22,7 @@ std::string DescribeError(int number) {
     case kErrBadFileMode: return "Bad file mode";
     case kErrFileAlreadyOpen: return "File already open";
     case kErrDeviceIO: return "Device I/O error";
+    case kErrFileTooLarge: return "File too large";
     case kErrDiskFull: return "Disk full";
     case kErrInputPastEnd: return "Input past end of file";
     case kErrBadFileName: return "Bad file name";
@@ -49,8 +50,8 @@ int FileErrorNumber(int err) {
     case ENOENT:
     case ENOTDIR: return kErrPathNotFound;
     case ENOSPC:
-    case EDQUOT:
-    case EFBIG: return kErrDiskFull;
+    case EDQUOT: return kErrDiskFull;
+    case EFBIG: return kErrFileTooLarge;
     case ENAMETOOLONG: return kErrBadFileName;
     case EACCES:
     case EPERM: return kErrPermissionDenied;
@@ -58,7 +59,8 @@ int FileErrorNumber(int err) {
     case EISDIR:
     case EBUSY:
     case ETXTBSY:
-    case ENXIO: return kErrPathFileAccess;
+    case ENXIO:
+    case ELOOP: return kErrPathFileAccess;
     case EMFILE:
     case ENFILE: return kErrTooManyFiles;
     default: return kErrDeviceIO;
@@ -66,7 +68,10 @@ int FileErrorNumber(int err) {
 }
 
 std::string SystemErrorText(int err, const std::string& what) {
-  return what + ": " + std::generic_category().message(err);
+  std::string text = what + ": " + std::generic_category().message(err);
+  // The system's words alone read like a fault of the disk.
+  if (err == EFBIG) text += " (larger than the file size limit set for this program, or than the disk allows)";
+  return text;
 }
 
 void RaiseSystemError(int err, const std::string& what) {

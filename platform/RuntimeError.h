@@ -22,6 +22,7 @@ enum ErrorNumber : int {
   kErrBadFileMode = 54,
   kErrFileAlreadyOpen = 55,
   kErrDeviceIO = 57,
+  kErrFileTooLarge = 60,  // beyond the file size limit of the process or of its disk
   kErrDiskFull = 61,
   kErrInputPastEnd = 62,
   kErrBadFileName = 64,

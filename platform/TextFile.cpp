@@ -60,7 +60,7 @@ void TextFile::CheckReadable() const {
 }
 
 void TextFile::RaiseWriteError(int err) const {
-  const int number = err == ENOSPC || err == EDQUOT || err == EFBIG ? kErrDiskFull : kErrDeviceIO;
+  const int number = err == ENOSPC || err == EDQUOT ? kErrDiskFull : err == EFBIG ? kErrFileTooLarge : kErrDeviceIO;
   if (err == 0 || path_.empty()) Raise(number);
   Raise(number, SystemErrorText(err, "Cannot write " + path_.string()));
 }

@@ -216,8 +216,7 @@ TEST(OptionsFile, AFullDiskLeavesTheOldFile) {
   app::Save_Option(folder.ini(), a, v);
   const auto old = velk_test::ReadLines(folder.ini());
 
-  // A file size limit far below the file's size makes the write fail as a
-  // full disk does, at the first bytes.
+  // A disk that is full after the first bytes of the file.
   {
     velk_test::FullDisk disk(16);
     ASSERT_TRUE(disk.on());

@@ -1,8 +1,8 @@
 #pragma once
-// Scratch folders, file bytes, a full disk, a user whom file permissions bind
-// and a prompter for the error boxes, for the tests that read and write files. Plain C++ without Qt or
-// GoogleTest, so that the tests of the sanitizer build and the fuzz seed
-// writer use it too.
+// Scratch folders, file bytes, a full disk, a file size limit, a user whom
+// file permissions bind and a prompter for the error boxes, for the tests
+// that read and write files. Plain C++ without Qt or GoogleTest, so that the
+// tests of the sanitizer build and the fuzz seed writer use it too.
 #include <grp.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -10,6 +10,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdint>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +22,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/FileReplace.h"
 #include "platform/MessageBox.h"
 
 namespace velk_test {
@@ -68,25 +71,44 @@ inline std::string Joined(const std::vector<std::string>& lines) {
   return s;
 }
 
-// A disk that fills up after `bytes` bytes of any one file, until the end
-// of the scope: the process's file size limit, with its signal ignored so
-// that a write past it fails as a write to a full disk does. Check on()
-// before relying on it.
+// A disk that fills up after `bytes` bytes of any one file that ReplaceFile
+// writes, until the end of the scope: its writes and reservations past that
+// fail with ENOSPC, as on a full disk.
 class FullDisk {
  public:
-  explicit FullDisk(rlim_t bytes) {
+  explicit FullDisk(std::int64_t bytes) {
+    platform::SetDiskFaultForTests([bytes](platform::DiskCall call, std::int64_t offset, std::size_t& length) {
+      const auto end = offset + static_cast<std::int64_t>(length);
+      if ((call != platform::DiskCall::Write && call != platform::DiskCall::Reserve) || end <= bytes) return 0;
+      if (call == platform::DiskCall::Reserve || offset >= bytes) return ENOSPC;
+      length = static_cast<std::size_t>(bytes - offset);
+      return 0;
+    });
+  }
+  ~FullDisk() { platform::SetDiskFaultForTests({}); }
+  FullDisk(const FullDisk&) = delete;
+  FullDisk& operator=(const FullDisk&) = delete;
+  bool on() const { return true; }
+};
+
+// A file size limit of `bytes` for the process until the end of the scope,
+// with its signal ignored so that a write past it fails with EFBIG. Check
+// on() before relying on it.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
     previousAction_ = ::signal(SIGXFSZ, SIG_IGN);
     if (::getrlimit(RLIMIT_FSIZE, &previous_) != 0) return;
     rlimit small = previous_;
     small.rlim_cur = bytes;
     on_ = ::setrlimit(RLIMIT_FSIZE, &small) == 0;
   }
-  ~FullDisk() {
+  ~FileSizeLimit() {
     if (on_) ::setrlimit(RLIMIT_FSIZE, &previous_);
     ::signal(SIGXFSZ, previousAction_);
   }
-  FullDisk(const FullDisk&) = delete;
-  FullDisk& operator=(const FullDisk&) = delete;
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
   bool on() const { return on_; }
 
  private:
