@@ -23,8 +23,6 @@ const char* FileErrorMessage(int errorNumber) {
       return "Can't open your file for that "
              "type of access.";
     case kErrFileAlreadyOpen: return "This file is already open.";
-    case kErrPermissionDenied: return "You don't have permission to use that file or folder.";
-    case kErrPathFileAccess: return "That path or file can't be used.";
     case kErrInputPastEnd:
       // The opening quotation mark without a closing one is the message as
       // users have always seen it.
@@ -43,6 +41,12 @@ short FileErrors(int errorNumber, const std::string& description) {
   // The standard description says no more than the message.
   const std::string detail =
       description == platform::DescribeError(errorNumber) ? std::string() : description;
+  const bool nameStaysIllegal =
+      errorNumber == platform::kErrBadFileNameOrNumber || errorNumber == platform::kErrBadFileName;
+  if (nameStaysIllegal) {
+    platform::MsgBox(message, platform::Buttons::Ok, platform::Icon::Exclamation, "Disk Error", detail);
+    return kFileErrorGiveUp;
+  }
   switch (platform::MsgBox(message, platform::Buttons::RetryCancel, platform::Icon::Exclamation,
                            "Disk Error", detail)) {
     case platform::Answer::Ok:

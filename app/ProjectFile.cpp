@@ -128,7 +128,7 @@ void New_Data(ProjectFileHost& host) {
 }
 
 bool Save_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile) {
-  std::string fileName, fileTitle;
+  std::string fileName, fileTitle, reason;
   const StepEnd chosen = RunStep([&] {
     cdlFile.CancelError = true;
     cdlFile.DialogTitle = "Save As";
@@ -141,19 +141,29 @@ bool Save_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile) {
     fileTitle = cdlFile.FileTitle();
   });
   if (chosen == StepEnd::Cancelled) return false;
+  bool damaged = false;
   if (chosen == StepEnd::Done) {
     std::string text;
-    const StepEnd written = RunStep([&] {
-      text = ProjectText(host.Analysis(), host.BeamShape(), host.Mesh(), host.Material());
-      platform::ReplaceFile(fileName, [&](platform::TextFile& file) { file.Write(text); });
-    });
+    const StepEnd written = RunStep(
+        [&] {
+          text = ProjectText(host.Analysis(), host.BeamShape(), host.Mesh(), host.Material());
+          try {
+            platform::ReplaceFile(fileName, [&](platform::TextFile& file) { file.Write(text); });
+          } catch (const platform::FileDamaged&) {
+            damaged = true;  // until a later try writes it whole
+            throw;
+          }
+        },
+        &reason);
     if (written == StepEnd::Done &&
-        RunStep([&] { host.SetCaption(kCaptionPrefix + fileTitle); }) == StepEnd::Done) {
+        RunStep([&] { host.SetCaption(kCaptionPrefix + fileTitle); }, &reason) == StepEnd::Done) {
       if (ModelChanges* changes = host.Changes()) changes->MarkSaved(text);
       return true;
     }
   }
-  platform::MsgBox("File Error!");
+  // No file on disk holds the model any more for certain.
+  if (ModelChanges* changes = host.Changes(); changes && damaged) changes->Forget();
+  platform::MsgBox("File Error!", platform::Buttons::Ok, platform::Icon::None, {}, reason);
   return false;
 }
 
@@ -184,18 +194,16 @@ void Open_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile) {
   std::optional<ProjectContents> read;
   float version = 0;
   std::string reason;
-  end = RunStep([&] {
-    try {
-      platform::TextFile file(fileName, platform::FileMode::Input);
-      read = ReadProject(file, &version);
-    } catch (const platform::RuntimeError& e) {
-      reason = e.description();
-      throw;
-    } catch (const std::bad_alloc&) {
-      reason = "There is not enough memory to read this file.";
-      throw;
-    }
-  });
+  end = RunStep(
+      [&] {
+        try {
+          platform::TextFile file(fileName, platform::FileMode::Input);
+          read = ReadProject(file, &version);
+        } catch (const std::bad_alloc&) {
+          platform::Raise(platform::kErrOutOfMemory, "There is not enough memory to read this file.");
+        }
+      },
+      &reason);
   if (end == StepEnd::Cancelled) return;
   if (end != StepEnd::Done) return giveUp(reason);
   if (!read) {

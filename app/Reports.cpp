@@ -90,8 +90,10 @@ void CreateReport(platform::CommonDialog& cdlFile, const char* title, const char
     fileName = cdlFile.FileName();
   });
   if (end == StepEnd::Cancelled) return;
-  if (end == StepEnd::Done) end = RunStep([&] { platform::ReplaceFile(fileName, write); });
-  if (end != StepEnd::Done) platform::MsgBox("File Error!");
+  std::string reason;
+  if (end == StepEnd::Done) end = RunStep([&] { platform::ReplaceFile(fileName, write); }, &reason);
+  if (end != StepEnd::Done)
+    platform::MsgBox("File Error!", platform::Buttons::Ok, platform::Icon::None, {}, reason);
 }
 
 }  // namespace

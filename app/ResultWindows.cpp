@@ -17,8 +17,8 @@ namespace {
 class GlobalListingHost : public dialogs::ListingHost {
  public:
   const model::Mesh& Mesh() const override { return globals::Mesh(); }
-  dialogs::FileStepEnd RunFileStep(const std::function<void()>& step) override {
-    switch (RunStep(step)) {
+  dialogs::FileStepEnd RunFileStep(const std::function<void()>& step, std::string& reason) override {
+    switch (RunStep(step, &reason)) {
       case StepEnd::Done: return dialogs::FileStepEnd::Done;
       case StepEnd::Cancelled: return dialogs::FileStepEnd::Cancelled;
       case StepEnd::GaveUp: break;

@@ -69,8 +69,8 @@ void frmPropertyView::SSTab1_Click(int previousTab) {
 
 void frmPropertyView::Command1_Click() {
   using dialogs::FileStepEnd;
-  std::string fileName;
-  FileStepEnd end = host_.RunFileStep([&] {
+  std::string fileName, reason;
+  auto choose = [&] {
     cdlgSave.CancelError = true;
     cdlgSave.Flags = platform::cdlOFNOverwritePrompt | platform::cdlOFNHideReadOnly;
     cdlgSave.DialogTitle = "Save As";
@@ -78,15 +78,15 @@ void frmPropertyView::Command1_Click() {
     cdlgSave.FilterIndex = 2;
     cdlgSave.ShowSave();
     fileName = cdlgSave.FileName();
-  });
+  };
+  FileStepEnd end = host_.RunFileStep(choose, reason);
   if (end == FileStepEnd::Cancelled) return;
   // The listing as it was built, CR LF and all: the box is read-only.
   const std::string text = ui_->rtbProperty->Text();
-  if (end == FileStepEnd::Done)
-    end = host_.RunFileStep([&] {
-      platform::ReplaceFile(fileName, [&](platform::TextFile& file) { file.Write(text); });
-    });
-  if (end != FileStepEnd::Done) platform::MsgBox("File Error!");
+  auto write = [&] { platform::ReplaceFile(fileName, [&](platform::TextFile& file) { file.Write(text); }); };
+  if (end == FileStepEnd::Done) end = host_.RunFileStep(write, reason);
+  if (end != FileStepEnd::Done)
+    platform::MsgBox("File Error!", platform::Buttons::Ok, platform::Icon::None, {}, reason);
 }
 
 void frmPropertyView::Command2_Click() {

@@ -634,8 +634,9 @@ TEST_F(MainWindowTest, TheViewsDiskErrorsAndHourglassAreTheProgramsOwn) {
   prompter.QueueAnswer(platform::Answer::Retry);
   EXPECT_TRUE(window->RetryAfterFileError(platform::kErrDiskFull));
   prompter.QueueAnswer(platform::Answer::Cancel);
-  EXPECT_FALSE(window->RetryAfterFileError(platform::kErrPermissionDenied));
+  EXPECT_FALSE(window->RetryAfterFileError(platform::kErrDeviceIO));
   EXPECT_FALSE(window->RetryAfterFileError(platform::kErrOverflow));  // not a file error: no box
+  EXPECT_FALSE(window->RetryAfterFileError(platform::kErrPermissionDenied));  // no retry mends it: no box
   ASSERT_EQ(prompter.messages().size(), 2u);
   EXPECT_EQ(prompter.messages()[0].title, "Disk Error");
   EXPECT_EQ(prompter.messages()[0].prompt, "Disk is full. Continue?");

@@ -73,7 +73,7 @@ class RecordingGirderHost : public dialogs::GirderHost {
 class FakeListingHost : public dialogs::ListingHost {
  public:
   const model::Mesh& Mesh() const override { return *mesh; }
-  dialogs::FileStepEnd RunFileStep(const std::function<void()>&) override { return stepEnd; }
+  dialogs::FileStepEnd RunFileStep(const std::function<void()>&, std::string&) override { return stepEnd; }
 
   std::unique_ptr<model::Mesh> mesh = std::make_unique<model::Mesh>();
   dialogs::FileStepEnd stepEnd = dialogs::FileStepEnd::GaveUp;
