@@ -63,11 +63,12 @@ std::string ProjectText(const model::Analysis& analysis, const model::BeamShape&
   return text.Text();
 }
 
-std::optional<ProjectContents> ReadProject(platform::TextFile& file, float* versionRead) {
-  const float version = ReadProjectHeader(file);
+std::optional<ProjectContents> ReadProject(platform::TextFile& file, std::optional<float>* versionRead) {
+  const std::optional<float> version = ReadProjectHeader(file);
   if (versionRead) *versionRead = version;
-  const bool is13 = IsProjectVersion(version, kProjectVersion13);
-  if (!is13 && !IsProjectVersion(version, kProjectVersion)) return std::nullopt;
+  // An empty version field reads as the number 0, which is no version either.
+  const bool is13 = version && IsProjectVersion(*version, kProjectVersion13);
+  if (!is13 && !(version && IsProjectVersion(*version, kProjectVersion))) return std::nullopt;
   ProjectContents read;
   if (is13) {
     read.analysis.ReadData(file);
@@ -82,12 +83,13 @@ std::optional<ProjectContents> ReadProject(platform::TextFile& file, float* vers
   return read;
 }
 
-std::string UnknownVersionReason(float version) {
-  return "Line 2 gives the version " + platform::FormatShortest(version) +
-         "; this program reads project files of versions 1.3 and 1.4.";
+std::string UnknownVersionReason(std::optional<float> version) {
+  const std::string given =
+      version ? "Line 2 gives the version " + platform::FormatShortest(*version) : "Line 2 gives no version";
+  return given + "; this program reads project files of versions 1.3 and 1.4.";
 }
 
-float ReadProjectHeader(platform::TextFile& file) {
+std::optional<float> ReadProjectHeader(platform::TextFile& file) {
   if (file.AtEnd()) RefuseHeader(platform::kErrInputPastEnd, "1: the file is empty");
   file.ReadLine();  // "VELK Version": not checked
   if (file.AtEnd()) RefuseHeader(platform::kErrInputPastEnd, "2: the file ends before its version line");
@@ -95,7 +97,7 @@ float ReadProjectHeader(platform::TextFile& file) {
   std::string_view field = line;
   if (auto comma = field.find(','); comma != std::string_view::npos) field = field.substr(0, comma);
   field = TrimBlanks(field);
-  if (field.empty()) return 0.0f;
+  if (field.empty()) return std::nullopt;
   float value = 0;
   switch (platform::ParseSingle(field, value)) {
     case platform::ParsedNumber::Ok: return value;
@@ -192,7 +194,7 @@ void Open_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile) {
   // The whole file is read into objects of its own; until it has been read
   // completely, nothing of the model in memory changes.
   std::optional<ProjectContents> read;
-  float version = 0;
+  std::optional<float> version;
   std::string reason;
   end = RunStep(
       [&] {

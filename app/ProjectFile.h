@@ -93,7 +93,7 @@ std::string ProjectText(const model::Analysis& analysis, const model::BeamShape&
                         const model::Mesh& mesh, const model::Material& material);
 
 // Reads a whole project file of version 1.3 or 1.4; nothing for another
-// version, whose number goes to `version` when given. Failures are
+// version, whose number (nothing for none) goes to `version` when given. Failures are
 // RuntimeErrors whose description is the reason, naming the record, line
 // and field ("Node record 1, line 15, field ID: ..."): 62 when the file ends
 // early or its counts promise more records than it can hold, 13 or 6 for a
@@ -101,13 +101,14 @@ std::string ProjectText(const model::Analysis& analysis, const model::BeamShape&
 // the nodes, 321 for records that break the model's rules (a node ID that is
 // not its position, a numbering that does not follow the properties, a
 // modulus or Poisson ratio the girder dialog refuses).
-std::optional<ProjectContents> ReadProject(platform::TextFile& file, float* version = nullptr);
-// Why a file of that version is not read: the detail of "Error: Reading Data".
-std::string UnknownVersionReason(float version);
+std::optional<ProjectContents> ReadProject(platform::TextFile& file, std::optional<float>* version = nullptr);
+// Why a file of that version (or of none) is not read: the detail of
+// "Error: Reading Data".
+std::string UnknownVersionReason(std::optional<float> version);
 
-// Reads the two header lines and returns the version number (0 for an empty
-// version field). 62 when the file ends first, 13 when it is not a number.
-float ReadProjectHeader(platform::TextFile& file);
+// Reads the two header lines and returns the version number, nothing for an
+// empty version field. 62 when the file ends first, 13 when it is not a number.
+std::optional<float> ReadProjectHeader(platform::TextFile& file);
 // The version is compared in single precision with room for the last digit.
 bool IsProjectVersion(float version, float wanted);
 

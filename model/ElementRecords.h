@@ -32,7 +32,7 @@ inline ElementCounts ReadElementCounts(RecordReader& r, int64_t recordBytes, std
     r.Refuse(platform::kErrOverflow, "MaxvID",
              "the number of " + std::string(items) + " in the analysis must lie between 0 and the " +
                  std::to_string(c.count) + " in the file, not " + std::to_string(c.maxvID));
-  if (const int64_t room = r.RoomFor(recordBytes); c.count > room)
+  if (const int64_t room = r.RoomFor(recordBytes, c.count); c.count > room)
     r.Refuse(platform::kErrInputPastEnd, "Count",
              "the file says " + std::to_string(c.count) + " " + std::string(items) +
                  ", but the rest of it has room for at most " + std::to_string(room));

@@ -190,7 +190,7 @@ void Nodes::ReadCollection(platform::TextFile& file, std::vector<std::int64_t>* 
       r.Refuse(platform::kErrOverflow, "MaxvID",
                "the number of nodes in the analysis must lie between 0 and the " + std::to_string(nx * ny) +
                    " nodes of the grid, not " + std::to_string(maxvID));
-    if (const int64_t room = r.RoomFor(kRecordBytes); int64_t{nx} * ny > room)
+    if (const int64_t room = r.RoomFor(kRecordBytes, int64_t{nx} * ny); int64_t{nx} * ny > room)
       r.Refuse(platform::kErrInputPastEnd, "NumberNodesY",
                "a grid of " + std::to_string(nx) + " by " + std::to_string(ny) + " nodes needs " +
                    std::to_string(nx * ny) + " node records, but the rest of the file has room for at most " +

@@ -1,5 +1,6 @@
 #include "model/RecordIO.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <iterator>
@@ -119,9 +120,9 @@ void RefuseAt(int number, std::int64_t line, std::string_view field, const std::
   platform::Raise(number, where + ": " + rule + ".");
 }
 
-std::int64_t RecordReader::RoomFor(std::int64_t recordBytes) {
+std::int64_t RecordReader::RoomFor(std::int64_t recordBytes, std::int64_t wanted) {
   // The last field of the file needs no separator after it.
-  return (file_.RemainingBytes() + 1) / recordBytes;
+  return (file_.RemainingBytes(std::max<std::int64_t>(wanted * recordBytes - 1, 0)) + 1) / recordBytes;
 }
 
 std::string RecordReader::String(std::string_view field) {

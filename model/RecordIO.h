@@ -65,9 +65,9 @@ class RecordReader {
   // named field, the field, and the rule its value breaks.
   [[noreturn]] void Refuse(int number, std::string_view field, const std::string& rule) const;
   // How many records of at least `recordBytes` the rest of the file can
-  // hold at most, so that a count the file cannot back is refused (62,
-  // input past end) before anything is made for it.
-  std::int64_t RoomFor(std::int64_t recordBytes);
+  // hold at most, counted up to `wanted`, so that a count the file cannot
+  // back is refused (62, input past end) before anything is made for it.
+  std::int64_t RoomFor(std::int64_t recordBytes, std::int64_t wanted);
 
  private:
   std::string Next(std::string_view field, bool* quoted);

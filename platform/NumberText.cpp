@@ -1,5 +1,6 @@
 #include "platform/NumberText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -98,6 +99,28 @@ std::errc FromDecimal(std::string_view s, T& v) {
   return r.ec;
 }
 
+// Whether a body that lies outside a double's range lies below its smallest
+// number rather than beyond its largest: the power of ten of its first
+// significant digit is negative.
+bool BelowEveryDouble(std::string_view body) {
+  const std::size_t e = body.find_first_of("eE");
+  const std::string_view mantissa = body.substr(0, e);
+  const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+  const std::size_t first = mantissa.find_first_not_of("0.");
+  if (first == std::string_view::npos) return true;
+  long long power = first < point ? static_cast<long long>(point - first) - 1
+                                  : -static_cast<long long>(first - point);
+  if (e != std::string_view::npos) {
+    std::string_view digits = body.substr(e + 1);
+    const bool negative = digits.front() == '-';
+    if (digits.front() == '+' || negative) digits.remove_prefix(1);
+    long long exponent = 0;
+    for (char c : digits) exponent = std::min(exponent * 10 + (c - '0'), 1'000'000'000'000LL);
+    power += negative ? -exponent : exponent;
+  }
+  return power < 0;
+}
+
 }  // namespace
 
 bool ParseDouble(std::string_view text, double& value) {
@@ -117,9 +140,11 @@ ParsedNumber ParseSingle(std::string_view text, float& value) {
   float v = 0;
   const std::errc ec = FromDecimal(body, v);
   if (ec == std::errc::result_out_of_range) {
-    // Too large or too small for a float; a double tells which.
+    // Too large or too small for a float; a double tells which, and the
+    // digits where a double cannot hold it either.
     double d = 0;
-    if (FromDecimal(body, d) != std::errc() || d >= 1.0) return ParsedNumber::OutOfRange;
+    const bool inDouble = FromDecimal(body, d) == std::errc();
+    if (inDouble ? d >= 1.0 : !BelowEveryDouble(body)) return ParsedNumber::OutOfRange;
     v = 0.0f;
   } else if (ec != std::errc() || !std::isfinite(v)) {
     return ParsedNumber::NotANumber;

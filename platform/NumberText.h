@@ -26,9 +26,9 @@ bool ParseDouble(std::string_view text, double& value);
 enum class ParsedNumber { Ok, NotANumber, OutOfRange };
 // Parses the same text as ParseDouble, rounded once, straight to the nearest
 // float: through a double some values would be rounded twice and come back
-// one unit off. A value too small for a float reads as a zero of its sign;
-// OutOfRange when it rounds beyond the largest float or lies outside a
-// double's range.
+// one unit off. A value too small for a float, even one too small for a
+// double, reads as a zero of its sign; OutOfRange when it rounds beyond the
+// largest float.
 ParsedNumber ParseSingle(std::string_view text, float& value);
 // Parses a whole number in decimal, or a decimal number that is whole after
 // rounding half to even (as "2.5" read into an integer field); false when it

@@ -2,8 +2,12 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
 
 #include "platform/RuntimeError.h"
 
@@ -33,6 +37,8 @@ TextFile::TextFile(const std::filesystem::path& path, FileMode mode) : path_(pat
     const int err = errno;
     Raise(OpenErrorNumber(err, mode), SystemErrorText(err, "Cannot open " + path.string()));
   }
+  struct stat st {};
+  seekable_ = ::fstat(::fileno(file_), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 TextFile::TextFile(InMemory, std::string_view text) : mode_(FileMode::Input), memory_(text) {
@@ -60,7 +66,9 @@ void TextFile::CheckReadable() const {
 }
 
 void TextFile::RaiseWriteError(int err) const {
-  const int number = err == ENOSPC || err == EDQUOT ? kErrDiskFull : err == EFBIG ? kErrFileTooLarge : kErrDeviceIO;
+  const int number = err == ENOSPC || err == EDQUOT ? kErrDiskFull
+                     : err == EFBIG                ? kErrFileTooLarge
+                                                   : kErrDeviceIO;
   if (err == 0 || path_.empty()) Raise(number);
   Raise(number, SystemErrorText(err, "Cannot write " + path_.string()));
 }
@@ -124,8 +132,57 @@ std::string TextFile::ReadLine() {
   return line;
 }
 
-std::int64_t TextFile::RemainingBytes() {
+namespace {
+
+// A stream that gives the bytes read ahead of it first, then the rest of the
+// stream they were read from, which it owns.
+struct ReadAhead {
+  std::string bytes;
+  std::size_t at = 0;
+  std::FILE* rest = nullptr;
+
+  static ssize_t Read(void* cookie, char* buffer, std::size_t size) {
+    auto* self = static_cast<ReadAhead*>(cookie);
+    if (self->at < self->bytes.size()) {
+      const std::size_t n = std::min(size, self->bytes.size() - self->at);
+      std::memcpy(buffer, self->bytes.data() + self->at, n);
+      self->at += n;
+      return static_cast<ssize_t>(n);
+    }
+    const std::size_t n = std::fread(buffer, 1, size, self->rest);
+    return n == 0 && std::ferror(self->rest) ? -1 : static_cast<ssize_t>(n);
+  }
+  static int Close(void* cookie) {
+    const std::unique_ptr<ReadAhead> self(static_cast<ReadAhead*>(cookie));
+    return std::fclose(self->rest);
+  }
+};
+
+}  // namespace
+
+std::int64_t TextFile::RemainingBytes(std::int64_t atMost) {
   CheckReadable();
+  if (!seekable_) {
+    // Read ahead, and let the stream give those bytes again before the rest.
+    auto ahead = std::make_unique<ReadAhead>();
+    char buffer[1 << 16];
+    for (std::int64_t have = 0; have < atMost; have = static_cast<std::int64_t>(ahead->bytes.size())) {
+      const auto want = std::min<std::int64_t>(sizeof buffer, atMost - have);
+      const std::size_t n = std::fread(buffer, 1, static_cast<std::size_t>(want), file_);
+      ahead->bytes.append(buffer, n);
+      if (n < static_cast<std::size_t>(want)) break;
+    }
+    const int err = std::ferror(file_) ? errno : 0;
+    const auto got = static_cast<std::int64_t>(ahead->bytes.size());
+    ahead->rest = file_;
+    const cookie_io_functions_t calls{ReadAhead::Read, nullptr, nullptr, ReadAhead::Close};
+    std::FILE* chained = ::fopencookie(ahead.get(), "rb", calls);
+    if (!chained) Raise(kErrOutOfMemory);
+    ahead.release();  // the stream owns it now
+    file_ = chained;
+    if (err) Raise(kErrDeviceIO, SystemErrorText(err, "Cannot read " + path_.string()));
+    return got;
+  }
   const long at = std::ftell(file_);
   std::int64_t size = static_cast<std::int64_t>(memory_.size());  // a file in memory
   if (!path_.empty()) {
@@ -134,7 +191,7 @@ std::int64_t TextFile::RemainingBytes() {
     size = st.st_size;
   }
   if (at < 0) Raise(kErrDeviceIO);
-  return size > at ? size - at : 0;
+  return std::min<std::int64_t>(size > at ? size - at : 0, atMost);
 }
 
 void TextFile::Close() {

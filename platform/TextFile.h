@@ -52,9 +52,12 @@ class TextFile {
   // The line of the next character Get or ReadLine takes, from 1; CR LF, LF
   // and a lone CR each end a line. Readers name it when they refuse a file.
   std::int64_t line() const { return line_; }
-  // The bytes of an input file not yet read, so that a reader can tell a
-  // count the file cannot hold before it makes anything for it.
-  std::int64_t RemainingBytes();
+  // The bytes of an input file not yet read, or `atMost` when at least that
+  // many are left, so that a reader can tell a count the file cannot hold
+  // before it makes anything for it. A file that cannot seek (a named pipe)
+  // is read ahead for it, no further than `atMost`; the reads that follow
+  // take what was read ahead first.
+  std::int64_t RemainingBytes(std::int64_t atMost);
 
   // Flushes and closes; raises 61 (disk full) or 57 when anything written
   // did not reach the file. A second Close does nothing.
@@ -72,6 +75,7 @@ class TextFile {
   std::filesystem::path path_;
   FileMode mode_;
   std::FILE* file_ = nullptr;
+  bool seekable_ = true;
   int column_ = 1;
   std::int64_t line_ = 1;
   bool afterCR_ = false;

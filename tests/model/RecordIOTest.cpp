@@ -116,6 +116,8 @@ TEST(RecordReader, TextThatDoesNotFitItsTargetIsAnError) {
       {"-32769", [](RecordReader& r) { r.Integer(); }, 6},
       {"2147483648", [](RecordReader& r) { r.Long(); }, 6},
       {"1e39", [](RecordReader& r) { r.Single(); }, 6},
+      {"1e400", [](RecordReader& r) { r.Single(); }, 6},
+      {"0.001e99999999999999999999", [](RecordReader& r) { r.Single(); }, 6},
       {"1e400", [](RecordReader& r) { r.Double(); }, 13},
       {"", [](RecordReader& r) { r.String(); }, 62},
       {" \r\n \r\n", [](RecordReader& r) { r.Boolean(); }, 62},
@@ -186,9 +188,10 @@ TEST(RecordReader, EverySingleTheWriterWritesReadsBackBitForBit) {
     }
   }
 
-  // Below the smallest subnormal a number reads as a zero of its sign.
-  auto in = InputOf("1e-50,-1e-50\r\n");
+  // Below the smallest subnormal a number reads as a zero of its sign, also
+  // below the smallest double.
+  auto in = InputOf("1e-50,-1e-50,1e-400,-1e-400,12345e-330,1000e-99999999999999999999,0.00e99999\r\n");
   RecordReader r(*in);
-  EXPECT_EQ(std::bit_cast<uint32_t>(r.Single()), 0u);
-  EXPECT_EQ(std::bit_cast<uint32_t>(r.Single()), 0x80000000u);
+  for (uint32_t zero : {0u, 0x80000000u, 0u, 0x80000000u, 0u, 0u, 0u})
+    EXPECT_EQ(std::bit_cast<uint32_t>(r.Single()), zero);
 }

@@ -1,12 +1,14 @@
 #pragma once
-// Scratch folders, file bytes, a full disk, a file size limit, a user whom
-// file permissions bind and a prompter for the error boxes, for the tests
-// that read and write files. Plain C++ without Qt or GoogleTest, so that the
-// tests of the sanitizer build and the fuzz seed writer use it too.
+// Scratch folders, file bytes, a full disk, a file size limit, a named pipe,
+// a user whom file permissions bind and a prompter for the error boxes, for
+// the tests that read and write files. Plain C++ without Qt or GoogleTest, so
+// that the tests of the sanitizer build and the fuzz seed writer use it too.
+#include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +22,7 @@
 #include <stdexcept>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "platform/FileReplace.h"
@@ -115,6 +118,39 @@ class FileSizeLimit {
   rlimit previous_{};
   void (*previousAction_)(int) = SIG_DFL;
   bool on_ = false;
+};
+
+// A named pipe at `path` that a thread fills with `bytes` once a reader opens
+// it, as a program writing into a pipe would, until the end of the scope.
+class PipeWriter {
+ public:
+  PipeWriter(const std::filesystem::path& path, std::string bytes) : path_(path) {
+    if (::mkfifo(path.c_str(), 0600) != 0) throw std::runtime_error("no named pipe at " + path.string());
+    previousAction_ = ::signal(SIGPIPE, SIG_IGN);  // a reader that stops early
+    thread_ = std::thread([this, bytes = std::move(bytes)] {
+      const int fd = ::open(path_.c_str(), O_WRONLY);
+      for (std::size_t done = 0; fd >= 0 && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+      }
+      if (fd >= 0) ::close(fd);
+    });
+  }
+  ~PipeWriter() {
+    // A reader that never came: opening the other end lets the writer go.
+    const int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK);
+    thread_.join();
+    if (fd >= 0) ::close(fd);
+    ::signal(SIGPIPE, previousAction_);
+  }
+  PipeWriter(const PipeWriter&) = delete;
+  PipeWriter& operator=(const PipeWriter&) = delete;
+
+ private:
+  std::filesystem::path path_;
+  std::thread thread_;
+  void (*previousAction_)(int) = SIG_DFL;
 };
 
 // The user whom file permissions bind: as root (where the tests run) the

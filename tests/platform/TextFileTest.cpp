@@ -150,3 +150,26 @@ TEST(TextFileInMemory, WritesAndReadsWithoutADisk) {
   TextFile empty(platform::InMemory{}, "");
   EXPECT_TRUE(empty.AtEnd());
 }
+
+// What is left to read, counted no further than asked; a named pipe, which
+// cannot seek, is read ahead for it and gives those bytes again.
+TEST_F(TempDir, RemainingBytesAreCountedInFilesAndPipes) {
+  const std::string text = "first line\r\n" + std::string(200000, 'x') + "\r\nlast\r\n";
+  WriteBytes(Path("plain.txt"), text);
+  velk_test::PipeWriter pipe(Path("pipe"), text);
+  for (const char* name : {"plain.txt", "pipe"}) {
+    TextFile file(Path(name), FileMode::Input);
+    EXPECT_EQ(file.ReadLine(), "first line") << name;
+    const std::int64_t left = static_cast<std::int64_t>(text.size()) - 12;
+    EXPECT_EQ(file.RemainingBytes(10), 10) << name;
+    EXPECT_EQ(file.Peek(), 'x') << name;
+    EXPECT_EQ(file.RemainingBytes(100000), 100000) << name;
+    EXPECT_EQ(file.RemainingBytes(left + 5), left) << name;
+    EXPECT_EQ(file.ReadLine(), std::string(200000, 'x')) << name;
+    EXPECT_EQ(file.line(), 3) << name;
+    EXPECT_EQ(file.RemainingBytes(1000), 6) << name;
+    EXPECT_EQ(file.ReadLine(), "last") << name;
+    EXPECT_TRUE(file.AtEnd()) << name;
+    EXPECT_EQ(file.RemainingBytes(1000), 0) << name;
+  }
+}

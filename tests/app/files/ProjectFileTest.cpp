@@ -289,6 +289,19 @@ TEST_F(ProjectFileTest, VersionIsComparedAsASingle) {
   EXPECT_EQ(Dump(h), before);
   EXPECT_EQ(h.caption, "VELK V1.4.0:before.inp");
   EXPECT_TRUE(h.log.empty());
+
+  // An empty version field is no version, not the version 0.
+  for (const char* line2 : {"", "   ", ",1.4"}) {
+    WriteBytes(dir / "none.inp", "VELK Version\r\n" + std::string(line2) + "\r\n" + bytes.substr(21));
+    boxes.Clear();
+    files.QueueChoice((dir / "none.inp").string());
+    app::Open_Data(h, cdlFile);
+    EXPECT_EQ(boxes.prompts(), std::vector<std::string>{"Error: Reading Data"}) << line2;
+    EXPECT_EQ(boxes.messages()[0].detail,
+              "Line 2 gives no version; this program reads project files of versions 1.3 and 1.4.")
+        << line2;
+  }
+  EXPECT_EQ(Dump(h), before);
 }
 
 // A 2 x 2 grid written in the older layout: no girder record, nodes with
@@ -401,6 +414,34 @@ TEST_F(ProjectFileTest, FailedOpenLeavesTheModelCaptionAndPanelsAsTheyWere) {
       EXPECT_EQ(h.caption, "VELK V1.4.0:mine.inp") << at;
     }
   }
+}
+
+// A project file read from a named pipe (another program's output) reads as
+// from a file, and a count the rest of it cannot hold is refused just the same.
+TEST_F(ProjectFileTest, AProjectFileOpensFromANamedPipe) {
+  const std::string bytes = ReadBytes(SaveGenerated("whole.inp"));
+  FakeHost original;
+  Generate(original);
+  {
+    velk_test::PipeWriter pipe(dir / "pipe.inp", bytes);
+    FakeHost h;
+    files.QueueChoice((dir / "pipe.inp").string());
+    app::Open_Data(h, cdlFile);
+    EXPECT_TRUE(boxes.messages().empty()) << boxes.prompts().front() << ": " << boxes.messages()[0].detail;
+    EXPECT_EQ(Dump(h), Dump(original));
+    EXPECT_EQ(h.caption, "VELK V1.4.0:pipe.inp");
+  }
+  fs::remove(dir / "pipe.inp");
+  velk_test::PipeWriter pipe(dir / "pipe.inp", bytes.substr(0, bytes.find("\r\n", bytes.size() / 2) + 2));
+  FakeHost h;
+  files.QueueChoice((dir / "pipe.inp").string());
+  boxes.QueueAnswer(Answer::Cancel);
+  app::Open_Data(h, cdlFile);
+  EXPECT_EQ(boxes.prompts(), (std::vector<std::string>{kMsg62, "File Open Error!"}));
+  EXPECT_EQ(boxes.messages()[0].detail.find("Node header, line 9, field NumberNodesY: a grid of 4 by 3 nodes "
+                                            "needs 12 node records, but the rest of the file has room for at most "),
+            0u)
+      << boxes.messages()[0].detail;
 }
 
 // Where the records of the 4 x 3 model stand among the lines of its file:
