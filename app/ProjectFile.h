@@ -93,14 +93,14 @@ std::string ProjectText(const model::Analysis& analysis, const model::BeamShape&
                         const model::Mesh& mesh, const model::Material& material);
 
 // Reads a whole project file of version 1.3 or 1.4; nothing for another
-// version, whose number (nothing for none) goes to `version` when given. Failures are
-// RuntimeErrors whose description is the reason, naming the record, line
-// and field ("Node record 1, line 15, field ID: ..."): 62 when the file ends
-// early or its counts promise more records than it can hold, 13 or 6 for a
-// field that is not a number of its type, 9 for an element corner outside
-// the nodes, 321 for records that break the model's rules (a node ID that is
-// not its position, a numbering that does not follow the properties, a
-// modulus or Poisson ratio the girder dialog refuses).
+// version, whose number (nothing for none) goes to `version` when given.
+// Failures are RuntimeErrors whose description is the reason, naming the
+// record, line and field ("Node record 1, line 15, field ID: ..."): 62 when
+// the file ends early or its counts promise more records than it can hold,
+// 13 or 6 for a field that is not a number of its type, 9 for an element
+// corner outside the nodes, 321 for records that break the model's rules (a
+// node ID that is not its position, a numbering that does not follow the
+// properties, a modulus or Poisson ratio the girder dialog refuses).
 std::optional<ProjectContents> ReadProject(platform::TextFile& file, std::optional<float>* version = nullptr);
 // Why a file of that version (or of none) is not read: the detail of
 // "Error: Reading Data".
