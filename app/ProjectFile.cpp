@@ -136,12 +136,14 @@ bool Save_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile) {
     cdlFile.FilterIndex = 2;
     cdlFile.Flags = platform::cdlOFNOverwritePrompt | platform::cdlOFNHideReadOnly;
     cdlFile.DefaultExt.clear();
+    cdlFile.set_FileName(host.ProjectFileName());
     cdlFile.ShowSave();
     fileName = cdlFile.FileName();
     fileTitle = cdlFile.FileTitle();
   });
   if (chosen == StepEnd::Cancelled) return false;
   if (chosen == StepEnd::Done) {
+    host.SetProjectFileName(fileName);
     std::string text;
     const StepEnd written = RunStep([&] {
       text = ProjectText(host.Analysis(), host.BeamShape(), host.Mesh(), host.Material());
@@ -220,7 +222,7 @@ void Open_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile) {
     host.Update();
     host.updateToolBar();
     host.SetCaption(kCaptionPrefix + fileTitle);
-    cdlFile.set_FileName(fileName);  // New forgot it; Save proposes it again
+    host.SetProjectFileName(fileName);  // New forgot it; Save proposes it again
   });
   if (end != StepEnd::Done) return giveUp();
   end = RunStep([&] {

@@ -48,6 +48,11 @@ class ProjectFileHost {
   // The model now belongs to no file and has no result: the eigenvalue panel,
   // the caption and the name Save proposes say so.
   virtual void ShowNewModel() = 0;
+  // The name Save proposes: the project file last opened, or last chosen in
+  // Save; empty for a new model. The reports choose their names in the same
+  // dialog, but never propose them for the project.
+  virtual std::string ProjectFileName() const = 0;
+  virtual void SetProjectFileName(const std::string& name) = 0;
   // The record of the model last saved, opened or emptied; null when the
   // host keeps none (its model then never counts as changed).
   virtual ModelChanges* Changes() { return nullptr; }

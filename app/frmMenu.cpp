@@ -207,7 +207,7 @@ void frmMenu::ShowNewModel() {
   statusBar_->SetText("eigenvalue", {});  // the panel's text before any result
   SetCaption(kNoTitleCaption);
   // Otherwise Save would propose the old model's file for the new one.
-  cdlFile.set_FileName({});
+  projectFileName_.clear();
 }
 
 void frmMenu::SetStressWindow(frmStress* window) { stressWindow_ = window; }

@@ -74,6 +74,9 @@ class frmMenu : public QMainWindow, public view::ViewHost, public view::FrameSou
   // eigenvalue panel goes back to its starting text, the caption names no
   // file, and Save proposes no file name.
   void ShowNewModel();
+  // The project file Save proposes (app/ProjectFile.h); empty for none.
+  const std::string& ProjectFileName() const { return projectFileName_; }
+  void SetProjectFileName(const std::string& name) { projectFileName_ = name; }
 
   // The model as last saved, opened or emptied, against which New, Read
   // Data, the girder generation and closing tell unsaved changes.
@@ -115,7 +118,7 @@ class frmMenu : public QMainWindow, public view::ViewHost, public view::FrameSou
   // The save dialog of the bitmap export; it keeps the name chosen last.
   platform::CommonDialog cdlBitmap;
   // The file dialog of project files and reports; it keeps the name chosen
-  // last.
+  // last, but Save proposes the project's own (ProjectFileName).
   platform::CommonDialog cdlFile;
 
   // Pixel reads of the frame on the screen. Rows are OpenGL window rows (from
@@ -171,4 +174,5 @@ class frmMenu : public QMainWindow, public view::ViewHost, public view::FrameSou
   bool inPaint_ = false;
   unsigned long framesDrawn_ = 0;
   app::ModelChanges changes_;
+  std::string projectFileName_;
 };

@@ -70,7 +70,10 @@ class FakeHost : public app::ProjectFileHost {
   void ShowNewModel() override {
     log.push_back("NewModel");
     caption = "VELK V1.4.0: No Title";
+    projectFile.clear();
   }
+  std::string ProjectFileName() const override { return projectFile; }
+  void SetProjectFileName(const std::string& name) override { projectFile = name; }
   app::ModelChanges* Changes() override { return &changes; }
 
   std::unique_ptr<model::Analysis> analysis;
@@ -79,6 +82,7 @@ class FakeHost : public app::ProjectFileHost {
   std::unique_ptr<model::Material> material;
   short savedMaxShift = 3;
   std::string caption = "VELK V1.4.0: No Title";
+  std::string projectFile;
   std::vector<std::string> log;
   app::ModelChanges changes;
 };
