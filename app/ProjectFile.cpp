@@ -217,6 +217,7 @@ void Open_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile) {
   host.Mesh() = std::move(read->mesh);
   host.Material() = read->material;
   MarkUnchanged(host);
+  MarkAnalysed(host);  // the file's result, if it holds one, counts as this model's
 
   end = RunStep([&] {
     host.Update();
@@ -240,6 +241,19 @@ void MarkUnchanged(ProjectFileHost& host) {
     changes->MarkSaved(*text);
   else
     changes->Forget();
+}
+
+void MarkAnalysed(ProjectFileHost& host) {
+  ModelChanges* changes = host.Changes();
+  if (!changes) return;
+  if (const auto text = TextOf(host)) changes->MarkAnalysed(*text);
+}
+
+bool ChangedSinceRun(ProjectFileHost& host) {
+  ModelChanges* changes = host.Changes();
+  if (!changes || !host.Analysis().HasResult()) return false;
+  const auto text = TextOf(host);
+  return text && changes->ChangedSinceRun(*text);
 }
 
 bool SaveChangesFirst(ProjectFileHost& host, platform::CommonDialog& cdlFile) {

@@ -620,6 +620,45 @@ TEST_F(ProjectFileTest, UnsavedChangesAreToldAndSavedOnRequest) {
   EXPECT_EQ(boxes.prompts(), (std::vector<std::string>{app::kSaveChangesPrompt}));
 }
 
+// A result belongs to the model it was found for. A file keeps no sign of
+// the run, so a model opened with an eigenvalue counts as that model; any
+// change since shows until it is taken back, and saving does not end it.
+TEST_F(ProjectFileTest, AResultIsOutOfDateWhileTheModelDiffersFromTheOneItWasFoundFor) {
+  const fs::path analysed = SaveGenerated("analysed.inp");
+  FakeHost h;
+  files.QueueChoice(analysed.string());
+  app::Open_Data(h, cdlFile);
+  ASSERT_TRUE(h.analysis->HasResult());
+  EXPECT_FALSE(app::ChangedSinceRun(h));
+
+  model::Nodeb& node = h.mesh->Nodes().Item(5);
+  const float load = node.YLoad();
+  node.set_YLoad(-1.0f);
+  EXPECT_TRUE(app::ChangedSinceRun(h));
+  files.QueueChoice((dir / "changed.inp").string());
+  ASSERT_TRUE(app::Save_Data(h, cdlFile));
+  EXPECT_TRUE(app::ChangedSinceRun(h)) << "saved, but still not the model the result was found for";
+  h.analysis->Title = "Renamed";  // the run data count as well
+  node.set_YLoad(load);
+  EXPECT_TRUE(app::ChangedSinceRun(h));
+  h.analysis->Title = "Girder \u00e4 test";
+  EXPECT_FALSE(app::ChangedSinceRun(h)) << "the change taken back";
+
+  // The saved file of the changed model shows its eigenvalue unmarked.
+  files.QueueChoice((dir / "changed.inp").string());
+  app::Open_Data(h, cdlFile);
+  EXPECT_FALSE(app::ChangedSinceRun(h));
+  app::MarkAnalysed(h);  // as a run that found the result leaves it
+  EXPECT_FALSE(app::ChangedSinceRun(h));
+
+  // Without an eigenvalue the model holds no result, and nothing is marked.
+  app::New_Data(h);
+  EXPECT_FALSE(h.analysis->HasResult());
+  Generate(h);
+  h.analysis->EigenValue = 0;
+  EXPECT_FALSE(app::ChangedSinceRun(h));
+}
+
 TEST_F(ProjectFileTest, GarbageNeverCrashes) {
   std::mt19937 random(1234);
   const std::string valid = ReadBytes(SaveGenerated("valid.inp"));
