@@ -87,17 +87,21 @@ bool frmMenu::Form_Paint() {
 
 void frmMenu::RefreshStressReadout() {
   readoutPending_ = false;
-  if (!StressWindowShown() || !surface_) return;
-  const view::View& v = globals::View();
-  const std::pair<int32_t, double> shown{v.lastStressPlot, v.maxStress};
-  if (shown != readoutFor_) {
-    readoutFor_ = shown;
-    stressWindow_->ClearStress();
+  if (unloaded_ || !StressWindowShown() || !surface_) return;
+  try {
+    const view::View& v = globals::View();
+    const std::pair<int32_t, double> shown{v.lastStressPlot, v.maxStress};
+    if (shown != readoutFor_) {
+      readoutFor_ = shown;
+      stressWindow_->ClearStress();
+    }
+    const QPoint pointer = QCursor::pos();
+    if (QApplication::widgetAt(pointer) != surface_) return;
+    const QPointF at = surface_->ToDevice(QPointF(surface_->mapFromGlobal(pointer)));
+    app::ShowStressUnderPointer(*this, static_cast<float>(at.x()), static_cast<float>(at.y()));
+  } catch (const std::exception&) {
+    // The read-out stays empty; the next move of the pointer reads again.
   }
-  const QPoint pointer = QCursor::pos();
-  if (QApplication::widgetAt(pointer) != surface_) return;
-  const QPointF at = surface_->ToDevice(QPointF(surface_->mapFromGlobal(pointer)));
-  app::ShowStressUnderPointer(*this, static_cast<float>(at.x()), static_cast<float>(at.y()));
 }
 
 void frmMenu::ShowQueuedPaintErrors() {
