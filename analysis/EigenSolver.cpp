@@ -63,8 +63,8 @@ void ListModeShape(platform::TextFile& out, std::span<const double> v, int N, st
 }
 
 // The end of a finished iteration: the mode shape and the eigenvalue in the
-// listing, the message box, Analysis.EigenValue, the status panel and every
-// numbered node's zcoord; a result that did not converge says so.
+// listing, the message box, Analysis.EigenValue and every numbered node's
+// zcoord, then the window is told; a result that did not converge says so.
 void Report(const EigenResult& r, std::span<const double> y, int N, model::Analysis& analysis,
             model::Nodes& nodes, platform::TextFile& out, RunUi& ui) {
   const float single = ToSingle(r.lambda);
@@ -76,15 +76,20 @@ void Report(const EigenResult& r, std::span<const double> y, int N, model::Analy
   ui.Message("Eigenvalue of " + value);
   analysis.EigenValue = single;
   analysis.EigenValueNotConverged = !r.converged;
-  ui.SetEigenvaluePanel("Eigenvalue : " + value);
   for (int i = 1; i <= N; ++i)
     nodes.Item(nodes.Item(i).UvID()).set_zcoord(ToSingle(y[static_cast<std::size_t>(3 * (i - 1))]));
+  ui.ResultStored();
 }
 
 }  // namespace
 
 std::string EigenvalueText(double eigenvalue, bool converged) {
   return Fine(eigenvalue) + (converged ? "" : kNotConvergedNote);
+}
+
+std::string EigenvaluePanelText(const model::Analysis& analysis, bool changedSinceRun) {
+  return "Eigenvalue : " + EigenvalueText(analysis.EigenValue, !analysis.EigenValueNotConverged) +
+         (changedSinceRun ? kChangedSinceRunNote : "");
 }
 
 void Set_Start_Vector(std::span<double> w, int N, short optionInitialB) {

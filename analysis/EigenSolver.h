@@ -21,9 +21,16 @@ inline constexpr const char* kNotConverged = "[Eigenvalue Iteration did not Conv
 // What the message box and the status panel add after such an eigenvalue.
 inline constexpr const char* kNotConvergedNote = " (did not converge)";
 
+// What everything that shows a result adds while the model differs from the
+// one the run analysed.
+inline constexpr const char* kChangedSinceRunNote = " (model changed since the run)";
+
 // The eigenvalue as the message box and the status panel show it, after
 // their labels: the "0.0000E+00" form, and the note when it did not converge.
 std::string EigenvalueText(double eigenvalue, bool converged);
+// The status panel "eigenvalue": the label and the stored eigenvalue with
+// its notes, that it did not converge and that the model changed since.
+std::string EigenvaluePanelText(const model::Analysis& analysis, bool changedSinceRun);
 
 // The largest residual of the eigenvalue equation (K + lambda Kg) y = 0 that
 // a result may leave, relative to K y (both in the largest magnitude over
@@ -66,8 +73,8 @@ double Eigen_Residual(const BandRuns& unshiftedK, const BandMatrix& Kg, const Ba
 // residual of the result, writes the mode shape and the eigenvalue to the
 // listing, shows the eigenvalue (with a note when it did not converge),
 // stores it in analysis.EigenValue (and whether it did not converge in
-// analysis.EigenValueNotConverged) and the status panel, and sets zcoord of
-// every numbered node. It yields after every cycle that does not converge,
+// analysis.EigenValueNotConverged), sets zcoord of every numbered node and
+// tells the window (RunUi::ResultStored). It yields after every cycle that does not converge,
 // and inside the reductions and solves after every so much work
 // (WorkPacer); a cancel seen at any of these yields ends it at once and
 // leaves all of that as it was. Workers, when given, share the reductions.

@@ -112,7 +112,7 @@ class BandUi : public RunUi {
   void DetailedMessage(const std::string& text, const std::string& detail) override {
     ui_.DetailedMessage(text, detail);
   }
-  void SetEigenvaluePanel(const std::string& text) override { ui_.SetEigenvaluePanel(text); }
+  void ResultStored() override { ui_.ResultStored(); }
 
  private:
   RunUi& ui_;

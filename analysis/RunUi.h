@@ -23,8 +23,9 @@ class RunUi {
     (void)detail;
     Message(text);
   }
-  // The status bar panel keyed "eigenvalue".
-  virtual void SetEigenvaluePanel(const std::string& text) = 0;
+  // The run has stored its result in the model: the eigenvalue (and whether
+  // it converged) and the mode shape. The window shows it from there.
+  virtual void ResultStored() = 0;
 };
 
 // A RunUi that shows nothing and is never cancelled.
@@ -34,7 +35,7 @@ class SilentRunUi : public RunUi {
   void Yield() override {}
   bool Cancelled() const override { return false; }
   void Message(const std::string&) override {}
-  void SetEigenvaluePanel(const std::string&) override {}
+  void ResultStored() override {}
 };
 
 }  // namespace analysis

@@ -27,6 +27,7 @@ namespace app {
 namespace {
 
 // Runs a command and shows its failure text; nothing escapes to the event loop.
+// Any command may have changed the model, or brought or dropped a result.
 void RunGuarded(CommandSet& c, Handler handler, const char* label) {
   if (!handler) return;
   try {
@@ -36,6 +37,10 @@ void RunGuarded(CommandSet& c, Handler handler, const char* label) {
       platform::MsgBox(label ? label : "Error...");
     } catch (...) {
     }
+  }
+  try {
+    c.window().ShowResultState();
+  } catch (...) {
   }
 }
 

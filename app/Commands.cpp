@@ -98,10 +98,12 @@ void FileSave(CommandSet& c) {
 }
 void FileExit(CommandSet& c) { c.window().close(); }
 void ReportAll(CommandSet& c) {
-  Create_Report_All(globals::Analysis(), globals::Mesh(), c.window().cdlFile);
+  GlobalProjectHost host(&c.window());
+  Create_Report_All(globals::Analysis(), globals::Mesh(), c.window().cdlFile, ChangedSinceRun(host));
 }
 void ReportGrid(CommandSet& c) {
-  Create_Report_Grid(globals::Analysis(), globals::Mesh(), c.window().cdlFile);
+  GlobalProjectHost host(&c.window());
+  Create_Report_Grid(globals::Analysis(), globals::Mesh(), c.window().cdlFile, ChangedSinceRun(host));
 }
 
 // An entry that only calls an operation, such as the node moves.

@@ -12,8 +12,7 @@ void LinkToWindow(frmOption& dialog, frmMenu& window) {
 }
 
 void LinkToWindow(frmEigen& dialog, frmMenu& window) {
-  QObject::connect(&dialog, &frmEigen::eigenvaluePanelChanged, &window,
-                   [&window](const std::string& text) { window.SetPanelText("eigenvalue", text); });
+  QObject::connect(&dialog, &frmEigen::resultStored, &window, &frmMenu::ResultStored);
 }
 
 }  // namespace app

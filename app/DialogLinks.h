@@ -9,7 +9,7 @@ namespace app {
 
 // A new font size rebuilds the window's font; applied options redraw it.
 void LinkToWindow(frmOption& dialog, frmMenu& window);
-// The eigenvalue a run finds goes to the window's panel "eigenvalue".
+// The result a run stores is the window's to show.
 void LinkToWindow(frmEigen& dialog, frmMenu& window);
 
 }  // namespace app

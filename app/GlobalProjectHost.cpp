@@ -44,6 +44,14 @@ void GlobalProjectHost::ShowNewModel() {
   if (window_) window_->ShowNewModel();
 }
 
+std::string GlobalProjectHost::ProjectFileName() const {
+  return window_ ? window_->ProjectFileName() : std::string();
+}
+
+void GlobalProjectHost::SetProjectFileName(const std::string& name) {
+  if (window_) window_->SetProjectFileName(name);
+}
+
 ModelChanges* GlobalProjectHost::Changes() { return window_ ? &window_->Changes() : nullptr; }
 
 }  // namespace app

@@ -26,6 +26,8 @@ class GlobalProjectHost : public ProjectFileHost {
   void updateToolBar() override;
   void SetCaption(const std::string& caption) override;
   void ShowNewModel() override;
+  std::string ProjectFileName() const override;
+  void SetProjectFileName(const std::string& name) override;
   ModelChanges* Changes() override;
 
  private:

@@ -87,15 +87,21 @@ void Form_MouseMove(frmMenu& window, int button, int, float x, float y) {
       window.SetPanelText("y", "Y: " + platform::FormatTwoDecimals(s.objy));
     }
 
-    if (window.StressWindowShown()) {
+    if (window.StressWindowShown() && v.lastStressPlot != view::stress_plot::kNone) {
       s.PickWinY = PointerRow(y, v.lastViewport[3]);
-      float blue = 0, red = 0;
-      window.ReadPixelBlueRed(RoundPixel(x), s.PickWinY, blue, red);
-      v.ShowStressValue(blue, red);
+      ShowStressUnderPointer(window, x, y);
     }
   } catch (const std::exception&) {
     platform::MsgBox("Error..[Form_MouseMove]");
   }
+}
+
+void ShowStressUnderPointer(frmMenu& window, float x, float y) {
+  view::View& v = globals::View();
+  if (!window.StressWindowShown() || v.lastStressPlot == view::stress_plot::kNone) return;
+  float blue = 0, red = 0;
+  window.ReadPixelBlueRed(RoundPixel(x), PointerRow(y, v.lastViewport[3]), blue, red);
+  v.ShowStressValue(blue, red);
 }
 
 void Form_MouseUp(frmMenu& window, int button, int shift, float x, float y) {

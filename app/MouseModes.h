@@ -12,5 +12,9 @@ void Form_MouseMove(frmMenu& window, int button, int shift, float x, float y);
 void Form_MouseUp(frmMenu& window, int button, int shift, float x, float y);
 // The second click of a double-click brings no press, only this.
 void Form_DblClick(frmMenu& window);
+// The stress under the pointer goes to the stress window, read back from the
+// colour of the frame on the screen; nothing while that frame shows no
+// stress plot, since the model's colours stand for no stress.
+void ShowStressUnderPointer(frmMenu& window, float x, float y);
 
 }  // namespace app

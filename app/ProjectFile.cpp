@@ -138,6 +138,7 @@ bool Save_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile) {
     cdlFile.FilterIndex = 2;
     cdlFile.Flags = platform::cdlOFNOverwritePrompt | platform::cdlOFNHideReadOnly;
     cdlFile.DefaultExt.clear();
+    cdlFile.set_FileName(host.ProjectFileName());
     cdlFile.ShowSave();
     fileName = cdlFile.FileName();
     fileTitle = cdlFile.FileTitle();
@@ -145,6 +146,7 @@ bool Save_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile) {
   if (chosen == StepEnd::Cancelled) return false;
   bool damaged = false;
   if (chosen == StepEnd::Done) {
+    host.SetProjectFileName(fileName);
     std::string text;
     const StepEnd written = RunStep(
         [&] {
@@ -225,12 +227,13 @@ void Open_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile) {
   host.Mesh() = std::move(read->mesh);
   host.Material() = read->material;
   MarkUnchanged(host);
+  MarkAnalysed(host);  // the file's result, if it holds one, counts as this model's
 
   end = RunStep([&] {
     host.Update();
     host.updateToolBar();
     host.SetCaption(kCaptionPrefix + fileTitle);
-    cdlFile.set_FileName(fileName);  // New forgot it; Save proposes it again
+    host.SetProjectFileName(fileName);  // New forgot it; Save proposes it again
   });
   if (end != StepEnd::Done) return giveUp();
   end = RunStep([&] {
@@ -248,6 +251,19 @@ void MarkUnchanged(ProjectFileHost& host) {
     changes->MarkSaved(*text);
   else
     changes->Forget();
+}
+
+void MarkAnalysed(ProjectFileHost& host) {
+  ModelChanges* changes = host.Changes();
+  if (!changes) return;
+  if (const auto text = TextOf(host)) changes->MarkAnalysed(*text);
+}
+
+bool ChangedSinceRun(ProjectFileHost& host) {
+  ModelChanges* changes = host.Changes();
+  if (!changes || !host.Analysis().HasResult()) return false;
+  const auto text = TextOf(host);
+  return text && changes->ChangedSinceRun(*text);
 }
 
 bool SaveChangesFirst(ProjectFileHost& host, platform::CommonDialog& cdlFile) {

@@ -48,6 +48,11 @@ class ProjectFileHost {
   // The model now belongs to no file and has no result: the eigenvalue panel,
   // the caption and the name Save proposes say so.
   virtual void ShowNewModel() = 0;
+  // The name Save proposes: the project file last opened, or last chosen in
+  // Save; empty for a new model. The reports choose their names in the same
+  // dialog, but never propose them for the project.
+  virtual std::string ProjectFileName() const = 0;
+  virtual void SetProjectFileName(const std::string& name) = 0;
   // The record of the model last saved, opened or emptied; null when the
   // host keeps none (its model then never counts as changed).
   virtual ModelChanges* Changes() { return nullptr; }
@@ -82,6 +87,12 @@ void Open_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile);
 bool SaveChangesFirst(ProjectFileHost& host, platform::CommonDialog& cdlFile);
 // The host's model counts as saved from now on.
 void MarkUnchanged(ProjectFileHost& host);
+// The host's model as it stands is the one its result was found for.
+void MarkAnalysed(ProjectFileHost& host);
+// The model holds a result and differs from the model that result was found
+// for: whatever shows the result says it is out of date. A model Save cannot
+// write cannot be compared and shows no mark.
+bool ChangedSinceRun(ProjectFileHost& host);
 
 // The whole 1.4 project file of a model, as Save writes it. Raises 6 for a
 // value that cannot be written (not finite) and 5 for nodes that do not form

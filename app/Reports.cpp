@@ -4,7 +4,6 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "analysis/EigenSolver.h"
@@ -51,16 +50,19 @@ void RunHeader(platform::TextFile& file, const model::Analysis& a) {
 }
 
 // The eigenvalue line: the label, then from the next zone the eigenvalue,
-// followed by the note when the run that left it did not converge (the
-// number's trailing blank stands before the note).
-void EigenvalueLine(platform::TextFile& file, const char* label, const model::Analysis& a) {
-  if (!a.EigenValueNotConverged) {
+// followed by the notes that the run that left it did not converge and that
+// the model changed since (the number's trailing blank stands before them).
+void EigenvalueLine(platform::TextFile& file, const char* label, const model::Analysis& a,
+                    bool changedSinceRun) {
+  std::string notes;
+  if (a.EigenValueNotConverged) notes += analysis::kNotConvergedNote;
+  if (changedSinceRun) notes += analysis::kChangedSinceRunNote;
+  if (notes.empty()) {
     ZonedLine(file, {label, a.EigenValue});
     return;
   }
-  const std::string_view note = analysis::kNotConvergedNote;
   analysis::PrintLine(file, {analysis::Zone(label), analysis::Glue(a.EigenValue),
-                             analysis::End(note.substr(note.find_first_not_of(' ')))});
+                             analysis::End(notes.substr(notes.find_first_not_of(' ')))});
 }
 
 bool AnyRestraint(const model::Nodeb& n) {
@@ -98,14 +100,15 @@ void CreateReport(platform::CommonDialog& cdlFile, const char* title, const char
 
 }  // namespace
 
-void WriteReportGrid(platform::TextFile& file, const model::Analysis& analysis, const model::Mesh& mesh) {
+void WriteReportGrid(platform::TextFile& file, const model::Analysis& analysis, const model::Mesh& mesh,
+                     bool changedSinceRun) {
   const model::Nodes& nodes = mesh.Nodes();
   const long nx = nodes.NumberNodesX(), ny = nodes.NumberNodesY();
   if ((nx > 0 ? nx : 0) * (ny > 0 ? ny : 0) != nodes.Count()) platform::Raise(platform::kErrSubscript);
 
   ZonedLine(file, {"[VELK 1.4 Grid Out File]"});
   RunHeader(file, analysis);
-  EigenvalueLine(file, "Eigenvalue: ", analysis);
+  EigenvalueLine(file, "Eigenvalue: ", analysis, changedSinceRun);
   ZonedLine(file, {"[Node-DisplacementGrid]"});
   ZonedLine(file, {"UP"});
   for (long j = ny; j >= 1; --j) {
@@ -118,10 +121,11 @@ void WriteReportGrid(platform::TextFile& file, const model::Analysis& analysis, 
   ZonedLine(file, {"DOWN"});
 }
 
-void WriteReportAll(platform::TextFile& file, const model::Analysis& analysis, const model::Mesh& mesh) {
+void WriteReportAll(platform::TextFile& file, const model::Analysis& analysis, const model::Mesh& mesh,
+                    bool changedSinceRun) {
   ZonedLine(file, {"[VELK 1.4 Report File]"});
   RunHeader(file, analysis);
-  EigenvalueLine(file, "Eigenvalue          : ", analysis);
+  EigenvalueLine(file, "Eigenvalue          : ", analysis, changedSinceRun);
   if (analysis.IGSTF) ZonedLine(file, {"Torsional Geometric Stiffness Option is Used"});
   if (analysis.ISHEAR) ZonedLine(file, {"Approximate Shear Distortion Option is Used"});
 
@@ -183,15 +187,15 @@ void WriteReportAll(platform::TextFile& file, const model::Analysis& analysis, c
 }
 
 void Create_Report_Grid(const model::Analysis& analysis, const model::Mesh& mesh,
-                        platform::CommonDialog& cdlFile) {
+                        platform::CommonDialog& cdlFile, bool changedSinceRun) {
   CreateReport(cdlFile, "Save Grid File As", kGridReportFilter,
-               [&](platform::TextFile& file) { WriteReportGrid(file, analysis, mesh); });
+               [&](platform::TextFile& file) { WriteReportGrid(file, analysis, mesh, changedSinceRun); });
 }
 
 void Create_Report_All(const model::Analysis& analysis, const model::Mesh& mesh,
-                       platform::CommonDialog& cdlFile) {
+                       platform::CommonDialog& cdlFile, bool changedSinceRun) {
   CreateReport(cdlFile, "Save Report File As", kFullReportFilter,
-               [&](platform::TextFile& file) { WriteReportAll(file, analysis, mesh); });
+               [&](platform::TextFile& file) { WriteReportAll(file, analysis, mesh, changedSinceRun); });
 }
 
 }  // namespace app

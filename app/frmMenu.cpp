@@ -16,6 +16,8 @@
 #include "app/Globals.h"
 #include "app/MouseModes.h"
 #include "app/MouseOperations.h"
+#include "app/ProjectFile.h"
+#include "app/ResultWindows.h"
 #include "app/Selection.h"
 #include "app/SelectionItems.h"
 #include "app/ToolImages.h"
@@ -103,6 +105,7 @@ frmMenu::frmMenu(QWidget* parent) : QMainWindow(parent) {
     app::SelectionItems node(globals::Selection());
     frmCoord editor(node, globals::Mesh(), globals::View(), this);
     editor.exec();
+    ShowResultState();
   };
   app::MouseStateOf(*this).saveBitmap = [this](int left, int bottom, int width, int height) {
     view::Save_Bitmap(cdlBitmap, left, bottom, width, height, *this, *this);
@@ -169,9 +172,7 @@ void frmMenu::Update() {
   statusBar_->SetText("x", "");
   statusBar_->SetText("y", "");
   // In the run's own form: two decimals would show a small buckling load as 0.
-  const model::Analysis& a = globals::Analysis();
-  statusBar_->SetText("eigenvalue",
-                      "Eigenvalue : " + analysis::EigenvalueText(a.EigenValue, !a.EigenValueNotConverged));
+  statusBar_->SetText("eigenvalue", analysis::EigenvaluePanelText(globals::Analysis(), ChangedSinceRun()));
   statusBar_->SetText("operationmode", "SELECT");
   statusBar_->SetText("viewscale", "ACTUAL VIEW");
   SetCaption(kNoTitleCaption);
@@ -207,7 +208,33 @@ void frmMenu::ShowNewModel() {
   statusBar_->SetText("eigenvalue", {});  // the panel's text before any result
   SetCaption(kNoTitleCaption);
   // Otherwise Save would propose the old model's file for the new one.
-  cdlFile.set_FileName({});
+  projectFileName_.clear();
+}
+
+void frmMenu::ResultStored() {
+  app::GlobalProjectHost host(this);
+  app::MarkAnalysed(host);
+  ShowResultState();
+}
+
+bool frmMenu::ChangedSinceRun() {
+  app::GlobalProjectHost host(this);
+  return app::ChangedSinceRun(host);
+}
+
+void frmMenu::ShowResultState() {
+  if (unloaded_) return;  // the model is gone with the window
+  const model::Analysis& a = globals::Analysis();
+  const bool changed = ChangedSinceRun();
+  // Without a result the panel keeps what New or Open put there.
+  if (a.HasResult()) statusBar_->SetText("eigenvalue", analysis::EigenvaluePanelText(a, changed));
+  app::ShowResultNotes(*this, changed);
+  // The plot's extremes and the value under the pointer belong to a model
+  // that is gone.
+  if (!a.HasResult() && stressWindow_) {
+    stressWindow_->ClearMaxMin();
+    stressWindow_->ClearStress();
+  }
 }
 
 void frmMenu::SetStressWindow(frmStress* window) { stressWindow_ = window; }

@@ -10,9 +10,11 @@
 #include <QPixmap>
 #include <QPointer>
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/ModelChanges.h"
@@ -74,6 +76,18 @@ class frmMenu : public QMainWindow, public view::ViewHost, public view::FrameSou
   // eigenvalue panel goes back to its starting text, the caption names no
   // file, and Save proposes no file name.
   void ShowNewModel();
+  // A run has stored its result: this model is the one it belongs to.
+  void ResultStored();
+  // Shows whether the result belongs to the model as it stands: the
+  // eigenvalue panel, the result windows' captions and read-outs. Every
+  // command ends with it, since any of them may have changed the model.
+  void ShowResultState();
+  // The model holds a result and differs from the one it was found for.
+  bool ChangedSinceRun();
+
+  // The project file Save proposes (app/ProjectFile.h); empty for none.
+  const std::string& ProjectFileName() const { return projectFileName_; }
+  void SetProjectFileName(const std::string& name) { projectFileName_ = name; }
 
   // The model as last saved, opened or emptied, against which New, Read
   // Data, the girder generation and closing tell unsaved changes.
@@ -115,7 +129,7 @@ class frmMenu : public QMainWindow, public view::ViewHost, public view::FrameSou
   // The save dialog of the bitmap export; it keeps the name chosen last.
   platform::CommonDialog cdlBitmap;
   // The file dialog of project files and reports; it keeps the name chosen
-  // last.
+  // last, but Save proposes the project's own (ProjectFileName).
   platform::CommonDialog cdlFile;
 
   // Pixel reads of the frame on the screen. Rows are OpenGL window rows (from
@@ -149,6 +163,9 @@ class frmMenu : public QMainWindow, public view::ViewHost, public view::FrameSou
   void InitialiseContext();  // first time the surface has its context
   bool ReadShownPixel(int column, int row, unsigned int format, float* value);
   void ShowQueuedPaintErrors();
+  // The stress under the pointer again, for the frame just drawn; a
+  // read-out of another plot or scale is not left standing.
+  void RefreshStressReadout();
 
   platform::qt::GLSurface* surface_ = nullptr;
   platform::qt::KeyedStatusBar* statusBar_ = nullptr;
@@ -171,4 +188,8 @@ class frmMenu : public QMainWindow, public view::ViewHost, public view::FrameSou
   bool inPaint_ = false;
   unsigned long framesDrawn_ = 0;
   app::ModelChanges changes_;
+  std::string projectFileName_;
+  // The stress plot and scale the stress window's read-out was taken from.
+  std::pair<int32_t, double> readoutFor_{0, 0.0};
+  bool readoutPending_ = false;
 };

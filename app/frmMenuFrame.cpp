@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <QApplication>
+#include <QCursor>
 #include <QRubberBand>
 #include <QTimer>
 
@@ -12,7 +14,10 @@
 #include <vector>
 
 #include "app/Globals.h"
+#include "app/MouseModes.h"
 #include "app/Selection.h"
+#include "dialogs/frmStress.h"
+#include "model/Analysis.h"
 #include "model/Mesh.h"
 #include "platform/MessageBox.h"
 #include "platform/qt/ContextScope.h"
@@ -58,7 +63,8 @@ bool frmMenu::Form_Paint() {
     view::View& v = globals::View();
     app::Selection& selection = globals::Selection();
     view::FrameInputs in{globals::Mesh(),
-                         [&v, &selection](float size) { selection.DrawSelected(v, size); }};
+                         [&v, &selection](float size) { selection.DrawSelected(v, size); },
+                         globals::Analysis().HasResult()};
     view::FrameOutcome outcome = view::DrawFrame(v, in);
     drawn = outcome.drawn;
     for (std::string& m : outcome.messages) queuedErrors_.push_back(std::move(m));
@@ -71,7 +77,31 @@ bool frmMenu::Form_Paint() {
     errorShowPending_ = true;
     QTimer::singleShot(0, this, [this] { ShowQueuedPaintErrors(); });
   }
+  // The frame is read back once it is on the screen, after this returns.
+  if (drawn && StressWindowShown() && !readoutPending_) {
+    readoutPending_ = true;
+    QTimer::singleShot(0, this, [this] { RefreshStressReadout(); });
+  }
   return drawn;
+}
+
+void frmMenu::RefreshStressReadout() {
+  readoutPending_ = false;
+  if (unloaded_ || !StressWindowShown() || !surface_) return;
+  try {
+    const view::View& v = globals::View();
+    const std::pair<int32_t, double> shown{v.lastStressPlot, v.maxStress};
+    if (shown != readoutFor_) {
+      readoutFor_ = shown;
+      stressWindow_->ClearStress();
+    }
+    const QPoint pointer = QCursor::pos();
+    if (QApplication::widgetAt(pointer) != surface_) return;
+    const QPointF at = surface_->ToDevice(QPointF(surface_->mapFromGlobal(pointer)));
+    app::ShowStressUnderPointer(*this, static_cast<float>(at.x()), static_cast<float>(at.y()));
+  } catch (const std::exception&) {
+    // The read-out stays empty; the next move of the pointer reads again.
+  }
 }
 
 void frmMenu::ShowQueuedPaintErrors() {

@@ -50,7 +50,7 @@ class TimingUi : public analysis::RunUi {
   }
   bool Cancelled() const override { return false; }
   void Message(const std::string& text) override { message = text; }
-  void SetEigenvaluePanel(const std::string&) override {}
+  void ResultStored() override {}
   std::vector<std::pair<std::string, Clock::time_point>> marks;
   std::string message;
   Clock::time_point lastYield;

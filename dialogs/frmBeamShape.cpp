@@ -30,6 +30,7 @@ frmBeamShape::frmBeamShape(dialogs::GirderHost& host, view::View& view, QWidget*
         ui_->txtBBFTE, ui_->txtOffset, ui_->txtMOE, ui_->txtPR, ui_->txtNumXElements,
         ui_->txtNumYElements})
     platform::qt::SelectAllOnFocus(box);
+  platform::qt::FocusFirstBoxOfPage(ui_->SSTab1);
 
   // The sketch follows what the user types; a text set by the program does
   // not count, nor does the key that closes a message box.

@@ -80,6 +80,7 @@ frmOption::frmOption(view::View& view, QWidget* parent)
   for (QWidget* box : {ui_->txtInpMag, ui_->txtOutpMag, ui_->txtSelectedMarker,
                        ui_->txtPropertyMarker, ui_->txtLayerOffset, ui_->txtZoomFactor})
     platform::qt::SelectAllOnFocus(box);
+  platform::qt::FocusFirstBoxOfPage(ui_->SSTab1);
   connect(ui_->cmdApply, &QPushButton::clicked, this, [this] { cmdApply_Click(); });
   connect(ui_->cmdClose, &QPushButton::clicked, this, &QDialog::accept);
 }

@@ -56,6 +56,13 @@ void frmStress::ShowMaxMin(float maxS, float minS) {
 
 void frmStress::ShowStress(float stressValue) { ui_->lblStress->setText(Scientific(stressValue)); }
 
+void frmStress::ClearMaxMin() {
+  ui_->lblMax->clear();
+  ui_->lblMin->clear();
+}
+
+void frmStress::ClearStress() { ui_->lblStress->clear(); }
+
 void frmStress::OKButton_Click() {
   try {
     int option = view::stress_plot::kNone;

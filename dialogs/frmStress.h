@@ -27,9 +27,12 @@ class frmStress : public QDialog {
 
   Ui::frmStress& form() { return *ui_; }
 
-  // The read-outs, filled by the view through the main window.
+  // The read-outs, filled by the view through the main window, and emptied
+  // when what they showed is no longer on the screen.
   void ShowMaxMin(float maxS, float minS);
   void ShowStress(float stressValue);
+  void ClearMaxMin();
+  void ClearStress();
 
   void OKButton_Click();  // "Apply"
 

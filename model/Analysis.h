@@ -28,6 +28,11 @@ class Analysis {
   short OptionInitialB = 0;
 
   // The four run lines of the project file (the same in 1.3 and 1.4 files).
+  // The model holds the result of a run: a run leaves its eigenvalue, which
+  // is never 0, and the project file keeps it. Stresses a cancelled or failed
+  // first run stored are no result.
+  bool HasResult() const { return EigenValue != 0.0f; }
+
   void StoreData1_4(platform::TextFile& file) const;
   void ReadData1_4(platform::TextFile& file);
   void ReadData(platform::TextFile& file);

@@ -40,9 +40,9 @@ void DrawLabel(const std::string& text) {
   glCallLists(static_cast<GLsizei>(text.size()), GL_UNSIGNED_BYTE, text.data());
 }
 
-void View::Draw_Model(const model::Mesh& mesh, const SelectionPainter& drawSelected) {
+void View::Draw_Model(const model::Mesh& mesh, const SelectionPainter& drawSelected, bool buckledShapeDrawn) {
   if (!OptionShowModel) return;
-  if (OptionShowResult && OptionHideModelWhenBuckle) return;
+  if (buckledShapeDrawn && OptionHideModelWhenBuckle) return;
   try {
     // Symbol sizes in model units; dividing by the zoom keeps them one size
     // on the screen.
@@ -130,6 +130,9 @@ void View::Draw_Coordinate() {
 FrameOutcome DrawFrame(View& view, const FrameInputs& in) {
   FrameOutcome out;
   view.TakePaintErrors();  // nothing of an earlier frame belongs to this one
+  // Without a result the plain model stands where the result would.
+  const bool buckledShape = view.OptionShowResult && in.hasResult;
+  const int32_t stressPlot = in.hasResult ? view.OptionShowStress : stress_plot::kNone;
   try {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_LIGHT0);
@@ -140,7 +143,7 @@ FrameOutcome DrawFrame(View& view, const FrameInputs& in) {
     // the box outside a paint may have had no context to load it into.
     view.Draw_Projection();
 
-    if (view.OptionShowStress == stress_plot::kNone) {
+    if (stressPlot == stress_plot::kNone) {
       const double plane[4][4] = {{1, 0, 0, -static_cast<double>(view.HClipFrom)},
                                   {-1, 0, 0, static_cast<double>(view.HClipTo)},
                                   {0, 1, 0, -static_cast<double>(view.VClipFrom)},
@@ -152,8 +155,8 @@ FrameOutcome DrawFrame(View& view, const FrameInputs& in) {
       }
       try {
         if (view.OptionShowCoordinate) view.Draw_Coordinate();
-        if (view.OptionShowModel) view.Draw_Model(in.mesh, in.drawSelected);
-        if (view.OptionShowResult) {
+        if (view.OptionShowModel) view.Draw_Model(in.mesh, in.drawSelected, buckledShape);
+        if (buckledShape) {
           view.Draw_Result(in.mesh);
           if (view.OptionShading) {
             view.Setup_Lighting();
@@ -179,7 +182,10 @@ FrameOutcome DrawFrame(View& view, const FrameInputs& in) {
   }
   // Picking reads the frame on the screen, so it needs the matrices of that
   // frame: a failed frame is not shown and leaves them as they were.
-  if (out.drawn) view.SaveMatrices();
+  if (out.drawn) {
+    view.SaveMatrices();
+    view.lastStressPlot = stressPlot;
+  }
 
   std::vector<std::string> errors = view.TakePaintErrors();
   if (errors.empty()) {

@@ -19,6 +19,9 @@ struct FrameInputs {
   const model::Mesh& mesh;
   // The selection overlay; may be empty (nothing selected to draw).
   SelectionPainter drawSelected;
+  // False while the model holds no result of a run: the plain model is drawn
+  // where the buckled shape or a stress plot would be.
+  bool hasResult = true;
 };
 
 struct FrameOutcome {
@@ -33,7 +36,8 @@ struct FrameOutcome {
 
 // Draws the frame and, when it is drawn, leaves the viewport and both
 // matrices of the drawing in view.lastViewport, lastModelview,
-// lastProjection. Never throws.
+// lastProjection, and the stress plot it shows in view.lastStressPlot.
+// Never throws.
 FrameOutcome DrawFrame(View& view, const FrameInputs& in);
 
 // Draws text at the current raster position through the font lists 1000..1255.

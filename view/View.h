@@ -114,12 +114,16 @@ class View {
   int lastViewport[4] = {0, 0, 0, 0};
   double lastModelview[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
   double lastProjection[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  // The stress plot the frame on the screen shows; kNone when it shows the
+  // model, whatever OptionShowStress asks for.
+  int32_t lastStressPlot = stress_plot::kNone;
   // Reads viewport and both matrices from the current context into the above.
   void SaveMatrices();
 
   // ---- operations ----
-  // The model pass: plates, stiffeners, node symbols and the selection marks.
-  void Draw_Model(const model::Mesh& mesh, const SelectionPainter& drawSelected);
+  // The model pass: plates, stiffeners, node symbols and the selection marks;
+  // none when the buckled shape is drawn and is to hide the model.
+  void Draw_Model(const model::Mesh& mesh, const SelectionPainter& drawSelected, bool buckledShapeDrawn);
   // Extents, view box and stretch factors from the nodes and the host's size.
   void Set_Limits(const model::Nodes& nodes);
   // Runs the host's paint at once (nothing without a host).

@@ -25,6 +25,7 @@ frmAnalysisOption::frmAnalysisOption(model::Analysis& analysis, QWidget* parent)
   ui_->setupUi(this);
   ui_->SSTab1->setCurrentIndex(0);
   for (QWidget* box : {ui_->txtShift, ui_->txtCycle, ui_->txtFactor}) platform::qt::SelectAllOnFocus(box);
+  platform::qt::FocusFirstBoxOfPage(ui_->SSTab1);
   connect(ui_->cmdApply, &QPushButton::clicked, this, [this] { cmdApply_Click(); });
   connect(ui_->cmdClose, &QPushButton::clicked, this, &QDialog::reject);
 }

@@ -44,7 +44,7 @@ std::string RecordSafeText(const std::string& text) {
 }
 
 // The solver's view of this dialog: progress line, event loop, cancel flag,
-// message boxes, and the eigenvalue panel the dialog tells of.
+// message boxes, and the result the dialog tells of.
 class frmEigen::DialogRunUi : public analysis::RunUi {
  public:
   static constexpr std::chrono::milliseconds kPassInterval{4};
@@ -67,7 +67,7 @@ class frmEigen::DialogRunUi : public analysis::RunUi {
   void DetailedMessage(const std::string& text, const std::string& detail) override {
     platform::MsgBox(text, platform::Buttons::Ok, platform::Icon::None, {}, detail);
   }
-  void SetEigenvaluePanel(const std::string& text) override { emit dialog_.eigenvaluePanelChanged(text); }
+  void ResultStored() override { emit dialog_.resultStored(); }
 
  private:
   frmEigen& dialog_;

@@ -49,8 +49,8 @@ class frmEigen : public QDialog {
   Ui::frmEigen& form() { return *ui_; }
 
  signals:
-  // The run found an eigenvalue: the text of the main window's panel.
-  void eigenvaluePanelChanged(const std::string& text);
+  // A run has stored its result (eigenvalue and mode shape) in the model.
+  void resultStored();
 
  public slots:
   void reject() override;

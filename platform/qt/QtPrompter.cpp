@@ -1,5 +1,7 @@
 #include "platform/qt/QtPrompter.h"
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -28,6 +30,22 @@ QMessageBox::Icon ToQt(Icon i) {
   return QMessageBox::NoIcon;
 }
 
+// Qt makes a message box about as wide as its text and allows its title
+// little more, so a desktop's title bar, with the window's icon and buttons
+// beside the title, shows a short box's title as "...". The box is widened
+// once Qt has sized it.
+class TitledMessageBox : public QMessageBox {
+ public:
+  using QMessageBox::QMessageBox;
+
+ protected:
+  void showEvent(QShowEvent* event) override {
+    QMessageBox::showEvent(event);
+    const int wanted = MessageBoxWidthFor(windowTitle());
+    if (width() < wanted) setFixedWidth(wanted);
+  }
+};
+
 Answer FromQt(int button) {
   switch (button) {
     case QMessageBox::Ok: return Answer::Ok;
@@ -40,9 +58,18 @@ Answer FromQt(int button) {
 
 }  // namespace
 
+int MessageBoxWidthFor(const QString& title) {
+  QFont font = QApplication::font("QMdiSubWindowTitleBar");
+  font.setBold(true);  // as title bars mostly show it
+  const QFontMetrics metrics(font);
+  // The icon and three buttons, each about as wide as the bar is high, and
+  // the margins between them.
+  return metrics.horizontalAdvance(title) + 10 * metrics.height();
+}
+
 Answer QtPrompter::Message(const MessageRequest& request) {
-  QMessageBox box(ToQt(request.icon), QString::fromStdString(request.title),
-                  QString::fromStdString(request.prompt), ToQt(request.buttons), parent_);
+  TitledMessageBox box(ToQt(request.icon), QString::fromStdString(request.title),
+                       QString::fromStdString(request.prompt), ToQt(request.buttons), parent_);
   if (!request.detail.empty()) box.setInformativeText(QString::fromStdString(request.detail));
   return FromQt(box.exec());
 }

@@ -2,9 +2,14 @@
 // The real message and input boxes, on Qt widgets.
 #include "platform/MessageBox.h"
 
+class QString;
 class QWidget;
 
 namespace platform {
+
+// The least width of a message box whose title bar shows `title` whole
+// beside the window's icon and buttons.
+int MessageBoxWidthFor(const QString& title);
 
 class QtPrompter : public Prompter {
  public:

@@ -112,4 +112,18 @@ void SelectAllOnFocus(QWidget* box) {
     if (auto* tabs = qobject_cast<QTabWidget*>(w)) tabs->tabBar()->setFocusPolicy(Qt::StrongFocus);
 }
 
+void FocusFirstBoxOfPage(QTabWidget* tabs) {
+  if (!tabs || !tabs->currentWidget()) return;
+  QWidget* page = tabs->currentWidget();
+  // The first in the dialog's tab order, as Tab would reach it.
+  QWidget* start = tabs->window();
+  for (QWidget* w = start->nextInFocusChain(); w && w != start; w = w->nextInFocusChain()) {
+    if (page->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() &&
+        w->isVisibleTo(page)) {
+      w->setFocus(Qt::TabFocusReason);
+      return;
+    }
+  }
+}
+
 }  // namespace platform::qt

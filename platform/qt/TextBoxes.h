@@ -4,6 +4,7 @@
 #include <QString>
 #include <string>
 
+class QTabWidget;
 class QWidget;
 
 namespace platform::qt {
@@ -26,5 +27,11 @@ QString ToQ(const std::string& text);
 // caret where it was. A click on a tab of the tabbed control the box lies in
 // takes the focus to the tabs.
 void SelectAllOnFocus(QWidget* box);
+
+// Puts the focus, for when the dialog opens, in the first box of the page
+// the tabbed control shows, so that what the user types first goes there
+// rather than to the tabs. Call it once the page is chosen, before the
+// dialog is shown.
+void FocusFirstBoxOfPage(QTabWidget* tabs);
 
 }  // namespace platform::qt

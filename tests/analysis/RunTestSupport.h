@@ -33,13 +33,13 @@ class ScriptedRunUi : public analysis::RunUi {
     messages.push_back(text);
     details.push_back(detail);
   }
-  void SetEigenvaluePanel(const std::string& text) override { panel = text; }
+  void ResultStored() override { ++resultsStored; }
 
   std::vector<std::string> progress;
   std::vector<long> yieldsAtProgress;  // yields before each progress text
   std::vector<std::string> messages;
   std::vector<std::string> details;  // of the messages that had one
-  std::string panel;
+  int resultsStored = 0;
   long yields = 0;
   // The yields between a progress text and the next (or the end).
   long YieldsDuring(const std::string& text) const {

@@ -80,7 +80,8 @@ TEST(RunDriver, ACompleteRunReportsAndStoresItsResults) {
   EXPECT_EQ(f.ui.progress, stages);
   const std::string value = analysis::FormatMask(r.eigenvalue, "0.0000E+00");
   EXPECT_EQ(f.ui.messages, std::vector<std::string>{"Eigenvalue of " + value});
-  EXPECT_EQ(f.ui.panel, "Eigenvalue : " + value);
+  EXPECT_EQ(f.ui.resultsStored, 1);
+  EXPECT_EQ(analysis::EigenvaluePanelText(f.analysis, false), "Eigenvalue : " + value);
   EXPECT_FLOAT_EQ(f.analysis.EigenValue, static_cast<float>(r.eigenvalue));
   // The mode shape: w of every node, its largest value 1 at the centre.
   EXPECT_FLOAT_EQ(NodeAt(f.mesh, 3, 3).zcoord(), 1.0f);
@@ -373,7 +374,8 @@ TEST(RunDriver, ANonConvergedRunSaysSoAfterTheValue) {
   EXPECT_FALSE(r.converged);
   const std::string value = analysis::FormatMask(r.eigenvalue, "0.0000E+00");
   EXPECT_EQ(f.ui.messages, std::vector<std::string>{"Eigenvalue of " + value + " (did not converge)"});
-  EXPECT_EQ(f.ui.panel, "Eigenvalue : " + value + " (did not converge)");
+  EXPECT_EQ(analysis::EigenvaluePanelText(f.analysis, true),
+            "Eigenvalue : " + value + " (did not converge) (model changed since the run)");
   EXPECT_NE(f.Listing().find(std::string(analysis::kNotConverged) + "\r\n[EigenValue:" + value + "]"),
             std::string::npos);
 }

@@ -528,6 +528,7 @@ TEST_F(MainWindowTest, APaintFailureIsShownOnceAfterTheFrame) {
   Show();
   prompter.Clear();
   // The shaded pass cannot place a node whose ID lies outside the collection.
+  globals::Analysis().EigenValue = 1;  // a result to shade
   v.OptionShowResult = true;
   v.OptionShading = true;
   model::Nodeb& node = mesh.Nodes().Item(1);

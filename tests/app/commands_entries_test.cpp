@@ -162,6 +162,8 @@ class CommandEntriesTest : public ::testing::Test {
                           globals::Material());
     app::GlobalProjectHost saved(window.get());
     app::MarkUnchanged(saved);
+    app::MarkAnalysed(saved);  // as a run or Open leaves it, the result shown
+    window->ShowResultState();
     view::View& v = globals::View();
     v.ViewMode = 3;
     v.ViewZoom = 3;
@@ -228,7 +230,7 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"copied=none; nodes=0; plate 1=-; selected=0", "Error..[File New]", {"mnuFile_New", "new"}},
+    {"copied=none; eigenvalue=; nodes=0; plate 1=-; selected=0", "Error..[File New]", {"mnuFile_New", "new"}},
     {"file dialog 'Open Data'", "Error..[File Open]", {"mnuFile_Open", "open"}},
     {"file dialog 'Save As'", "Error..[File Save]", {"mnuFile_SaveData", "save"}},
     {"file dialog 'Save Report File As'", "Error..[Create Report All]", {"mnuFile_ReportAll"}},
@@ -254,9 +256,11 @@ const Command kCommands[] = {
      {"mnuProperty_SetProperty", "mnuPopUp_SetProperty", "set"}},
     {"copied=plate 1", "Error..[Property Copy]",
      {"mnuProperty_CopyProperty", "mnuPopUp_CopyProperty", "copy"}},
-    {"plate 1=0.3325", "Error..[Property Paste]",
+    {"eigenvalue=Eigenvalue : 1.2346E+01 (model changed since the run); plate 1=0.3325",
+     "Error..[Property Paste]",
      {"mnuProperty_PasteProperty", "mnuPopUp_PasteProperty", "paste"}},
-    {"plate 1=0; selected=0", "Error..[Property Delete]",
+    {"eigenvalue=Eigenvalue : 1.2346E+01 (model changed since the run); plate 1=0; selected=0",
+     "Error..[Property Delete]",
      {"mnuProperty_DeleteProperty", "mnuPopUp_DeleteProperty", "delete"}},
     {"check mnuProperty_ShowProperty=on; check property=on; windows=frmPropertyView",
      "Error..[Property Show]", {"mnuProperty_ShowProperty", "mnuPopUp_ShowProperty", "property"}},

@@ -195,6 +195,37 @@ TEST_F(CommandRunTest, NewAndANewGirderShowNoResultAndNoFile) {
   EXPECT_EQ(files.requests().back().fileName, file.string());
 }
 
+// Save proposes the file the model was last opened from or saved to: the
+// reports choose their names in the same dialog, and a file Open refused
+// holds another model; writing the project over either would lose it.
+TEST_F(CommandRunTest, SaveProposesTheProjectsFileNeverAReportsOrARefusedOne) {
+  Show();
+  Generate();
+  const fs::path project = folder.path() / "girder.inp";
+  files.QueueChoice(project.string());
+  Trigger("mnuFile_SaveData");
+  auto saveProposes = [&](const std::string& name, const char* after) {
+    files.QueueCancel();
+    Trigger("mnuFile_SaveData");
+    EXPECT_EQ(files.requests().back().title, "Save As") << after;
+    EXPECT_EQ(files.requests().back().fileName, name) << after;
+  };
+  files.QueueChoice((folder.path() / "grid.txt").string());
+  Trigger("mnuFile_Report_Grid");
+  saveProposes(project.string(), "the grid report");
+  files.QueueChoice((folder.path() / "all.vkr").string());
+  Trigger("mnuFile_ReportAll");
+  EXPECT_EQ(files.requests().back().fileName, "") << "a report proposes no name";
+  saveProposes(project.string(), "the full report");
+
+  velk_test::WriteBytes(folder.path() / "bad.inp", "VELK Version\r\n 1.4 \r\n\"t\"\r\n");
+  files.QueueChoice((folder.path() / "bad.inp").string());
+  prompter.QueueAnswer(platform::Answer::Cancel);
+  Trigger("mnuFile_Open");
+  ASSERT_EQ(prompter.prompts().back(), "File Open Error!");
+  saveProposes(project.string(), "a refused file");
+}
+
 TEST_F(CommandRunTest, FailedOpenKeepsTheCaptionAndCancelShowsNothing) {
   Show();
   window->SetCaption("VELK V1.4.0:kept.inp");

@@ -15,6 +15,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTextCursor>
+#include <QTimer>
 
 #include <algorithm>
 #include <filesystem>
@@ -22,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/ui/frmEigen.h"
 #include "app/CommandSet.h"
 #include "app/GlobalProjectHost.h"
 #include "app/Globals.h"
@@ -37,6 +39,8 @@
 #include "model/Mesh.h"
 #include "platform/MessageBox.h"
 #include "platform/qt/CommonDialog.h"
+#include "platform/qt/GLSurface.h"
+#include "platform/qt/KeyedStatusBar.h"
 #include "platform/qt/RichTextBox.h"
 #include "tests/analysis/RunTestSupport.h"
 #include "tests/app/reports/AnalysedModel.h"
@@ -87,6 +91,28 @@ class ResultWindows : public ::testing::Test {
         runtest::RunModel(globals::Mesh(), globals::Analysis(), globals::Material(), app::ProgramFolder(), ui);
     ASSERT_EQ(r.outcome, analysis::RunOutcome::Completed);
     globals::View().Initialization(globals::Mesh().Nodes());
+  }
+
+  // Runs the analysis as Analysis > Run does: the dialog's Run, then Close.
+  void RunFromTheMenu() {
+    QTimer timer;
+    timer.setInterval(10);
+    QObject::connect(&timer, &QTimer::timeout, [&timer] {
+      if (auto* d = qobject_cast<frmEigen*>(QApplication::activeModalWidget())) {
+        timer.stop();
+        d->cmdApply_Click();
+        d->cmdClose_Click();
+      }
+    });
+    timer.start();
+    Trigger("mnuRun_Run");
+  }
+  std::string Panel() { return window->StatusBar1().Text("eigenvalue"); }
+  // Line 6 of a report: the eigenvalue line.
+  static std::string Line6(const std::string& bytes) {
+    std::size_t at = 0;
+    for (int line = 1; line < 6; ++line) at = bytes.find("\r\n", at) + 2;
+    return bytes.substr(at, bytes.find("\r\n", at) - at);
   }
 
   velk_test::ScratchFolder scratch;
@@ -181,6 +207,7 @@ TEST_F(ResultWindows, TheColourUnderThePointerGivesItsStress) {
   runtest::Number(mesh);
   // Plate 1 (x from 0 to 10) is at -50 all over, plate 2 runs to +100.
   for (long k = 1; k <= 6; ++k) mesh.Nodes().Item(k).set_Sy(k <= 4 ? -50.0f : 100.0f);
+  globals::Analysis().EigenValue = 1;  // the stresses are a run's result
   globals::View().Initialization(mesh.Nodes());
   Trigger("mnuStressPlot");
   frmStress* w = Stress();
@@ -446,6 +473,123 @@ TEST_F(ResultWindows, PrintGoesToThePrinterTheDialogChose) {
   EXPECT_EQ(files.requests().size(), 3u);
   EXPECT_TRUE(prompter.messages().empty());
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+}
+
+// A result is marked wherever it is shown while the model differs from the
+// one the run analysed: a change, even one a failed run follows, marks it;
+// taking the change back or a new run ends the mark.
+TEST_F(ResultWindows, AResultOfAnotherModelIsMarkedWhereverItIsShown) {
+  testsupport::SupportedGirder();
+  globals::View().Initialization(globals::Mesh().Nodes());
+  RunFromTheMenu();
+  const std::string panel = "Eigenvalue : 7.5891E+01", note = " (model changed since the run)";
+  ASSERT_EQ(Panel(), panel);
+  Trigger("mnuStressPlot");
+  Trigger("mnuProperty_ShowProperty");
+  ASSERT_NE(Stress(), nullptr);
+  ASSERT_NE(Listing(), nullptr);
+  auto expectMarked = [&](bool marked, const char* after) {
+    SCOPED_TRACE(after);
+    EXPECT_EQ(Panel(), panel + (marked ? note : ""));
+    EXPECT_EQ(Stress()->windowTitle().toStdString(), "Plot" + (marked ? note : ""));
+    EXPECT_EQ(Listing()->windowTitle().toStdString(), "Properties" + (marked ? note : ""));
+    files.QueueChoice((dir / "grid.txt").string());
+    Trigger("mnuFile_Report_Grid");
+    files.QueueChoice((dir / "all.vkr").string());
+    Trigger("mnuFile_ReportAll");
+    const std::string value = " 75.89";
+    EXPECT_EQ(Line6(ReadBytes(dir / "grid.txt")).rfind("Eigenvalue:   " + value, 0), 0u);
+    EXPECT_EQ(Line6(ReadBytes(dir / "all.vkr")).rfind("Eigenvalue          :       " + value, 0), 0u);
+    const std::string end = marked ? note.substr(1) : std::string(" ");
+    for (const char* report : {"grid.txt", "all.vkr"}) {
+      const std::string line = Line6(ReadBytes(dir / report));
+      EXPECT_TRUE(line.size() >= end.size() && line.compare(line.size() - end.size(), end.size(), end) == 0)
+          << report << ": " << line;
+    }
+  };
+  expectMarked(false, "the run");
+
+  // One load taken off through the menus, then pasted back from its twin.
+  const long nx = globals::Mesh().Nodes().NumberNodesX(), ny = globals::Mesh().Nodes().NumberNodesY();
+  commands().Run("mnuElements_Load");
+  testsupport::SelectNodes({2 * ny});
+  Trigger("mnuProperty_DeleteProperty");
+  ASSERT_EQ(globals::Mesh().Nodes().Item(2 * ny).YLoad(), 0.0f);
+  expectMarked(true, "a load taken off");
+  // The panel grows to show the note whole, once its layout, its frame's and
+  // the status bar's have each answered their request.
+  for (int level = 0; level < 3; ++level) QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+  int shownWhole = 0;
+  for (const QLabel* label : window->StatusBar1().findChildren<QLabel*>())
+    shownWhole += label->text().toStdString() == panel + note && label->width() >= label->sizeHint().width();
+  EXPECT_EQ(shownWhole, 1);
+  testsupport::SelectNodes({3 * ny});
+  Trigger("mnuProperty_CopyProperty");
+  testsupport::SelectNodes({2 * ny});
+  Trigger("mnuProperty_PasteProperty");
+  expectMarked(false, "the load put back");
+
+  // Every load taken off: the run fails, and the result stays marked.
+  for (long i = 1; i <= nx; ++i) globals::Mesh().Nodes().Item(i * ny).set_YLoad(0);
+  RunFromTheMenu();
+  ASSERT_FALSE(prompter.prompts().empty());
+  EXPECT_EQ(prompter.prompts().back().rfind("Error", 0), 0u) << prompter.prompts().back();
+  expectMarked(true, "a failed run");
+  // Loads back and a new run: the result is this model's again.
+  for (long i = 1; i <= nx; ++i) globals::Mesh().Nodes().Item(i * ny).set_YLoad(-1);
+  RunFromTheMenu();
+  expectMarked(false, "a new run");
+
+  // New: no result, no mark, and the window's values are gone with the model.
+  prompter.QueueAnswer(Answer::No);  // do not save the model first
+  Trigger("mnuFile_New");
+  EXPECT_EQ(Panel(), "");
+  EXPECT_EQ(Stress()->windowTitle(), "Plot");
+  EXPECT_EQ(Listing()->windowTitle(), "Properties");
+  EXPECT_EQ(Stress()->form().lblMax->text(), "");
+  EXPECT_EQ(Stress()->form().lblStress->text(), "");
+}
+
+// Without a result the plain model stands where the buckled shape or a
+// stress plot would be; the menu keeps its ticks, and the first run's
+// result appears in their place.
+TEST_F(ResultWindows, WithoutAResultThePlainModelIsShownAndTheTicksStay) {
+  testsupport::SupportedGirder();
+  globals::View().Initialization(globals::Mesh().Nodes());
+  window->Paint();
+  const QImage plain = window->Surface()->grabFramebuffer();
+  Trigger("mnuResult_Show");
+  ASSERT_TRUE(Checked("mnuResult_Show"));
+  window->Paint();
+  EXPECT_EQ(window->Surface()->grabFramebuffer(), plain) << "a new girder has no buckled shape";
+  Trigger("mnuStressPlot");
+  Stress()->form().optSx->setChecked(true);
+  QTest::mouseClick(Stress()->form().OKButton, Qt::LeftButton);
+  EXPECT_EQ(window->Surface()->grabFramebuffer(), plain) << "nor stresses";
+  EXPECT_EQ(Stress()->form().lblMax->text(), "");
+
+  RunFromTheMenu();
+  window->Paint();
+  EXPECT_NE(window->Surface()->grabFramebuffer(), plain) << "the run's stress plot";
+  EXPECT_NE(Stress()->form().lblMax->text(), "");
+  Trigger("mnuResult_Show");  // the buckled shape instead
+  window->Paint();
+  const QImage buckled = window->Surface()->grabFramebuffer();
+  EXPECT_NE(buckled, plain);
+
+  // New keeps the tick and shows the empty model; a file without a result
+  // shows its model plainly.
+  files.QueueChoice((dir / "plain.inp").string());
+  globals::Analysis().EigenValue = 0;
+  Trigger("mnuFile_SaveData");
+  prompter.QueueAnswer(Answer::No);  // do not save the changed model
+  Trigger("mnuFile_New");
+  EXPECT_TRUE(Checked("mnuResult_Show"));
+  files.QueueChoice((dir / "plain.inp").string());
+  Trigger("mnuFile_Open");
+  EXPECT_TRUE(Checked("mnuResult_Show"));
+  window->Paint();
+  EXPECT_EQ(window->Surface()->grabFramebuffer(), plain);
 }
 
 TEST_F(ResultWindows, TheFileMenuWritesBothReports) {

@@ -1,4 +1,5 @@
-// The run dialog and the analysis option dialog.
+// The run dialog and the analysis option dialog, and the tab strips of the
+// tabbed dialogs.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -6,15 +7,22 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 
 #include <filesystem>
+#include <memory>
+#include <vector>
 
 #include "analysis/SolverInputFile.h"
 #include "analysis/ui/RunGuard.h"
 #include "analysis/ui/frmAnalysisOption.h"
 #include "analysis/ui/frmEigen.h"
 #include "app/ProgramPaths.h"
+#include "dialogs/frmBeamShape.h"
+#include "dialogs/frmOption.h"
 #include "tests/dialogs/DialogTestSupport.h"
 #include "tests/model/MeshTestSupport.h"
 #include "tests/platform/FileTestSupport.h"
@@ -257,4 +265,28 @@ TEST(AnalysisOptionDialog, ShowsRoundsAndRefuses) {
   again.form().txtShift->setText("9");
   QTest::mouseClick(again.form().cmdClose, Qt::LeftButton);
   EXPECT_EQ(globals::Analysis().MaxShift, 2);
+}
+
+// Every tab title shows whole, without scroll arrows: the tabbed dialogs are
+// as wide as their tab strips.
+TEST(TabbedDialogs, ShowEveryTabTitleWhole) {
+  testsupport::DefaultGirder();
+  testsupport::Handed handed;
+  std::vector<std::unique_ptr<QDialog>> dialogs;
+  dialogs.push_back(std::make_unique<frmAnalysisOption>(globals::Analysis()));
+  dialogs.push_back(std::make_unique<frmBeamShape>(handed.girder, globals::View()));
+  dialogs.push_back(std::make_unique<frmOption>(globals::View()));
+  for (const std::unique_ptr<QDialog>& dialog : dialogs) {
+    SCOPED_TRACE(dialog->objectName().toStdString());
+    dialog->show();
+    QApplication::processEvents();
+    const QTabBar* tabs = dialog->findChild<QTabWidget*>()->tabBar();
+    for (const QToolButton* arrow : tabs->findChildren<QToolButton*>()) EXPECT_FALSE(arrow->isVisible());
+    for (int i = 0; i < tabs->count(); ++i) {
+      SCOPED_TRACE(tabs->tabText(i).toStdString());
+      EXPECT_TRUE(tabs->rect().contains(tabs->tabRect(i)));
+      EXPECT_GE(tabs->tabRect(i).width(), tabs->fontMetrics().horizontalAdvance(tabs->tabText(i)));
+    }
+    dialog->hide();
+  }
 }

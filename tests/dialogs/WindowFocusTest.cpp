@@ -1,13 +1,15 @@
 // Where the focus goes as windows come and go, delivered by the window system
 // as it activates them.
 //
-// Typing over a dialog's boxes: a box's whole text is selected when the focus
-// arrives in it as the dialog opens, by Tab or by a click, so that typing
+// Typing over a dialog's boxes: a dialog opens with the focus in the first box
+// of the page it shows, tabbed or not. A box's whole text is selected when the
+// focus arrives in it as the dialog opens, by Tab or by a click, so that typing
 // replaces the old value; when the focus only comes back with the dialog's
 // window, typing goes on where the caret was. The about box stays open while
 // another application is in front.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QLineEdit>
@@ -48,6 +50,7 @@ struct Route {
 struct FocusCase {
   const char* dialog;
   std::function<std::unique_ptr<QDialog>(frmMenu& main, testsupport::Handed& handed)> open;
+  const char* opensOn;  // the box that has the focus as the dialog opens
   Route toFirst;  // from where the dialog opens
   const char* first;
   Route toNext;  // from the first box
@@ -75,41 +78,41 @@ std::vector<FocusCase> Cases() {
          testsupport::SelectPlates({1});
          return std::make_unique<frmPlate>(handed.selected, globals::Mesh());
        },
-       {-1, {}}, "txtthick", {-1, {kTab, Qt::Key_Backtab}}, "txtthick", {-1, {kTab}}, "txtthick"},
+       "txtthick", {-1, {}}, "txtthick", {-1, {kTab, Qt::Key_Backtab}}, "txtthick", {-1, {kTab}}, "txtthick"},
       {"Stiffener",
        [](frmMenu&, Handed& handed) -> Made {
          testsupport::SelectStiffeners({1});
          return std::make_unique<frmStiffener>(handed.selected, globals::Mesh());
        },
-       {-1, {}}, "txtWidth", {-1, {kTab}}, "txtthick", {-1, {}}, "txtWidth"},
+       "txtWidth", {-1, {}}, "txtWidth", {-1, {kTab}}, "txtthick", {-1, {}}, "txtWidth"},
       {"Boundary", nodeDialog([](Handed& h) { return std::make_unique<frmBoundary>(h.selected); }),
-       {-1, {kTab}}, "txtX", {-1, {kTab, kTab}}, "txtY", {-1, {}}, "txtX"},
+       "Check1_0", {-1, {kTab}}, "txtX", {-1, {kTab, kTab}}, "txtY", {-1, {}}, "txtX"},
       {"Brace", nodeDialog([](Handed& h) { return std::make_unique<frmBrace>(h.selected); }),
-       {-1, {}}, "txtX", {-1, {kTab}}, "txtY", {-1, {}}, "txtYR"},
+       "txtX", {-1, {}}, "txtX", {-1, {kTab}}, "txtY", {-1, {}}, "txtYR"},
       {"Load", nodeDialog([](Handed& h) { return std::make_unique<frmLoad>(h.selected); }),
-       {-1, {}}, "txtLoadX", {-1, {kTab}}, "txtLoadY", {-1, {}}, "txtLoadX"},
+       "txtLoadX", {-1, {}}, "txtLoadX", {-1, {kTab}}, "txtLoadY", {-1, {}}, "txtLoadX"},
       {"Run",
        [](frmMenu&, Handed&) -> Made {
          return std::make_unique<frmEigen>(globals::Analysis(), globals::Mesh(), globals::Material(),
                                            app::ProgramFolder());
        },
-       {-1, {}}, "txtTitle", {-1, {kTab}}, "txtDiscription", {-1, {}}, "txtEstimation"},
+       "txtTitle", {-1, {}}, "txtTitle", {-1, {kTab}}, "txtDiscription", {-1, {}}, "txtEstimation"},
       {"AnalysisOption",
        [](frmMenu&, Handed&) -> Made { return std::make_unique<frmAnalysisOption>(globals::Analysis()); },
-       {-1, {kTab}}, "txtShift", {-1, {kTab}}, "txtCycle", {-1, {}}, "txtFactor"},
+       "txtShift", {-1, {}}, "txtShift", {-1, {kTab}}, "txtCycle", {-1, {}}, "txtFactor"},
       {"Girder",
        [](frmMenu&, Handed& handed) -> Made {
          return std::make_unique<frmBeamShape>(handed.girder, globals::View());
        },
-       {-1, {kTab}}, "txtBTFW", {-1, {kTab}}, "txtBTFT", {3, {}}, "txtNumXElements"},
+       "txtBTFW", {-1, {}}, "txtBTFW", {-1, {kTab}}, "txtBTFT", {3, {}}, "txtNumXElements"},
       {"GirderEnd2",
        [](frmMenu&, Handed& handed) -> Made {
          return std::make_unique<frmBeamShape>(handed.girder, globals::View());
        },
-       {1, {kTab}}, "txtBTFWE", {-1, {kTab}}, "txtBTFTE", {2, {}}, "txtMOE"},
+       "txtBTFW", {1, {kTab}}, "txtBTFWE", {-1, {kTab}}, "txtBTFTE", {2, {}}, "txtMOE"},
       {"ViewOption",
        [](frmMenu& main, Handed&) -> Made { return std::make_unique<frmOption>(globals::View(), &main); },
-       {1, {kTab}}, "txtInpMag", {-1, {kTab}}, "txtOutpMag", {2, {}}, "txtSelectedMarker"},
+       "chkCoordinate", {1, {kTab}}, "txtInpMag", {-1, {kTab}}, "txtOutpMag", {2, {}}, "txtSelectedMarker"},
   };
 }
 
@@ -188,6 +191,16 @@ TEST_F(TextBoxFocus, TypingReplacesTheTextOfABoxTheFocusArrivesIn) {
     const std::unique_ptr<QDialog> dialog = c.open(*main, handed);
     Open(*dialog);
     auto box = [&dialog](const char* name) { return dialog->findChild<QWidget*>(name); };
+
+    // What the user types first goes into the first box of the page shown,
+    // never to the tabs: a text box takes it (below), a check box the space.
+    ASSERT_EQ(FocusName(), c.opensOn);
+    if (auto* check = qobject_cast<QAbstractButton*>(box(c.opensOn))) {
+      const bool was = check->isChecked();
+      Type(*dialog, ' ');
+      EXPECT_NE(check->isChecked(), was);
+      Type(*dialog, ' ');
+    }
 
     // The first box, as the dialog opens; typing goes on after a message box.
     Follow(*dialog, c.toFirst);

@@ -175,6 +175,33 @@ TEST_F(Render, BuckledWireAndShadedPassOnlyUnderTheirOptions) {
   EXPECT_TRUE(AnyNear(img, edge, 1, 255, 77, 77));
 }
 
+// A model without a result shows itself where the buckled shape or a stress
+// plot would stand, as if neither were chosen, pixel for pixel.
+TEST_F(Render, WithoutAResultThePlainModelStandsWhereTheResultWouldBe) {
+  for (model::Nodeb& n : mesh.Nodes()) {
+    n.set_zcoord(0.5f);
+    n.set_Sx(100);
+  }
+  const QImage plain = host->Frame();
+  EXPECT_EQ(v.lastStressPlot, view::stress_plot::kNone);
+  host->hasResult = false;
+  v.OptionShowResult = v.OptionShading = v.OptionHideModelWhenBuckle = true;
+  EXPECT_EQ(host->Frame(), plain) << "buckled shape";
+  v.OptionShowResult = false;
+  v.OptionShowStress = view::stress_plot::kSx;
+  EXPECT_EQ(host->Frame(), plain) << "stress plot";
+  EXPECT_EQ(v.lastStressPlot, view::stress_plot::kNone);
+  EXPECT_EQ(v.maxStress, 0.0) << "no scale to read a colour back with";
+
+  // With the result, each is drawn again.
+  host->hasResult = true;
+  EXPECT_NE(host->Frame(), plain);
+  EXPECT_EQ(v.lastStressPlot, view::stress_plot::kSx);
+  v.OptionShowStress = view::stress_plot::kNone;
+  v.OptionShowResult = true;
+  EXPECT_NE(host->Frame(), plain);
+}
+
 TEST_F(Render, FailedPassIsReportedOnceUntilAFrameDrawsCleanly) {
   v.ViewZoom = 0;  // the model pass cannot size its symbols
   QImage img = host->Frame();

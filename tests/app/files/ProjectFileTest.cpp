@@ -73,7 +73,10 @@ class FakeHost : public app::ProjectFileHost {
   void ShowNewModel() override {
     log.push_back("NewModel");
     caption = "VELK V1.4.0: No Title";
+    projectFile.clear();
   }
+  std::string ProjectFileName() const override { return projectFile; }
+  void SetProjectFileName(const std::string& name) override { projectFile = name; }
   app::ModelChanges* Changes() override { return &changes; }
 
   std::unique_ptr<model::Analysis> analysis;
@@ -82,6 +85,7 @@ class FakeHost : public app::ProjectFileHost {
   std::unique_ptr<model::Material> material;
   short savedMaxShift = 3;
   std::string caption = "VELK V1.4.0: No Title";
+  std::string projectFile;
   std::vector<std::string> log;
   app::ModelChanges changes;
 };
@@ -663,6 +667,45 @@ TEST_F(ProjectFileTest, UnsavedChangesAreToldAndSavedOnRequest) {
   boxes.QueueAnswer(Answer::Cancel);
   EXPECT_FALSE(app::SaveChangesFirst(h, cdlFile));
   EXPECT_EQ(boxes.prompts(), (std::vector<std::string>{app::kSaveChangesPrompt}));
+}
+
+// A result belongs to the model it was found for. A file keeps no sign of
+// the run, so a model opened with an eigenvalue counts as that model; any
+// change since shows until it is taken back, and saving does not end it.
+TEST_F(ProjectFileTest, AResultIsOutOfDateWhileTheModelDiffersFromTheOneItWasFoundFor) {
+  const fs::path analysed = SaveGenerated("analysed.inp");
+  FakeHost h;
+  files.QueueChoice(analysed.string());
+  app::Open_Data(h, cdlFile);
+  ASSERT_TRUE(h.analysis->HasResult());
+  EXPECT_FALSE(app::ChangedSinceRun(h));
+
+  model::Nodeb& node = h.mesh->Nodes().Item(5);
+  const float load = node.YLoad();
+  node.set_YLoad(-1.0f);
+  EXPECT_TRUE(app::ChangedSinceRun(h));
+  files.QueueChoice((dir / "changed.inp").string());
+  ASSERT_TRUE(app::Save_Data(h, cdlFile));
+  EXPECT_TRUE(app::ChangedSinceRun(h)) << "saved, but still not the model the result was found for";
+  h.analysis->Title = "Renamed";  // the run data count as well
+  node.set_YLoad(load);
+  EXPECT_TRUE(app::ChangedSinceRun(h));
+  h.analysis->Title = "Girder \u00e4 test";
+  EXPECT_FALSE(app::ChangedSinceRun(h)) << "the change taken back";
+
+  // The saved file of the changed model shows its eigenvalue unmarked.
+  files.QueueChoice((dir / "changed.inp").string());
+  app::Open_Data(h, cdlFile);
+  EXPECT_FALSE(app::ChangedSinceRun(h));
+  app::MarkAnalysed(h);  // as a run that found the result leaves it
+  EXPECT_FALSE(app::ChangedSinceRun(h));
+
+  // Without an eigenvalue the model holds no result, and nothing is marked.
+  app::New_Data(h);
+  EXPECT_FALSE(h.analysis->HasResult());
+  Generate(h);
+  h.analysis->EigenValue = 0;
+  EXPECT_FALSE(app::ChangedSinceRun(h));
 }
 
 TEST_F(ProjectFileTest, GarbageNeverCrashes) {

@@ -103,14 +103,16 @@ std::string ExpectedFull(const model::Analysis& a, const model::Mesh& mesh) {
 
 class ReportTest : public ::testing::Test {
  protected:
-  std::string Grid(const model::Analysis& a, const model::Mesh& m, const std::string& name = "grid.txt") {
+  std::string Grid(const model::Analysis& a, const model::Mesh& m, const std::string& name = "grid.txt",
+                   bool changedSinceRun = false) {
     files.QueueChoice((dir / name).string());
-    app::Create_Report_Grid(a, m, cdlFile);
+    app::Create_Report_Grid(a, m, cdlFile, changedSinceRun);
     return ReadBytes(dir / name);
   }
-  std::string Full(const model::Analysis& a, const model::Mesh& m, const std::string& name = "all.vkr") {
+  std::string Full(const model::Analysis& a, const model::Mesh& m, const std::string& name = "all.vkr",
+                   bool changedSinceRun = false) {
     files.QueueChoice((dir / name).string());
-    app::Create_Report_All(a, m, cdlFile);
+    app::Create_Report_All(a, m, cdlFile, changedSinceRun);
     return ReadBytes(dir / name);
   }
   std::vector<std::string> Files() const {
@@ -159,26 +161,37 @@ TEST_F(ReportTest, GridReportOfAnAnalysedGirderIsLaidOutAsTheGrid) {
   EXPECT_EQ(r.defaultExt, "");
 }
 
-// A result that did not converge is no answer: both reports say so after
-// the eigenvalue and are otherwise as they were.
-TEST_F(ReportTest, AResultThatDidNotConvergeSaysSoInBothReports) {
+// A result that did not converge is no answer, and one found for the model
+// before a change belongs to another model: both reports say so after the
+// eigenvalue and are otherwise as they were.
+TEST_F(ReportTest, TheEigenvalueLineSaysWhenTheResultIsNoAnswerForThisModel) {
   reporttest::AnalysedGirder g;
+  auto noted = [&](std::string expected, const std::string& label, const std::string& notes) {
+    const std::string line = Zoned({label, Single(g.analysis.EigenValue)});
+    const std::size_t at = expected.find(line);
+    EXPECT_NE(at, std::string::npos) << label;
+    if (at == std::string::npos) return expected;
+    // The number's trailing blank stands before the notes.
+    return expected.replace(at, line.size(), line.substr(0, line.size() - 2) + notes + "\r\n");
+  };
+  auto expectNotes = [&](const std::string& notes) {
+    SCOPED_TRACE(notes);
+    const bool changed = notes.find("changed") != std::string::npos;
+    EXPECT_EQ(Grid(g.analysis, g.mesh, "grid.txt", changed),
+              noted(ExpectedGrid(g.analysis, g.mesh), "Eigenvalue: ", notes));
+    EXPECT_EQ(Full(g.analysis, g.mesh, "all.vkr", changed),
+              noted(ExpectedFull(g.analysis, g.mesh), "Eigenvalue          : ", notes));
+  };
+  expectNotes("(model changed since the run)");
+
   g.analysis.MaxShift = 1;
   g.analysis.MaxCycle = 1;
   runtest::ScriptedRunUi ui;
   const analysis::RunResult r = runtest::RunModel(g.mesh, g.analysis, g.material, g.folder.path(), ui);
   ASSERT_EQ(r.outcome, analysis::RunOutcome::Completed);
   ASSERT_FALSE(r.converged);
-  auto noted = [&](std::string expected, const std::string& label) {
-    const std::string line = Zoned({label, Single(g.analysis.EigenValue)});
-    const std::size_t at = expected.find(line);
-    EXPECT_NE(at, std::string::npos) << label;
-    if (at == std::string::npos) return expected;
-    // The number's trailing blank stands before the note.
-    return expected.replace(at, line.size(), line.substr(0, line.size() - 2) + "(did not converge)\r\n");
-  };
-  EXPECT_EQ(Grid(g.analysis, g.mesh), noted(ExpectedGrid(g.analysis, g.mesh), "Eigenvalue: "));
-  EXPECT_EQ(Full(g.analysis, g.mesh), noted(ExpectedFull(g.analysis, g.mesh), "Eigenvalue          : "));
+  expectNotes("(did not converge)");
+  expectNotes("(did not converge) (model changed since the run)");
 }
 
 TEST_F(ReportTest, GridReportBytesOfASmallGrid) {
