@@ -1,6 +1,6 @@
 #pragma once
-// What the band routines' two files share: the vector type and the clone
-// attribute of their kernels, the size checks, and the two element-wise
+// What the band routines' two files share: the vector type and the paths
+// their kernels are compiled for, the size checks, and the two element-wise
 // operations whose roundings every kernel repeats. Included by
 // BandMatrix.cpp and BandReduction.cpp only, both compiled without
 // contraction of products and sums (-ffp-contract=off): every rounding is
@@ -8,6 +8,7 @@
 // width.
 #include <cmath>
 #include <span>
+#include <utility>
 
 #include "analysis/BandMatrix.h"
 #include "platform/RuntimeError.h"
@@ -15,13 +16,46 @@
 namespace analysis::band {
 
 // Eight doubles; unaligned access allowed. The compiler lays it on one
-// AVX-512 register, two AVX ones or four SSE ones, whatever the clone.
+// AVX-512 register, two AVX ones, four SSE or NEON ones, whatever the path.
 typedef double Vec8 __attribute__((vector_size(64), aligned(8), may_alias));
 
-// Compiled three times, chosen by the processor at load time. An exception
-// does not pass through such a function (its unwinding information is lost
-// to the dispatch): these report failures by their result.
-#define VELK_CLONES __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
+// The instruction sets of the two x86-64 vector paths. Named feature lists
+// rather than an architecture level, so that a kernel body (always inline)
+// compiled for the whole machine may be inlined into each of them.
+#if defined(__x86_64__)
+#define VELK_BAND_X86 1
+#define VELK_TARGET_AVX2 __attribute__((target("avx2,fma,bmi,bmi2,lzcnt,movbe,f16c,popcnt")))
+#define VELK_TARGET_AVX512 \
+  __attribute__((target("avx2,fma,bmi,bmi2,lzcnt,movbe,f16c,popcnt,avx512f,avx512bw,avx512cd,avx512dq,avx512vl")))
+#else
+#define VELK_BAND_X86 0
+#endif
+
+// Defines name##Plain and, on x86-64, name##Avx2 and name##Avx512: the
+// always-inline name##Body compiled once for each path's instruction set.
+// Every path rounds the same: the bodies spell out each rounding and the
+// band files are compiled without contraction.
+#define VELK_BAND_KERNEL_ONE(name, suffix, target)                  \
+  template <typename... A>                                          \
+  target decltype(auto) name##suffix(A&&... a) {                    \
+    return name##Body(std::forward<A>(a)...);                       \
+  }
+#if VELK_BAND_X86
+#define VELK_BAND_KERNEL(name)                           \
+  VELK_BAND_KERNEL_ONE(name, Plain, )                    \
+  VELK_BAND_KERNEL_ONE(name, Avx2, VELK_TARGET_AVX2)     \
+  VELK_BAND_KERNEL_ONE(name, Avx512, VELK_TARGET_AVX512)
+// The kernel `name` of the path the band routines take now.
+#define VELK_BAND_CALL(name, ...)                                                               \
+  (::analysis::CurrentBandPath() == ::analysis::BandPath::Avx512 ? name##Avx512(__VA_ARGS__)     \
+   : ::analysis::CurrentBandPath() == ::analysis::BandPath::Avx2 ? name##Avx2(__VA_ARGS__)       \
+                                                                 : name##Plain(__VA_ARGS__))
+#else
+#define VELK_BAND_KERNEL(name) VELK_BAND_KERNEL_ONE(name, Plain, )
+#define VELK_BAND_CALL(name, ...) name##Plain(__VA_ARGS__)
+#endif
+
+#define VELK_BAND_INLINE __attribute__((always_inline)) inline
 
 inline void RequireFiniteValue(double v) {
   if (!std::isfinite(v)) platform::Raise(platform::kErrOverflow);

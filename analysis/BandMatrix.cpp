@@ -9,6 +9,7 @@
 #include <string>
 
 #include "analysis/BandArithmetic.h"
+#include "analysis/BandPaths.h"
 #include "analysis/PrintLineWriter.h"
 #include "analysis/RunUi.h"
 #include "analysis/SolverFailure.h"
@@ -38,7 +39,7 @@ namespace {
 // The forward reduction of R(1 .. N) by the pivot rows from .. to-1. Returns
 // 0, or the pivot row where it stopped: negative for a zero pivot, positive
 // for a factor not finite.
-VELK_CLONES int ForwardReduce(const double* base, std::size_t rs, double* R, int from, int to, int N, int B) {
+VELK_BAND_INLINE int ForwardReduceBody(const double* base, std::size_t rs, double* R, int from, int to, int N, int B) {
   for (int p = from; p < to; ++p) {
     const double* rp = base + static_cast<std::size_t>(p - 1) * rs;
     if (rp[0] == 0) return -p;
@@ -53,11 +54,12 @@ VELK_CLONES int ForwardReduce(const double* base, std::size_t rs, double* R, int
   }
   return 0;
 }
+VELK_BAND_KERNEL(ForwardReduce)
 
 // The back substitution into X(from) down to X(to), X(from + 1 .. N) known;
 // each sum runs in the order of its columns, so the rows are a chain that no
 // vector width shortens. Returns false at a result that is not finite.
-VELK_CLONES bool BackSubstitute(const double* base, std::size_t rs, double* X, const double* R, int from, int to,
+VELK_BAND_INLINE bool BackSubstituteBody(const double* base, std::size_t rs, double* X, const double* R, int from, int to,
                                 int N, int B) {
   for (int i = from; i >= to; --i) {
     const double* ri = base + static_cast<std::size_t>(i - 1) * rs;
@@ -88,11 +90,12 @@ VELK_CLONES bool BackSubstitute(const double* base, std::size_t rs, double* X, c
   }
   return true;
 }
+VELK_BAND_KERNEL(BackSubstitute)
 
 // y(i) -= A(row i) . x(i ..) and the row's mirror into y(i + 1 ..), for rows
 // from .. to-1 of a store read in full. The sums of four rows at a time run
 // side by side, each in the order of its columns.
-VELK_CLONES void MultiplyRows(const double* base, std::size_t rs, const double* x, double* y, int from, int to,
+VELK_BAND_INLINE void MultiplyRowsBody(const double* base, std::size_t rs, const double* x, double* y, int from, int to,
                               int N, int B) {
   int i = from;
   for (; i + 3 < to && i + 3 + B - 1 <= N; i += 4) {
@@ -130,9 +133,10 @@ VELK_CLONES void MultiplyRows(const double* base, std::size_t rs, const double* 
     SubtractMultiple(y + i, ri + 1, x[i - 1], len - 1);
   }
 }
+VELK_BAND_KERNEL(MultiplyRows)
 
 // The same over the stretches of each row only.
-VELK_CLONES void MultiplyRuns(const double* base, std::size_t rs, const BandRuns& runs, const double* x, double* y,
+VELK_BAND_INLINE void MultiplyRunsBody(const double* base, std::size_t rs, const BandRuns& runs, const double* x, double* y,
                               int N) {
   for (int i = 1; i <= N; ++i) {
     const double* ri = base + static_cast<std::size_t>(i - 1) * rs;
@@ -150,10 +154,11 @@ VELK_CLONES void MultiplyRuns(const double* base, std::size_t rs, const BandRuns
     }
   }
 }
+VELK_BAND_KERNEL(MultiplyRuns)
 
 // The stretches of row `row` (len band positions): appends them to `out` and
 // returns how many; with `kept`, appends their values there too.
-VELK_CLONES int FindRuns(const double* row, int len, BandRuns::Run* out, double*& kept) {
+VELK_BAND_INLINE int FindRunsBody(const double* row, int len, BandRuns::Run* out, double*& kept) {
   // A gap of this many zeros or fewer does not end a stretch.
   constexpr int kJoin = 3;
   int count = 0;
@@ -188,6 +193,7 @@ VELK_CLONES int FindRuns(const double* row, int len, BandRuns::Run* out, double*
   close();
   return count;
 }
+VELK_BAND_KERNEL(FindRuns)
 
 // Rows of a solve between two offers to pause: a quarter of the work
 // between two pauses, so that a pause comes soon after it is due.
@@ -256,7 +262,7 @@ BandRuns::BandRuns(const BandMatrix& A, int N, int B, bool keepValues) : n_(N), 
   std::int32_t count = 0;
   for (int n = 1; n <= N; ++n) {
     start_[static_cast<std::size_t>(n - 1)] = count;
-    count += FindRuns(A.Row(n), B, runs_.data() + count, kept);
+    count += VELK_BAND_CALL(FindRuns, A.Row(n), B, runs_.data() + count, kept);
   }
   start_[rows] = count;
 }
@@ -372,7 +378,7 @@ bool Band_Solve(const BandMatrix& A, std::span<double> X, std::span<double> R, i
   // A zero pivot anywhere is reported before an overflow anywhere.
   int stop = 0;
   for (int p = 1; p < N && stop == 0; p += block) {
-    stop = ForwardReduce(A.Row(1), rs, R.data(), p, std::min(p + block, N), N, B);
+    stop = VELK_BAND_CALL(ForwardReduce, A.Row(1), rs, R.data(), p, std::min(p + block, N), N, B);
     if (stop == 0 && pacer && pacer->Done(blockWork)) return false;
   }
   if (stop < 0) RaisePivot(platform::kErrDivideByZero, -stop);
@@ -383,7 +389,7 @@ bool Band_Solve(const BandMatrix& A, std::span<double> X, std::span<double> R, i
   }
   if (A.Row(N)[0] == 0) RaisePivot(platform::kErrDivideByZero, N);
   for (int i = N; i >= 1; i -= block) {
-    if (!BackSubstitute(A.Row(1), rs, X.data(), R.data(), i, std::max(i - block + 1, 1), N, B))
+    if (!VELK_BAND_CALL(BackSubstitute, A.Row(1), rs, X.data(), R.data(), i, std::max(i - block + 1, 1), N, B))
       Raise(platform::kErrOverflow);
     if (i - block >= 1 && pacer && pacer->Done(blockWork)) return false;
   }
@@ -407,9 +413,9 @@ void Band_Multiply_Negative(const BandMatrix& A, std::span<const double> x, std:
   std::fill(yb, yb + N, 0.0);
   const std::size_t rs = static_cast<std::size_t>(A.BW());
   if (runs)
-    MultiplyRuns(A.Row(1), rs, *runs, xb, yb, N);
+    VELK_BAND_CALL(MultiplyRuns, A.Row(1), rs, *runs, xb, yb, N);
   else
-    MultiplyRows(A.Row(1), rs, xb, yb, 1, N + 1, N, B);
+    VELK_BAND_CALL(MultiplyRows, A.Row(1), rs, xb, yb, 1, N + 1, N, B);
   if (!AllFinite(yb, N)) Raise(platform::kErrOverflow);
 }
 

@@ -1,7 +1,5 @@
 #include "analysis/Workers.h"
 
-#include <immintrin.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -51,7 +49,7 @@ void Workers::Run(const std::function<void(int)>& job) {
   if (sleeping_.load() > 0) generation_.notify_all();
   job(0);
   for (unsigned spins = 1; busy_.load() != 0; ++spins) {
-    _mm_pause();
+    SpinPause();
     if (spins % 4096 == 0) std::this_thread::yield();  // a member lost its core
   }
 }
@@ -63,7 +61,7 @@ void Workers::Serve(int member) {
     if (now == seen) {
       const auto until = std::chrono::steady_clock::now() + kSpinTime;
       for (unsigned spins = 1; (now = generation_.load()) == seen; ++spins) {
-        _mm_pause();
+        SpinPause();
         if (spins % 64 == 0 && std::chrono::steady_clock::now() > until) {
           sleeping_.fetch_add(1);
           generation_.wait(seen);

@@ -12,6 +12,16 @@
 
 namespace analysis {
 
+// Tells the processor that the calling thread spins waiting for another:
+// it saves power and gives a sibling thread of the core its turn.
+inline void SpinPause() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#elif defined(__aarch64__)
+  asm volatile("yield");
+#endif
+}
+
 class Workers {
  public:
   // The number of threads a run uses by default: half the processors this
