@@ -39,6 +39,7 @@ namespace {
 // The forward reduction of R(1 .. N) by the pivot rows from .. to-1. Returns
 // 0, or the pivot row where it stopped: negative for a zero pivot, positive
 // for a factor not finite.
+template <int L>
 VELK_BAND_INLINE int ForwardReduceBody(const double* base, std::size_t rs, double* R, int from, int to, int N, int B) {
   for (int p = from; p < to; ++p) {
     const double* rp = base + static_cast<std::size_t>(p - 1) * rs;
@@ -50,7 +51,7 @@ VELK_BAND_INLINE int ForwardReduceBody(const double* base, std::size_t rs, doubl
     if (p + 6 <= N)
       for (int c = 0; c < B; c += 8) __builtin_prefetch(rp + 6 * rs + c);
     if (f == 0) continue;
-    SubtractMultiple(R + p, rp + 1, f, std::min(B - 1, N - p));
+    SubtractMultiple<L>(R + p, rp + 1, f, std::min(B - 1, N - p));
   }
   return 0;
 }
@@ -59,6 +60,7 @@ VELK_BAND_KERNEL(ForwardReduce)
 // The back substitution into X(from) down to X(to), X(from + 1 .. N) known;
 // each sum runs in the order of its columns, so the rows are a chain that no
 // vector width shortens. Returns false at a result that is not finite.
+template <int L>
 VELK_BAND_INLINE bool BackSubstituteBody(const double* base, std::size_t rs, double* X, const double* R, int from, int to,
                                 int N, int B) {
   for (int i = from; i >= to; --i) {
@@ -95,6 +97,7 @@ VELK_BAND_KERNEL(BackSubstitute)
 // y(i) -= A(row i) . x(i ..) and the row's mirror into y(i + 1 ..), for rows
 // from .. to-1 of a store read in full. The sums of four rows at a time run
 // side by side, each in the order of its columns.
+template <int L>
 VELK_BAND_INLINE void MultiplyRowsBody(const double* base, std::size_t rs, const double* x, double* y, int from, int to,
                               int N, int B) {
   int i = from;
@@ -121,7 +124,7 @@ VELK_BAND_INLINE void MultiplyRowsBody(const double* base, std::size_t rs, const
     const double sums[4] = {s0, s1, s2, s3};
     for (int r = 0; r < 4; ++r) {
       y[i - 1 + r] -= sums[r];
-      SubtractMultiple(y + i + r, rows[r] + 1, x[i - 1 + r], B - 1);
+      SubtractMultiple<L>(y + i + r, rows[r] + 1, x[i - 1 + r], B - 1);
     }
   }
   for (; i < to; ++i) {
@@ -130,12 +133,13 @@ VELK_BAND_INLINE void MultiplyRowsBody(const double* base, std::size_t rs, const
     double s = 0;
     for (int j = 0; j < len; ++j) s += ri[j] * x[i - 1 + j];
     y[i - 1] -= s;
-    SubtractMultiple(y + i, ri + 1, x[i - 1], len - 1);
+    SubtractMultiple<L>(y + i, ri + 1, x[i - 1], len - 1);
   }
 }
 VELK_BAND_KERNEL(MultiplyRows)
 
 // The same over the stretches of each row only.
+template <int L>
 VELK_BAND_INLINE void MultiplyRunsBody(const double* base, std::size_t rs, const BandRuns& runs, const double* x, double* y,
                               int N) {
   for (int i = 1; i <= N; ++i) {
@@ -150,7 +154,7 @@ VELK_BAND_INLINE void MultiplyRunsBody(const double* base, std::size_t rs, const
     y[i - 1] -= s;
     for (const BandRuns::Run& r : runs.RowRuns(i)) {
       const int from = std::max(r.first, 1), end = std::min(r.first + r.length, len);
-      if (from < end) SubtractMultiple(y + (i - 1) + from, ri + from, xi[0], end - from);
+      if (from < end) SubtractMultiple<L>(y + (i - 1) + from, ri + from, xi[0], end - from);
     }
   }
 }
@@ -158,6 +162,7 @@ VELK_BAND_KERNEL(MultiplyRuns)
 
 // The stretches of row `row` (len band positions): appends them to `out` and
 // returns how many; with `kept`, appends their values there too.
+template <int L>
 VELK_BAND_INLINE int FindRunsBody(const double* row, int len, BandRuns::Run* out, double*& kept) {
   // A gap of this many zeros or fewer does not end a stretch.
   constexpr int kJoin = 3;

@@ -52,6 +52,7 @@ struct PanelFactors {
 };
 
 // The first block: columns p0 .. p0 + kColumns - 1.
+template <int L>
 VELK_BAND_INLINE void ReduceFirstBlockBody(double* base, std::size_t rs, int p0, int pe, int N, int B, const double* before,
                                   PanelFactors& out) {
   auto row = [&](int n) { return base + static_cast<std::size_t>(n - 1) * rs; };
@@ -73,7 +74,7 @@ VELK_BAND_INLINE void ReduceFirstBlockBody(double* base, std::size_t rs, int p0,
       const int d = q - p;
       const double f = q <= last ? rp[d] * inv : 0.0;
       out.F[p - p0][q - p0] = f;
-      if (f != 0 && end > q) SubtractMultiple(row(q), rp + d, f, end - q);
+      if (f != 0 && end > q) SubtractMultiple<L>(row(q), rp + d, f, end - q);
     }
   }
 }
@@ -83,8 +84,9 @@ VELK_BAND_KERNEL(ReduceFirstBlock)
 // reduced in a copy of its own: rows of neighbouring blocks share cache
 // lines at the block edges, and threads reducing them side by side would
 // pass those lines to and fro at every pivot.
+template <int L>
 VELK_BAND_INLINE void ReduceBlockBody(double* base, std::size_t rs, int p0, int pe, int N, int B, const PanelFactors& f,
-                             int c0) {
+                                      int c0) {
   auto row = [&](int n) { return base + static_cast<std::size_t>(n - 1) * rs; };
   alignas(64) double block[kPanel][kColumns];
   int inBand[kPanel];  // columns of row q from c0 inside its band
@@ -92,15 +94,47 @@ VELK_BAND_INLINE void ReduceBlockBody(double* base, std::size_t rs, int p0, int 
     const int n = std::clamp(q + std::min(B, N - q + 1) - c0, 0, kColumns);
     inBand[q - p0] = n;
     if (n > 0) std::memcpy(block[q - p0], row(q) + (c0 - q), static_cast<std::size_t>(n) * sizeof(double));
+    std::fill(block[q - p0] + n, block[q - p0] + kColumns, 0.0);
   }
-  for (int p = p0; p <= f.passed; ++p) {
-    const int reach = inBand[p - p0];  // pivot p reaches no further than its own band
-    if (reach == 0) continue;
-    for (int q = p + 1; q <= pe; ++q) {
-      const double factor = f.F[p - p0][q - p0];
-      if (factor != 0) SubtractMultiple(block[q - p0], block[p - p0], factor, reach);
+  // Row by row, each row's columns held in registers while every earlier
+  // pivot's update reaches them in pivot order: one load for each product
+  // instead of two loads and a store. Row p is final when row q meets it,
+  // as when each pivot updates the rows below it in turn.
+  constexpr int kGroup = 8 * L;  // columns of a row at a time: eight registers
+  static_assert(kColumns % kGroup == 0);
+#define VELK_EACH8(X) X(0) X(1) X(2) X(3) X(4) X(5) X(6) X(7)
+  for (int q = p0 + 1; q <= pe; ++q) {
+    const int last = std::min(q - 1, f.passed);
+    double* y = block[q - p0];
+    for (int g = 0; g < kColumns; g += kGroup) {
+#define VELK_LOAD(i) Vec<L> a##i = VELK_CVEC(L, y + g + (i) * L);
+#define VELK_STORE(i) VELK_VEC(L, y + g + (i) * L) = a##i;
+#define VELK_UPDATE(i) a##i -= factor * VELK_CVEC(L, x + (i) * L);
+      VELK_EACH8(VELK_LOAD)
+      for (int p = p0; p <= last; ++p) {
+        const double factor = f.F[p - p0][q - p0];
+        const int reach = inBand[p - p0];  // pivot p reaches no further than its own band
+        if (factor == 0 || reach <= g) continue;
+        const double* x = block[p - p0] + g;
+        if (reach >= g + kGroup) {
+          VELK_EACH8(VELK_UPDATE)
+        } else {
+          // Pivot p ends inside these columns (rare): its update goes
+          // through memory, entry by entry.
+          VELK_EACH8(VELK_STORE)
+          for (int j = 0; j < reach - g; ++j) y[g + j] -= factor * x[j];
+#define VELK_RELOAD(i) a##i = VELK_CVEC(L, y + g + (i) * L);
+          VELK_EACH8(VELK_RELOAD)
+        }
+      }
+      VELK_EACH8(VELK_STORE)
+#undef VELK_LOAD
+#undef VELK_STORE
+#undef VELK_UPDATE
+#undef VELK_RELOAD
     }
   }
+#undef VELK_EACH8
   for (int q = p0; q <= pe; ++q)
     if (inBand[q - p0] > 0)
       std::memcpy(row(q) + (c0 - q), block[q - p0], static_cast<std::size_t>(inBand[q - p0]) * sizeof(double));
@@ -123,6 +157,7 @@ int PanelError(const double* base, std::size_t rs, int p0, int N, int B, const P
 // panel rows p0 .. p0+k-1: Pu(q, t) is the entry of panel row q in column
 // first + t (zero beyond its band), Pw(q, t) the same divided by the row's
 // pivot (times its inverse). t1 is at most W.
+template <int L>
 VELK_BAND_INLINE void PackPanelBody(const double* base, std::size_t rs, int p0, int k, int first, int t0, int t1, int B,
                            double* Pu, double* Pw, std::size_t stride) {
   for (int q = 0; q < k; ++q) {
@@ -134,10 +169,10 @@ VELK_BAND_INLINE void PackPanelBody(const double* base, std::size_t rs, int p0, 
     const int in = std::min(t1, B - (first - p));  // window columns inside row p's band
     const double* src = rp + (first - p);
     int t = t0;
-    for (; t + 8 <= in; t += 8) {
-      const Vec8 v = *reinterpret_cast<const Vec8*>(src + t);
-      *reinterpret_cast<Vec8*>(u + t) = v;
-      *reinterpret_cast<Vec8*>(w + t) = v * inv;
+    for (; t + L <= in; t += L) {
+      const Vec<L> v = VELK_CVEC(L, src + t);
+      VELK_VEC(L, u + t) = v;
+      VELK_VEC(L, w + t) = v * inv;
     }
     for (; t < in; ++t) {
       u[t] = src[t];
