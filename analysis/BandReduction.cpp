@@ -204,36 +204,55 @@ using WindowKernel = void (*)(const Window&, int, int);
 
 #if VELK_BAND_X86
 
-// Tiles of 4 rows by 24 columns, 12 accumulators.
+// Subtracts one tile row's three accumulators from the store: lanes
+// t0 + l with lo <= t0 + l < hi of dst.
+VELK_TARGET_AVX512 __attribute__((always_inline)) inline void SubtractRowAvx512(double* dst, int t0, int lo, int hi,
+                                                                                __m512d c0, __m512d c1, __m512d c2) {
+  if (lo <= t0 && t0 + 24 <= hi) {
+    _mm512_storeu_pd(dst + t0, _mm512_sub_pd(_mm512_loadu_pd(dst + t0), c0));
+    _mm512_storeu_pd(dst + t0 + 8, _mm512_sub_pd(_mm512_loadu_pd(dst + t0 + 8), c1));
+    _mm512_storeu_pd(dst + t0 + 16, _mm512_sub_pd(_mm512_loadu_pd(dst + t0 + 16), c2));
+    return;
+  }
+  const __m512d c[3] = {c0, c1, c2};
+  for (int b = 0; b < 3; ++b) {
+    const int t = t0 + 8 * b;
+    const int from = std::clamp(lo - t, 0, 8), to = std::clamp(hi - t, 0, 8);
+    if (from >= to) continue;
+    const __mmask8 m = static_cast<__mmask8>((0xFFu >> (8 - (to - from))) << from);
+    const __m512d old = _mm512_maskz_loadu_pd(m, dst + t);
+    _mm512_mask_storeu_pd(dst + t, m, _mm512_sub_pd(old, c[b]));
+  }
+}
+
+// Tiles of 8 rows by 24 columns: 24 accumulators in named registers, three
+// loads and eight broadcasts for every 24 multiply-adds.
 VELK_TARGET_AVX512 void UpdateWindowAvx512(const Window& w, int a0, int a1) {
-  for (int a = a0; a < a1; a += 4) {
-    const int rows = std::min(4, a1 - a);
+  for (int a = a0; a < a1; a += 8) {
+    const int rows = std::min(8, a1 - a);
     for (int t0 = a; t0 < w.W; t0 += 24) {
-      __m512d c[4][3];
-      for (auto& r : c) r[0] = r[1] = r[2] = _mm512_setzero_pd();
+#define VELK_ROW(r) __m512d c##r##0 = _mm512_setzero_pd(), c##r##1 = c##r##0, c##r##2 = c##r##0;
+      VELK_ROW(0) VELK_ROW(1) VELK_ROW(2) VELK_ROW(3) VELK_ROW(4) VELK_ROW(5) VELK_ROW(6) VELK_ROW(7)
+#undef VELK_ROW
       const double* pu = w.Pu + a;
       const double* pw = w.Pw + t0;
       for (int q = 0; q < w.k; ++q, pu += w.stride, pw += w.stride) {
         const __m512d w0 = _mm512_loadu_pd(pw), w1 = _mm512_loadu_pd(pw + 8), w2 = _mm512_loadu_pd(pw + 16);
-        for (int r = 0; r < 4; ++r) {
-          const __m512d u = _mm512_set1_pd(pu[r]);
-          c[r][0] = _mm512_fmadd_pd(u, w0, c[r][0]);
-          c[r][1] = _mm512_fmadd_pd(u, w1, c[r][1]);
-          c[r][2] = _mm512_fmadd_pd(u, w2, c[r][2]);
-        }
+#define VELK_ROW(r)                             \
+  {                                             \
+    const __m512d u = _mm512_set1_pd(pu[r]);    \
+    c##r##0 = _mm512_fmadd_pd(u, w0, c##r##0);  \
+    c##r##1 = _mm512_fmadd_pd(u, w1, c##r##1);  \
+    c##r##2 = _mm512_fmadd_pd(u, w2, c##r##2);  \
+  }
+        VELK_ROW(0) VELK_ROW(1) VELK_ROW(2) VELK_ROW(3) VELK_ROW(4) VELK_ROW(5) VELK_ROW(6) VELK_ROW(7)
+#undef VELK_ROW
       }
-      for (int r = 0; r < rows; ++r) {
-        double* dst = w.Row(a + r) - (a + r);  // dst[t] is the entry of column first + t
-        for (int b = 0; b < 3; ++b) {
-          const int t = t0 + 8 * b;
-          // Lanes a + r <= t + l < W.
-          const int lo = std::clamp(a + r - t, 0, 8), hi = std::clamp(w.W - t, 0, 8);
-          if (lo >= hi) continue;
-          const __mmask8 m = static_cast<__mmask8>((0xFFu >> (8 - (hi - lo))) << lo);
-          const __m512d old = _mm512_maskz_loadu_pd(m, dst + t);
-          _mm512_mask_storeu_pd(dst + t, m, _mm512_sub_pd(old, c[r][b]));
-        }
-      }
+      // dst[t] is the entry of column first + t of row a + r; lanes a + r <= t < W.
+#define VELK_ROW(r) \
+  if (rows > r) SubtractRowAvx512(w.Row(a + r) - (a + r), t0, a + r, w.W, c##r##0, c##r##1, c##r##2);
+      VELK_ROW(0) VELK_ROW(1) VELK_ROW(2) VELK_ROW(3) VELK_ROW(4) VELK_ROW(5) VELK_ROW(6) VELK_ROW(7)
+#undef VELK_ROW
     }
   }
 }
@@ -449,7 +468,7 @@ void Fetch(const Window& w) {
 // How the members of a team share one step of the reduction: the update of
 // the current panel's window, and the reduction of the next panel.
 //
-// Window rows go to members by groups of four, group g of the matrix to
+// Window rows go to members by groups of eight, group g of the matrix to
 // member g mod members, so that a row stays with one member (in its cache)
 // for all the panels that update it. Each member does its groups in order;
 // the first 32 rows of the window are the next panel, which member 0
@@ -458,6 +477,8 @@ void Fetch(const Window& w) {
 // blocks, independent of each other, go to whoever is free.
 class Step {
  public:
+  static constexpr int kGroupRows = 8;  // the panel's 32 rows are four groups
+
   Step(const Reduction& reduction, WindowKernel update, const Panel& current, Panel& next, int members)
       : reduction_(reduction), update_(update), current_(current), next_(next), members_(members) {}
 
@@ -465,19 +486,25 @@ class Step {
     const Window window = reduction_.WindowOf(current_);
     if (members_ > 1) Fetch(window);
     const int lead = std::min(kPanel, window.W);
-    const int firstGroup = (current_.first - 1) / 4;
-    auto owned = [&](int a) { return (firstGroup + a / 4) % members_ == m; };
-    int a = 0;
-    for (; a < lead; a += 4)
-      if (owned(a)) update_(window, a, std::min(a + 4, window.W));
+    const int firstGroup = (current_.first - 1) / kGroupRows;
+    auto owned = [&](int a) { return (firstGroup + a / kGroupRows) % members_ == m; };
+    // The member's rows from a to `to`, each of its groups whole.
+    auto update = [&](int a, int to) {
+      if (members_ == 1) {
+        if (a < to) update_(window, a, to);
+        return;
+      }
+      for (; a < to; a += kGroupRows)
+        if (owned(a)) update_(window, a, std::min(a + kGroupRows, to));
+    };
+    update(0, lead);
     leadDone_.fetch_add(1);
     if (m == 0) {
       WaitFor([&] { return leadDone_.load() == members_; });
       reduction_.FirstBlock(next_);
       factorsReady_.store(true);
     }
-    for (; a < window.W; a += 4)
-      if (owned(a)) update_(window, a, std::min(a + 4, window.W));
+    update(lead, window.W);
     WaitFor([&] { return factorsReady_.load(); });
     for (int b; (b = nextBlock_.fetch_add(1)) < reduction_.Blocks(next_);) reduction_.Block(next_, b);
   }
