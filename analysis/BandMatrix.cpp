@@ -222,12 +222,35 @@ BandMatrix::BandMatrix(int neq, int bw, bool populate) : neq_(neq), bw_(bw) {
 // hundred times that, 20 to 100 ms a block.
 bool BandMatrix::BringIn(WorkPacer& pacer) {
   constexpr std::size_t kBlock = std::size_t{1} << 20;
-  for (std::size_t from = 0; from < a_.size(); from += kBlock) {
-    const std::size_t to = std::min(from + kBlock, a_.size());
-    a_.BringIn(from, to);
+  const std::size_t size = static_cast<std::size_t>(neq_) * static_cast<std::size_t>(bw_);
+  if (stale_) std::fill(work_.data(), work_.data() + ReductionWorkSize(neq_, bw_), 0.0);
+  for (std::size_t from = 0; from < size; from += kBlock) {
+    const std::size_t to = std::min(from + kBlock, size);
+    if (stale_)
+      std::memset(a_.data() + from, 0, (to - from) * sizeof(double));
+    else
+      a_.BringIn(from, to);
     if (pacer.Done(16 * static_cast<std::int64_t>(to - from))) return false;
   }
+  stale_ = false;
   return true;
+}
+
+BandMatrix BandMatrix::Reuse(int neq, int bw, BandMatrix&& old) {
+  if (neq > kMaxSize || bw > kMaxSize) Raise(platform::kErrOverflow);
+  if (neq < 1 || bw < 1) Raise(platform::kErrSubscript);
+  const std::size_t size = static_cast<std::size_t>(neq) * static_cast<std::size_t>(bw);
+  if (old.a_.size() < size) return BandMatrix(neq, bw, false);
+  BandMatrix m;
+  m.neq_ = neq;
+  m.bw_ = bw;
+  m.stale_ = true;
+  m.a_ = std::move(old.a_);
+  // The work space is small beside the store: made afresh when it is short.
+  m.work_ = old.work_.size() >= ReductionWorkSize(neq, bw) ? std::move(old.work_)
+                                                             : PageArray<double>(ReductionWorkSize(neq, bw));
+  old = BandMatrix();
+  return m;
 }
 
 bool BandStoresFit(int neq, int bw, std::uint64_t physicalBytes) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -462,6 +463,43 @@ TEST(BandStores, PairsLargerThanTheMachineAreRefused) {
   EXPECT_TRUE(BandStoresFit(32766, 16389, 16 * GiB));
   EXPECT_TRUE(BandStoresFit(32766, 16389, 0)) << "unknown memory refuses nothing";
   EXPECT_GT(PhysicalMemoryBytes(), 0u);
+}
+
+// A store made in the memory of another keeps that memory and its old
+// values until it is brought in, which clears it; a store too small for the
+// sizes asked for is not used.
+TEST(BandStores, AReusedStoreIsClearedWhenBroughtIn) {
+  BandMatrix old = RandomDefinite(60, 12, 1);
+  const double* memory = old.Row(1);
+  const std::uint64_t bytes = old.MemoryBytes();
+  BandMatrix reused = BandMatrix::Reuse(40, 15, std::move(old));
+  EXPECT_EQ(reused.Row(1), memory);
+  EXPECT_GE(reused.MemoryBytes(), bytes);  // the reduction's work space grows with the band
+  EXPECT_EQ(old.MemoryBytes(), 0u);
+  EXPECT_EQ(reused.NEQ(), 40);
+  EXPECT_EQ(reused.BW(), 15);
+  std::vector<std::int64_t> pauses;
+  WorkPacer pacer([&] {
+    pauses.push_back(0);
+    return false;
+  }, 1);
+  ASSERT_TRUE(reused.BringIn(pacer));
+  EXPECT_FALSE(pauses.empty());
+  for (int n = 1; n <= 40; ++n)
+    for (int j = 1; j <= 15; ++j) ASSERT_EQ(std::bit_cast<std::uint64_t>(reused(j, n)), 0u);
+  // Reduced afterwards exactly as a fresh store.
+  BandMatrix fresh(40, 15);
+  for (int n = 1; n <= 40; ++n) {
+    fresh(1, n) = reused(1, n) = 30.0 + n;
+    if (n < 40) fresh(2, n) = reused(2, n) = -1.0;
+  }
+  Band_Decompose(fresh, 40, 15);
+  Band_Decompose(reused, 40, 15);
+  EXPECT_TRUE(SameBits(fresh, reused));
+
+  BandMatrix big = BandMatrix::Reuse(100, 15, std::move(reused));
+  EXPECT_NE(big.Row(1), memory);
+  EXPECT_EQ(big(15, 100), 0.0);
 }
 
 TEST_F(BandTest, AZeroPivotNamesItsEquation) {
