@@ -1,5 +1,5 @@
 #pragma once
-// What the band routines' two files share: the vector type and the paths
+// What the band routines' two files share: the vector types and the paths
 // their kernels are compiled for, the size checks, and the two element-wise
 // operations whose roundings every kernel repeats. Included by
 // BandMatrix.cpp and BandReduction.cpp only, both compiled without

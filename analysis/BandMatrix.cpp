@@ -154,7 +154,11 @@ VELK_BAND_INLINE void MultiplyRunsBody(const double* base, std::size_t rs, const
     y[i - 1] -= s;
     for (const BandRuns::Run& r : runs.RowRuns(i)) {
       const int from = std::max(r.first, 1), end = std::min(r.first + r.length, len);
-      if (from < end) SubtractMultiple<L>(y + (i - 1) + from, ri + from, xi[0], end - from);
+      // Stretches are a few entries long, and the next row's overlap this
+      // one's a place further on: in eights, most go entry by entry, which
+      // the processor serves at once (vectors of four that overlap the last
+      // row's in part wait for them to reach the cache).
+      if (from < end) SubtractMultiple<8>(y + (i - 1) + from, ri + from, xi[0], end - from);
     }
   }
 }

@@ -254,17 +254,18 @@ TEST_F(BandTest, ReductionRoundsTheSameOnAnyNumberOfThreads) {
 // What every routine gives on one path, to compare with another path.
 struct PathResults {
   BandMatrix reduced;
-  std::vector<double> solved, product, stretchProduct;
+  std::vector<double> solved, product, stretchProduct, x;
   int stretches = 0;
 };
 
 PathResults RunEveryRoutine(const BandMatrix& start, const BandMatrix& sparse, int n, int b, int threads) {
-  PathResults r{start, {}, {}, {}};
+  PathResults r{start, {}, {}, {}, {}};
   Workers workers(threads);
   Band_Decompose(r.reduced, n, b, &workers);
   r.solved.resize(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) r.solved[static_cast<std::size_t>(i)] = std::cos(0.37 * i);
   std::vector<double> x = r.solved;
+  r.x = x;
   Band_Solve(r.reduced, r.solved, r.solved, n, b);
   r.product.resize(static_cast<std::size_t>(n));
   Band_Multiply_Negative(start, x, r.product, n, b);
@@ -273,6 +274,21 @@ PathResults RunEveryRoutine(const BandMatrix& start, const BandMatrix& sparse, i
   r.stretchProduct.resize(static_cast<std::size_t>(n));
   Band_Multiply_Negative(sparse, x, r.stretchProduct, n, b, &runs);
   return r;
+}
+
+// y = -A x as the routine states it: row after row, the row's sum in the
+// order of its columns subtracted from y(i), then its mirror subtracted from
+// the later entries, each product rounded.
+std::vector<double> LiteralProduct(const BandMatrix& A, const std::vector<double>& x, int n, int b) {
+  std::vector<double> y(static_cast<std::size_t>(n), 0.0);
+  for (int i = 1; i <= n; ++i) {
+    const int len = std::min(b, n - i + 1);
+    double s = 0;
+    for (int j = 1; j <= len; ++j) s += A(j, i) * x[static_cast<std::size_t>(i + j - 2)];
+    y[static_cast<std::size_t>(i - 1)] -= s;
+    for (int j = 2; j <= len; ++j) y[static_cast<std::size_t>(i + j - 2)] -= x[static_cast<std::size_t>(i - 1)] * A(j, i);
+  }
+  return y;
 }
 
 bool SameBits(const std::vector<double>& x, const std::vector<double>& y) {
@@ -300,6 +316,8 @@ TEST_F(BandTest, EveryPathGivesThePlainPathsBits) {
       bandtest::ScopedBandPath path(BandPath::Plain);
       return RunEveryRoutine(start, sparse, n, b, 1);
     }();
+    EXPECT_TRUE(SameBits(plain.product, LiteralProduct(start, plain.x, n, b)));
+    EXPECT_TRUE(SameBits(plain.stretchProduct, LiteralProduct(sparse, plain.x, n, b)));
     for (BandPath p : paths)
       for (int threads : {1, 3}) {
         SCOPED_TRACE(::testing::Message() << BandPathName(p) << ", " << threads << " threads");
