@@ -61,8 +61,8 @@ VELK_BAND_KERNEL(ForwardReduce)
 // each sum runs in the order of its columns, so the rows are a chain that no
 // vector width shortens. Returns false at a result that is not finite.
 template <int L>
-VELK_BAND_INLINE bool BackSubstituteBody(const double* base, std::size_t rs, double* X, const double* R, int from, int to,
-                                int N, int B) {
+VELK_BAND_INLINE bool BackSubstituteBody(const double* base, std::size_t rs, double* X, const double* R, int from,
+                                         int to, int N, int B) {
   for (int i = from; i >= to; --i) {
     const double* ri = base + static_cast<std::size_t>(i - 1) * rs;
     const int len = std::min(N, i + B - 1) - i;
@@ -99,7 +99,7 @@ VELK_BAND_KERNEL(BackSubstitute)
 // side by side, each in the order of its columns.
 template <int L>
 VELK_BAND_INLINE void MultiplyRowsBody(const double* base, std::size_t rs, const double* x, double* y, int from, int to,
-                              int N, int B) {
+                                       int N, int B) {
   int i = from;
   for (; i + 3 < to && i + 3 + B - 1 <= N; i += 4) {
     const double* r0 = base + static_cast<std::size_t>(i - 1) * rs;
@@ -140,8 +140,8 @@ VELK_BAND_KERNEL(MultiplyRows)
 
 // The same over the stretches of each row only.
 template <int L>
-VELK_BAND_INLINE void MultiplyRunsBody(const double* base, std::size_t rs, const BandRuns& runs, const double* x, double* y,
-                              int N) {
+VELK_BAND_INLINE void MultiplyRunsBody(const double* base, std::size_t rs, const BandRuns& runs, const double* x,
+                                       double* y, int N) {
   for (int i = 1; i <= N; ++i) {
     const double* ri = base + static_cast<std::size_t>(i - 1) * rs;
     const int len = std::min(runs.B(), N - i + 1);

@@ -55,8 +55,8 @@ struct PanelFactors {
 
 // The first block: columns p0 .. p0 + kColumns - 1.
 template <int L>
-VELK_BAND_INLINE void ReduceFirstBlockBody(double* base, std::size_t rs, int p0, int pe, int N, int B, const double* before,
-                                  PanelFactors& out) {
+VELK_BAND_INLINE void ReduceFirstBlockBody(double* base, std::size_t rs, int p0, int pe, int N, int B,
+                                           const double* before, PanelFactors& out) {
   auto row = [&](int n) { return base + static_cast<std::size_t>(n - 1) * rs; };
   out.pivotError = 0;
   out.passed = pe;
@@ -161,7 +161,7 @@ int PanelError(const double* base, std::size_t rs, int p0, int N, int B, const P
 // pivot (times its inverse). t1 is at most W.
 template <int L>
 VELK_BAND_INLINE void PackPanelBody(const double* base, std::size_t rs, int p0, int k, int first, int t0, int t1, int B,
-                           double* Pu, double* Pw, std::size_t stride) {
+                                    double* Pu, double* Pw, std::size_t stride) {
   for (int q = 0; q < k; ++q) {
     const int p = p0 + q;
     const double* rp = base + static_cast<std::size_t>(p - 1) * rs;
@@ -477,8 +477,8 @@ class Reduction {
     const int c0 = panel.p0 + b * kColumns;
     const int t0 = std::max(c0 - panel.first, 0), t1 = std::min(c0 + kColumns - panel.first, panel.W);
     if (t0 < t1)
-      VELK_BAND_CALL(PackPanel, base_, rs_, panel.p0, panel.pe - panel.p0 + 1, panel.first, t0, t1, B_, panel.Pu, panel.Pw,
-                stride_);
+      VELK_BAND_CALL(PackPanel, base_, rs_, panel.p0, panel.pe - panel.p0 + 1, panel.first, t0, t1, B_, panel.Pu,
+                     panel.Pw, stride_);
   }
 
   double* base_;

@@ -42,8 +42,8 @@ double ProcessSeconds() {
 Workers::Workers() : count_(1), choice_(std::make_unique<Choice>()) {
   choice_->mask = AffinityCpus();
   const int quota = CgroupQuotaProcessors();
-  const int allowed = quota > 0 ? std::min(quota, static_cast<int>(choice_->mask.size())) : static_cast<int>(choice_->mask.size());
-  choice_->limit = std::clamp(allowed, 1, 4);
+  const int mask = static_cast<int>(choice_->mask.size());
+  choice_->limit = std::clamp(quota > 0 ? std::min(quota, mask) : mask, 1, 4);
   choice_->start = std::chrono::steady_clock::now();
   choice_->ownStart = ProcessSeconds();
   choice_->before = ReadProcStat();

@@ -286,7 +286,8 @@ std::vector<double> LiteralProduct(const BandMatrix& A, const std::vector<double
     double s = 0;
     for (int j = 1; j <= len; ++j) s += A(j, i) * x[static_cast<std::size_t>(i + j - 2)];
     y[static_cast<std::size_t>(i - 1)] -= s;
-    for (int j = 2; j <= len; ++j) y[static_cast<std::size_t>(i + j - 2)] -= x[static_cast<std::size_t>(i - 1)] * A(j, i);
+    for (int j = 2; j <= len; ++j)
+      y[static_cast<std::size_t>(i + j - 2)] -= x[static_cast<std::size_t>(i - 1)] * A(j, i);
   }
   return y;
 }
