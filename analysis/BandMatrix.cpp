@@ -122,9 +122,12 @@ VELK_BAND_INLINE void MultiplyRowsBody(const double* base, std::size_t rs, const
     }
     const double* rows[4] = {r0, r1, r2, r3};
     const double sums[4] = {s0, s1, s2, s3};
+    // Each row's mirror overlaps the last one's a place further on: in
+    // vectors of eight, every load would straddle two stores just made,
+    // which the processor serves late; four at most.
     for (int r = 0; r < 4; ++r) {
       y[i - 1 + r] -= sums[r];
-      SubtractMultiple<L>(y + i + r, rows[r] + 1, x[i - 1 + r], B - 1);
+      SubtractMultiple<std::min(L, 4)>(y + i + r, rows[r] + 1, x[i - 1 + r], B - 1);
     }
   }
   for (; i < to; ++i) {
