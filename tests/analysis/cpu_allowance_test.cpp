@@ -89,9 +89,9 @@ TEST(CpuAllowance, ProcessorTimesFromProcStat) {
   EXPECT_EQ(t[1].total, 4u);
 }
 
-// The two cases: four processors of the mask idle while four others
-// are busy (load near 4): four threads; the mask's processors idle while
-// the others carry a load of 7: as many as it has idle, not one.
+// Two cases of a shared machine: four processors of the mask idle while
+// four others are busy (load near 4): four threads; the mask's processors
+// idle while the others carry a load of 7: as many as it has idle, not one.
 TEST(CpuAllowance, TheThreadsFollowHowBusyTheMasksOwnProcessorsAre) {
   const std::vector<int> all = {0, 1, 2, 3, 4, 5, 6, 7}, low = {0, 1, 2, 3}, two = {2, 3};
   const std::vector<CpuTimes> before = ParseProcStat(ProcStat());
