@@ -2,10 +2,12 @@
 # make test  install what is missing, build, run every test (also under the sanitizers)
 # make bench build and run the benchmarks
 # make fuzz  build the fuzz targets (clang) and let each search for a minute
+# make test-arm64  build the solver and its tests for arm64, run them under qemu-user
 
 JOBS      ?= $(shell nproc)
 BUILD     ?= build
 ASAN      ?= build-asan
+ARM64     ?= build-arm64
 BENCH     ?= build-bench
 FUZZ      ?= build-fuzz
 # How long `make fuzz` lets each target search, in seconds.
@@ -16,7 +18,7 @@ XVFB      := tools/with-xvfb.sh
 # Mesa's software renderer draws the same pixels on every machine.
 TEST_ENV  := LIBGL_ALWAYS_SOFTWARE=1 QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8
 
-.PHONY: all deps build build-asan build-fuzz run test test-gui test-asan bench fuzz clean
+.PHONY: all deps build build-asan build-fuzz run test test-gui test-asan test-arm64 bench fuzz clean
 
 all: build
 
@@ -44,6 +46,12 @@ test: build build-asan build-fuzz
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(ASAN) --output-on-failure --timeout 300 -j $(JOBS)
 	ctest --test-dir $(FUZZ) --output-on-failure --timeout 300 -j $(JOBS)
+	bash tools/arm64-test.sh $(ARM64)
+
+# The platform, model and solver libraries and their tests built for arm64
+# and run under qemu-user (part of `make test`).
+test-arm64: deps
+	bash tools/arm64-test.sh $(ARM64)
 
 # New inputs go to $(FUZZ)/corpus, inputs that fail to $(FUZZ)/findings; the
 # committed seeds in tests/fuzz/corpus are read, never written.
@@ -64,4 +72,4 @@ bench: deps
 	bash bench/run.sh $(BENCH)
 
 clean:
-	rm -rf $(BUILD) $(ASAN) $(BENCH) $(FUZZ)
+	rm -rf $(BUILD) $(ASAN) $(BENCH) $(FUZZ) $(ARM64)

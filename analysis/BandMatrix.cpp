@@ -9,6 +9,7 @@
 #include <string>
 
 #include "analysis/BandArithmetic.h"
+#include "analysis/BandPaths.h"
 #include "analysis/PrintLineWriter.h"
 #include "analysis/RunUi.h"
 #include "analysis/SolverFailure.h"
@@ -38,7 +39,8 @@ namespace {
 // The forward reduction of R(1 .. N) by the pivot rows from .. to-1. Returns
 // 0, or the pivot row where it stopped: negative for a zero pivot, positive
 // for a factor not finite.
-VELK_CLONES int ForwardReduce(const double* base, std::size_t rs, double* R, int from, int to, int N, int B) {
+template <int L>
+VELK_BAND_INLINE int ForwardReduceBody(const double* base, std::size_t rs, double* R, int from, int to, int N, int B) {
   for (int p = from; p < to; ++p) {
     const double* rp = base + static_cast<std::size_t>(p - 1) * rs;
     if (rp[0] == 0) return -p;
@@ -49,16 +51,18 @@ VELK_CLONES int ForwardReduce(const double* base, std::size_t rs, double* R, int
     if (p + 6 <= N)
       for (int c = 0; c < B; c += 8) __builtin_prefetch(rp + 6 * rs + c);
     if (f == 0) continue;
-    SubtractMultiple(R + p, rp + 1, f, std::min(B - 1, N - p));
+    SubtractMultiple<L>(R + p, rp + 1, f, std::min(B - 1, N - p));
   }
   return 0;
 }
+VELK_BAND_KERNEL(ForwardReduce)
 
 // The back substitution into X(from) down to X(to), X(from + 1 .. N) known;
 // each sum runs in the order of its columns, so the rows are a chain that no
 // vector width shortens. Returns false at a result that is not finite.
-VELK_CLONES bool BackSubstitute(const double* base, std::size_t rs, double* X, const double* R, int from, int to,
-                                int N, int B) {
+template <int L>
+VELK_BAND_INLINE bool BackSubstituteBody(const double* base, std::size_t rs, double* X, const double* R, int from,
+                                         int to, int N, int B) {
   for (int i = from; i >= to; --i) {
     const double* ri = base + static_cast<std::size_t>(i - 1) * rs;
     const int len = std::min(N, i + B - 1) - i;
@@ -88,12 +92,14 @@ VELK_CLONES bool BackSubstitute(const double* base, std::size_t rs, double* X, c
   }
   return true;
 }
+VELK_BAND_KERNEL(BackSubstitute)
 
 // y(i) -= A(row i) . x(i ..) and the row's mirror into y(i + 1 ..), for rows
 // from .. to-1 of a store read in full. The sums of four rows at a time run
 // side by side, each in the order of its columns.
-VELK_CLONES void MultiplyRows(const double* base, std::size_t rs, const double* x, double* y, int from, int to,
-                              int N, int B) {
+template <int L>
+VELK_BAND_INLINE void MultiplyRowsBody(const double* base, std::size_t rs, const double* x, double* y, int from, int to,
+                                       int N, int B) {
   int i = from;
   for (; i + 3 < to && i + 3 + B - 1 <= N; i += 4) {
     const double* r0 = base + static_cast<std::size_t>(i - 1) * rs;
@@ -116,9 +122,12 @@ VELK_CLONES void MultiplyRows(const double* base, std::size_t rs, const double* 
     }
     const double* rows[4] = {r0, r1, r2, r3};
     const double sums[4] = {s0, s1, s2, s3};
+    // Each row's mirror overlaps the last one's a place further on: in
+    // vectors of eight, every load would straddle two stores just made,
+    // which the processor serves late; four at most.
     for (int r = 0; r < 4; ++r) {
       y[i - 1 + r] -= sums[r];
-      SubtractMultiple(y + i + r, rows[r] + 1, x[i - 1 + r], B - 1);
+      SubtractMultiple<std::min(L, 4)>(y + i + r, rows[r] + 1, x[i - 1 + r], B - 1);
     }
   }
   for (; i < to; ++i) {
@@ -127,13 +136,15 @@ VELK_CLONES void MultiplyRows(const double* base, std::size_t rs, const double* 
     double s = 0;
     for (int j = 0; j < len; ++j) s += ri[j] * x[i - 1 + j];
     y[i - 1] -= s;
-    SubtractMultiple(y + i, ri + 1, x[i - 1], len - 1);
+    SubtractMultiple<L>(y + i, ri + 1, x[i - 1], len - 1);
   }
 }
+VELK_BAND_KERNEL(MultiplyRows)
 
 // The same over the stretches of each row only.
-VELK_CLONES void MultiplyRuns(const double* base, std::size_t rs, const BandRuns& runs, const double* x, double* y,
-                              int N) {
+template <int L>
+VELK_BAND_INLINE void MultiplyRunsBody(const double* base, std::size_t rs, const BandRuns& runs, const double* x,
+                                       double* y, int N) {
   for (int i = 1; i <= N; ++i) {
     const double* ri = base + static_cast<std::size_t>(i - 1) * rs;
     const int len = std::min(runs.B(), N - i + 1);
@@ -146,14 +157,20 @@ VELK_CLONES void MultiplyRuns(const double* base, std::size_t rs, const BandRuns
     y[i - 1] -= s;
     for (const BandRuns::Run& r : runs.RowRuns(i)) {
       const int from = std::max(r.first, 1), end = std::min(r.first + r.length, len);
-      if (from < end) SubtractMultiple(y + (i - 1) + from, ri + from, xi[0], end - from);
+      // Stretches are a few entries long, and the next row's overlap this
+      // one's a place further on: in eights, most go entry by entry, which
+      // the processor serves at once (vectors of four that overlap the last
+      // row's in part wait for them to reach the cache).
+      if (from < end) SubtractMultiple<8>(y + (i - 1) + from, ri + from, xi[0], end - from);
     }
   }
 }
+VELK_BAND_KERNEL(MultiplyRuns)
 
 // The stretches of row `row` (len band positions): appends them to `out` and
 // returns how many; with `kept`, appends their values there too.
-VELK_CLONES int FindRuns(const double* row, int len, BandRuns::Run* out, double*& kept) {
+template <int L>
+VELK_BAND_INLINE int FindRunsBody(const double* row, int len, BandRuns::Run* out, double*& kept) {
   // A gap of this many zeros or fewer does not end a stretch.
   constexpr int kJoin = 3;
   int count = 0;
@@ -188,6 +205,7 @@ VELK_CLONES int FindRuns(const double* row, int len, BandRuns::Run* out, double*
   close();
   return count;
 }
+VELK_BAND_KERNEL(FindRuns)
 
 // Rows of a solve between two offers to pause: a quarter of the work
 // between two pauses, so that a pause comes soon after it is due.
@@ -211,12 +229,35 @@ BandMatrix::BandMatrix(int neq, int bw, bool populate) : neq_(neq), bw_(bw) {
 // hundred times that, 20 to 100 ms a block.
 bool BandMatrix::BringIn(WorkPacer& pacer) {
   constexpr std::size_t kBlock = std::size_t{1} << 20;
-  for (std::size_t from = 0; from < a_.size(); from += kBlock) {
-    const std::size_t to = std::min(from + kBlock, a_.size());
-    a_.BringIn(from, to);
+  const std::size_t size = static_cast<std::size_t>(neq_) * static_cast<std::size_t>(bw_);
+  if (stale_) std::fill(work_.data(), work_.data() + ReductionWorkSize(neq_, bw_), 0.0);
+  for (std::size_t from = 0; from < size; from += kBlock) {
+    const std::size_t to = std::min(from + kBlock, size);
+    if (stale_)
+      std::memset(a_.data() + from, 0, (to - from) * sizeof(double));
+    else
+      a_.BringIn(from, to);
     if (pacer.Done(16 * static_cast<std::int64_t>(to - from))) return false;
   }
+  stale_ = false;
   return true;
+}
+
+BandMatrix BandMatrix::Reuse(int neq, int bw, BandMatrix&& old) {
+  if (neq > kMaxSize || bw > kMaxSize) Raise(platform::kErrOverflow);
+  if (neq < 1 || bw < 1) Raise(platform::kErrSubscript);
+  const std::size_t size = static_cast<std::size_t>(neq) * static_cast<std::size_t>(bw);
+  if (old.a_.size() < size) return BandMatrix(neq, bw, false);
+  BandMatrix m;
+  m.neq_ = neq;
+  m.bw_ = bw;
+  m.stale_ = true;
+  m.a_ = std::move(old.a_);
+  // The work space is small beside the store: made afresh when it is short.
+  m.work_ = old.work_.size() >= ReductionWorkSize(neq, bw) ? std::move(old.work_)
+                                                             : PageArray<double>(ReductionWorkSize(neq, bw));
+  old = BandMatrix();
+  return m;
 }
 
 bool BandStoresFit(int neq, int bw, std::uint64_t physicalBytes) {
@@ -256,7 +297,7 @@ BandRuns::BandRuns(const BandMatrix& A, int N, int B, bool keepValues) : n_(N), 
   std::int32_t count = 0;
   for (int n = 1; n <= N; ++n) {
     start_[static_cast<std::size_t>(n - 1)] = count;
-    count += FindRuns(A.Row(n), B, runs_.data() + count, kept);
+    count += VELK_BAND_CALL(FindRuns, A.Row(n), B, runs_.data() + count, kept);
   }
   start_[rows] = count;
 }
@@ -372,7 +413,7 @@ bool Band_Solve(const BandMatrix& A, std::span<double> X, std::span<double> R, i
   // A zero pivot anywhere is reported before an overflow anywhere.
   int stop = 0;
   for (int p = 1; p < N && stop == 0; p += block) {
-    stop = ForwardReduce(A.Row(1), rs, R.data(), p, std::min(p + block, N), N, B);
+    stop = VELK_BAND_CALL(ForwardReduce, A.Row(1), rs, R.data(), p, std::min(p + block, N), N, B);
     if (stop == 0 && pacer && pacer->Done(blockWork)) return false;
   }
   if (stop < 0) RaisePivot(platform::kErrDivideByZero, -stop);
@@ -383,7 +424,7 @@ bool Band_Solve(const BandMatrix& A, std::span<double> X, std::span<double> R, i
   }
   if (A.Row(N)[0] == 0) RaisePivot(platform::kErrDivideByZero, N);
   for (int i = N; i >= 1; i -= block) {
-    if (!BackSubstitute(A.Row(1), rs, X.data(), R.data(), i, std::max(i - block + 1, 1), N, B))
+    if (!VELK_BAND_CALL(BackSubstitute, A.Row(1), rs, X.data(), R.data(), i, std::max(i - block + 1, 1), N, B))
       Raise(platform::kErrOverflow);
     if (i - block >= 1 && pacer && pacer->Done(blockWork)) return false;
   }
@@ -407,9 +448,9 @@ void Band_Multiply_Negative(const BandMatrix& A, std::span<const double> x, std:
   std::fill(yb, yb + N, 0.0);
   const std::size_t rs = static_cast<std::size_t>(A.BW());
   if (runs)
-    MultiplyRuns(A.Row(1), rs, *runs, xb, yb, N);
+    VELK_BAND_CALL(MultiplyRuns, A.Row(1), rs, *runs, xb, yb, N);
   else
-    MultiplyRows(A.Row(1), rs, xb, yb, 1, N + 1, N, B);
+    VELK_BAND_CALL(MultiplyRows, A.Row(1), rs, xb, yb, 1, N + 1, N, B);
   if (!AllFinite(yb, N)) Raise(platform::kErrOverflow);
 }
 

@@ -42,10 +42,20 @@ class BandMatrix {
   // into memory on first touch, or through BringIn.
   BandMatrix(int neq, int bw, bool populate = true);
 
+  // A store of bw band positions by neq rows in the memory of `old` where it
+  // holds them (a store given back by an earlier run), else in fresh memory.
+  // Reused memory holds old values until BringIn clears it: BringIn before
+  // any use.
+  static BandMatrix Reuse(int neq, int bw, BandMatrix&& old);
+
   // Brings the store into memory a block at a time, the work counted to the
   // pacer: on a virtual machine the first touch of a store of some hundred
-  // MB takes a second or more. False when the pacer stopped it.
+  // MB takes a second or more. Reused memory is cleared instead. False when
+  // the pacer stopped it.
   bool BringIn(WorkPacer& pacer);
+
+  // The memory the store holds, in bytes.
+  std::uint64_t MemoryBytes() const { return (a_.size() + work_.size()) * sizeof(double); }
 
   int NEQ() const { return neq_; }
   int BW() const { return bw_; }
@@ -69,6 +79,7 @@ class BandMatrix {
 
   int neq_ = 0;
   int bw_ = 0;
+  bool stale_ = false;  // reused memory not cleared yet
   PageArray<double> a_;
   // Work space of the reduction, sized with the store so that reducing
   // allocates nothing: the diagonal before reduction and the packed panel.

@@ -1,5 +1,9 @@
 // The reduction of a band store: Band_Decompose and its kernels.
+#if defined(__x86_64__)
 #include <immintrin.h>
+#elif defined(__aarch64__)
+#include <arm_neon.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -8,6 +12,7 @@
 
 #include "analysis/BandArithmetic.h"
 #include "analysis/BandMatrix.h"
+#include "analysis/BandPaths.h"
 #include "analysis/WorkPacer.h"
 #include "analysis/Workers.h"
 #include "platform/RuntimeError.h"
@@ -49,8 +54,9 @@ struct PanelFactors {
 };
 
 // The first block: columns p0 .. p0 + kColumns - 1.
-VELK_CLONES void ReduceFirstBlock(double* base, std::size_t rs, int p0, int pe, int N, int B, const double* before,
-                                  PanelFactors& out) {
+template <int L>
+VELK_BAND_INLINE void ReduceFirstBlockBody(double* base, std::size_t rs, int p0, int pe, int N, int B,
+                                           const double* before, PanelFactors& out) {
   auto row = [&](int n) { return base + static_cast<std::size_t>(n - 1) * rs; };
   out.pivotError = 0;
   out.passed = pe;
@@ -70,17 +76,19 @@ VELK_CLONES void ReduceFirstBlock(double* base, std::size_t rs, int p0, int pe, 
       const int d = q - p;
       const double f = q <= last ? rp[d] * inv : 0.0;
       out.F[p - p0][q - p0] = f;
-      if (f != 0 && end > q) SubtractMultiple(row(q), rp + d, f, end - q);
+      if (f != 0 && end > q) SubtractMultiple<L>(row(q), rp + d, f, end - q);
     }
   }
 }
+VELK_BAND_KERNEL(ReduceFirstBlock)
 
 // Another block: columns c0 .. c0 + kColumns - 1, after the first. It is
 // reduced in a copy of its own: rows of neighbouring blocks share cache
 // lines at the block edges, and threads reducing them side by side would
 // pass those lines to and fro at every pivot.
-VELK_CLONES void ReduceBlock(double* base, std::size_t rs, int p0, int pe, int N, int B, const PanelFactors& f,
-                             int c0) {
+template <int L>
+VELK_BAND_INLINE void ReduceBlockBody(double* base, std::size_t rs, int p0, int pe, int N, int B, const PanelFactors& f,
+                                      int c0) {
   auto row = [&](int n) { return base + static_cast<std::size_t>(n - 1) * rs; };
   alignas(64) double block[kPanel][kColumns];
   int inBand[kPanel];  // columns of row q from c0 inside its band
@@ -88,19 +96,52 @@ VELK_CLONES void ReduceBlock(double* base, std::size_t rs, int p0, int pe, int N
     const int n = std::clamp(q + std::min(B, N - q + 1) - c0, 0, kColumns);
     inBand[q - p0] = n;
     if (n > 0) std::memcpy(block[q - p0], row(q) + (c0 - q), static_cast<std::size_t>(n) * sizeof(double));
+    std::fill(block[q - p0] + n, block[q - p0] + kColumns, 0.0);
   }
-  for (int p = p0; p <= f.passed; ++p) {
-    const int reach = inBand[p - p0];  // pivot p reaches no further than its own band
-    if (reach == 0) continue;
-    for (int q = p + 1; q <= pe; ++q) {
-      const double factor = f.F[p - p0][q - p0];
-      if (factor != 0) SubtractMultiple(block[q - p0], block[p - p0], factor, reach);
+  // Row by row, each row's columns held in registers while every earlier
+  // pivot's update reaches them in pivot order: one load for each product
+  // instead of two loads and a store. Row p is final when row q meets it,
+  // as when each pivot updates the rows below it in turn.
+  constexpr int kGroup = 8 * L;  // columns of a row at a time: eight registers
+  static_assert(kColumns % kGroup == 0);
+#define VELK_EACH8(X) X(0) X(1) X(2) X(3) X(4) X(5) X(6) X(7)
+  for (int q = p0 + 1; q <= pe; ++q) {
+    const int last = std::min(q - 1, f.passed);
+    double* y = block[q - p0];
+    for (int g = 0; g < kColumns; g += kGroup) {
+#define VELK_LOAD(i) Vec<L> a##i = VELK_CVEC(L, y + g + (i) * L);
+#define VELK_STORE(i) VELK_VEC(L, y + g + (i) * L) = a##i;
+#define VELK_UPDATE(i) a##i -= factor * VELK_CVEC(L, x + (i) * L);
+      VELK_EACH8(VELK_LOAD)
+      for (int p = p0; p <= last; ++p) {
+        const double factor = f.F[p - p0][q - p0];
+        const int reach = inBand[p - p0];  // pivot p reaches no further than its own band
+        if (factor == 0 || reach <= g) continue;
+        const double* x = block[p - p0] + g;
+        if (reach >= g + kGroup) {
+          VELK_EACH8(VELK_UPDATE)
+        } else {
+          // Pivot p ends inside these columns (rare): its update goes
+          // through memory, entry by entry.
+          VELK_EACH8(VELK_STORE)
+          for (int j = 0; j < reach - g; ++j) y[g + j] -= factor * x[j];
+#define VELK_RELOAD(i) a##i = VELK_CVEC(L, y + g + (i) * L);
+          VELK_EACH8(VELK_RELOAD)
+        }
+      }
+      VELK_EACH8(VELK_STORE)
+#undef VELK_LOAD
+#undef VELK_STORE
+#undef VELK_UPDATE
+#undef VELK_RELOAD
     }
   }
+#undef VELK_EACH8
   for (int q = p0; q <= pe; ++q)
     if (inBand[q - p0] > 0)
       std::memcpy(row(q) + (c0 - q), block[q - p0], static_cast<std::size_t>(inBand[q - p0]) * sizeof(double));
 }
+VELK_BAND_KERNEL(ReduceBlock)
 
 // The error of the reduced panel, with its row in `failed`: the first row
 // that is not finite, else the pivot test that failed, else 0.
@@ -118,8 +159,9 @@ int PanelError(const double* base, std::size_t rs, int p0, int N, int B, const P
 // panel rows p0 .. p0+k-1: Pu(q, t) is the entry of panel row q in column
 // first + t (zero beyond its band), Pw(q, t) the same divided by the row's
 // pivot (times its inverse). t1 is at most W.
-VELK_CLONES void PackPanel(const double* base, std::size_t rs, int p0, int k, int first, int t0, int t1, int B,
-                           double* Pu, double* Pw, std::size_t stride) {
+template <int L>
+VELK_BAND_INLINE void PackPanelBody(const double* base, std::size_t rs, int p0, int k, int first, int t0, int t1, int B,
+                                    double* Pu, double* Pw, std::size_t stride) {
   for (int q = 0; q < k; ++q) {
     const int p = p0 + q;
     const double* rp = base + static_cast<std::size_t>(p - 1) * rs;
@@ -129,10 +171,10 @@ VELK_CLONES void PackPanel(const double* base, std::size_t rs, int p0, int k, in
     const int in = std::min(t1, B - (first - p));  // window columns inside row p's band
     const double* src = rp + (first - p);
     int t = t0;
-    for (; t + 8 <= in; t += 8) {
-      const Vec8 v = *reinterpret_cast<const Vec8*>(src + t);
-      *reinterpret_cast<Vec8*>(u + t) = v;
-      *reinterpret_cast<Vec8*>(w + t) = v * inv;
+    for (; t + L <= in; t += L) {
+      const Vec<L> v = VELK_CVEC(L, src + t);
+      VELK_VEC(L, u + t) = v;
+      VELK_VEC(L, w + t) = v * inv;
     }
     for (; t < in; ++t) {
       u[t] = src[t];
@@ -144,6 +186,7 @@ VELK_CLONES void PackPanel(const double* base, std::size_t rs, int p0, int k, in
     }
   }
 }
+VELK_BAND_KERNEL(PackPanel)
 
 // The panel update of window rows a0 .. a1-1: for a <= t < W,
 //   A(t - a + 1, first + a) -= sum over q of Pu(q, a) Pw(q, t),
@@ -159,92 +202,212 @@ struct Window {
   double* Row(int a) const { return base + static_cast<std::size_t>(first + a - 1) * rs; }
 };
 
-// Tiles of 4 rows by 24 columns, 12 accumulators.
-__attribute__((target("avx512f"))) void UpdateWindowAvx512(const Window& w, int a0, int a1) {
-  for (int a = a0; a < a1; a += 4) {
-    const int rows = std::min(4, a1 - a);
+using WindowKernel = void (*)(const Window&, int, int);
+
+#if VELK_BAND_X86
+
+// Subtracts one tile row's three accumulators from the store: lanes
+// t0 + l with lo <= t0 + l < hi of dst.
+VELK_TARGET_AVX512 __attribute__((always_inline)) inline void SubtractRowAvx512(double* dst, int t0, int lo, int hi,
+                                                                                __m512d c0, __m512d c1, __m512d c2) {
+  if (lo <= t0 && t0 + 24 <= hi) {
+    _mm512_storeu_pd(dst + t0, _mm512_sub_pd(_mm512_loadu_pd(dst + t0), c0));
+    _mm512_storeu_pd(dst + t0 + 8, _mm512_sub_pd(_mm512_loadu_pd(dst + t0 + 8), c1));
+    _mm512_storeu_pd(dst + t0 + 16, _mm512_sub_pd(_mm512_loadu_pd(dst + t0 + 16), c2));
+    return;
+  }
+  const __m512d c[3] = {c0, c1, c2};
+  for (int b = 0; b < 3; ++b) {
+    const int t = t0 + 8 * b;
+    const int from = std::clamp(lo - t, 0, 8), to = std::clamp(hi - t, 0, 8);
+    if (from >= to) continue;
+    const __mmask8 m = static_cast<__mmask8>((0xFFu >> (8 - (to - from))) << from);
+    const __m512d old = _mm512_maskz_loadu_pd(m, dst + t);
+    _mm512_mask_storeu_pd(dst + t, m, _mm512_sub_pd(old, c[b]));
+  }
+}
+
+// Tiles of 8 rows by 24 columns: 24 accumulators in named registers, three
+// loads and eight broadcasts for every 24 multiply-adds.
+VELK_TARGET_AVX512 void UpdateWindowAvx512(const Window& w, int a0, int a1) {
+  for (int a = a0; a < a1; a += 8) {
+    const int rows = std::min(8, a1 - a);
     for (int t0 = a; t0 < w.W; t0 += 24) {
-      __m512d c[4][3];
-      for (auto& r : c) r[0] = r[1] = r[2] = _mm512_setzero_pd();
+#define VELK_ROW(r) __m512d c##r##0 = _mm512_setzero_pd(), c##r##1 = c##r##0, c##r##2 = c##r##0;
+      VELK_ROW(0) VELK_ROW(1) VELK_ROW(2) VELK_ROW(3) VELK_ROW(4) VELK_ROW(5) VELK_ROW(6) VELK_ROW(7)
+#undef VELK_ROW
       const double* pu = w.Pu + a;
       const double* pw = w.Pw + t0;
       for (int q = 0; q < w.k; ++q, pu += w.stride, pw += w.stride) {
         const __m512d w0 = _mm512_loadu_pd(pw), w1 = _mm512_loadu_pd(pw + 8), w2 = _mm512_loadu_pd(pw + 16);
-        for (int r = 0; r < 4; ++r) {
-          const __m512d u = _mm512_set1_pd(pu[r]);
-          c[r][0] = _mm512_fmadd_pd(u, w0, c[r][0]);
-          c[r][1] = _mm512_fmadd_pd(u, w1, c[r][1]);
-          c[r][2] = _mm512_fmadd_pd(u, w2, c[r][2]);
-        }
+#define VELK_ROW(r)                             \
+  {                                             \
+    const __m512d u = _mm512_set1_pd(pu[r]);    \
+    c##r##0 = _mm512_fmadd_pd(u, w0, c##r##0);  \
+    c##r##1 = _mm512_fmadd_pd(u, w1, c##r##1);  \
+    c##r##2 = _mm512_fmadd_pd(u, w2, c##r##2);  \
+  }
+        VELK_ROW(0) VELK_ROW(1) VELK_ROW(2) VELK_ROW(3) VELK_ROW(4) VELK_ROW(5) VELK_ROW(6) VELK_ROW(7)
+#undef VELK_ROW
       }
-      for (int r = 0; r < rows; ++r) {
-        double* dst = w.Row(a + r) - (a + r);  // dst[t] is the entry of column first + t
-        for (int b = 0; b < 3; ++b) {
-          const int t = t0 + 8 * b;
-          // Lanes a + r <= t + l < W.
-          const int lo = std::clamp(a + r - t, 0, 8), hi = std::clamp(w.W - t, 0, 8);
-          if (lo >= hi) continue;
-          const __mmask8 m = static_cast<__mmask8>((0xFFu >> (8 - (hi - lo))) << lo);
-          const __m512d old = _mm512_maskz_loadu_pd(m, dst + t);
-          _mm512_mask_storeu_pd(dst + t, m, _mm512_sub_pd(old, c[r][b]));
-        }
-      }
+      // dst[t] is the entry of column first + t of row a + r; lanes a + r <= t < W.
+#define VELK_ROW(r) \
+  if (rows > r) SubtractRowAvx512(w.Row(a + r) - (a + r), t0, a + r, w.W, c##r##0, c##r##1, c##r##2);
+      VELK_ROW(0) VELK_ROW(1) VELK_ROW(2) VELK_ROW(3) VELK_ROW(4) VELK_ROW(5) VELK_ROW(6) VELK_ROW(7)
+#undef VELK_ROW
     }
   }
 }
 
-// Tiles of 4 rows by 12 columns, 12 accumulators.
-__attribute__((target("avx2,fma"))) void UpdateWindowAvx2(const Window& w, int a0, int a1) {
+// Subtracts one tile row's three accumulators from the store: lanes
+// t0 + l with lo <= t0 + l < hi of dst.
+VELK_TARGET_AVX2 __attribute__((always_inline)) inline void SubtractRowAvx2(double* dst, int t0, int lo, int hi,
+                                                                            __m256d c0, __m256d c1, __m256d c2) {
+  if (lo <= t0 && t0 + 12 <= hi) {
+    _mm256_storeu_pd(dst + t0, _mm256_sub_pd(_mm256_loadu_pd(dst + t0), c0));
+    _mm256_storeu_pd(dst + t0 + 4, _mm256_sub_pd(_mm256_loadu_pd(dst + t0 + 4), c1));
+    _mm256_storeu_pd(dst + t0 + 8, _mm256_sub_pd(_mm256_loadu_pd(dst + t0 + 8), c2));
+    return;
+  }
+  alignas(32) double acc[12];
+  _mm256_store_pd(acc, c0);
+  _mm256_store_pd(acc + 4, c1);
+  _mm256_store_pd(acc + 8, c2);
+  for (int t = std::max(lo, t0); t < std::min(hi, t0 + 12); ++t) dst[t] -= acc[t - t0];
+}
+
+// Tiles of 4 rows by 12 columns: twelve accumulators, named so that they
+// stay in registers through the loop over the panel's rows (as an array
+// indexed by row they were stored at every pass).
+VELK_TARGET_AVX2 void UpdateWindowAvx2(const Window& w, int a0, int a1) {
   for (int a = a0; a < a1; a += 4) {
     const int rows = std::min(4, a1 - a);
     for (int t0 = a; t0 < w.W; t0 += 12) {
-      __m256d c[4][3];
-      for (auto& r : c) r[0] = r[1] = r[2] = _mm256_setzero_pd();
+      __m256d c00 = _mm256_setzero_pd(), c01 = c00, c02 = c00, c10 = c00, c11 = c00, c12 = c00;
+      __m256d c20 = c00, c21 = c00, c22 = c00, c30 = c00, c31 = c00, c32 = c00;
       const double* pu = w.Pu + a;
       const double* pw = w.Pw + t0;
       for (int q = 0; q < w.k; ++q, pu += w.stride, pw += w.stride) {
         const __m256d w0 = _mm256_loadu_pd(pw), w1 = _mm256_loadu_pd(pw + 4), w2 = _mm256_loadu_pd(pw + 8);
-        for (int r = 0; r < 4; ++r) {
-          const __m256d u = _mm256_broadcast_sd(pu + r);
-          c[r][0] = _mm256_fmadd_pd(u, w0, c[r][0]);
-          c[r][1] = _mm256_fmadd_pd(u, w1, c[r][1]);
-          c[r][2] = _mm256_fmadd_pd(u, w2, c[r][2]);
-        }
+        __m256d u = _mm256_broadcast_sd(pu);
+        c00 = _mm256_fmadd_pd(u, w0, c00);
+        c01 = _mm256_fmadd_pd(u, w1, c01);
+        c02 = _mm256_fmadd_pd(u, w2, c02);
+        u = _mm256_broadcast_sd(pu + 1);
+        c10 = _mm256_fmadd_pd(u, w0, c10);
+        c11 = _mm256_fmadd_pd(u, w1, c11);
+        c12 = _mm256_fmadd_pd(u, w2, c12);
+        u = _mm256_broadcast_sd(pu + 2);
+        c20 = _mm256_fmadd_pd(u, w0, c20);
+        c21 = _mm256_fmadd_pd(u, w1, c21);
+        c22 = _mm256_fmadd_pd(u, w2, c22);
+        u = _mm256_broadcast_sd(pu + 3);
+        c30 = _mm256_fmadd_pd(u, w0, c30);
+        c31 = _mm256_fmadd_pd(u, w1, c31);
+        c32 = _mm256_fmadd_pd(u, w2, c32);
       }
+      // dst[t] is the entry of column first + t of row a + r; lanes a + r <= t < W.
+      SubtractRowAvx2(w.Row(a) - a, t0, a, w.W, c00, c01, c02);
+      if (rows > 1) SubtractRowAvx2(w.Row(a + 1) - (a + 1), t0, a + 1, w.W, c10, c11, c12);
+      if (rows > 2) SubtractRowAvx2(w.Row(a + 2) - (a + 2), t0, a + 2, w.W, c20, c21, c22);
+      if (rows > 3) SubtractRowAvx2(w.Row(a + 3) - (a + 3), t0, a + 3, w.W, c30, c31, c32);
+    }
+  }
+}
+
+#endif  // VELK_BAND_X86
+
+// The same in portable code, tiles of 4 rows by 8 columns that the compiler
+// may lay on any vector unit. Fused: the sums as the vector paths form them,
+// for processors that have the instruction; otherwise each product rounded.
+template <bool Fused>
+VELK_BAND_INLINE void UpdateWindowPortableBody(const Window& w, int a0, int a1) {
+  constexpr int kRows = 4, kCols = 8;
+  for (int a = a0; a < a1; a += kRows) {
+    const int rows = std::min(kRows, a1 - a);
+    for (int t0 = a; t0 < w.W; t0 += kCols) {
+      double c[kRows][kCols] = {};
+      const double* pu = w.Pu + a;
+      const double* pw = w.Pw + t0;
+      for (int q = 0; q < w.k; ++q, pu += w.stride, pw += w.stride)
+        for (int r = 0; r < kRows; ++r)
+          for (int l = 0; l < kCols; ++l) {
+            if constexpr (Fused)
+              c[r][l] = __builtin_fma(pu[r], pw[l], c[r][l]);
+            else
+              c[r][l] += pu[r] * pw[l];
+          }
       for (int r = 0; r < rows; ++r) {
-        double* dst = w.Row(a + r) - (a + r);  // dst[t] is the entry of column first + t
-        if (a + r <= t0 && t0 + 12 <= w.W) {
-          for (int b = 0; b < 3; ++b)
-            _mm256_storeu_pd(dst + t0 + 4 * b, _mm256_sub_pd(_mm256_loadu_pd(dst + t0 + 4 * b), c[r][b]));
-          continue;
-        }
-        double acc[12];
-        for (int b = 0; b < 3; ++b) _mm256_storeu_pd(acc + 4 * b, c[r][b]);
-        for (int t = std::max(a + r, t0); t < std::min(w.W, t0 + 12); ++t) dst[t] -= acc[t - t0];
+        double* dst = w.Row(a + r) - (a + r);
+        for (int t = std::max(a + r, t0); t < std::min(w.W, t0 + kCols); ++t) dst[t] -= c[r][t - t0];
       }
     }
   }
 }
 
-// Without fused multiply-adds: each product rounded, then added.
-void UpdateWindowPlain(const Window& w, int a0, int a1) {
-  for (int a = a0; a < a1; ++a) {
-    double* dst = w.Row(a) - a;
-    for (int t = a; t < w.W; ++t) {
-      double s = 0;
-      for (int q = 0; q < w.k; ++q) s += w.Pu[static_cast<std::size_t>(q) * w.stride + a] * w.Pw[q * w.stride + t];
-      dst[t] -= s;
+void UpdateWindowUnfused(const Window& w, int a0, int a1) { UpdateWindowPortableBody<false>(w, a0, a1); }
+
+#if VELK_BAND_X86
+__attribute__((target("fma"))) void UpdateWindowFused(const Window& w, int a0, int a1) {
+  UpdateWindowPortableBody<true>(w, a0, a1);
+}
+#elif defined(__aarch64__)
+// On arm64, tiles of 4 rows by 8 columns in NEON registers: sixteen
+// accumulators of two lanes, fused as the x86-64 paths fuse them.
+// Subtracts one tile row's four accumulators: lanes lo <= t < hi of dst.
+__attribute__((always_inline)) inline void SubtractRowNeon(double* dst, int t0, int lo, int hi, float64x2_t c0,
+                                                            float64x2_t c1, float64x2_t c2, float64x2_t c3) {
+  double acc[8];
+  vst1q_f64(acc, c0);
+  vst1q_f64(acc + 2, c1);
+  vst1q_f64(acc + 4, c2);
+  vst1q_f64(acc + 6, c3);
+  for (int t = std::max(lo, t0); t < std::min(hi, t0 + 8); ++t) dst[t] -= acc[t - t0];
+}
+
+void UpdateWindowFused(const Window& w, int a0, int a1) {
+  for (int a = a0; a < a1; a += 4) {
+    const int rows = std::min(4, a1 - a);
+    for (int t0 = a; t0 < w.W; t0 += 8) {
+#define VELK_ROW(r)                                                                   \
+  float64x2_t c##r##0 = vdupq_n_f64(0.0), c##r##1 = c##r##0, c##r##2 = c##r##0, \
+              c##r##3 = c##r##0;
+      VELK_ROW(0) VELK_ROW(1) VELK_ROW(2) VELK_ROW(3)
+#undef VELK_ROW
+      const double* pu = w.Pu + a;
+      const double* pw = w.Pw + t0;
+      for (int q = 0; q < w.k; ++q, pu += w.stride, pw += w.stride) {
+        const float64x2_t w0 = vld1q_f64(pw), w1 = vld1q_f64(pw + 2), w2 = vld1q_f64(pw + 4), w3 = vld1q_f64(pw + 6);
+#define VELK_ROW(r)                              \
+  {                                              \
+    const float64x2_t u = vdupq_n_f64(pu[r]);    \
+    c##r##0 = vfmaq_f64(c##r##0, u, w0);         \
+    c##r##1 = vfmaq_f64(c##r##1, u, w1);         \
+    c##r##2 = vfmaq_f64(c##r##2, u, w2);         \
+    c##r##3 = vfmaq_f64(c##r##3, u, w3);         \
+  }
+        VELK_ROW(0) VELK_ROW(1) VELK_ROW(2) VELK_ROW(3)
+#undef VELK_ROW
+      }
+#define VELK_ROW(r) \
+  if (rows > r) SubtractRowNeon(w.Row(a + r) - (a + r), t0, a + r, w.W, c##r##0, c##r##1, c##r##2, c##r##3);
+      VELK_ROW(0) VELK_ROW(1) VELK_ROW(2) VELK_ROW(3)
+#undef VELK_ROW
     }
   }
 }
+#else
+void UpdateWindowFused(const Window& w, int a0, int a1) { UpdateWindowPortableBody<true>(w, a0, a1); }
+#endif
 
-using WindowKernel = void (*)(const Window&, int, int);
-
-WindowKernel ChooseWindowKernel() {
-  __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx512f")) return UpdateWindowAvx512;
-  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return UpdateWindowAvx2;
-  return UpdateWindowPlain;
+WindowKernel WindowKernelOf(BandPath path) {
+#if VELK_BAND_X86
+  if (path == BandPath::Avx512) return UpdateWindowAvx512;
+  if (path == BandPath::Avx2) return UpdateWindowAvx2;
+#endif
+  (void)path;
+  static const bool fma = ProcessorHasFma();
+  return fma ? UpdateWindowFused : UpdateWindowUnfused;
 }
 
 }  // namespace
@@ -282,7 +445,7 @@ class Reduction {
     panel.Pw = panel.Pu + kPanel * stride_;
   }
   void FirstBlock(Panel& panel) const {
-    ReduceFirstBlock(base_, rs_, panel.p0, panel.pe, N_, B_, before_, panel.factors);
+    VELK_BAND_CALL(ReduceFirstBlock, base_, rs_, panel.p0, panel.pe, N_, B_, before_, panel.factors);
     if (panel.W > 0) Pack(panel, 0);
     // Zeros after the window, so that tiles may read past it.
     const int W = std::max(panel.W, 0);
@@ -294,7 +457,7 @@ class Reduction {
   }
   // Block b >= 1 of the panel, and its columns of the packing.
   void Block(Panel& panel, int b) const {
-    ReduceBlock(base_, rs_, panel.p0, panel.pe, N_, B_, panel.factors, panel.p0 + b * kColumns);
+    VELK_BAND_CALL(ReduceBlock, base_, rs_, panel.p0, panel.pe, N_, B_, panel.factors, panel.p0 + b * kColumns);
     if (panel.W > 0) Pack(panel, b);
   }
   // The panel's column blocks: its rows reach column pe + B - 1.
@@ -314,8 +477,8 @@ class Reduction {
     const int c0 = panel.p0 + b * kColumns;
     const int t0 = std::max(c0 - panel.first, 0), t1 = std::min(c0 + kColumns - panel.first, panel.W);
     if (t0 < t1)
-      PackPanel(base_, rs_, panel.p0, panel.pe - panel.p0 + 1, panel.first, t0, t1, B_, panel.Pu, panel.Pw,
-                stride_);
+      VELK_BAND_CALL(PackPanel, base_, rs_, panel.p0, panel.pe - panel.p0 + 1, panel.first, t0, t1, B_, panel.Pu,
+                     panel.Pw, stride_);
   }
 
   double* base_;
@@ -331,7 +494,7 @@ class Reduction {
 template <typename Done>
 void WaitFor(Done done) {
   for (unsigned spins = 1; !done(); ++spins) {
-    _mm_pause();
+    SpinPause();
     if (spins % 1024 == 0) std::this_thread::yield();
   }
 }
@@ -345,13 +508,14 @@ void Fetch(const Window& w) {
     const std::size_t row = static_cast<std::size_t>(q) * w.stride;
     for (int t = 0; t < w.W; t += 8) sum += w.Pu[row + t] + w.Pw[row + t];
   }
-  asm volatile("" : : "x"(sum));  // the reads are the point, not the sum
+  volatile double sink = sum;  // the reads are the point, not the sum
+  (void)sink;
 }
 
 // How the members of a team share one step of the reduction: the update of
 // the current panel's window, and the reduction of the next panel.
 //
-// Window rows go to members by groups of four, group g of the matrix to
+// Window rows go to members by groups of eight, group g of the matrix to
 // member g mod members, so that a row stays with one member (in its cache)
 // for all the panels that update it. Each member does its groups in order;
 // the first 32 rows of the window are the next panel, which member 0
@@ -360,6 +524,8 @@ void Fetch(const Window& w) {
 // blocks, independent of each other, go to whoever is free.
 class Step {
  public:
+  static constexpr int kGroupRows = 8;  // the panel's 32 rows are four groups
+
   Step(const Reduction& reduction, WindowKernel update, const Panel& current, Panel& next, int members)
       : reduction_(reduction), update_(update), current_(current), next_(next), members_(members) {}
 
@@ -367,19 +533,25 @@ class Step {
     const Window window = reduction_.WindowOf(current_);
     if (members_ > 1) Fetch(window);
     const int lead = std::min(kPanel, window.W);
-    const int firstGroup = (current_.first - 1) / 4;
-    auto owned = [&](int a) { return (firstGroup + a / 4) % members_ == m; };
-    int a = 0;
-    for (; a < lead; a += 4)
-      if (owned(a)) update_(window, a, std::min(a + 4, window.W));
+    const int firstGroup = (current_.first - 1) / kGroupRows;
+    auto owned = [&](int a) { return (firstGroup + a / kGroupRows) % members_ == m; };
+    // The member's rows from a to `to`, each of its groups whole.
+    auto update = [&](int a, int to) {
+      if (members_ == 1) {
+        if (a < to) update_(window, a, to);
+        return;
+      }
+      for (; a < to; a += kGroupRows)
+        if (owned(a)) update_(window, a, std::min(a + kGroupRows, to));
+    };
+    update(0, lead);
     leadDone_.fetch_add(1);
     if (m == 0) {
       WaitFor([&] { return leadDone_.load() == members_; });
       reduction_.FirstBlock(next_);
       factorsReady_.store(true);
     }
-    for (; a < window.W; a += 4)
-      if (owned(a)) update_(window, a, std::min(a + 4, window.W));
+    update(lead, window.W);
     WaitFor([&] { return factorsReady_.load(); });
     for (int b; (b = nextBlock_.fetch_add(1)) < reduction_.Blocks(next_);) reduction_.Block(next_, b);
   }
@@ -410,7 +582,7 @@ std::int64_t StepWork(const Panel& current, int B) {
 // taken in another order; with workers, the same sums share out (Step).
 // The pacer pauses only between steps, when the workers are idle.
 bool Band_Decompose(BandMatrix& A, int N, int B, Workers* workers, WorkPacer* pacer) {
-  static const WindowKernel update = ChooseWindowKernel();
+  const WindowKernel update = WindowKernelOf(CurrentBandPath());
   CheckWorkingSize(A, N, B);
   if (N == 0) return true;
   B = std::max(B, 1);

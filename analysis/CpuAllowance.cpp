@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -118,7 +119,7 @@ CgroupMount FindCgroupMount(std::string_view mountinfo, std::string_view control
     if (dash == w.end() || w.end() - dash < 4 || dash - w.begin() < 5) continue;
     const std::string_view type = dash[1], options = dash[3];
     const bool match = controller.empty() ? type == "cgroup2" : type == "cgroup" && HasController(options, controller);
-    if (match) return {std::string(w[4]), std::string(w[3])};
+    if (match) return {DecodeMountField(w[4]), DecodeMountField(w[3])};
   }
   return {};
 }
@@ -135,12 +136,44 @@ std::string CgroupFolder(const CgroupMount& mount, const std::string& path) {
   return (relative.empty() ? std::filesystem::path(mount.point) : mount.point / relative).string();
 }
 
-int AffinityProcessors() {
-  cpu_set_t set;
-  CPU_ZERO(&set);
-  if (::sched_getaffinity(0, sizeof set, &set) != 0) return 0;
-  return CPU_COUNT(&set);
+std::string DecodeMountField(std::string_view field) {
+  std::string out;
+  out.reserve(field.size());
+  auto octal = [](char c) { return c >= '0' && c <= '7'; };
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    if (field[i] == '\\' && i + 3 < field.size() && octal(field[i + 1]) && octal(field[i + 2]) &&
+        octal(field[i + 3])) {
+      out += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0'));
+      i += 3;
+    } else {
+      out += field[i];
+    }
+  }
+  return out;
 }
+
+std::vector<int> AffinityCpus() {
+  // The mask grows until it holds every processor the system may name.
+  for (int size = std::max<long>(1024, ::sysconf(_SC_NPROCESSORS_CONF)); size <= (1 << 22); size *= 2) {
+    cpu_set_t* set = CPU_ALLOC(size);
+    if (!set) return {};
+    const std::size_t bytes = CPU_ALLOC_SIZE(size);
+    CPU_ZERO_S(bytes, set);
+    if (::sched_getaffinity(0, bytes, set) == 0) {
+      std::vector<int> cpus;
+      for (int cpu = 0; cpu < size; ++cpu)
+        if (CPU_ISSET_S(cpu, bytes, set)) cpus.push_back(cpu);
+      CPU_FREE(set);
+      return cpus;
+    }
+    const int error = errno;
+    CPU_FREE(set);
+    if (error != EINVAL) return {};
+  }
+  return {};
+}
+
+int AffinityProcessors() { return static_cast<int>(AffinityCpus().size()); }
 
 int CgroupQuotaProcessors() {
   const std::string cgroup = ReadText("/proc/self/cgroup");
@@ -162,6 +195,58 @@ int AllowedProcessors() {
   const int quota = CgroupQuotaProcessors();
   if (quota > 0) allowed = std::min(allowed, quota);
   return std::max(1, allowed);
+}
+
+std::vector<CpuTimes> ParseProcStat(std::string_view procStat) {
+  std::vector<CpuTimes> cpus;
+  std::istringstream lines{std::string(procStat)};
+  std::string line;
+  while (std::getline(lines, line)) {
+    const std::vector<std::string_view> w = Words(line);
+    // "cpuN user nice system idle iowait irq softirq steal ...", at least
+    // the first four times; the line "cpu" alone sums them all.
+    if (w.size() < 5 || w[0].size() < 4 || w[0].substr(0, 3) != "cpu") continue;
+    long long number = 0;
+    if (!ToInteger(w[0].substr(3), number) || number < 0 || number > (1 << 22)) continue;
+    CpuTimes t;
+    t.cpu = static_cast<int>(number);
+    bool good = true;
+    // guest and guest_nice (fields 9 and 10) are counted in user and nice already.
+    for (std::size_t f = 1; f < w.size() && f <= 8 && good; ++f) {
+      long long v = 0;
+      good = ToInteger(w[f], v) && v >= 0;
+      if (!good) break;
+      t.total += static_cast<unsigned long long>(v);
+      if (f == 4 || f == 5) t.idle += static_cast<unsigned long long>(v);
+    }
+    if (good) cpus.push_back(t);
+  }
+  return cpus;
+}
+
+std::vector<CpuTimes> ReadProcStat() { return ParseProcStat(ReadText("/proc/stat")); }
+
+int IdleProcessorThreads(const std::vector<int>& mask, const std::vector<CpuTimes>& before,
+                         const std::vector<CpuTimes>& after, double ownBusy, int limit) {
+  auto find = [](const std::vector<CpuTimes>& sample, int cpu) -> const CpuTimes* {
+    for (const CpuTimes& t : sample)
+      if (t.cpu == cpu) return &t;
+    return nullptr;
+  };
+  if (mask.empty()) return 0;
+  int free = 0;
+  for (int cpu : mask) {
+    const CpuTimes* a = find(before, cpu);
+    const CpuTimes* b = find(after, cpu);
+    if (!a || !b || b->total <= a->total || b->idle < a->idle) return 0;
+    const unsigned long long total = b->total - a->total, idle = std::min(b->idle - a->idle, total);
+    // Busy at most a quarter of the time.
+    if (4 * (total - idle) <= total) ++free;
+  }
+  // The processors this process kept busy itself are its own to use.
+  const int own = static_cast<int>(std::lround(std::clamp(ownBusy, 0.0, static_cast<double>(mask.size()))));
+  free = std::min(static_cast<int>(mask.size()), free + own);
+  return std::clamp(free, 1, std::max(limit, 1));
 }
 
 int RunThreadCount(int allowed, int online, double load) {

@@ -2,11 +2,13 @@
 // How many processors this process may use: the processors its affinity
 // mask allows (taskset, a container's cpuset), cut to the CPU quota of its
 // control group where there is one (a container's --cpus, a service's
-// CPUQuota). Threads beyond that share processors and hold up every step of
-// the band reduction. The texts of the control group files are read by the
-// small parsers below, which take the texts and touch nothing else.
+// CPUQuota); and how busy other programs keep them. Threads beyond that
+// share processors and hold up every step of the band reduction. The texts
+// of the system's files are read by the small parsers below, which take the
+// texts and touch nothing else.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace analysis {
 
@@ -41,6 +43,15 @@ CgroupMount FindCgroupMount(std::string_view mountinfo, std::string_view control
 // mount shows is taken as its top. Empty without a mount.
 std::string CgroupFolder(const CgroupMount& mount, const std::string& path);
 
+// A field of "/proc/self/mountinfo" with its octal escapes decoded ("\040"
+// a blank, "\011" a tab, "\012" a line end, "\134" a backslash).
+std::string DecodeMountField(std::string_view field);
+
+// The processors in the calling thread's affinity mask, by number, the mask
+// sized to the machine (a fixed cpu_set_t holds 1024); empty when the system
+// does not say.
+std::vector<int> AffinityCpus();
+
 // Processors in the calling thread's affinity mask; 0 when the system does
 // not say.
 int AffinityProcessors();
@@ -53,9 +64,34 @@ int CgroupQuotaProcessors();
 // quota; at least 1.
 int AllowedProcessors();
 
-// The threads of a run: half of the `allowed` processors, at most 4, at
-// least 1, and no more than the `online` processors of the machine leave
-// free under the `load` of the last minute (a negative load: unknown).
+// The threads of a run when the processors' times cannot be read: half of
+// the `allowed` processors, at most 4, at least 1, and no more than the
+// `online` processors of the machine leave free under the `load` of the
+// last minute (a negative load: unknown).
 int RunThreadCount(int allowed, int online, double load);
+
+// The times of one processor from "/proc/stat", in clock ticks since boot:
+// idle (idle and waiting for input or output) and all.
+struct CpuTimes {
+  int cpu = -1;
+  unsigned long long idle = 0;
+  unsigned long long total = 0;
+};
+
+// The "cpuN" lines of a "/proc/stat" text; lines not of that form are left out.
+std::vector<CpuTimes> ParseProcStat(std::string_view procStat);
+// The same read from this machine's "/proc/stat"; empty when it cannot be read.
+std::vector<CpuTimes> ReadProcStat();
+
+// The threads of a run from how busy the processors of its `mask` were
+// between two samples of their times: one for each processor that others
+// kept busy no more than a quarter of the time, at least 1, at most
+// `limit`. `ownBusy` is what this process itself used meanwhile, in
+// processors (its own thread made its processor look busy). A processor
+// another program keeps busy would hold up every step of the reduction, an
+// idle one anywhere in the mask speeds it up. 0 when the samples do not
+// tell (a processor of the mask missing, no time passed).
+int IdleProcessorThreads(const std::vector<int>& mask, const std::vector<CpuTimes>& before,
+                         const std::vector<CpuTimes>& after, double ownBusy, int limit);
 
 }  // namespace analysis

@@ -6,6 +6,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <string>
 #include <vector>
@@ -119,6 +120,38 @@ class BandUi : public RunUi {
   std::function<std::string()> detail_;
 };
 
+// The band stores of the last run, kept for the next one in the process:
+// the user runs again after an edit, and fresh memory costs the system a
+// cleared page for every 4 KB (some 8 % of a run of the largest model on
+// one thread). A pair larger than a quarter of the machine's memory is
+// given back.
+struct KeptStores {
+  std::mutex lock;
+  BandMatrix K, Kg;
+};
+
+KeptStores& Kept() {
+  static KeptStores kept;
+  return kept;
+}
+
+std::pair<BandMatrix, BandMatrix> TakeKeptStores() {
+  KeptStores& kept = Kept();
+  std::lock_guard<std::mutex> hold(kept.lock);
+  return {std::move(kept.K), std::move(kept.Kg)};
+}
+
+void KeepStores(BandMatrix K, BandMatrix Kg) noexcept {
+  const std::uint64_t physical = PhysicalMemoryBytes();
+  if (physical > 0 && 4 * (K.MemoryBytes() + Kg.MemoryBytes()) > physical) return;
+  KeptStores& kept = Kept();
+  std::lock_guard<std::mutex> hold(kept.lock);
+  // Of two runs at once (tests), the larger pair stays.
+  if (kept.K.MemoryBytes() + kept.Kg.MemoryBytes() > K.MemoryBytes() + Kg.MemoryBytes()) return;
+  kept.K = std::move(K);
+  kept.Kg = std::move(Kg);
+}
+
 // What a plate gives the buckling problem.
 struct PlateBuckling {
   Mat12 kb;
@@ -131,9 +164,19 @@ struct PlateBuckling {
 class Run {
  public:
   Run(model::Mesh& mesh, model::Analysis& analysis, const std::filesystem::path& folder, RunUi& ui, int threads)
-      : mesh_(mesh), nodes_(mesh.Nodes()), analysis_(analysis), folder_(folder), ui_(ui), workers_(threads) {
+      : mesh_(mesh),
+        nodes_(mesh.Nodes()),
+        analysis_(analysis),
+        folder_(folder),
+        ui_(ui),
+        workers_(threads > 0 ? std::make_unique<Workers>(threads) : std::make_unique<Workers>()) {
     place_.folder = folder;
   }
+  ~Run() { KeepStores(std::move(K_), std::move(Kg_)); }
+  Run(const Run&) = delete;
+  Run& operator=(const Run&) = delete;
+
+  int Threads() { return workers_->Count(); }
 
   RunResult Execute();
   // Closes both files without reporting (the error path).
@@ -195,7 +238,7 @@ class Run {
   model::Analysis& analysis_;
   std::filesystem::path folder_;
   RunUi& ui_;
-  Workers workers_;
+  std::unique_ptr<Workers> workers_;
   RunPlace place_;
   BandUi bandUi_{ui_, [this] { return Band_Overflow_Detail(place_, mesh_, BW_); }};
 
@@ -285,13 +328,15 @@ void Run::SizeArrays() {
               " MB for its two band matrices (" + std::to_string(NEQ_) + " equations, band width " +
               std::to_string(BW_) + "), more than this computer's memory holds. The band width grows "
               "with the nodes in a column: use fewer elements across the depth.");
-  K_ = BandMatrix(NEQ_, BW_, false);
-  Kg_ = BandMatrix(NEQ_, BW_, false);
+  auto [k, kg] = TakeKeptStores();
+  K_ = BandMatrix::Reuse(NEQ_, BW_, std::move(k));
+  Kg_ = BandMatrix::Reuse(NEQ_, BW_, std::move(kg));
 }
 
-// The band stores come into memory a block at a time, with a yield and the
-// cancel test between blocks: the first touch of a large pair takes seconds
-// on a virtual machine.
+// The band stores come into memory a block at a time (or, kept from the
+// last run, are cleared a block at a time), with a yield and the cancel test
+// between blocks: the first touch of a large pair takes seconds on a
+// virtual machine.
 bool Run::BringInStores() {
   WorkPacer pacer([this] { return Interrupted(); });
   return K_.BringIn(pacer) && Kg_.BringIn(pacer);
@@ -413,7 +458,7 @@ bool Run::AssembleInPlane() {
   if (Interrupted()) return false;
 
   const SolverConstants& c = constants_.element;
-  ElementBatches<Mat8> plates(workers_, header_.plates, [&](long e) {
+  ElementBatches<Mat8> plates(*workers_, header_.plates, [&](long e) {
     return Plate_InPlane_Stiffness(static_cast<int>(e), plateX_(e), plateY_(e), g_->plateThickness(e), c.E, c.nu);
   });
   place_.element = 'P';
@@ -518,7 +563,7 @@ bool Run::SolveInPlane() {
   if (Interrupted()) return false;
   const int n2 = 2 * N_;
   WorkPacer pacer([this] { return Interrupted(); });
-  if (!Band_Decompose(K_, n2, tracker_, &workers_, &pacer) || !Band_Solve(K_, U_, U_, n2, tracker_, &pacer))
+  if (!Band_Decompose(K_, n2, tracker_, workers_.get(), &pacer) || !Band_Solve(K_, U_, U_, n2, tracker_, &pacer))
     return false;
   return !Interrupted();
 }
@@ -559,7 +604,7 @@ bool Run::AssemblePlates() {
   if (Interrupted()) return false;
 
   const SolverConstants& c = constants_.element;
-  ElementBatches<PlateBuckling> plates(workers_, header_.plates, [&](long e) {
+  ElementBatches<PlateBuckling> plates(*workers_, header_.plates, [&](long e) {
     const int ei = static_cast<int>(e);
     const double t = g_->plateThickness(e);
     PlateBuckling r;
@@ -684,7 +729,7 @@ bool Run::SolveBuckling(RunResult& result) {
   ui_.Progress("Calculating Eigenvalue...");
   if (Interrupted()) return false;
   place_.stage = Stage::Iteration;
-  eigen_ = Solve_Eigen(K_, Kg_, V_, U_, tracker_, N_, analysis_, nodes_, *out_, ui_, &workers_);
+  eigen_ = Solve_Eigen(K_, Kg_, V_, U_, tracker_, N_, analysis_, nodes_, *out_, ui_, workers_.get());
   if (eigen_.finished) {
     result.converged = eigen_.converged;
     result.eigenvalue = eigen_.lambda;
@@ -728,9 +773,15 @@ RunResult Run::Execute() {
 
 }  // namespace
 
+std::uint64_t KeptBandStoreBytes() {
+  KeptStores& kept = Kept();
+  std::lock_guard<std::mutex> hold(kept.lock);
+  return kept.K.MemoryBytes() + kept.Kg.MemoryBytes();
+}
+
 RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis,
                           const std::filesystem::path& programFolder, RunUi& ui) {
-  return Run_Calculation(mesh, analysis, programFolder, ui, Workers::DefaultCount());
+  return Run_Calculation(mesh, analysis, programFolder, ui, 0);
 }
 
 RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis,
@@ -739,7 +790,9 @@ RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis,
   RunResult r;
   r.outcome = RunOutcome::Error;
   try {
-    return run.Execute();
+    r = run.Execute();
+    r.threads = run.Threads();
+    return r;
   } catch (const platform::RuntimeError& e) {
     r.errorNumber = e.number();
     r.errorText = e.description();

@@ -4,6 +4,7 @@
 // assembled and the eigenvalue iteration run. Results go straight into the
 // model through UvID; the listing "velktempout.vlk" records the run. The run
 // reaches the user interface only through RunUi.
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -29,7 +30,12 @@ struct RunResult {
   int errorNumber = 0;      // the run-time error number, when Error
   std::string errorText;    // its description, when Error
   std::string detail;       // why, in an engineer's words (the error box's detail), when Error
+  int threads = 1;          // the threads the run used last, when it returned normally
 };
+
+// The memory of the band stores kept for the next run of the process, in
+// bytes (0 when none is kept).
+std::uint64_t KeptBandStoreBytes();
 
 // Performs one run. The caller has written the input file with
 // Create_Input_File and cleared its cancel flag; the run reports its own
@@ -38,8 +44,10 @@ struct RunResult {
 RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis,
                           const std::filesystem::path& programFolder, RunUi& ui);
 // The same with `threads` threads sharing the element routines and the
-// reductions (1: the calling thread alone); the results do not depend on
-// it. The run above uses Workers::DefaultCount().
+// reductions (1: the calling thread alone; 0: the run's own choice, as
+// above, from how busy the processors it may use are); the results do not
+// depend on it. Each run leaves its band stores to the next run of the
+// process, which clears them instead of bringing in fresh memory.
 RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis,
                           const std::filesystem::path& programFolder, RunUi& ui, int threads);
 

@@ -1,10 +1,9 @@
 #include "analysis/Workers.h"
 
-#include <immintrin.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
 
 #include "analysis/CpuAllowance.h"
 
@@ -22,7 +21,51 @@ int Workers::DefaultCount() {
   return RunThreadCount(AllowedProcessors(), static_cast<int>(std::thread::hardware_concurrency()), load);
 }
 
+struct Workers::Choice {
+  std::vector<int> mask;
+  int limit = 1;
+  std::vector<CpuTimes> before;
+  std::chrono::steady_clock::time_point start;
+  double ownStart = 0;  // this process's processor time, seconds
+};
+
+namespace {
+
+double ProcessSeconds() {
+  timespec t{};
+  if (::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t) != 0) return 0;
+  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+}
+
+}  // namespace
+
+Workers::Workers() : count_(1), choice_(std::make_unique<Choice>()) {
+  choice_->mask = AffinityCpus();
+  const int quota = CgroupQuotaProcessors();
+  const int mask = static_cast<int>(choice_->mask.size());
+  choice_->limit = std::clamp(quota > 0 ? std::min(quota, mask) : mask, 1, 4);
+  choice_->start = std::chrono::steady_clock::now();
+  choice_->ownStart = ProcessSeconds();
+  choice_->before = ReadProcStat();
+}
+
 Workers::Workers(int count) : count_(std::max(count, 1)) {}
+
+int Workers::Count() {
+  if (choice_) Choose();
+  return count_;
+}
+
+void Workers::Choose() {
+  const auto now = std::chrono::steady_clock::now();
+  const auto window = now - choice_->start;
+  if (window < kChoiceWindow) return;
+  const double seconds = std::chrono::duration<double>(window).count();
+  const double ownBusy = (ProcessSeconds() - choice_->ownStart) / seconds;
+  const int idle = IdleProcessorThreads(choice_->mask, choice_->before, ReadProcStat(), ownBusy, choice_->limit);
+  count_ = idle > 0 ? idle : DefaultCount();
+  choice_.reset();
+}
 
 Workers::~Workers() {
   stop_.store(true);
@@ -31,6 +74,8 @@ Workers::~Workers() {
   for (std::thread& t : threads_) t.join();
 }
 
+// The members are those Count() gave last: a caller shares out its job by
+// that count, which a choice made inside Run would break.
 void Workers::Run(const std::function<void(int)>& job) {
   if (count_ == 1) {
     job(0);
@@ -51,7 +96,7 @@ void Workers::Run(const std::function<void(int)>& job) {
   if (sleeping_.load() > 0) generation_.notify_all();
   job(0);
   for (unsigned spins = 1; busy_.load() != 0; ++spins) {
-    _mm_pause();
+    SpinPause();
     if (spins % 4096 == 0) std::this_thread::yield();  // a member lost its core
   }
 }
@@ -63,7 +108,7 @@ void Workers::Serve(int member) {
     if (now == seen) {
       const auto until = std::chrono::steady_clock::now() + kSpinTime;
       for (unsigned spins = 1; (now = generation_.load()) == seen; ++spins) {
-        _mm_pause();
+        SpinPause();
         if (spins % 64 == 0 && std::chrono::steady_clock::now() > until) {
           sleeping_.fetch_add(1);
           generation_.wait(seen);

@@ -9,15 +9,19 @@
 // multiplies with it (some fifteen set entries a row), where the program's
 // product visits only the set stretches of each row.
 //
-// OpenBLAS chooses its kernels for the processor when it loads, and not
-// always its widest: on some processors with AVX-512 (one it does not know)
-// it takes AVX2 kernels. So on a processor with AVX-512 the benchmarks run
-// twice: against OpenBLAS's own choice, then, in a second process, against
-// its AVX-512 kernels (OPENBLAS_CORETYPE=SkylakeX), or against its AVX2 ones
-// (Haswell) when its own choice was already an AVX-512 one. Every line
-// names the kernels it is against. With OPENBLAS_CORETYPE already set, one
-// run with those kernels.
+// Every path of the band routines that this processor runs is measured, each
+// in a process of its own against OpenBLAS's kernels of the same
+// instruction set, which OpenBLAS takes when it loads (OPENBLAS_CORETYPE):
+// the AVX-512 path against SkylakeX, the AVX2 path against Haswell, the
+// plain path against Prescott (SSE3). A machine with AVX-512 thus measures
+// the AVX2 path too, which it never takes by itself. Every line names the
+// path and the kernels.
+//
+//   band_bench [--path=plain|avx2|avx512] [benchmark options]
+//     --path: that path alone, against the kernels OPENBLAS_CORETYPE names
+//     (its own choice when unset).
 #include <benchmark/benchmark.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -25,14 +29,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iostream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "analysis/BandMatrix.h"
+#include "analysis/BandPaths.h"
 #include "analysis/Workers.h"
 
 extern "C" {
@@ -125,7 +127,8 @@ void Paired(benchmark::State& state, Prepare prepare, Ours ours, Theirs theirs) 
   }
   state.counters["openblas_ms"] = 1e3 * theirsTotal / static_cast<double>(state.iterations());
   state.counters["ratio"] = oursTotal / theirsTotal;
-  state.SetLabel(std::string("against OpenBLAS ") + openblas_get_corename());
+  state.SetLabel(std::string(analysis::BandPathName(analysis::CurrentBandPath())) + " path against OpenBLAS " +
+                 openblas_get_corename());
 }
 
 // Band_Decompose on range(0) threads beside dpbtrf on one thread. A row of
@@ -191,50 +194,79 @@ BENCHMARK(BM_Product_vs_dsbmv)->Apply(Settings)->Args({0, 0})->Args({1, 0})->Arg
 
 namespace {
 
-// Whether /proc/cpuinfo lists AVX-512 (avx512f) among the processor's flags.
-bool CpuHasAvx512() {
-  std::ifstream cpuinfo("/proc/cpuinfo");
-  std::string line;
-  while (std::getline(cpuinfo, line)) {
-    if (line.rfind("flags", 0) != 0) continue;
-    std::istringstream flags(line.substr(line.find(':') + 1));
-    std::string flag;
-    while (flags >> flag)
-      if (flag == "avx512f") return true;
-    return false;
+struct PathKernels {
+  analysis::BandPath path;
+  const char* option;   // --path=
+  const char* kernels;  // OPENBLAS_CORETYPE of the same instruction set
+};
+
+constexpr PathKernels kPaths[] = {
+    {analysis::BandPath::Plain, "plain", "Prescott"},
+    {analysis::BandPath::Avx2, "avx2", "Haswell"},
+    {analysis::BandPath::Avx512, "avx512", "SkylakeX"},
+};
+
+// Runs this program again for one path, against its kernels; its exit status.
+int RunForPath(const PathKernels& p, const std::vector<char*>& args) {
+  std::printf("\n== %s path against OpenBLAS %s (OPENBLAS_CORETYPE=%s)\n", analysis::BandPathName(p.path),
+              p.kernels, p.kernels);
+  std::fflush(stdout);
+  const std::string option = std::string("--path=") + p.option;
+  std::vector<char*> argv{args[0], const_cast<char*>(option.c_str())};
+  argv.insert(argv.end(), args.begin() + 1, args.end());
+  argv.push_back(nullptr);
+  const pid_t child = ::fork();
+  if (child < 0) return 1;
+  if (child == 0) {
+    ::setenv("OPENBLAS_CORETYPE", p.kernels, 1);
+    ::execv("/proc/self/exe", argv.data());
+    std::perror("band_bench: could not start again for a path");
+    ::_exit(127);
   }
-  return false;
+  int status = 0;
+  if (::waitpid(child, &status, 0) != child) return 1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<char*> original(argv, argv + argc);
-  original.push_back(nullptr);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  std::vector<char*> args(argv, argv + argc);
+  const PathKernels* chosen = nullptr;
+  if (argc > 1 && std::string(argv[1]).rfind("--path=", 0) == 0) {
+    const std::string name = std::string(argv[1]).substr(7);
+    for (const PathKernels& p : kPaths)
+      if (name == p.option) chosen = &p;
+    const std::vector<analysis::BandPath> here = analysis::BandPathsHere();
+    if (!chosen || std::find(here.begin(), here.end(), chosen->path) == here.end()) {
+      std::fprintf(stderr, "band_bench: no path %s on this processor\n", name.c_str());
+      return 2;
+    }
+    args.erase(args.begin() + 1);
+  }
+  if (!chosen) {
+    // Every path this processor runs, the widest first, each in a process
+    // of its own: OpenBLAS takes its kernels once, when it loads.
+    if (const char* set = std::getenv("OPENBLAS_CORETYPE"))
+      std::printf("OPENBLAS_CORETYPE=%s in the environment: each path sets its own instead\n", set);
+    const std::vector<analysis::BandPath> here = analysis::BandPathsHere();
+    int status = 0;
+    for (auto p = here.rbegin(); p != here.rend(); ++p)
+      for (const PathKernels& k : kPaths)
+        if (k.path == *p && RunForPath(k, args) != 0) status = 1;
+    return status;
+  }
+  analysis::ChooseBandPath(chosen->path);
+  int count = static_cast<int>(args.size());
+  benchmark::Initialize(&count, args.data());
+  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
   const std::string core = openblas_get_corename();
-  const bool forced = std::getenv("OPENBLAS_CORETYPE") != nullptr;
-  std::printf("OpenBLAS %s kernels (%s)\n", core.c_str(),
-              forced ? "set by OPENBLAS_CORETYPE" : "its own choice for this processor");
+  std::printf("%s path; OpenBLAS %s kernels%s\n", analysis::BandPathName(chosen->path), core.c_str(),
+              std::getenv("OPENBLAS_CORETYPE") ? "" : " (its own choice for this processor)");
   std::fflush(stdout);
+  benchmark::AddCustomContext("band_path", analysis::BandPathName(chosen->path));
   benchmark::AddCustomContext("openblas_kernels", core);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  if (forced) return 0;
-  if (!CpuHasAvx512()) {
-    std::printf("\nThis processor has no AVX-512 (no avx512f in /proc/cpuinfo): OpenBLAS's SkylakeX kernels "
-                "cannot run here; measured against its own choice only.\n");
-    return 0;
-  }
-  const bool ownIsAvx512 = core == "SkylakeX" || core == "Cooperlake" || core == "SapphireRapids";
-  const char* other = ownIsAvx512 ? "Haswell" : "SkylakeX";
-  std::printf("\nAgain against OpenBLAS's %s kernels, in a new process (OPENBLAS_CORETYPE=%s):\n",
-              ownIsAvx512 ? "AVX2" : "AVX-512", other);
-  std::fflush(stdout);
-  std::cout.flush();
-  ::setenv("OPENBLAS_CORETYPE", other, 1);
-  ::execv("/proc/self/exe", original.data());
-  std::perror("band_bench: could not start again with other OpenBLAS kernels");
-  return 1;
+  return 0;
 }

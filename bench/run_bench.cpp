@@ -7,11 +7,14 @@
 // median of each, the first run apart (its memory is fresh to the process,
 // which costs most on virtual machines), and the peak resident memory.
 //
-//   run_bench [--nodes=NXxNY] [runs] [threads ...]
-//     defaults: 105x104 nodes; 7 runs; 1 thread, the run's own choice (0),
-//     and 8 threads. --nodes=3x1500 gives the model of long columns (band
-//     4506) whose reductions take seconds: how long the window waits for a
-//     yield there.
+//   run_bench [--nodes=NXxNY] [--path=plain|avx2|avx512] [runs] [threads ...]
+//     defaults: 105x104 nodes; the widest path of the band routines this
+//     processor runs; 7 runs; 1 thread, the run's own choice (0), and 8
+//     threads. --nodes=3x1500 gives the model of long columns (band 4506)
+//     whose reductions take seconds: how long the window waits for a yield
+//     there. --path runs the band routines on another path, as on a
+//     processor that has no wider one (the AVX2 path of an AVX2-only
+//     processor on one with AVX-512).
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -24,9 +27,9 @@
 #include <string>
 #include <vector>
 
+#include "analysis/BandPaths.h"
 #include "analysis/RunDriver.h"
 #include "analysis/SolverInputFile.h"
-#include "analysis/Workers.h"
 #include "model/Analysis.h"
 #include "model/Material.h"
 #include "model/Mesh.h"
@@ -109,10 +112,10 @@ Stages TimeOneRun(const std::filesystem::path& folder, int nx, int ny, int& thre
   }
   const auto t1 = Clock::now();
   TimingUi ui(t1);
-  // 0: as many as the run takes by default, from the machine and its load.
-  if (threads == 0) threads = analysis::Workers::DefaultCount();
+  // 0: as many as the run takes by itself, from how busy its processors are.
   const analysis::RunResult r = analysis::Run_Calculation(mesh, analysis, folder, ui, threads);
   const auto t2 = Clock::now();
+  threads = r.threads;
 
   char text[320];
   std::snprintf(text, sizeof text,
@@ -166,9 +169,27 @@ void Report(const std::string& threads, const std::vector<Stages>& runs) {
 int main(int argc, char** argv) {
   int nx = 105, ny = 104;
   std::vector<std::string> args(argv + 1, argv + argc);
-  if (!args.empty() && args[0].rfind("--nodes=", 0) == 0) {
-    if (std::sscanf(args[0].c_str(), "--nodes=%dx%d", &nx, &ny) != 2 || nx < 2 || ny < 2) {
-      std::fputs("usage: run_bench [--nodes=NXxNY] [runs] [threads ...]\n", stderr);
+  const char* help = "usage: run_bench [--nodes=NXxNY] [--path=plain|avx2|avx512] [runs] [threads ...]\n";
+  while (!args.empty() && args[0].rfind("--", 0) == 0) {
+    if (args[0].rfind("--nodes=", 0) == 0) {
+      if (std::sscanf(args[0].c_str(), "--nodes=%dx%d", &nx, &ny) != 2 || nx < 2 || ny < 2) {
+        std::fputs(help, stderr);
+        return 2;
+      }
+    } else if (args[0].rfind("--path=", 0) == 0) {
+      const std::string name = args[0].substr(7);
+      const analysis::BandPath path = name == "plain"  ? analysis::BandPath::Plain
+                                      : name == "avx2" ? analysis::BandPath::Avx2
+                                                       : analysis::BandPath::Avx512;
+      const std::vector<analysis::BandPath> here = analysis::BandPathsHere();
+      if ((name != "plain" && name != "avx2" && name != "avx512") ||
+          std::find(here.begin(), here.end(), path) == here.end()) {
+        std::fprintf(stderr, "run_bench: no path %s on this processor\n", name.c_str());
+        return 2;
+      }
+      analysis::ChooseBandPath(path);
+    } else {
+      std::fputs(help, stderr);
       return 2;
     }
     args.erase(args.begin());
@@ -183,7 +204,8 @@ int main(int argc, char** argv) {
       std::filesystem::temp_directory_path() / ("velk-run-bench-" + std::to_string(::getpid()));
   std::filesystem::create_directories(folder);
 
-  std::printf("run_bench: %d x %d nodes, default options\n", nx, ny);
+  std::printf("run_bench: %d x %d nodes, default options, %s path of the band routines\n", nx, ny,
+              analysis::BandPathName(analysis::CurrentBandPath()));
   for (int threads : threadCounts) {
     std::vector<Stages> times;
     std::string outcome;

@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libopenblas-dev liblapack-dev
   xvfb fonts-dejavu-core locales-all
   clang libclang-rt-14-dev
+  g++-aarch64-linux-gnu qemu-user googletest
 )
 
 missing=()

@@ -1,6 +1,8 @@
 // The band solver against a literal row-by-row elimination and a dense solve.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -17,6 +19,7 @@
 #include "analysis/Workers.h"
 #include "platform/RuntimeError.h"
 #include "platform/TextFile.h"
+#include "tests/analysis/BandPathSupport.h"
 #include "tests/platform/FileTestSupport.h"
 
 namespace analysis {
@@ -240,13 +243,113 @@ TEST_F(BandTest, ReductionRoundsTheSameOnAnyNumberOfThreads) {
       Band_Decompose(shared, n, b, &workers);
       EXPECT_TRUE(SameBits(alone, shared)) << threads << " threads";
     }
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("fma")) {
+    if (ProcessorHasFma()) {
       BandMatrix plain = start;
       PlainBlockedDecompose(plain, n, b);
       EXPECT_TRUE(SameBits(alone, plain));
     }
   }
+}
+
+// What every routine gives on one path, to compare with another path.
+struct PathResults {
+  BandMatrix reduced;
+  std::vector<double> solved, product, stretchProduct, x;
+  int stretches = 0;
+};
+
+PathResults RunEveryRoutine(const BandMatrix& start, const BandMatrix& sparse, int n, int b, int threads) {
+  PathResults r{start, {}, {}, {}, {}};
+  Workers workers(threads);
+  Band_Decompose(r.reduced, n, b, &workers);
+  r.solved.resize(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) r.solved[static_cast<std::size_t>(i)] = std::cos(0.37 * i);
+  std::vector<double> x = r.solved;
+  r.x = x;
+  Band_Solve(r.reduced, r.solved, r.solved, n, b);
+  r.product.resize(static_cast<std::size_t>(n));
+  Band_Multiply_Negative(start, x, r.product, n, b);
+  const BandRuns runs(sparse, n, b, true);
+  for (int i = 1; i <= n; ++i) r.stretches += static_cast<int>(runs.RowRuns(i).size());
+  r.stretchProduct.resize(static_cast<std::size_t>(n));
+  Band_Multiply_Negative(sparse, x, r.stretchProduct, n, b, &runs);
+  return r;
+}
+
+// y = -A x as the routine states it: row after row, the row's sum in the
+// order of its columns subtracted from y(i), then its mirror subtracted from
+// the later entries, each product rounded.
+std::vector<double> LiteralProduct(const BandMatrix& A, const std::vector<double>& x, int n, int b) {
+  std::vector<double> y(static_cast<std::size_t>(n), 0.0);
+  for (int i = 1; i <= n; ++i) {
+    const int len = std::min(b, n - i + 1);
+    double s = 0;
+    for (int j = 1; j <= len; ++j) s += A(j, i) * x[static_cast<std::size_t>(i + j - 2)];
+    y[static_cast<std::size_t>(i - 1)] -= s;
+    for (int j = 2; j <= len; ++j)
+      y[static_cast<std::size_t>(i + j - 2)] -= x[static_cast<std::size_t>(i - 1)] * A(j, i);
+  }
+  return y;
+}
+
+bool SameBits(const std::vector<double>& x, const std::vector<double>& y) {
+  return x.size() == y.size() && std::memcmp(x.data(), y.data(), x.size() * sizeof(double)) == 0;
+}
+
+// The plain path, portable C++, is what runs on arm64; the vector paths are
+// what x86-64 runs. Where the processor has fused multiply-adds the plain
+// path forms the reduction's sums as the vector paths do: every entry of
+// every routine the same to the last bit, on any number of threads. Sizes
+// meet every edge of the tiles, blocks and panels.
+TEST_F(BandTest, EveryPathGivesThePlainPathsBits) {
+  if (!ProcessorHasFma()) GTEST_SKIP() << "without fused multiply-adds the plain path rounds each product";
+  const std::vector<BandPath> paths = BandPathsHere();
+  ASSERT_EQ(paths.front(), BandPath::Plain);
+  for (auto [n, b] : {std::pair{1, 1}, std::pair{37, 5}, std::pair{700, 120}, std::pair{333, 200},
+                      std::pair{517, 71}}) {
+    SCOPED_TRACE(::testing::Message() << "n=" << n << " b=" << b);
+    const BandMatrix start = RandomDefinite(n, b, static_cast<unsigned>(7 * n + b));
+    BandMatrix sparse(n, b);
+    for (int i = 1; i <= n; ++i)
+      for (int j : {1, 2, 3, b - 2, b - 1, b})
+        if (j >= 1 && i + j - 1 <= n && (j == 1 || (i * j) % 7 != 0)) sparse(j, i) = start(j, i);
+    PathResults plain = [&] {
+      bandtest::ScopedBandPath path(BandPath::Plain);
+      return RunEveryRoutine(start, sparse, n, b, 1);
+    }();
+    EXPECT_TRUE(SameBits(plain.product, LiteralProduct(start, plain.x, n, b)));
+    EXPECT_TRUE(SameBits(plain.stretchProduct, LiteralProduct(sparse, plain.x, n, b)));
+    for (BandPath p : paths)
+      for (int threads : {1, 3}) {
+        SCOPED_TRACE(::testing::Message() << BandPathName(p) << ", " << threads << " threads");
+        bandtest::ScopedBandPath path(p);
+        EXPECT_EQ(CurrentBandPath(), p);
+        const PathResults r = RunEveryRoutine(start, sparse, n, b, threads);
+        EXPECT_TRUE(SameBits(r.reduced, plain.reduced));
+        EXPECT_TRUE(SameBits(r.solved, plain.solved));
+        EXPECT_TRUE(SameBits(r.product, plain.product));
+        EXPECT_TRUE(SameBits(r.stretchProduct, plain.stretchProduct));
+        EXPECT_EQ(r.stretches, plain.stretches);
+      }
+  }
+}
+
+TEST(BandPaths, TheWidestRunsUnlessAnotherIsChosen) {
+  const std::vector<BandPath> paths = BandPathsHere();
+  EXPECT_EQ(CurrentBandPath(), paths.back());
+#if defined(__x86_64__)
+  __builtin_cpu_init();
+  EXPECT_EQ(std::count(paths.begin(), paths.end(), BandPath::Avx512), __builtin_cpu_supports("avx512f") ? 1 : 0);
+#else
+  EXPECT_EQ(paths, std::vector<BandPath>{BandPath::Plain});
+  EXPECT_THROW(ChooseBandPath(BandPath::Avx2), platform::RuntimeError);
+#endif
+  {
+    bandtest::ScopedBandPath plain(BandPath::Plain);
+    EXPECT_EQ(CurrentBandPath(), BandPath::Plain);
+  }
+  EXPECT_EQ(CurrentBandPath(), paths.back());
+  EXPECT_STREQ(BandPathName(BandPath::Avx512), "AVX-512");
 }
 
 // What a pacer saw: the work counted at each pause, whether every pause ran
@@ -379,6 +482,43 @@ TEST(BandStores, PairsLargerThanTheMachineAreRefused) {
   EXPECT_TRUE(BandStoresFit(32766, 16389, 16 * GiB));
   EXPECT_TRUE(BandStoresFit(32766, 16389, 0)) << "unknown memory refuses nothing";
   EXPECT_GT(PhysicalMemoryBytes(), 0u);
+}
+
+// A store made in the memory of another keeps that memory and its old
+// values until it is brought in, which clears it; a store too small for the
+// sizes asked for is not used.
+TEST(BandStores, AReusedStoreIsClearedWhenBroughtIn) {
+  BandMatrix old = RandomDefinite(60, 12, 1);
+  const double* memory = old.Row(1);
+  const std::uint64_t bytes = old.MemoryBytes();
+  BandMatrix reused = BandMatrix::Reuse(40, 15, std::move(old));
+  EXPECT_EQ(reused.Row(1), memory);
+  EXPECT_GE(reused.MemoryBytes(), bytes);  // the reduction's work space grows with the band
+  EXPECT_EQ(old.MemoryBytes(), 0u);
+  EXPECT_EQ(reused.NEQ(), 40);
+  EXPECT_EQ(reused.BW(), 15);
+  std::vector<std::int64_t> pauses;
+  WorkPacer pacer([&] {
+    pauses.push_back(0);
+    return false;
+  }, 1);
+  ASSERT_TRUE(reused.BringIn(pacer));
+  EXPECT_FALSE(pauses.empty());
+  for (int n = 1; n <= 40; ++n)
+    for (int j = 1; j <= 15; ++j) ASSERT_EQ(std::bit_cast<std::uint64_t>(reused(j, n)), 0u);
+  // Reduced afterwards exactly as a fresh store.
+  BandMatrix fresh(40, 15);
+  for (int n = 1; n <= 40; ++n) {
+    fresh(1, n) = reused(1, n) = 30.0 + n;
+    if (n < 40) fresh(2, n) = reused(2, n) = -1.0;
+  }
+  Band_Decompose(fresh, 40, 15);
+  Band_Decompose(reused, 40, 15);
+  EXPECT_TRUE(SameBits(fresh, reused));
+
+  BandMatrix big = BandMatrix::Reuse(100, 15, std::move(reused));
+  EXPECT_NE(big.Row(1), memory);
+  EXPECT_EQ(big(15, 100), 0.0);
 }
 
 TEST_F(BandTest, AZeroPivotNamesItsEquation) {

@@ -1,10 +1,13 @@
 // How many threads a run takes: the processors the process may use (affinity
-// mask, control group quota) and the load guard.
+// mask, control group quota) and how busy other programs keep them.
 #include <gtest/gtest.h>
 
 #include <sched.h>
 
 #include <algorithm>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "analysis/CpuAllowance.h"
 #include "analysis/Workers.h"
@@ -46,6 +49,74 @@ TEST(CpuAllowance, QuotaTextsAndGroupPaths) {
   EXPECT_EQ(CgroupFolder(v1, "/jobsother"), "/sys/fs/cgroup/cpu,cpuacct");
   EXPECT_EQ(FindCgroupMount(mountinfo, "memory").point, "");
   EXPECT_EQ(CgroupFolder(CgroupMount{}, "/a"), "");
+
+  // The kernel escapes blanks, tabs, line ends and backslashes in mount
+  // points and roots.
+  const char* escaped =
+      "41 31 0:38 /my\\040jobs /run/my\\040cgroups\\134v2 rw shared:9 - cgroup2 cgroup2 rw\n";
+  const CgroupMount spaced = FindCgroupMount(escaped, "");
+  EXPECT_EQ(spaced.point, "/run/my cgroups\\v2");
+  EXPECT_EQ(spaced.root, "/my jobs");
+  EXPECT_EQ(CgroupFolder(spaced, "/my jobs/7"), "/run/my cgroups\\v2/7");
+  EXPECT_EQ(DecodeMountField("a\\011b\\012c"), "a\tb\nc");
+  EXPECT_EQ(DecodeMountField("\\04"), "\\04");  // too short to be an escape
+  EXPECT_EQ(DecodeMountField("\\089"), "\\089");
+}
+
+// A sample of "/proc/stat" for eight processors; a later one (`busy` given)
+// 100 ticks on, of which each processor spent its `busy` ticks at work.
+std::string ProcStat(const std::vector<int>& busy = {}) {
+  std::string text = "cpu  1 2 3 4 5 6 7 8 0 0\n";
+  for (std::size_t cpu = 0; cpu < 8; ++cpu) {
+    const int b = busy.empty() ? 0 : busy[cpu];
+    const int user = 1000 + b, idle = 5000 + (busy.empty() ? 0 : 100 - b);
+    // user nice system idle iowait irq softirq steal guest guest_nice
+    text += "cpu" + std::to_string(cpu) + " " + std::to_string(user) + " 0 0 " + std::to_string(idle) +
+            " 0 0 0 0 7 0\n";
+  }
+  return text + "intr 1 2 3\nctxt 99\n";
+}
+
+TEST(CpuAllowance, ProcessorTimesFromProcStat) {
+  const std::vector<CpuTimes> t =
+      ParseProcStat("cpu  10 0 5 100 3 0 0 0 0 0\ncpu0 4 1 2 50 3 1 1 1 9 9\ncpu12 1 1 1 1\ncpux 1 2 3 4\n"
+                    "cpu3 1 2\ncpu5 1 2 3 -4\nintr 5\n");
+  ASSERT_EQ(t.size(), 2u);
+  EXPECT_EQ(t[0].cpu, 0);
+  EXPECT_EQ(t[0].idle, 53u);   // idle and iowait
+  EXPECT_EQ(t[0].total, 63u);  // guest times are in user and nice already
+  EXPECT_EQ(t[1].cpu, 12);
+  EXPECT_EQ(t[1].total, 4u);
+}
+
+// Two cases of a shared machine: four processors of the mask idle while
+// four others are busy (load near 4): four threads; the mask's processors
+// idle while the others carry a load of 7: as many as it has idle, not one.
+TEST(CpuAllowance, TheThreadsFollowHowBusyTheMasksOwnProcessorsAre) {
+  const std::vector<int> all = {0, 1, 2, 3, 4, 5, 6, 7}, low = {0, 1, 2, 3}, two = {2, 3};
+  const std::vector<CpuTimes> before = ParseProcStat(ProcStat());
+  auto after = [](const std::vector<int>& busy) { return ParseProcStat(ProcStat(busy)); };
+  // Four others busy anywhere in an eight-processor mask.
+  EXPECT_EQ(IdleProcessorThreads(all, before, after({0, 100, 0, 100, 0, 100, 0, 100}), 0.0, 4), 4);
+  // Confined to four idle processors, the other four overloaded.
+  EXPECT_EQ(IdleProcessorThreads(low, before, after({0, 0, 0, 0, 100, 100, 100, 100}), 0.0, 4), 4);
+  EXPECT_EQ(IdleProcessorThreads(two, before, after({0, 0, 0, 0, 100, 100, 100, 100}), 0.0, 4), 2);
+  // What the load guard protects: no thread on a processor another
+  // program keeps busy, and at least the caller's own.
+  EXPECT_EQ(IdleProcessorThreads(low, before, after({100, 0, 100, 0, 0, 0, 0, 0}), 0.0, 4), 2);
+  EXPECT_EQ(IdleProcessorThreads(low, before, after({100, 100, 100, 100, 0, 0, 0, 0}), 0.0, 4), 1);
+  EXPECT_EQ(IdleProcessorThreads(all, before, after({100, 60, 30, 25, 10, 0, 0, 0}), 0.0, 8), 5);
+  // The process's own thread kept one of them busy: that one is its own.
+  EXPECT_EQ(IdleProcessorThreads(low, before, after({0, 100, 0, 0, 0, 0, 0, 0}), 1.0, 4), 4);
+  EXPECT_EQ(IdleProcessorThreads(low, before, after({0, 100, 100, 0, 0, 0, 0, 0}), 0.9, 4), 3);
+  // At most the limit (four, or the quota).
+  EXPECT_EQ(IdleProcessorThreads(all, before, after({0, 0, 0, 0, 0, 0, 0, 0}), 0.0, 4), 4);
+  EXPECT_EQ(IdleProcessorThreads(all, before, after({0, 0, 0, 0, 0, 0, 0, 0}), 0.0, 2), 2);
+  // Samples that do not tell: 0, and the run falls back on the load average.
+  EXPECT_EQ(IdleProcessorThreads(all, before, before, 0.0, 4), 0);
+  EXPECT_EQ(IdleProcessorThreads({0, 9}, before, after({0, 0, 0, 0, 0, 0, 0, 0}), 0.0, 4), 0);
+  EXPECT_EQ(IdleProcessorThreads({}, before, before, 0.0, 4), 0);
+  EXPECT_EQ(IdleProcessorThreads(all, after({0, 0, 0, 0, 0, 0, 0, 0}), before, 0.0, 4), 0);
 }
 
 TEST(CpuAllowance, HalfTheAllowedProcessorsAtMostFourWithinTheLoad) {
@@ -92,6 +163,41 @@ TEST(CpuAllowance, ARunConfinedToFewProcessorsStartsNoMoreThreadsThanHalfOfThem)
     EXPECT_EQ(Workers::DefaultCount(), 1) << n << " processors";
   }
   EXPECT_GE(AffinityProcessors(), 1);
+}
+
+// The mask is read whole, sized to the machine, and names the processors.
+TEST(CpuAllowance, TheMaskNamesItsProcessors) {
+  cpu_set_t fixed;
+  CPU_ZERO(&fixed);
+  ASSERT_EQ(::sched_getaffinity(0, sizeof fixed, &fixed), 0);
+  const std::vector<int> cpus = AffinityCpus();
+  ASSERT_EQ(static_cast<int>(cpus.size()), CPU_COUNT(&fixed));
+  for (int cpu : cpus) EXPECT_TRUE(CPU_ISSET(cpu, &fixed)) << cpu;
+  Pinned pinned(1);
+  if (pinned.ok()) {
+    EXPECT_EQ(AffinityCpus().size(), 1u);
+  }
+}
+
+// A team of the run's own choice counts the caller alone until it has
+// watched the processors long enough, then chooses once, within its mask.
+TEST(CpuAllowance, ATeamOfItsOwnChoiceChoosesAfterWatching) {
+  Pinned pinned(2);
+  if (!pinned.ok()) GTEST_SKIP() << "fewer than two processors";
+  Workers team;
+  const auto made = std::chrono::steady_clock::now();
+  const int early = team.Count();
+  if (std::chrono::steady_clock::now() - made < Workers::kChoiceWindow / 2) {
+    EXPECT_EQ(early, 1);
+  }
+  std::this_thread::sleep_for(Workers::kChoiceWindow);
+  const int chosen = team.Count();
+  EXPECT_GE(chosen, 1);
+  EXPECT_LE(chosen, 2);
+  std::vector<int> seen(static_cast<std::size_t>(chosen), 0);
+  team.Run([&](int m) { seen[static_cast<std::size_t>(m)] += 1; });
+  EXPECT_EQ(seen, std::vector<int>(static_cast<std::size_t>(chosen), 1));
+  EXPECT_EQ(team.Count(), chosen);
 }
 
 }  // namespace

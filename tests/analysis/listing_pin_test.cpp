@@ -13,6 +13,8 @@
 #include <functional>
 #include <string>
 
+#include "analysis/BandPaths.h"
+#include "tests/analysis/BandPathSupport.h"
 #include "tests/analysis/ValidationModels.h"
 #include "tests/platform/FileTestSupport.h"
 
@@ -49,21 +51,25 @@ std::string FirstDifference(const std::string& expected, const std::string& actu
   return "expected: " + line(expected) + "\n  actual: " + line(actual);
 }
 
+// Every path of the band routines gives the pinned listing.
 void Check(const PinCase& c) {
   // The pinned digits include round-off (stresses of 1E-16 where the exact
   // value is 0): they are those of processors with fused multiply-add, whose
   // reduction fuses its accumulations.
-  __builtin_cpu_init();
-  if (!__builtin_cpu_supports("fma")) GTEST_SKIP() << "the pinned round-off is that of processors with FMA";
-  const std::string listing = ListingOf(c);
+  if (!analysis::ProcessorHasFma()) GTEST_SKIP() << "the pinned round-off is that of processors with FMA";
   const std::filesystem::path golden = kGoldenDir / (std::string(c.name) + ".vlk");
   if (std::getenv("VELK_UPDATE_GOLDEN")) {
-    std::ofstream(golden, std::ios::binary) << listing;
+    std::ofstream(golden, std::ios::binary) << ListingOf(c);
     return;
   }
   const std::string expected = velk_test::ReadBytes(golden);
   ASSERT_FALSE(expected.empty()) << "missing " << golden;
-  EXPECT_TRUE(listing == expected) << c.name << "\n  " << FirstDifference(expected, listing);
+  for (analysis::BandPath path : analysis::BandPathsHere()) {
+    bandtest::ScopedBandPath scoped(path);
+    const std::string listing = ListingOf(c);
+    EXPECT_TRUE(listing == expected) << c.name << " on the " << analysis::BandPathName(path) << " path\n  "
+                                     << FirstDifference(expected, listing);
+  }
 }
 
 // The validation runs' settings: 30 cycles a shift.

@@ -106,6 +106,39 @@ TEST(RunDriver, ACompleteRunReportsAndStoresItsResults) {
   EXPECT_NE(g.Listing().find("[Loads]"), std::string::npos);
 }
 
+// A run leaves its band stores to the next run of the process, which clears
+// them: a run after a larger one, in memory full of that one's values,
+// lists what it listed first, byte for byte; and the runs' own choice of
+// threads gives what one thread gives.
+TEST(RunDriver, TheNextRunReusesTheBandStoresAndListsTheSame) {
+  auto runOn = [](Fixture& f, int threads) {
+    EXPECT_EQ(analysis::Create_Input_File(f.mesh, f.analysis, f.material, f.folder.path()), 1);
+    return analysis::Run_Calculation(f.mesh, f.analysis, f.folder.path(), f.ui, threads).outcome;
+  };
+  Fixture small;
+  BuildPlate(small.mesh, 6);
+  ASSERT_EQ(runOn(small, 1), RunOutcome::Completed);
+  ASSERT_EQ(runtest::RunModel(small.mesh, small.analysis, small.material, small.folder.path(), small.ui).outcome,
+            RunOutcome::Completed);
+  const std::string first = small.Listing();
+  EXPECT_GT(analysis::KeptBandStoreBytes(), 0u);
+
+  Fixture large;
+  BuildPlate(large.mesh, 14);
+  const analysis::RunResult big = large.Run();
+  ASSERT_EQ(big.outcome, RunOutcome::Completed);
+  EXPECT_GE(big.threads, 1);
+  const std::uint64_t kept = analysis::KeptBandStoreBytes();
+  // 15 x 15 nodes: 675 equations, band 51, two stores and their work space.
+  EXPECT_GE(kept, 2u * 675u * 51u * sizeof(double));
+
+  Fixture again;
+  BuildPlate(again.mesh, 6);
+  ASSERT_EQ(runOn(again, 3), RunOutcome::Completed);
+  EXPECT_TRUE(again.Listing() == first);
+  EXPECT_EQ(analysis::KeptBandStoreBytes(), kept) << "the larger memory stays";
+}
+
 TEST(RunDriver, CancelStopsCleanlyAndKeepsEarlierResults) {
   {
     // At the first yield, before either file is opened.
