@@ -6,6 +6,9 @@
 // runs in one process, on 1 and on 8 threads; prints the minimum and the
 // median of each, the first run apart (its memory is fresh to the process,
 // which costs most on virtual machines), and the peak resident memory.
+// Also what the window adds to every command while the model has a result:
+// the model's project text and its hash, to see whether it is still the
+// model the result was found for.
 //
 //   run_bench [--nodes=NXxNY] [--path=plain|avx2|avx512] [runs] [threads ...]
 //     defaults: 105x104 nodes; the widest path of the band routines this
@@ -23,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -30,7 +34,9 @@
 #include "analysis/BandPaths.h"
 #include "analysis/RunDriver.h"
 #include "analysis/SolverInputFile.h"
+#include "app/ProjectFile.h"
 #include "model/Analysis.h"
+#include "model/BeamShape.h"
 #include "model/Material.h"
 #include "model/Mesh.h"
 
@@ -137,6 +143,11 @@ Stages TimeOneRun(const std::filesystem::path& folder, int nx, int ny, int& thre
   stages.emplace_back("Run_Calculation total", Seconds(t2 - t1));
   stages.emplace_back("(longest time between two yields, from the start)", Seconds(ui.longestGap));
   stages.emplace_back("input file and run", Seconds(t2 - t0));
+  const auto t3 = Clock::now();
+  const std::string project = app::ProjectText(analysis, model::BeamShape{}, mesh, material);
+  volatile std::size_t hash = std::hash<std::string_view>{}(project);
+  (void)hash;
+  stages.emplace_back("check after a command (project text, hash)", Seconds(Clock::now() - t3));
   return stages;
 }
 
