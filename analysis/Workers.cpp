@@ -89,7 +89,7 @@ void Workers::Run(const std::function<void(int)>& job) {
     for (int m = 1; m < count_; ++m) threads_.emplace_back([this, m] { Serve(m); });
   }
   job_ = &job;
-  busy_.store(Count() - 1);
+  busy_.store(count_ - 1);
   // Sequentially consistent with the sleepers' count: a member either sees
   // the new generation before it sleeps, or is counted here and woken.
   generation_.fetch_add(1);
