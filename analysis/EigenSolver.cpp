@@ -83,13 +83,20 @@ void Report(const EigenResult& r, std::span<const double> y, int N, model::Analy
 
 }  // namespace
 
+std::string EigenvalueNotes(bool converged, bool changedSinceRun) {
+  std::string notes;
+  if (!converged) notes += kNotConvergedNote;
+  if (changedSinceRun) notes += kChangedSinceRunNote;
+  return notes;
+}
+
 std::string EigenvalueText(double eigenvalue, bool converged) {
-  return Fine(eigenvalue) + (converged ? "" : kNotConvergedNote);
+  return Fine(eigenvalue) + EigenvalueNotes(converged, false);
 }
 
 std::string EigenvaluePanelText(const model::Analysis& analysis, bool changedSinceRun) {
-  return "Eigenvalue : " + EigenvalueText(analysis.EigenValue, !analysis.EigenValueNotConverged) +
-         (changedSinceRun ? kChangedSinceRunNote : "");
+  return "Eigenvalue : " + Fine(analysis.EigenValue) +
+         EigenvalueNotes(!analysis.EigenValueNotConverged, changedSinceRun);
 }
 
 void Set_Start_Vector(std::span<double> w, int N, short optionInitialB) {

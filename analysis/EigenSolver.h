@@ -25,6 +25,10 @@ inline constexpr const char* kNotConvergedNote = " (did not converge)";
 // one the run analysed.
 inline constexpr const char* kChangedSinceRunNote = " (model changed since the run)";
 
+// What follows an eigenvalue wherever it is shown (message box, status
+// panel, reports): the note that the run did not converge, then the note that
+// the model changed since; empty when neither holds.
+std::string EigenvalueNotes(bool converged, bool changedSinceRun);
 // The eigenvalue as the message box and the status panel show it, after
 // their labels: the "0.0000E+00" form, and the note when it did not converge.
 std::string EigenvalueText(double eigenvalue, bool converged);

@@ -54,9 +54,7 @@ void RunHeader(platform::TextFile& file, const model::Analysis& a) {
 // the model changed since (the number's trailing blank stands before them).
 void EigenvalueLine(platform::TextFile& file, const char* label, const model::Analysis& a,
                     bool changedSinceRun) {
-  std::string notes;
-  if (a.EigenValueNotConverged) notes += analysis::kNotConvergedNote;
-  if (changedSinceRun) notes += analysis::kChangedSinceRunNote;
+  const std::string notes = analysis::EigenvalueNotes(!a.EigenValueNotConverged, changedSinceRun);
   if (notes.empty()) {
     ZonedLine(file, {label, a.EigenValue});
     return;

@@ -1,6 +1,7 @@
 #include "platform/qt/QtPrompter.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QFontMetrics>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -33,7 +34,9 @@ QMessageBox::Icon ToQt(Icon i) {
 // Qt makes a message box about as wide as its text and allows its title
 // little more, so a desktop's title bar, with the window's icon and buttons
 // beside the title, shows a short box's title as "...". The box is widened
-// once Qt has sized it.
+// each time Qt has sized it: on showing, and again after every layout
+// request, since Qt sizes the box afresh then (a window manager's first
+// configure of the shown box brings one).
 class TitledMessageBox : public QMessageBox {
  public:
   using QMessageBox::QMessageBox;
@@ -41,6 +44,16 @@ class TitledMessageBox : public QMessageBox {
  protected:
   void showEvent(QShowEvent* event) override {
     QMessageBox::showEvent(event);
+    WidenForTitle();
+  }
+  bool event(QEvent* event) override {
+    const bool handled = QMessageBox::event(event);
+    if (event->type() == QEvent::LayoutRequest) WidenForTitle();
+    return handled;
+  }
+
+ private:
+  void WidenForTitle() {
     const int wanted = MessageBoxWidthFor(windowTitle());
     if (width() < wanted) setFixedWidth(wanted);
   }
