@@ -32,6 +32,20 @@ std::optional<std::string> TextOf(ProjectFileHost& host) noexcept {
   }
 }
 
+// What the host's result depends on: the model as Save would write it, and
+// the solver options, which the options file keeps instead; nothing when
+// Save could not write the model.
+std::optional<std::string> ResultInputsOf(ProjectFileHost& host) noexcept {
+  try {
+    platform::TextFile options{platform::InMemory{}};
+    host.Analysis().StoreData1_4Option(options);
+    options.Close();
+    return ProjectText(host.Analysis(), host.BeamShape(), host.Mesh(), host.Material()) + options.Text();
+  } catch (...) {
+    return std::nullopt;
+  }
+}
+
 std::string_view TrimBlanks(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
@@ -146,7 +160,6 @@ bool Save_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile) {
   if (chosen == StepEnd::Cancelled) return false;
   bool damaged = false;
   if (chosen == StepEnd::Done) {
-    host.SetProjectFileName(fileName);
     std::string text;
     const StepEnd written = RunStep(
         [&] {
@@ -159,6 +172,9 @@ bool Save_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile) {
           }
         },
         &reason);
+    // Only a name the model was written under becomes the project's: Save
+    // proposes it next time, never one that was refused.
+    if (written == StepEnd::Done) host.SetProjectFileName(fileName);
     if (written == StepEnd::Done &&
         RunStep([&] { host.SetCaption(kCaptionPrefix + fileTitle); }, &reason) == StepEnd::Done) {
       if (ModelChanges* changes = host.Changes()) changes->MarkSaved(text);
@@ -256,14 +272,14 @@ void MarkUnchanged(ProjectFileHost& host) {
 void MarkAnalysed(ProjectFileHost& host) {
   ModelChanges* changes = host.Changes();
   if (!changes) return;
-  if (const auto text = TextOf(host)) changes->MarkAnalysed(*text);
+  if (const auto inputs = ResultInputsOf(host)) changes->MarkAnalysed(*inputs);
 }
 
 bool ChangedSinceRun(ProjectFileHost& host) {
   ModelChanges* changes = host.Changes();
   if (!changes || !host.Analysis().HasResult()) return false;
-  const auto text = TextOf(host);
-  return text && changes->ChangedSinceRun(*text);
+  const auto inputs = ResultInputsOf(host);
+  return inputs && changes->ChangedSinceRun(*inputs);
 }
 
 bool SaveChangesFirst(ProjectFileHost& host, platform::CommonDialog& cdlFile) {

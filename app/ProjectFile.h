@@ -87,11 +87,12 @@ void Open_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile);
 bool SaveChangesFirst(ProjectFileHost& host, platform::CommonDialog& cdlFile);
 // The host's model counts as saved from now on.
 void MarkUnchanged(ProjectFileHost& host);
-// The host's model as it stands is the one its result was found for.
+// The host's model as it stands, with the solver options in force, is the
+// one its result was found for.
 void MarkAnalysed(ProjectFileHost& host);
-// The model holds a result and differs from the model that result was found
-// for: whatever shows the result says it is out of date. A model Save cannot
-// write cannot be compared and shows no mark.
+// The model holds a result and differs, or the solver options differ, from
+// those that result was found with: whatever shows the result says it is out
+// of date. A model Save cannot write cannot be compared and shows no mark.
 bool ChangedSinceRun(ProjectFileHost& host);
 
 // The whole 1.4 project file of a model, as Save writes it. Raises 6 for a

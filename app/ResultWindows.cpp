@@ -2,7 +2,6 @@
 
 #include <QAction>
 
-#include "analysis/EigenSolver.h"
 #include "app/FileErrors.h"
 #include "app/Globals.h"
 #include "app/frmMenu.h"
@@ -39,21 +38,7 @@ void Show(QWidget& w) {
   w.activateWindow();
 }
 
-void ShowNote(QWidget* w, bool changedSinceRun) {
-  if (!w) return;
-  const QString note = QString::fromUtf8(analysis::kChangedSinceRunNote);
-  QString caption = w->windowTitle();
-  if (caption.endsWith(note)) caption.chop(note.size());
-  if (changedSinceRun) caption += note;
-  w->setWindowTitle(caption);
-}
-
 }  // namespace
-
-void ShowResultNotes(frmMenu& window, bool changedSinceRun) {
-  ShowNote(window.StressWindow(), changedSinceRun);
-  ShowNote(window.PropertyViewWindow(), changedSinceRun);
-}
 
 frmStress& OpenStressWindow(frmMenu& window) {
   frmStress* w = window.StressWindow();

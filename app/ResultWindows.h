@@ -13,8 +13,5 @@ namespace app {
 frmStress& OpenStressWindow(frmMenu& window);
 // Shows the window's property listing window, making it when there is none.
 frmPropertyView& OpenPropertyView(frmMenu& window);
-// Both windows' captions carry the note while the model differs from the one
-// the run analysed, and lose it when it is that model again.
-void ShowResultNotes(frmMenu& window, bool changedSinceRun);
 
 }  // namespace app

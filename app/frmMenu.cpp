@@ -17,7 +17,7 @@
 #include "app/MouseModes.h"
 #include "app/MouseOperations.h"
 #include "app/ProjectFile.h"
-#include "app/ResultWindows.h"
+#include "app/ResultNotes.h"
 #include "app/Selection.h"
 #include "app/SelectionItems.h"
 #include "app/ToolImages.h"
@@ -104,6 +104,7 @@ frmMenu::frmMenu(QWidget* parent) : QMainWindow(parent) {
   app::MouseStateOf(*this).editNode = [this] {
     app::SelectionItems node(globals::Selection());
     frmCoord editor(node, globals::Mesh(), globals::View(), this);
+    connect(&editor, &frmCoord::nodeMoved, this, &frmMenu::ShowResultState);
     editor.exec();
     ShowResultState();
   };
@@ -217,6 +218,10 @@ void frmMenu::ResultStored() {
   ShowResultState();
 }
 
+bool frmMenu::HoldsStresses() const {
+  return globals::Analysis().HasResult() || globals::Mesh().HoldsStresses();
+}
+
 bool frmMenu::ChangedSinceRun() {
   app::GlobalProjectHost host(this);
   return app::ChangedSinceRun(host);
@@ -228,10 +233,11 @@ void frmMenu::ShowResultState() {
   const bool changed = ChangedSinceRun();
   // Without a result the panel keeps what New or Open put there.
   if (a.HasResult()) statusBar_->SetText("eigenvalue", analysis::EigenvaluePanelText(a, changed));
-  app::ShowResultNotes(*this, changed);
+  app::ShowChangedNote(stressWindow_, changed);
+  app::ShowChangedNote(propertyView_, changed);
   // The plot's extremes and the value under the pointer belong to a model
   // that is gone.
-  if (!a.HasResult() && stressWindow_) {
+  if (!HoldsStresses() && stressWindow_) {
     stressWindow_->ClearMaxMin();
     stressWindow_->ClearStress();
   }

@@ -84,6 +84,9 @@ class frmMenu : public QMainWindow, public view::ViewHost, public view::FrameSou
   void ShowResultState();
   // The model holds a result and differs from the one it was found for.
   bool ChangedSinceRun();
+  // The model holds stresses a stress plot can show: a run's result, or what
+  // a run stored before it was cancelled or failed.
+  bool HoldsStresses() const;
 
   // The project file Save proposes (app/ProjectFile.h); empty for none.
   const std::string& ProjectFileName() const { return projectFileName_; }

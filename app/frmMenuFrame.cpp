@@ -62,9 +62,11 @@ bool frmMenu::Form_Paint() {
   try {
     view::View& v = globals::View();
     app::Selection& selection = globals::Selection();
+    // Stresses are looked for only when a plot wants them.
+    const bool plotChosen = v.OptionShowStress != view::stress_plot::kNone;
     view::FrameInputs in{globals::Mesh(),
                          [&v, &selection](float size) { selection.DrawSelected(v, size); },
-                         globals::Analysis().HasResult()};
+                         globals::Analysis().HasResult(), plotChosen && HoldsStresses()};
     view::FrameOutcome outcome = view::DrawFrame(v, in);
     drawn = outcome.drawn;
     for (std::string& m : outcome.messages) queuedErrors_.push_back(std::move(m));
@@ -90,6 +92,9 @@ void frmMenu::RefreshStressReadout() {
   if (unloaded_ || !StressWindowShown() || !surface_) return;
   try {
     const view::View& v = globals::View();
+    // With no plot on the screen the read-out keeps its last value, and
+    // stops following the pointer.
+    if (v.lastStressPlot == view::stress_plot::kNone) return;
     const std::pair<int32_t, double> shown{v.lastStressPlot, v.maxStress};
     if (shown != readoutFor_) {
       readoutFor_ = shown;

@@ -95,4 +95,5 @@ void frmCoord::cmdClose_Click() { close(); }
 void frmCoord::ShowMovedNode() {
   model::RecomputeElementCentres(mesh_);
   view_.Refresh();
+  emit nodeMoved();
 }

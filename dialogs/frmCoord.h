@@ -41,6 +41,11 @@ class frmCoord : public QDialog {
   void cmdUndo_Click();
   void cmdClose_Click();
 
+ signals:
+  // Apply or Undo has moved the node: whatever shows whether the model is the
+  // one its result was found for looks again.
+  void nodeMoved();
+
  protected:
   void showEvent(QShowEvent* event) override;
 

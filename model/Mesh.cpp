@@ -38,6 +38,14 @@ void Mesh::GeneratevID() {
   Nodes().GeneratevID(fourNodes(), twoNodes());
 }
 
+bool Mesh::HoldsStresses() const {
+  for (const Nodeb& n : Nodes())
+    if (n.vID() != 0 && (n.Sx() != 0 || n.Sy() != 0 || n.SXY() != 0 || n.Mises() != 0)) return true;
+  for (const twoNode& t : twoNodes())
+    if (t.vID() != 0 && t.Stress() != 0) return true;
+  return false;
+}
+
 // Nodes first: the element records name their nodes by number.
 void Mesh::StoreData1_4(platform::TextFile& file) const {
   Nodes().StoreData1_4(file);

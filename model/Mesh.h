@@ -32,6 +32,10 @@ class Mesh {
   // the elements (vID, MaxvID, Connected).
   void GeneratevID();
 
+  // Some numbered node or stiffener holds a stress other than 0: a run has
+  // stored its stresses here, since a model that no run has touched holds none.
+  bool HoldsStresses() const;
+
   void StoreData1_4(platform::TextFile& file) const;
   // Both readers refuse (error 321) a mesh whose stored numbering is not the
   // one the model's own rules give: an element's PropertyDefined must match

@@ -130,9 +130,9 @@ void View::Draw_Coordinate() {
 FrameOutcome DrawFrame(View& view, const FrameInputs& in) {
   FrameOutcome out;
   view.TakePaintErrors();  // nothing of an earlier frame belongs to this one
-  // Without a result the plain model stands where the result would.
-  const bool buckledShape = view.OptionShowResult && in.hasResult;
-  const int32_t stressPlot = in.hasResult ? view.OptionShowStress : stress_plot::kNone;
+  // Without the result chosen the plain model stands where it would.
+  const bool buckledShape = view.OptionShowResult && in.hasModeShape;
+  const int32_t stressPlot = in.hasStresses ? view.OptionShowStress : stress_plot::kNone;
   try {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_LIGHT0);

@@ -19,9 +19,10 @@ struct FrameInputs {
   const model::Mesh& mesh;
   // The selection overlay; may be empty (nothing selected to draw).
   SelectionPainter drawSelected;
-  // False while the model holds no result of a run: the plain model is drawn
-  // where the buckled shape or a stress plot would be.
-  bool hasResult = true;
+  // Whether the model holds a mode shape and stresses to plot: where the
+  // chosen result is missing, the plain model is drawn in its place.
+  bool hasModeShape = true;
+  bool hasStresses = true;
 };
 
 struct FrameOutcome {

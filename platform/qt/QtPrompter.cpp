@@ -54,7 +54,7 @@ class TitledMessageBox : public QMessageBox {
 
  private:
   void WidenForTitle() {
-    const int wanted = MessageBoxWidthFor(windowTitle());
+    const int wanted = WindowWidthForTitle(windowTitle());
     if (width() < wanted) setFixedWidth(wanted);
   }
 };
@@ -71,7 +71,7 @@ Answer FromQt(int button) {
 
 }  // namespace
 
-int MessageBoxWidthFor(const QString& title) {
+int WindowWidthForTitle(const QString& title) {
   QFont font = QApplication::font("QMdiSubWindowTitleBar");
   font.setBold(true);  // as title bars mostly show it
   const QFontMetrics metrics(font);

@@ -7,9 +7,9 @@ class QWidget;
 
 namespace platform {
 
-// The least width of a message box whose title bar shows `title` whole
-// beside the window's icon and buttons.
-int MessageBoxWidthFor(const QString& title);
+// The least width of a window (a message box, a small dialog) whose title
+// bar shows `title` whole beside the window's icon and buttons.
+int WindowWidthForTitle(const QString& title);
 
 class QtPrompter : public Prompter {
  public:

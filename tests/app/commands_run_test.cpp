@@ -224,6 +224,14 @@ TEST_F(CommandRunTest, SaveProposesTheProjectsFileNeverAReportsOrARefusedOne) {
   Trigger("mnuFile_Open");
   ASSERT_EQ(prompter.prompts().back(), "File Open Error!");
   saveProposes(project.string(), "a refused file");
+
+  // A save refused (the name is a folder) leaves the project's name as it was.
+  fs::create_directory(folder.path() / "folder.inp");
+  files.QueueChoice((folder.path() / "folder.inp").string());
+  Trigger("mnuFile_SaveData");
+  ASSERT_EQ(prompter.prompts().back(), "File Error!");
+  saveProposes(project.string(), "a refused save");
+  EXPECT_EQ(window->Caption(), "VELK V1.4.0:girder.inp");
 }
 
 TEST_F(CommandRunTest, FailedOpenKeepsTheCaptionAndCancelShowsNothing) {

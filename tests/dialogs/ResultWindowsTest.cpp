@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/ui/frmAnalysisOption.h"
 #include "analysis/ui/frmEigen.h"
 #include "app/CommandSet.h"
 #include "app/GlobalProjectHost.h"
@@ -33,6 +34,7 @@
 #include "app/Selection.h"
 #include "app/frmMenu.h"
 #include "dialogs/PropertyListing.h"
+#include "dialogs/frmCoord.h"
 #include "dialogs/frmPropertyView.h"
 #include "dialogs/frmStress.h"
 #include "model/Analysis.h"
@@ -41,11 +43,14 @@
 #include "platform/qt/CommonDialog.h"
 #include "platform/qt/GLSurface.h"
 #include "platform/qt/KeyedStatusBar.h"
+#include "platform/qt/QtPrompter.h"
 #include "platform/qt/RichTextBox.h"
 #include "tests/analysis/RunTestSupport.h"
 #include "tests/app/reports/AnalysedModel.h"
 #include "tests/dialogs/DialogTestSupport.h"
 #include "tests/platform/FileTestSupport.h"
+#include "ui_frmAnalysisOption.h"
+#include "ui_frmCoord.h"
 #include "ui_frmPropertyView.h"
 #include "ui_frmStress.h"
 #include "view/View.h"
@@ -516,6 +521,8 @@ TEST_F(ResultWindows, AResultOfAnotherModelIsMarkedWhereverItIsShown) {
   Trigger("mnuProperty_DeleteProperty");
   ASSERT_EQ(globals::Mesh().Nodes().Item(2 * ny).YLoad(), 0.0f);
   expectMarked(true, "a load taken off");
+  EXPECT_GE(Stress()->width(), platform::WindowWidthForTitle(Stress()->windowTitle()))
+      << "the small Plot window shows its caption whole";
   // The panel grows to show the note whole, once its layout, its frame's and
   // the status bar's have each answered their request.
   for (int level = 0; level < 3; ++level) QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
@@ -528,6 +535,28 @@ TEST_F(ResultWindows, AResultOfAnotherModelIsMarkedWhereverItIsShown) {
   testsupport::SelectNodes({2 * ny});
   Trigger("mnuProperty_PasteProperty");
   expectMarked(false, "the load put back");
+
+  // A solver option the result depends on, set in the Analysis Option
+  // dialog, and set back: the full report would print the new option beside
+  // the old eigenvalue.
+  auto torsion = [&](bool on) {
+    QTimer timer;
+    timer.setInterval(10);
+    QObject::connect(&timer, &QTimer::timeout, [&timer, on] {
+      if (auto* d = qobject_cast<frmAnalysisOption*>(QApplication::activeModalWidget())) {
+        timer.stop();
+        d->form().chktorsion->setChecked(on);
+        d->cmdApply_Click();
+      }
+    });
+    timer.start();
+    Trigger("mnuRunOption");
+  };
+  torsion(true);
+  ASSERT_TRUE(globals::Analysis().IGSTF);
+  expectMarked(true, "torsional geometric stiffness ticked");
+  torsion(false);
+  expectMarked(false, "the option set back");
 
   // Every load taken off: the run fails, and the result stays marked.
   for (long i = 1; i <= nx; ++i) globals::Mesh().Nodes().Item(i * ny).set_YLoad(0);
@@ -548,6 +577,42 @@ TEST_F(ResultWindows, AResultOfAnotherModelIsMarkedWhereverItIsShown) {
   EXPECT_EQ(Listing()->windowTitle(), "Properties");
   EXPECT_EQ(Stress()->form().lblMax->text(), "");
   EXPECT_EQ(Stress()->form().lblStress->text(), "");
+}
+
+// The node editor's Apply moves the node while the editor stays open: the
+// mark shows at once, and its Undo takes it away again.
+TEST_F(ResultWindows, TheNodeEditorsApplyAndUndoShowWhetherTheResultIsThisModels) {
+  testsupport::SupportedGirder();
+  globals::View().Initialization(globals::Mesh().Nodes());
+  RunFromTheMenu();
+  Trigger("mnuStressPlot");
+  const std::string panel = Panel(), note = " (model changed since the run)";
+  ASSERT_EQ(panel.rfind("Eigenvalue : ", 0), 0u);
+  const model::Nodeb& node = globals::Mesh().Nodes().Item(1);
+  float px = 0, py = 0;
+  PointerAt(*window, node.xcoord(), node.ycoord(), px, py);
+  app::Form_MouseDown(*window, 1, 0, px, py);
+  app::Form_MouseUp(*window, 1, 0, px, py);
+  std::vector<std::string> panels, captions;
+  QTimer timer;
+  timer.setInterval(10);
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    auto* d = qobject_cast<frmCoord*>(QApplication::activeModalWidget());
+    if (!d) return;
+    timer.stop();
+    d->form().txtX->setText(QString::number(node.xcoord() + 1));
+    QTest::mouseClick(d->form().cmdApply, Qt::LeftButton);
+    panels.push_back(Panel());
+    captions.push_back(Stress()->windowTitle().toStdString());
+    QTest::mouseClick(d->form().cmdUndo, Qt::LeftButton);
+    panels.push_back(Panel());
+    captions.push_back(Stress()->windowTitle().toStdString());
+    QTest::mouseClick(d->form().cmdClose, Qt::LeftButton);
+  });
+  timer.start();
+  app::Form_DblClick(*window);
+  EXPECT_EQ(panels, (std::vector<std::string>{panel + note, panel}));
+  EXPECT_EQ(captions, (std::vector<std::string>{"Plot" + note, "Plot"}));
 }
 
 // Without a result the plain model stands where the buckled shape or a
@@ -588,6 +653,39 @@ TEST_F(ResultWindows, WithoutAResultThePlainModelIsShownAndTheTicksStay) {
   files.QueueChoice((dir / "plain.inp").string());
   Trigger("mnuFile_Open");
   EXPECT_TRUE(Checked("mnuResult_Show"));
+  window->Paint();
+  EXPECT_EQ(window->Surface()->grabFramebuffer(), plain);
+}
+
+// A first run cancelled once it has stored its stresses leaves them in the
+// model, as a paint during the run plots them: the stress plot shows them,
+// with their extremes, while the buckled shape, which the run did not reach,
+// stays the plain model.
+TEST_F(ResultWindows, StressesAFirstRunStoredBeforeItsCancelArePlotted) {
+  testsupport::SupportedGirder();
+  globals::View().Initialization(globals::Mesh().Nodes());
+  window->Paint();
+  const QImage plain = window->Surface()->grabFramebuffer();
+  runtest::ScriptedRunUi ui;
+  ui.cancelAtProgress = "Calculating Eigenvalue...";
+  const analysis::RunResult r =
+      runtest::RunModel(globals::Mesh(), globals::Analysis(), globals::Material(), app::ProgramFolder(), ui);
+  ASSERT_EQ(r.outcome, analysis::RunOutcome::Interrupted);
+  ASSERT_FALSE(globals::Analysis().HasResult());
+
+  Trigger("mnuStressPlot");
+  Stress()->form().optSx->setChecked(true);
+  QTest::mouseClick(Stress()->form().OKButton, Qt::LeftButton);
+  EXPECT_NE(window->Surface()->grabFramebuffer(), plain) << "the stored stresses";
+  EXPECT_EQ(globals::View().lastStressPlot, view::stress_plot::kSx);
+  float largest = 0, smallest = 0;
+  Extremes(1, largest, smallest);
+  EXPECT_EQ(Stress()->form().lblMax->text().toStdString(), Sci(largest));
+  EXPECT_EQ(Stress()->form().lblMin->text().toStdString(), Sci(smallest));
+  Trigger("mnuView_Refresh");  // any command: the read-outs stay, as the stresses do
+  EXPECT_EQ(Stress()->form().lblMax->text().toStdString(), Sci(largest));
+
+  Trigger("mnuResult_Show");  // the buckled shape instead: there is none
   window->Paint();
   EXPECT_EQ(window->Surface()->grabFramebuffer(), plain);
 }

@@ -75,7 +75,7 @@ void RenderHost::resizeGL(int w, int h) {
 void RenderHost::paintGL() {
   while (glGetError() != GL_NO_ERROR) {
   }
-  outcomes.push_back(view::DrawFrame(view_, {mesh_, selectionPainter, hasResult}));
+  outcomes.push_back(view::DrawFrame(view_, {mesh_, selectionPainter, hasModeShape, hasStresses}));
   const GLenum err = glGetError();
   if (err != GL_NO_ERROR) frameFaults.push_back("GL error " + std::to_string(err));
   GLint depth = 0;

@@ -49,7 +49,9 @@ class RenderHost : public QOpenGLWidget, public view::ViewHost {
   QPoint Project(double x, double y, double z = 0) const;
 
   view::SelectionPainter selectionPainter;
-  bool hasResult = true;  // whether the model holds a run's result
+  // Whether the model holds a mode shape and stresses to plot.
+  bool hasModeShape = true;
+  bool hasStresses = true;
   // Per frame: what DrawFrame handed out, and the checks after it.
   std::vector<view::FrameOutcome> outcomes;
   std::vector<std::string> frameFaults;  // GL errors, unbalanced stacks

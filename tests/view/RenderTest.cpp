@@ -175,16 +175,17 @@ TEST_F(Render, BuckledWireAndShadedPassOnlyUnderTheirOptions) {
   EXPECT_TRUE(AnyNear(img, edge, 1, 255, 77, 77));
 }
 
-// A model without a result shows itself where the buckled shape or a stress
-// plot would stand, as if neither were chosen, pixel for pixel.
-TEST_F(Render, WithoutAResultThePlainModelStandsWhereTheResultWouldBe) {
+// Where the result chosen is missing, the model shows itself as if it were
+// not chosen, pixel for pixel; the other result is drawn whenever the model
+// holds it (stresses a cancelled run stored, without a mode shape).
+TEST_F(Render, WhereTheChosenResultIsMissingThePlainModelStandsInItsPlace) {
   for (model::Nodeb& n : mesh.Nodes()) {
     n.set_zcoord(0.5f);
     n.set_Sx(100);
   }
   const QImage plain = host->Frame();
   EXPECT_EQ(v.lastStressPlot, view::stress_plot::kNone);
-  host->hasResult = false;
+  host->hasModeShape = host->hasStresses = false;
   v.OptionShowResult = v.OptionShading = v.OptionHideModelWhenBuckle = true;
   EXPECT_EQ(host->Frame(), plain) << "buckled shape";
   v.OptionShowResult = false;
@@ -193,13 +194,24 @@ TEST_F(Render, WithoutAResultThePlainModelStandsWhereTheResultWouldBe) {
   EXPECT_EQ(v.lastStressPlot, view::stress_plot::kNone);
   EXPECT_EQ(v.maxStress, 0.0) << "no scale to read a colour back with";
 
-  // With the result, each is drawn again.
-  host->hasResult = true;
-  EXPECT_NE(host->Frame(), plain);
+  // Stresses without a mode shape: the plot is drawn, the buckled shape not.
+  host->hasStresses = true;
+  const QImage plot = host->Frame();
+  EXPECT_NE(plot, plain);
   EXPECT_EQ(v.lastStressPlot, view::stress_plot::kSx);
   v.OptionShowStress = view::stress_plot::kNone;
   v.OptionShowResult = true;
+  EXPECT_EQ(host->Frame(), plain) << "no mode shape";
+
+  // A mode shape without stresses: the other way round.
+  host->hasModeShape = true;
+  host->hasStresses = false;
   EXPECT_NE(host->Frame(), plain);
+  v.OptionShowResult = false;
+  v.OptionShowStress = view::stress_plot::kSx;
+  EXPECT_EQ(host->Frame(), plain) << "no stresses";
+  host->hasStresses = true;
+  EXPECT_EQ(host->Frame(), plot);
 }
 
 TEST_F(Render, FailedPassIsReportedOnceUntilAFrameDrawsCleanly) {

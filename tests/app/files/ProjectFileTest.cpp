@@ -8,12 +8,14 @@
 #include <clocale>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <algorithm>
 #include <limits>
 #include <optional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/FileErrors.h"
@@ -692,6 +694,33 @@ TEST_F(ProjectFileTest, AResultIsOutOfDateWhileTheModelDiffersFromTheOneItWasFou
   EXPECT_TRUE(app::ChangedSinceRun(h));
   h.analysis->Title = "Girder \u00e4 test";
   EXPECT_FALSE(app::ChangedSinceRun(h)) << "the change taken back";
+
+  // The solver options the result depends on count as well, although the
+  // options file keeps them, not the project file; the listing's echo level
+  // changes no result.
+  const model::Analysis defaults;
+  const std::vector<std::pair<const char*, std::function<void(model::Analysis&, bool)>>> options{
+      {"MaxShift", [&](model::Analysis& a, bool on) { a.MaxShift = on ? 5 : defaults.MaxShift; }},
+      {"MaxCycle", [&](model::Analysis& a, bool on) { a.MaxCycle = on ? 20 : defaults.MaxCycle; }},
+      {"ShiftFactor", [&](model::Analysis& a, bool on) { a.ShiftFactor = on ? 0.5f : defaults.ShiftFactor; }},
+      {"IGSTF", [&](model::Analysis& a, bool on) { a.IGSTF = on; }},
+      {"ISHEAR", [&](model::Analysis& a, bool on) { a.ISHEAR = on; }},
+      {"OptionInitialB", [&](model::Analysis& a, bool on) { a.OptionInitialB = on ? 1 : 0; }},
+  };
+  for (const auto& [name, set] : options) {
+    set(*h.analysis, true);
+    EXPECT_TRUE(app::ChangedSinceRun(h)) << name;
+    set(*h.analysis, false);
+    EXPECT_FALSE(app::ChangedSinceRun(h)) << name << " set back";
+  }
+  h.analysis->OutputOption = 2;
+  EXPECT_FALSE(app::ChangedSinceRun(h)) << "OutputOption";
+  h.analysis->OutputOption = 1;
+  h.analysis->IGSTF = true;
+  app::MarkAnalysed(h);  // a run with the option
+  EXPECT_FALSE(app::ChangedSinceRun(h));
+  h.analysis->IGSTF = false;
+  EXPECT_TRUE(app::ChangedSinceRun(h)) << "the result was found with the option";
 
   // The saved file of the changed model shows its eigenvalue unmarked.
   files.QueueChoice((dir / "changed.inp").string());
