@@ -16,7 +16,6 @@
 #include <cstring>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
@@ -1008,31 +1007,16 @@ TEST_F(FileReplaceSafetyTest, AFailureAtAnyStepOfTheNewFileLeavesNoNewName) {
   EXPECT_EQ(FileCount(folder), 1);
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-#define VELK_ADDRESS_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VELK_ADDRESS_SANITIZER 1
-#endif
-#endif
-
 // A file to be written in place whose old contents do not fit in memory is
 // refused untouched, and the refusal says why, naming the file and its size.
 TEST_F(FileReplaceSafetyTest, AFileTooLargeToHoldIsRefusedWithItsReason) {
-#ifdef VELK_ADDRESS_SANITIZER
-  GTEST_SKIP() << "AddressSanitizer ends the process on an allocation it cannot make";
-#endif
+  if (velk_test::kAddressSanitizer) GTEST_SKIP() << "AddressSanitizer ends the process on an allocation it cannot make";
   const fs::path target = PlainUsersFile("closed", "", fs::perms::owner_read | fs::perms::owner_write);
   constexpr off_t kSize = off_t{16} << 30;
   if (::truncate(target.c_str(), kSize) != 0) GTEST_SKIP() << "no sparse file of 16 GiB here";
   fs::permissions(target.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
   const std::string said = velk_test::AsPlainUser([&] {
-    // A little more address space than the process has now.
-    std::ifstream statm("/proc/self/statm");
-    std::uint64_t pages = 0;
-    statm >> pages;
-    const rlimit limit{pages * ::sysconf(_SC_PAGESIZE) + (std::uint64_t{256} << 20), RLIM_INFINITY};
-    if (pages == 0 || ::setrlimit(RLIMIT_AS, &limit) != 0) return std::string("skip: no address space limit");
+    if (!velk_test::LimitAddressSpace(std::uint64_t{256} << 20)) return std::string("skip: no address space limit");
     return Outcome(target, "new");
   });
   if (Unavailable(said)) GTEST_SKIP() << said;

@@ -124,6 +124,30 @@ class FileSizeLimit {
   bool on_ = false;
 };
 
+// Whether AddressSanitizer watches the tests: it ends the process on an
+// allocation it cannot make, where the program would see std::bad_alloc.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kAddressSanitizer = true;
+#else
+inline constexpr bool kAddressSanitizer = false;
+#endif
+#else
+inline constexpr bool kAddressSanitizer = false;
+#endif
+
+// Lets this process have no more address space than it uses now and
+// `moreBytes`, for good (meant for a child process); false when it cannot.
+inline bool LimitAddressSpace(std::uint64_t moreBytes) {
+  std::ifstream statm("/proc/self/statm");
+  std::uint64_t pages = 0;
+  statm >> pages;
+  const rlimit limit{pages * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE)) + moreBytes, RLIM_INFINITY};
+  return pages != 0 && ::setrlimit(RLIMIT_AS, &limit) == 0;
+}
+
 // A named pipe at `path` that a thread fills with `bytes` once a reader opens
 // it, as a program writing into a pipe would, until the end of the scope.
 class PipeWriter {
