@@ -347,9 +347,8 @@ int TakeOver(int fresh, const Standing& from) {
   // The system drops a set-group-ID bit it does not let the user set.
   struct stat now {};
   if (::fstat(fresh, &now) != 0) return errno;
-  return now.st_uid == st.st_uid && now.st_gid == st.st_gid && (now.st_mode & 07777) == (st.st_mode & 07777)
-             ? 0
-             : EPERM;
+  const bool given = now.st_uid == st.st_uid && now.st_gid == st.st_gid && (now.st_mode & 07777) == (st.st_mode & 07777);
+  return given ? 0 : EPERM;
 }
 
 // The inode flags (as chattr shows them) that a write over the file keeps
@@ -480,7 +479,7 @@ struct NewFile {
 
 // How one way of putting a new file in the target's place ended.
 struct Attempt {
-  bool unnamedRefused = false;     // try again with a named file
+  bool unnamedRefused = false;    // try again with a named file
   const char* inPlace = nullptr;  // why the target is to be written over in place instead
 };
 
@@ -502,6 +501,39 @@ int PlainCreateStanding(const fs::path& folder, Standing& standing) {
   return err;
 }
 
+// Makes the new file beside the target, unnamed or else named; a named one
+// for a new target after reading into `plain` what a plain create gives.
+// 0, or the errno of the failure.
+int MakeNewFile(const Target& t, const fs::path& folder, bool unnamed, NewFile& fresh, Standing& plain) {
+  // An unnamed file for a new target is made as a plain create makes one;
+  // any other first only for its writer.
+  if (unnamed) return CreateUnnamed(folder, t.exists ? 0600 : 0666, fresh.fd);
+  const int err = t.exists ? 0 : PlainCreateStanding(folder, plain);
+  return err ? err : CreateBeside(folder, 0600, fresh.fd, fresh.name);
+}
+
+// Reserves the room for `bytes` in the new file, writes and flushes them; 0,
+// or the errno of the failure.
+int FillNewFile(int fd, std::string_view bytes) {
+  int err = Reserve(DiskFiles::New, fd, static_cast<std::int64_t>(bytes.size()));
+  if (!err) err = WriteAt(DiskFiles::New, fd, bytes, 0);
+  if (!err) err = Flush(DiskFiles::New, fd);
+  return err;
+}
+
+// Gives the complete new file what the target has, or for a new target what
+// a plain create gives (`plain`) where the kernel has not given it already;
+// false when the target's cannot be given.
+bool GiveStanding(const Target& t, int fd, bool unnamed, const Standing& plain) {
+  if (t.exists) {
+    Standing old;
+    return ReadStanding(t.fd.get(), old) == 0 && TakeOver(fd, old) == 0;
+  }
+  if (unnamed) return true;
+  if (const int err = TakeOver(fd, plain)) RaiseSystemError(err, "Cannot write " + t.path.string());
+  return true;
+}
+
 // Puts a new file with `bytes` in the target's place: written while no one
 // else can open it, unnamed where the folder's file system allows
 // (`unnamed`), else under a name with mode 0600, then flushed, given what
@@ -511,39 +543,26 @@ int PlainCreateStanding(const fs::path& folder, Standing& standing) {
 // name outlives it unless it has become the target.
 Attempt PutInPlaceOfTarget(const Target& t, const fs::path& folder, std::string_view bytes,
                            const std::optional<InodeFlags>& flags, bool unnamed) {
-  const std::string name = t.path.string(), creating = "Cannot create a file in " + folder.string();
-  // For a new target an unnamed file is made as a plain create makes one;
-  // a named file first only for its writer.
-  const mode_t mode = unnamed && !t.exists ? 0666 : 0600;
-  Standing plain;
+  const std::string writing = "Cannot write " + t.path.string(),
+                    creating = "Cannot create a file in " + folder.string();
   NewFile fresh;
-  int err = unnamed || t.exists ? 0 : PlainCreateStanding(folder, plain);
-  if (!err) err = unnamed ? CreateUnnamed(folder, mode, fresh.fd) : CreateBeside(folder, mode, fresh.fd, fresh.name);
+  Standing plain;
+  int err = MakeNewFile(t, folder, unnamed, fresh, plain);
   if (unnamed && NoUnnamedFiles(err)) return {.unnamedRefused = true};
   if (err) return {.inPlace = InPlaceOrRaise(t, err, CreateRefusal(err), creating)};
-  const int fd = fresh.fd.get();
-  if (flags && GiveFlags(fd, *flags) != 0) return {.inPlace = kFlagsLost};
+  if (flags && GiveFlags(fresh.fd.get(), *flags) != 0) return {.inPlace = kFlagsLost};
+  err = FillNewFile(fresh.fd.get(), bytes);
+  if (err) return {.inPlace = InPlaceOrRaise(t, err, NoRoom(err) ? kNoRoomForCopy : nullptr, writing)};
+  if (!GiveStanding(t, fresh.fd.get(), unnamed, plain)) return {.inPlace = kStandingLost};
 
-  err = Reserve(DiskFiles::New, fd, static_cast<std::int64_t>(bytes.size()));
-  if (!err) err = WriteAt(DiskFiles::New, fd, bytes, 0);
-  if (!err) err = Flush(DiskFiles::New, fd);
-  if (err) return {.inPlace = InPlaceOrRaise(t, err, NoRoom(err) ? kNoRoomForCopy : nullptr, "Cannot write " + name)};
-
-  if (t.exists) {
-    Standing old;
-    if (ReadStanding(t.fd.get(), old) != 0 || TakeOver(fd, old) != 0) return {.inPlace = kStandingLost};
-  } else if (!unnamed) {
-    if ((err = TakeOver(fd, plain))) RaiseSystemError(err, "Cannot write " + name);
-  }
-  if (unnamed && (err = LinkBeside(fd, folder, fresh.name))) {
-    if (!NoRoom(err)) return {.unnamedRefused = true};
-    return {.inPlace = InPlaceOrRaise(t, err, kNoFreeInode, creating)};
-  }
-  if ((err = fresh.fd.Close()))
-    return {.inPlace = InPlaceOrRaise(t, err, NoRoom(err) ? kNoRoomForCopy : nullptr, "Cannot write " + name)};
+  err = unnamed ? LinkBeside(fresh.fd.get(), folder, fresh.name) : 0;
+  if (err && !NoRoom(err)) return {.unnamedRefused = true};
+  if (err) return {.inPlace = InPlaceOrRaise(t, err, kNoFreeInode, creating)};
+  err = fresh.fd.Close();
+  if (err) return {.inPlace = InPlaceOrRaise(t, err, NoRoom(err) ? kNoRoomForCopy : nullptr, writing)};
   err = Ask(DiskFiles::New, DiskCall::Rename);
   if (!err && ::rename(fresh.name.c_str(), t.path.c_str()) != 0) err = errno;
-  if (err) return {.inPlace = InPlaceOrRaise(t, err, RenameRefusal(err), "Cannot replace " + name)};
+  if (err) return {.inPlace = InPlaceOrRaise(t, err, RenameRefusal(err), "Cannot replace " + t.path.string())};
   fresh.name.clear();  // the target's now
   return {};
 }

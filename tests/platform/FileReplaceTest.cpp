@@ -499,6 +499,7 @@ bool SetFlags(const fs::path& path, int flags) {
 class Spy {
  public:
   Spy(const fs::path& folder, const std::string& saved, const velk_test::User& user) {
+    previousAction_ = ::signal(SIGPIPE, SIG_IGN);  // a spy that ended early
     if (::pipe(requests_) != 0 || ::pipe(answers_) != 0) throw std::runtime_error("no pipes for the spy");
     child_ = std::make_unique<velk_test::Child>(
         [=, this] {
@@ -510,7 +511,10 @@ class Spy {
     ::close(requests_[0]);
     ::close(answers_[1]);
   }
-  ~Spy() { Stop(); }
+  ~Spy() {
+    Stop();
+    ::signal(SIGPIPE, previousAction_);
+  }
   Spy(const Spy&) = delete;
   Spy& operator=(const Spy&) = delete;
 
@@ -545,7 +549,8 @@ class Spy {
       for (bool writes : {false, true}) {
         const int fd = ::open(path.c_str(), (writes ? O_WRONLY : O_RDONLY) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         struct stat st {};
-        if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && seen.emplace(st.st_dev, st.st_ino, writes).second)
+        if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+            seen.emplace(st.st_dev, st.st_ino, writes).second)
           held.push_back({path, fd, writes});
         else if (fd >= 0)
           ::close(fd);
@@ -579,6 +584,7 @@ class Spy {
   int answers_[2] = {-1, -1};
   std::unique_ptr<velk_test::Child> child_;
   std::string report_;
+  void (*previousAction_)(int) = SIG_DFL;
 };
 
 // Runs `save` in a child process as `user`, stopped before and after each of
@@ -665,11 +671,10 @@ class FileReplaceSafetyTest : public FileReplaceTest {
 // folder the team may write in, where the file is the team's to read only.
 TEST_F(FileReplaceSafetyTest, NoOtherUserCanOpenTheNewFileBeforeItIsTheTarget) {
   if (::geteuid() != 0) GTEST_SKIP() << "only root can run a second user; see the companion test below";
-  signal(SIGPIPE, SIG_IGN);
   const fs::path secret = PlainUsersFile("own", "old secret\r\n", fs::perms::owner_read | fs::perms::owner_write);
   const fs::path own = secret.parent_path();
-  fs::permissions(own, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                           fs::perms::others_read | fs::perms::others_exec);
+  fs::permissions(own, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                           fs::perms::others_exec);
   fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
   const fs::path team = dir_ / "team", shared = team / "team.inp";
   fs::create_directory(team);
@@ -751,28 +756,28 @@ TEST_F(FileReplaceSafetyTest, ANewFileGetsWhatAPlainCreateGives) {
   ASSERT_EQ(::chmod(team.c_str(), 02775), 0);
   const std::string acl = AccessAcl(kOther);
   const bool acls = ::setxattr(team.c_str(), "system.posix_acl_default", acl.data(), acl.size(), 0) == 0;
-  const std::string wrong = velk_test::Child(
-                                [&] {
-                                  ::umask(027);
-                                  std::string wrong;
-                                  for (Beside way : {Beside::Unnamed, Beside::Named})
-                                    for (const fs::path& folder : {plain, team}) {
-                                      const fs::path made = folder / (std::string(NameOf(way)) + ".txt");
-                                      const fs::path created = folder / (std::string(NameOf(way)) + "-plain.txt");
-                                      FaultOnNewFile(way);
-                                      if (Outcome(made, "new") != "done") wrong += made.string() + " not saved\n";
-                                      const int fd = ::open(created.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
-                                      if (fd < 0 || ::close(fd) != 0) wrong += "no plain create\n";
-                                      const struct stat a = StatOf(made), b = StatOf(created);
-                                      if (a.st_mode != b.st_mode || a.st_gid != b.st_gid ||
-                                          Attributes(made) != Attributes(created))
-                                        wrong += made.string() + " differs from a plain create\n";
-                                    }
-                                  platform::SetDiskFaultForTests({});
-                                  return wrong;
-                                },
-                                velk_test::User{velk_test::PlainUid(), velk_test::PlainGid(), {kTeam}})
-                                .Result();
+  const std::string wrong =
+      velk_test::Child(
+          [&] {
+            ::umask(027);
+            std::string wrong;
+            for (Beside way : {Beside::Unnamed, Beside::Named})
+              for (const fs::path& folder : {plain, team}) {
+                const fs::path made = folder / (std::string(NameOf(way)) + ".txt");
+                const fs::path created = folder / (std::string(NameOf(way)) + "-plain.txt");
+                FaultOnNewFile(way);
+                if (Outcome(made, "new") != "done") wrong += made.string() + " not saved\n";
+                const int fd = ::open(created.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+                if (fd < 0 || ::close(fd) != 0) wrong += "no plain create\n";
+                const struct stat a = StatOf(made), b = StatOf(created);
+                if (a.st_mode != b.st_mode || a.st_gid != b.st_gid || Attributes(made) != Attributes(created))
+                  wrong += made.string() + " differs from a plain create\n";
+              }
+            platform::SetDiskFaultForTests({});
+            return wrong;
+          },
+          velk_test::User{velk_test::PlainUid(), velk_test::PlainGid(), {kTeam}})
+          .Result();
   EXPECT_EQ(wrong, "");
   EXPECT_EQ(StatOf(plain / "unnamed.txt").st_mode & 07777, 0640u);
   EXPECT_EQ(StatOf(plain / "named.txt").st_gid, velk_test::PlainGid());
@@ -864,7 +869,8 @@ TEST_F(FileReplaceSafetyTest, ADiskWithoutRoomForASecondFileHasTheTargetWrittenI
   const fs::path crowded = dir_ / "crowded";
   fs::create_directory(crowded);
   const std::string said = velk_test::InPrivateMounts([&] {
-    const std::string owner = ",uid=" + std::to_string(velk_test::PlainUid()) + ",gid=" + std::to_string(velk_test::PlainGid());
+    const std::string owner =
+        ",uid=" + std::to_string(velk_test::PlainUid()) + ",gid=" + std::to_string(velk_test::PlainGid());
     if (::mount("velk", roomy.c_str(), "tmpfs", 0, ("size=64k,mode=0755" + owner).c_str()) != 0 ||
         ::mount("velk", crowded.c_str(), "tmpfs", 0, ("nr_inodes=4,mode=0755" + owner).c_str()) != 0)
       return "skip: no small tmpfs: " + std::string(std::strerror(errno));
@@ -893,8 +899,7 @@ TEST_F(FileReplaceSafetyTest, ADiskWithoutRoomForASecondFileHasTheTargetWrittenI
     });
   });
   if (Unavailable(said)) GTEST_SKIP() << said;
-  const std::string noInode =
-      "done new 61 Cannot create a file in " + crowded.string() + ": No space left on device|";
+  const std::string noInode = "done new 61 Cannot create a file in " + crowded.string() + ": No space left on device|";
   EXPECT_EQ(said, "done 11 61 1 |" + noInode + "done 11 61 1 |" + noInode);
 }
 
@@ -915,7 +920,8 @@ TEST_F(FileReplaceSafetyTest, ASaveKeepsTheInodeFlags) {
       said += Outcome(target, "renamed");
       said += std::to_string(FlagsOf(target) == kept) + std::to_string(StatOf(target).st_ino != inode) + " ";
       const ino_t renamed = StatOf(target).st_ino;
-      FaultOnNewFile(way, [](DiskCall call, std::int64_t, std::size_t&) { return call == DiskCall::Flags ? EPERM : 0; });
+      FaultOnNewFile(way,
+                     [](DiskCall call, std::int64_t, std::size_t&) { return call == DiskCall::Flags ? EPERM : 0; });
       said += Outcome(target, "in place");
       said += std::to_string(FlagsOf(target) == kept) + std::to_string(StatOf(target).st_ino == renamed) +
               ReadBytes(target) + " ";
@@ -961,17 +967,21 @@ TEST_F(FileReplaceSafetyTest, AFailureAtAnyStepOfTheNewFileLeavesNoNewName) {
     auto expect = [&](const std::string& what, const std::string& got, const std::string& want) {
       if (got.rfind(want, 0) != 0) wrong += what + ": " + got + ", not " + want + "\n";
     };
-    const std::string writeTarget = "Cannot write " + target.string() + ": ", writeFresh = "Cannot write " + fresh.string() + ": ";
+    const std::string writeTarget = "Cannot write " + target.string() + ": ",
+                      writeFresh = "Cannot write " + fresh.string() + ": ";
     for (Beside way : {Beside::Unnamed, Beside::Named}) {
       const std::string on = std::string(NameOf(way)) + ", ";
       for (std::size_t at = 0; at < text.size(); ++at) {
         const std::string where = on + "byte " + std::to_string(at);
-        expect(where, run(way, target, FailOnce(DiskCall::Write, at, EIO), {}), "57 " + writeTarget + "Input/output error");
-        expect(where, run(way, fresh, FailOnce(DiskCall::Write, at, EIO), {}), "57 " + writeFresh + "Input/output error");
+        expect(where, run(way, target, FailOnce(DiskCall::Write, at, EIO), {}),
+               "57 " + writeTarget + "Input/output error");
+        expect(where, run(way, fresh, FailOnce(DiskCall::Write, at, EIO), {}),
+               "57 " + writeFresh + "Input/output error");
         expect(where + " full", run(way, target, FailOnce(DiskCall::Write, at, ENOSPC), {}), "in place");
         expect(where + " full", run(way, fresh, FailOnce(DiskCall::Write, at, EDQUOT), {}), "61 " + writeFresh);
         // No room for the copy, and the write in place fails there too: the old contents come back.
-        expect(where + " full, then in place", run(way, target, FailOnce(DiskCall::Write, 0, ENOSPC), FailOnce(DiskCall::Write, at, EIO)),
+        expect(where + " full, then in place",
+               run(way, target, FailOnce(DiskCall::Write, 0, ENOSPC), FailOnce(DiskCall::Write, at, EIO)),
                "57 " + writeTarget + "Input/output error");
       }
       expect(on + "flush", run(way, target, FailOnce(DiskCall::Flush, 0, EIO), {}), "57 " + writeTarget);
@@ -982,13 +992,16 @@ TEST_F(FileReplaceSafetyTest, AFailureAtAnyStepOfTheNewFileLeavesNoNewName) {
       expect(on + "too large", run(way, target, FailOnce(DiskCall::Reserve, 0, EFBIG), {}), "60 " + writeTarget);
       expect(on + "busy", run(way, target, FailOnce(DiskCall::Rename, 0, EBUSY), {}), "in place");
       expect(on + "across", run(way, target, FailOnce(DiskCall::Rename, 0, EXDEV), {}), "in place");
-      expect(on + "busy", run(way, fresh, FailOnce(DiskCall::Rename, 0, EBUSY), {}), "75 Cannot replace " + fresh.string());
-      expect(on + "rename", run(way, target, FailOnce(DiskCall::Rename, 0, EIO), {}), "57 Cannot replace " + target.string());
+      expect(on + "busy", run(way, fresh, FailOnce(DiskCall::Rename, 0, EBUSY), {}),
+             "75 Cannot replace " + fresh.string());
+      expect(on + "rename", run(way, target, FailOnce(DiskCall::Rename, 0, EIO), {}),
+             "57 Cannot replace " + target.string());
       const DiskCall create = way == Beside::Unnamed ? DiskCall::CreateUnnamed : DiskCall::Create;
       expect(on + "no inode", run(way, target, FailOnce(create, 0, ENOSPC), {}), "in place");
       expect(on + "no inode", run(way, fresh, FailOnce(create, 0, ENOSPC), {}),
              "61 Cannot create a file in " + folder.string() + ": No space left on device");
-      expect(on + "flags", run(way, target, FailOnce(DiskCall::Flags, 0, EOPNOTSUPP), {}), FlagsOf(target) ? "in place" : "renamed");
+      expect(on + "flags", run(way, target, FailOnce(DiskCall::Flags, 0, EOPNOTSUPP), {}),
+             FlagsOf(target) ? "in place" : "renamed");
       expect(on + "renamed", run(way, target, {}, {}), "renamed");
       expect(on + "made", run(way, fresh, {}, {}), "made");
     }
@@ -997,9 +1010,11 @@ TEST_F(FileReplaceSafetyTest, AFailureAtAnyStepOfTheNewFileLeavesNoNewName) {
     expect("link", run(Beside::Unnamed, target, FailOnce(DiskCall::Link, 0, EPERM), {}), "renamed");
     expect("link", run(Beside::Unnamed, fresh, FailOnce(DiskCall::Link, 0, EIO), {}), "made");
     expect("link full", run(Beside::Unnamed, target, FailOnce(DiskCall::Link, 0, ENOSPC), {}), "in place");
-    expect("link full", run(Beside::Unnamed, fresh, FailOnce(DiskCall::Link, 0, ENOSPC), {}), "61 Cannot create a file in ");
+    expect("link full", run(Beside::Unnamed, fresh, FailOnce(DiskCall::Link, 0, ENOSPC), {}),
+           "61 Cannot create a file in ");
     // A new file made from an empty one that shows what a plain create gives.
-    expect("probe", run(Beside::Named, fresh, FailOnce(DiskCall::Create, 0, EACCES), {}), "70 Cannot create a file in ");
+    expect("probe", run(Beside::Named, fresh, FailOnce(DiskCall::Create, 0, EACCES), {}),
+           "70 Cannot create a file in ");
     return wrong;
   });
   EXPECT_EQ(wrong, "");

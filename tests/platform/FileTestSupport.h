@@ -9,6 +9,7 @@
 #include <sched.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/mman.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -139,13 +140,18 @@ inline constexpr bool kAddressSanitizer = false;
 #endif
 
 // Lets this process have no more address space than it uses now and
-// `moreBytes`, for good (meant for a child process); false when it cannot.
+// `moreBytes`, for good (meant for a child process); false when it cannot,
+// or when the limit does not bind (an emulator may only say it does).
 inline bool LimitAddressSpace(std::uint64_t moreBytes) {
   std::ifstream statm("/proc/self/statm");
   std::uint64_t pages = 0;
   statm >> pages;
   const rlimit limit{pages * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE)) + moreBytes, RLIM_INFINITY};
-  return pages != 0 && ::setrlimit(RLIMIT_AS, &limit) == 0;
+  if (pages == 0 || ::setrlimit(RLIMIT_AS, &limit) != 0) return false;
+  void* beyond = ::mmap(nullptr, 2 * moreBytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  if (beyond == MAP_FAILED) return true;
+  ::munmap(beyond, 2 * moreBytes);
+  return false;
 }
 
 // A named pipe at `path` that a thread fills with `bytes` once a reader opens
@@ -198,8 +204,7 @@ inline User PlainUser() { return {PlainUid(), PlainGid(), {}}; }
 // another user; anyone else may only stay who they are.
 inline bool BecomeUser(const User& user) {
   if (::geteuid() != 0) return user.uid == ::geteuid();
-  return ::setgroups(user.groups.size(), user.groups.data()) == 0 && ::setgid(user.gid) == 0 &&
-         ::setuid(user.uid) == 0;
+  return ::setgroups(user.groups.size(), user.groups.data()) == 0 && ::setgid(user.gid) == 0 && ::setuid(user.uid) == 0;
 }
 
 // Runs `f` in a child process as `user` (or as the tests run, without one)
@@ -233,8 +238,10 @@ class Child {
       ::_exit(0);  // no destructors: what the parent holds stays the parent's
     }
     ::close(out[1]);
-    if (pid_ < 0) ::close(out[0]);
-    else out_ = out[0];
+    if (pid_ < 0)
+      ::close(out[0]);
+    else
+      out_ = out[0];
   }
   ~Child() { Result(); }
   Child(const Child&) = delete;
@@ -244,8 +251,7 @@ class Child {
   std::string Result() {
     if (out_ < 0) return pid_ < 0 ? "child: no fork" : result_;
     char buffer[512];
-    for (ssize_t n; (n = ::read(out_, buffer, sizeof buffer)) > 0;)
-      result_.append(buffer, static_cast<std::size_t>(n));
+    for (ssize_t n; (n = ::read(out_, buffer, sizeof buffer)) > 0;) result_.append(buffer, static_cast<std::size_t>(n));
     ::close(out_);
     out_ = -1;
     int status = 0;
