@@ -1,6 +1,11 @@
 #include "platform/FileReplace.h"
 
+#include <dirent.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/ptrace.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/xattr.h>
@@ -11,13 +16,18 @@
 #include <cstring>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/RuntimeError.h"
+#include "platform/TextFile.h"
 #include "tests/platform/FileTestSupport.h"
 
 namespace fs = std::filesystem;
@@ -430,6 +440,606 @@ TEST_F(FileReplaceTest, ASaveKeepsWhatAPlainWriteKeeps) {
   EXPECT_EQ(StatOf(foreignGroup).st_gid, 0u);
   EXPECT_EQ(StatOf(foreignGroup).st_ino, foreignInode);
   EXPECT_EQ(StatOf(others).st_mode & 07777, 0664u);
+}
+
+}  // namespace
+
+namespace {
+
+using platform::DiskCall;
+using platform::DiskFiles;
+
+// The two ways a new file comes to stand beside the target: unnamed, where
+// the file system offers such files, or named, as where it does not.
+enum class Beside { Unnamed, Named };
+const char* NameOf(Beside way) { return way == Beside::Unnamed ? "unnamed" : "named"; }
+
+// `fault` on the new file beside the target, with unnamed files refused as
+// a file system without them refuses them when `way` is Named.
+void FaultOnNewFile(Beside way, platform::DiskFault fault = {}) {
+  platform::SetDiskFaultForTests(
+      [way, fault](DiskCall call, std::int64_t offset, std::size_t& length) {
+        if (way == Beside::Named && call == DiskCall::CreateUnnamed) return EOPNOTSUPP;
+        return fault ? fault(call, offset, length) : 0;
+      },
+      DiskFiles::New);
+}
+
+// The names in `folder` but `except`, in order, each followed by a blank.
+std::string OthersIn(const fs::path& folder, const fs::path& except) {
+  std::set<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder))
+    if (e.path() != except) names.insert(e.path().filename().string());
+  std::string others;
+  for (const std::string& name : names) others += name + " ";
+  return others;
+}
+
+// The inode flags of the file, or nothing where its file system has none.
+std::optional<int> FlagsOf(const fs::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  int flags = 0;
+  const bool got = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  if (fd >= 0) ::close(fd);
+  return got ? std::optional<int>(flags) : std::nullopt;
+}
+
+bool SetFlags(const fs::path& path, int flags) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const bool set = fd >= 0 && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  if (fd >= 0) ::close(fd);
+  return set;
+}
+
+// A second user who, each time the save stops, opens for reading and for
+// writing every file in the folder and every descriptor of the saver it can
+// reach, keeping what it got; once the save is over it reads through each
+// and writes "spy" through each, and says what it managed. It runs in a
+// child process of its own; Stop() ends its watch and returns its report.
+class Spy {
+ public:
+  Spy(const fs::path& folder, const std::string& saved, const velk_test::User& user) {
+    previousAction_ = ::signal(SIGPIPE, SIG_IGN);  // a spy that ended early
+    if (::pipe(requests_) != 0 || ::pipe(answers_) != 0) throw std::runtime_error("no pipes for the spy");
+    child_ = std::make_unique<velk_test::Child>(
+        [=, this] {
+          ::close(requests_[1]);
+          ::close(answers_[0]);
+          return Watch(folder, saved);
+        },
+        user);
+    ::close(requests_[0]);
+    ::close(answers_[1]);
+  }
+  ~Spy() {
+    Stop();
+    ::signal(SIGPIPE, previousAction_);
+  }
+  Spy(const Spy&) = delete;
+  Spy& operator=(const Spy&) = delete;
+
+  // Lets the spy try everything once, while the saver `saver` stands still.
+  void Look(pid_t saver) {
+    if (::write(requests_[1], &saver, sizeof saver) == sizeof saver) {
+      char done;
+      [[maybe_unused]] const ssize_t n = ::read(answers_[0], &done, 1);
+    }
+  }
+  std::string Stop() {
+    if (requests_[1] >= 0) {
+      ::close(requests_[1]);
+      ::close(answers_[0]);
+      requests_[1] = -1;
+      report_ = child_->Result();
+    }
+    return report_;
+  }
+
+ private:
+  struct Held {
+    std::string name;
+    int fd;
+    bool writes;
+  };
+
+  std::string Watch(const fs::path& folder, const std::string& saved) {
+    std::vector<Held> held;
+    std::set<std::tuple<dev_t, ino_t, bool>> seen;
+    auto tryOpen = [&](const std::string& path) {
+      for (bool writes : {false, true}) {
+        const int fd = ::open(path.c_str(), (writes ? O_WRONLY : O_RDONLY) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        struct stat st {};
+        if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+            seen.emplace(st.st_dev, st.st_ino, writes).second)
+          held.push_back({path, fd, writes});
+        else if (fd >= 0)
+          ::close(fd);
+      }
+    };
+    auto tryAll = [&](const std::string& where) {
+      if (DIR* d = ::opendir(where.c_str())) {
+        while (const dirent* e = ::readdir(d))
+          if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) tryOpen(where + "/" + e->d_name);
+        ::closedir(d);
+      }
+    };
+    for (pid_t saver; ::read(requests_[0], &saver, sizeof saver) == sizeof saver;) {
+      tryAll(folder.string());
+      tryAll("/proc/" + std::to_string(saver) + "/fd");
+      [[maybe_unused]] const ssize_t n = ::write(answers_[1], "d", 1);
+    }
+    std::string report;
+    for (const Held& h : held) {
+      if (h.writes && ::pwrite(h.fd, "spy", 3, 0) == 3) report += "wrote through " + h.name + "\n";
+      std::string bytes(saved.size() + 64, '\0');
+      const ssize_t n = h.writes ? -1 : ::pread(h.fd, bytes.data(), bytes.size(), 0);
+      if (n > 0 && std::string(bytes.data(), static_cast<std::size_t>(n)).find(saved) != std::string::npos)
+        report += "read the saved bytes through " + h.name + "\n";
+      ::close(h.fd);
+    }
+    return report;
+  }
+
+  int requests_[2] = {-1, -1};
+  int answers_[2] = {-1, -1};
+  std::unique_ptr<velk_test::Child> child_;
+  std::string report_;
+  void (*previousAction_)(int) = SIG_DFL;
+};
+
+// Runs `save` in a child process as `user`, stopped before and after each of
+// its system calls while `atEachStop` runs; returns what `save` returned, a
+// text starting "child:" when it could not run or ended abnormally, or one
+// starting "skip:" where the system lets no process be traced.
+std::string Stepped(const velk_test::User& user, const std::function<std::string()>& save,
+                    const std::function<void(pid_t)>& atEachStop) {
+  int out[2];
+  if (::pipe(out) != 0) return "child: no pipe";
+  const pid_t pid = ::fork();
+  if (pid < 0) return "child: no fork";
+  if (pid == 0) {
+    ::close(out[0]);
+    std::string result;
+    if (!velk_test::BecomeUser(user)) {
+      result = "child: cannot become user " + std::to_string(user.uid);
+    } else if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) {
+      result = "skip: no process may be traced here: " + std::string(std::strerror(errno));
+    } else {
+      ::raise(SIGSTOP);  // until the tracer is ready
+      result = save();
+    }
+    for (std::size_t done = 0; done < result.size();) {
+      const ssize_t n = ::write(out[1], result.data() + done, result.size() - done);
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    ::_exit(0);
+  }
+  ::close(out[1]);
+  int status = 0;
+  for (bool started = false; ::waitpid(pid, &status, 0) == pid && WIFSTOPPED(status);) {
+    int signal = 0;
+    if (!started && WSTOPSIG(status) == SIGSTOP) {
+      started = true;
+      ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
+    } else if (WSTOPSIG(status) == (SIGTRAP | 0x80)) {
+      atEachStop(pid);
+    } else {
+      signal = WSTOPSIG(status);
+    }
+    ::ptrace(PTRACE_SYSCALL, pid, nullptr, signal);
+  }
+  std::string result;
+  char buffer[512];
+  for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) result.append(buffer, static_cast<std::size_t>(n));
+  ::close(out[0]);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "child: ended abnormally " + result;
+  return result;
+}
+
+class FileReplaceSafetyTest : public FileReplaceTest {
+ protected:
+  static constexpr gid_t kTeam = 65530;
+  static constexpr uid_t kOther = 65533;
+
+  // The save of `text` to `target` by `saver` with `mask` as umask, stepped
+  // system call by system call with a second user looking at each step
+  // (Spy); "done" and the spy's report, or why it could not run.
+  std::string SpiedSave(const fs::path& target, const std::string& text, const velk_test::User& saver,
+                        const velk_test::User& spy, mode_t mask, Beside way) {
+    Spy watcher(target.parent_path(), text, spy);
+    const std::string outcome = Stepped(
+        saver,
+        [&] {
+          ::umask(mask);
+          FaultOnNewFile(way);
+          return Outcome(target, text);
+        },
+        [&](pid_t saverPid) { watcher.Look(saverPid); });
+    return outcome + "\n" + watcher.Stop();
+  }
+
+  // Stops the test where only root can set it up, or where the system offers no way.
+  static bool Unavailable(const std::string& result) { return result.rfind("skip:", 0) == 0; }
+};
+
+// Another user who opens every file in the folder at every step of the save
+// never holds a file that comes to hold the saved bytes, unless the saved
+// file itself is open to that user, and never writes into a file the user
+// may not write: neither in a folder of the saver's own (a file only the
+// saver may read, a new file that the umask makes so) nor in a set-group-ID
+// folder the team may write in, where the file is the team's to read only.
+TEST_F(FileReplaceSafetyTest, NoOtherUserCanOpenTheNewFileBeforeItIsTheTarget) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can run a second user; see the companion test below";
+  const fs::path secret = PlainUsersFile("own", "old secret\r\n", fs::perms::owner_read | fs::perms::owner_write);
+  const fs::path own = secret.parent_path();
+  fs::permissions(own, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                           fs::perms::others_exec);
+  fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+  const fs::path team = dir_ / "team", shared = team / "team.inp";
+  fs::create_directory(team);
+  ASSERT_EQ(::chown(team.c_str(), 0, kTeam), 0);
+  ASSERT_EQ(::chmod(team.c_str(), 02775), 0);
+  const velk_test::User saver{velk_test::PlainUid(), velk_test::PlainGid(), {kTeam}};
+  const velk_test::User stranger{kOther, kOther, {}}, teamMate{kOther, kOther, {kTeam}};
+
+  for (Beside way : {Beside::Unnamed, Beside::Named}) {
+    const std::string text = std::string("the saved secret, ") + NameOf(way) + "\r\n";
+    std::string said = SpiedSave(secret, text, saver, stranger, 022, way);
+    if (Unavailable(said)) GTEST_SKIP() << said;
+    EXPECT_EQ(said, "done\n") << NameOf(way);
+    EXPECT_EQ(ReadBytes(secret), text);
+    EXPECT_EQ(StatOf(secret).st_mode & 07777, 0600u);
+
+    const fs::path fresh = own / (std::string("new-") + NameOf(way) + ".txt");
+    EXPECT_EQ(SpiedSave(fresh, text, saver, stranger, 077, way), "done\n") << NameOf(way);
+    EXPECT_EQ(StatOf(fresh).st_mode & 07777, 0600u) << "as a plain create with umask 077 makes it";
+
+    WriteBytes(shared, "the team's old text\r\n");
+    ASSERT_EQ(::chown(shared.c_str(), velk_test::PlainUid(), kTeam), 0);
+    ASSERT_EQ(::chmod(shared.c_str(), 0644), 0);
+    said = SpiedSave(shared, text, saver, teamMate, 002, way);
+    EXPECT_EQ(said.substr(0, 5), "done\n") << said;
+    EXPECT_EQ(said.find("wrote"), std::string::npos) << said;
+    EXPECT_EQ(ReadBytes(shared), text) << NameOf(way);
+    EXPECT_EQ(StatOf(shared).st_mode & 07777, 0644u);
+    EXPECT_EQ(StatOf(shared).st_gid, kTeam);
+    EXPECT_EQ(OthersIn(team, shared), "");
+  }
+  EXPECT_EQ(OthersIn(own, secret), "new-named.txt new-unnamed.txt ");
+}
+
+// The same without a second user: at every step of the save the disk is
+// asked about, no file in the folder but the target is open to anyone but
+// its writer, until the complete file is about to take the target's name.
+TEST_F(FileReplaceSafetyTest, TheNewFileIsOnlyItsWritersUntilComplete) {
+  const fs::path secret = PlainUsersFile("own", "old secret\r\n", fs::perms::owner_read | fs::perms::owner_write);
+  const fs::path folder = secret.parent_path(), fresh = folder / "new.txt";
+  const std::string wrong = velk_test::AsPlainUser([&] {
+    ::umask(022);
+    std::string wrong;
+    for (Beside way : {Beside::Unnamed, Beside::Named}) {
+      for (const fs::path& target : {secret, fresh}) {
+        const std::string text = "saved " + target.filename().string() + " " + NameOf(way) + "\r\n";
+        FaultOnNewFile(way, [&](DiskCall call, std::int64_t, std::size_t&) {
+          for (const auto& e : fs::directory_iterator(folder)) {
+            const struct stat st = StatOf(e.path());
+            const bool complete = call == DiskCall::Rename && ReadBytes(e.path()) == text;
+            if (e.path() != target && e.path() != secret && (st.st_mode & 077) != 0 && !complete)
+              wrong += NameOf(way) + std::string(": ") + e.path().filename().string() + " is open to others\n";
+          }
+          return 0;
+        });
+        if (Outcome(target, text) != "done" || ReadBytes(target) != text) wrong += "not saved\n";
+        platform::SetDiskFaultForTests({});
+      }
+      ::unlink(fresh.c_str());
+    }
+    return wrong;
+  });
+  EXPECT_EQ(wrong, "");
+  EXPECT_EQ(StatOf(secret).st_mode & 07777, 0600u);
+  EXPECT_EQ(FileCount(folder), 1);
+}
+
+// A new file ends as a plain create leaves it: the mode the umask leaves,
+// or the folder's default ACL gives, and in a set-group-ID folder its group.
+TEST_F(FileReplaceSafetyTest, ANewFileGetsWhatAPlainCreateGives) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can give the user a group of the folder's";
+  fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+  const fs::path plain = dir_ / "plain", team = dir_ / "team";
+  for (const fs::path& f : {plain, team}) {
+    fs::create_directory(f);
+    ASSERT_EQ(::chown(f.c_str(), velk_test::PlainUid(), kTeam), 0);
+  }
+  ASSERT_EQ(::chmod(plain.c_str(), 0755), 0);
+  ASSERT_EQ(::chmod(team.c_str(), 02775), 0);
+  const std::string acl = AccessAcl(kOther);
+  const bool acls = ::setxattr(team.c_str(), "system.posix_acl_default", acl.data(), acl.size(), 0) == 0;
+  const std::string wrong =
+      velk_test::Child(
+          [&] {
+            ::umask(027);
+            std::string wrong;
+            for (Beside way : {Beside::Unnamed, Beside::Named})
+              for (const fs::path& folder : {plain, team}) {
+                const fs::path made = folder / (std::string(NameOf(way)) + ".txt");
+                const fs::path created = folder / (std::string(NameOf(way)) + "-plain.txt");
+                FaultOnNewFile(way);
+                if (Outcome(made, "new") != "done") wrong += made.string() + " not saved\n";
+                const int fd = ::open(created.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+                if (fd < 0 || ::close(fd) != 0) wrong += "no plain create\n";
+                const struct stat a = StatOf(made), b = StatOf(created);
+                if (a.st_mode != b.st_mode || a.st_gid != b.st_gid || Attributes(made) != Attributes(created))
+                  wrong += made.string() + " differs from a plain create\n";
+              }
+            platform::SetDiskFaultForTests({});
+            return wrong;
+          },
+          velk_test::User{velk_test::PlainUid(), velk_test::PlainGid(), {kTeam}})
+          .Result();
+  EXPECT_EQ(wrong, "");
+  EXPECT_EQ(StatOf(plain / "unnamed.txt").st_mode & 07777, 0640u);
+  EXPECT_EQ(StatOf(plain / "named.txt").st_gid, velk_test::PlainGid());
+  EXPECT_EQ(StatOf(team / "named.txt").st_gid, kTeam);
+  if (acls) {
+    EXPECT_EQ(StatOf(team / "named.txt").st_mode & 07777, 0640u) << "from the default ACL, not the umask";
+  }
+  EXPECT_EQ(FileCount(plain), 4);
+  EXPECT_EQ(FileCount(team), 4);
+}
+
+// Past the file size limit a save fails with 60 before any new file exists,
+// on every path, also where the limit's signal would end the program; once
+// the program ignores that signal, any write past the limit fails as
+// "File too large" instead of ending it.
+TEST_F(FileReplaceSafetyTest, ASizeLimitFailsBeforeAnythingIsWrittenAndEndsNoProgram) {
+  const fs::path target = PlainUsersFile("limited", "old contents\r\n", fs::perms::owner_read | fs::perms::owner_write);
+  const fs::path folder = target.parent_path(), fresh = folder / "new.txt";
+  const std::string text(200, 'n');
+  const auto tooLarge = [](const fs::path& file) {
+    return "60 Cannot write " + file.string() +
+           ": File too large (larger than the file size limit set for this program, or than the disk allows)";
+  };
+  const std::string said = velk_test::AsPlainUser([&] {
+    ::signal(SIGXFSZ, SIG_DFL);
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = 100;
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return std::string("no size limit");
+    std::string said;
+    for (Beside way : {Beside::Unnamed, Beside::Named}) {
+      FaultOnNewFile(way);
+      said += Outcome(target, text) + "\n" + Outcome(fresh, text) + "\n";
+    }
+    platform::SetDiskFaultForTests({});
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);  // written in place
+    said += Outcome(target, text) + "\n";
+    fs::permissions(folder, fs::perms::owner_all);
+    said += OthersIn(folder, target) + "|\n";
+
+    platform::IgnoreFileSizeSignal();
+    try {
+      platform::TextFile out(fresh, platform::FileMode::Output);
+      out.Write(text);
+      out.Close();
+      said += "written past the limit";
+    } catch (const platform::RuntimeError& e) {
+      said += std::to_string(e.number());
+    }
+    return said;
+  });
+  const std::string refused = tooLarge(target) + "\n" + tooLarge(fresh) + "\n";
+  EXPECT_EQ(said, refused + refused + tooLarge(target) + "\n|\n60");
+  EXPECT_EQ(ReadBytes(target), "old contents\r\n");
+}
+
+// A rename the system refuses since the target is mounted on its own (a
+// bind mount) leaves writing it in place, as a plain write would.
+TEST_F(FileReplaceSafetyTest, AFileMountedOnItsOwnIsWrittenInPlace) {
+  const fs::path target = PlainUsersFile("mounted", "old contents\r\n", fs::perms::owner_read | fs::perms::owner_write);
+  const ino_t inode = StatOf(target).st_ino;
+  const std::string said = velk_test::InPrivateMounts([&] {
+    if (::mount(target.c_str(), target.c_str(), nullptr, MS_BIND, nullptr) != 0)
+      return "skip: no bind mount: " + std::string(std::strerror(errno));
+    return velk_test::AsPlainUser([&] {
+      std::string said;
+      for (Beside way : {Beside::Unnamed, Beside::Named}) {
+        FaultOnNewFile(way);
+        said += Outcome(target, std::string("saved ") + NameOf(way)) + " ";
+        said += ReadBytes(target) + " " + std::to_string(StatOf(target).st_ino == inode) + " " +
+                OthersIn(target.parent_path(), target) + "|";
+      }
+      platform::SetDiskFaultForTests({});
+      return said;
+    });
+  });
+  if (Unavailable(said)) GTEST_SKIP() << said;
+  EXPECT_EQ(said, "done saved unnamed 1 |done saved named 1 |");
+  EXPECT_EQ(ReadBytes(target), "saved named");
+  EXPECT_EQ(StatOf(target).st_ino, inode);
+}
+
+// A disk without a free inode, or with room for what the file grows by but
+// not for a second copy, has the file written in place; a new file there,
+// and a file that does not fit even so, fail with 61, and the target stays
+// as it was.
+TEST_F(FileReplaceSafetyTest, ADiskWithoutRoomForASecondFileHasTheTargetWrittenInPlace) {
+  const fs::path roomy = PlainUsersFile("roomy", "", fs::perms::owner_read).parent_path();
+  const fs::path crowded = dir_ / "crowded";
+  fs::create_directory(crowded);
+  const std::string said = velk_test::InPrivateMounts([&] {
+    const std::string owner =
+        ",uid=" + std::to_string(velk_test::PlainUid()) + ",gid=" + std::to_string(velk_test::PlainGid());
+    if (::mount("velk", roomy.c_str(), "tmpfs", 0, ("size=64k,mode=0755" + owner).c_str()) != 0 ||
+        ::mount("velk", crowded.c_str(), "tmpfs", 0, ("nr_inodes=4,mode=0755" + owner).c_str()) != 0)
+      return "skip: no small tmpfs: " + std::string(std::strerror(errno));
+    return velk_test::AsPlainUser([&] {
+      std::string said;
+      for (Beside way : {Beside::Unnamed, Beside::Named}) {
+        // 40000 bytes of 65536, growing to 44000.
+        const fs::path big = roomy / "big.bin";
+        WriteBytes(big, std::string(40000, 'o'));
+        const ino_t inode = StatOf(big).st_ino;
+        FaultOnNewFile(way);
+        said += Outcome(big, std::string(44000, 'n')) + " ";
+        said += std::to_string(ReadBytes(big) == std::string(44000, 'n')) + std::to_string(StatOf(big).st_ino == inode);
+        said += " " + Outcome(big, std::string(70000, 'x')).substr(0, 3);
+        said += std::to_string(ReadBytes(big) == std::string(44000, 'n')) + " " + OthersIn(roomy, big) + "|";
+        // The folder and three files take all four inodes.
+        const fs::path small = crowded / "small.txt";
+        for (const char* name : {"small.txt", "a", "b"}) WriteBytes(crowded / name, "old");
+        said += Outcome(small, "new") + " ";
+        said += ReadBytes(small) + " ";
+        said += Outcome(crowded / "c", "x") + "|";
+        for (const char* name : {"small.txt", "a", "b"}) ::unlink((crowded / name).c_str());
+      }
+      platform::SetDiskFaultForTests({});
+      return said;
+    });
+  });
+  if (Unavailable(said)) GTEST_SKIP() << said;
+  const std::string noInode = "done new 61 Cannot create a file in " + crowded.string() + ": No space left on device|";
+  EXPECT_EQ(said, "done 11 61 1 |" + noInode + "done 11 61 1 |" + noInode);
+}
+
+// The inode flags a plain write keeps (chattr +A +d here) go with the new
+// file; a new file that cannot take them has the target written in place,
+// which keeps them.
+TEST_F(FileReplaceSafetyTest, ASaveKeepsTheInodeFlags) {
+  const fs::path target = PlainUsersFile("flagged", "old", fs::perms::owner_read | fs::perms::owner_write);
+  const std::string said = velk_test::AsPlainUser([&] {
+    const std::optional<int> before = FlagsOf(target);
+    if (!before) return std::string("skip: the scratch folder's file system keeps no inode flags");
+    const int kept = *before | FS_NOATIME_FL | FS_NODUMP_FL;
+    if (!SetFlags(target, kept)) return "skip: no chattr +A +d here: " + std::string(std::strerror(errno));
+    std::string said;
+    for (Beside way : {Beside::Unnamed, Beside::Named}) {
+      const ino_t inode = StatOf(target).st_ino;
+      FaultOnNewFile(way);
+      said += Outcome(target, "renamed");
+      said += std::to_string(FlagsOf(target) == kept) + std::to_string(StatOf(target).st_ino != inode) + " ";
+      const ino_t renamed = StatOf(target).st_ino;
+      FaultOnNewFile(way,
+                     [](DiskCall call, std::int64_t, std::size_t&) { return call == DiskCall::Flags ? EPERM : 0; });
+      said += Outcome(target, "in place");
+      said += std::to_string(FlagsOf(target) == kept) + std::to_string(StatOf(target).st_ino == renamed) +
+              ReadBytes(target) + " ";
+    }
+    platform::SetDiskFaultForTests({});
+    return said + OthersIn(target.parent_path(), target);
+  });
+  if (Unavailable(said)) GTEST_SKIP() << said;
+  EXPECT_EQ(said, "done11 done11in place done11 done11in place ");
+}
+
+// A failure at any step of the new file (at any byte of its write, at its
+// flush, its reservation, its name or its rename) leaves the target as it
+// was or, where the step failed for want of room or of a rename, writes it
+// in place; a new target is then not made. No new file or name is left.
+TEST_F(FileReplaceSafetyTest, AFailureAtAnyStepOfTheNewFileLeavesNoNewName) {
+  const std::string old = "the old contents\r\n";
+  const fs::path target = PlainUsersFile("steps", old, fs::perms::owner_read | fs::perms::owner_write);
+  const fs::path folder = target.parent_path(), fresh = folder / "new.txt";
+  const std::string text = "a line of text\r\nand another\r\n";
+  const std::string wrong = velk_test::AsPlainUser([&] {
+    std::string wrong;
+    // What a save did under `fault` on the new file: "renamed", "in place",
+    // "not made" or the failure; wrong when anything is left beside the target.
+    auto run = [&](Beside way, const fs::path& file, const platform::DiskFault& fault, platform::DiskFault onTarget) {
+      const bool existed = fs::exists(file);
+      const ino_t inode = existed ? StatOf(file).st_ino : 0;
+      FaultOnNewFile(way, fault);
+      platform::SetDiskFaultForTests(std::move(onTarget), DiskFiles::Target);
+      std::string outcome = Outcome(file, text);
+      platform::SetDiskFaultForTests({});
+      const bool saved = outcome == "done";
+      if (saved) outcome = !existed ? "made" : StatOf(file).st_ino == inode ? "in place" : "renamed";
+      const std::string left = OthersIn(folder, target);
+      if (left != (file == fresh && saved ? "new.txt " : "")) wrong += outcome + ": left " + left + "\n";
+      if (saved && ReadBytes(file) != text) wrong += outcome + ": not written\n";
+      if (!saved && existed && ReadBytes(file) != old) wrong += outcome + ": the old contents are lost\n";
+      if (!saved && !existed && fs::exists(file)) wrong += outcome + ": made\n";
+      WriteBytes(target, old);
+      ::unlink(fresh.c_str());
+      return outcome;
+    };
+    auto expect = [&](const std::string& what, const std::string& got, const std::string& want) {
+      if (got.rfind(want, 0) != 0) wrong += what + ": " + got + ", not " + want + "\n";
+    };
+    const std::string writeTarget = "Cannot write " + target.string() + ": ",
+                      writeFresh = "Cannot write " + fresh.string() + ": ";
+    for (Beside way : {Beside::Unnamed, Beside::Named}) {
+      const std::string on = std::string(NameOf(way)) + ", ";
+      for (std::size_t at = 0; at < text.size(); ++at) {
+        const std::string where = on + "byte " + std::to_string(at);
+        expect(where, run(way, target, FailOnce(DiskCall::Write, at, EIO), {}),
+               "57 " + writeTarget + "Input/output error");
+        expect(where, run(way, fresh, FailOnce(DiskCall::Write, at, EIO), {}),
+               "57 " + writeFresh + "Input/output error");
+        expect(where + " full", run(way, target, FailOnce(DiskCall::Write, at, ENOSPC), {}), "in place");
+        expect(where + " full", run(way, fresh, FailOnce(DiskCall::Write, at, EDQUOT), {}), "61 " + writeFresh);
+        // No room for the copy, and the write in place fails there too: the old contents come back.
+        expect(where + " full, then in place",
+               run(way, target, FailOnce(DiskCall::Write, 0, ENOSPC), FailOnce(DiskCall::Write, at, EIO)),
+               "57 " + writeTarget + "Input/output error");
+      }
+      expect(on + "flush", run(way, target, FailOnce(DiskCall::Flush, 0, EIO), {}), "57 " + writeTarget);
+      expect(on + "flush", run(way, fresh, FailOnce(DiskCall::Flush, 0, EIO), {}), "57 " + writeFresh);
+      expect(on + "flush full", run(way, target, FailOnce(DiskCall::Flush, 0, ENOSPC), {}), "in place");
+      expect(on + "no room", run(way, target, FailOnce(DiskCall::Reserve, 0, ENOSPC), {}), "in place");
+      expect(on + "no room", run(way, fresh, FailOnce(DiskCall::Reserve, 0, ENOSPC), {}), "61 " + writeFresh);
+      expect(on + "too large", run(way, target, FailOnce(DiskCall::Reserve, 0, EFBIG), {}), "60 " + writeTarget);
+      expect(on + "busy", run(way, target, FailOnce(DiskCall::Rename, 0, EBUSY), {}), "in place");
+      expect(on + "across", run(way, target, FailOnce(DiskCall::Rename, 0, EXDEV), {}), "in place");
+      expect(on + "busy", run(way, fresh, FailOnce(DiskCall::Rename, 0, EBUSY), {}),
+             "75 Cannot replace " + fresh.string());
+      expect(on + "rename", run(way, target, FailOnce(DiskCall::Rename, 0, EIO), {}),
+             "57 Cannot replace " + target.string());
+      const DiskCall create = way == Beside::Unnamed ? DiskCall::CreateUnnamed : DiskCall::Create;
+      expect(on + "no inode", run(way, target, FailOnce(create, 0, ENOSPC), {}), "in place");
+      expect(on + "no inode", run(way, fresh, FailOnce(create, 0, ENOSPC), {}),
+             "61 Cannot create a file in " + folder.string() + ": No space left on device");
+      expect(on + "flags", run(way, target, FailOnce(DiskCall::Flags, 0, EOPNOTSUPP), {}),
+             FlagsOf(target) ? "in place" : "renamed");
+      expect(on + "renamed", run(way, target, {}, {}), "renamed");
+      expect(on + "made", run(way, fresh, {}, {}), "made");
+    }
+    // An unnamed file that cannot be given a name: a named one takes its
+    // place, unless the folder has no room for a name.
+    expect("link", run(Beside::Unnamed, target, FailOnce(DiskCall::Link, 0, EPERM), {}), "renamed");
+    expect("link", run(Beside::Unnamed, fresh, FailOnce(DiskCall::Link, 0, EIO), {}), "made");
+    expect("link full", run(Beside::Unnamed, target, FailOnce(DiskCall::Link, 0, ENOSPC), {}), "in place");
+    expect("link full", run(Beside::Unnamed, fresh, FailOnce(DiskCall::Link, 0, ENOSPC), {}),
+           "61 Cannot create a file in ");
+    // A new file made from an empty one that shows what a plain create gives.
+    expect("probe", run(Beside::Named, fresh, FailOnce(DiskCall::Create, 0, EACCES), {}),
+           "70 Cannot create a file in ");
+    return wrong;
+  });
+  EXPECT_EQ(wrong, "");
+  EXPECT_EQ(ReadBytes(target), old);
+  EXPECT_EQ(FileCount(folder), 1);
+}
+
+// A file to be written in place whose old contents do not fit in memory is
+// refused untouched, and the refusal says why, naming the file and its size.
+TEST_F(FileReplaceSafetyTest, AFileTooLargeToHoldIsRefusedWithItsReason) {
+  if (velk_test::kAddressSanitizer) GTEST_SKIP() << "AddressSanitizer ends the process on an allocation it cannot make";
+  const fs::path target = PlainUsersFile("closed", "", fs::perms::owner_read | fs::perms::owner_write);
+  constexpr off_t kSize = off_t{16} << 30;
+  if (::truncate(target.c_str(), kSize) != 0) GTEST_SKIP() << "no sparse file of 16 GiB here";
+  fs::permissions(target.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
+  const std::string said = velk_test::AsPlainUser([&] {
+    if (!velk_test::LimitAddressSpace(std::uint64_t{256} << 20)) return std::string("skip: no address space limit");
+    return Outcome(target, "new");
+  });
+  if (Unavailable(said)) GTEST_SKIP() << said;
+  EXPECT_EQ(said, "7 Cannot write " + target.string() +
+                      " safely: it has to be written over in place, since the folder allows no new file beside it, "
+                      "and its old contents (17179869184 bytes) could not be held in memory to put them back if the "
+                      "write failed");
+  EXPECT_EQ(StatOf(target).st_size, kSize);
 }
 
 }  // namespace

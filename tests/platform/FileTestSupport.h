@@ -1,12 +1,16 @@
 #pragma once
 // Scratch folders, file bytes, a full disk, a file size limit, a named pipe,
-// a user whom file permissions bind and a prompter for the error boxes, for
+// a user whom file permissions bind, child processes as other users or with
+// mounts of their own and a prompter for the error boxes, for
 // the tests that read and write files. Plain C++ without Qt or GoogleTest, so
 // that the tests of the sanitizer build and the fuzz seed writer use it too.
 #include <fcntl.h>
 #include <grp.h>
+#include <sched.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/mman.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -19,6 +23,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -120,6 +125,35 @@ class FileSizeLimit {
   bool on_ = false;
 };
 
+// Whether AddressSanitizer watches the tests: it ends the process on an
+// allocation it cannot make, where the program would see std::bad_alloc.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kAddressSanitizer = true;
+#else
+inline constexpr bool kAddressSanitizer = false;
+#endif
+#else
+inline constexpr bool kAddressSanitizer = false;
+#endif
+
+// Lets this process have no more address space than it uses now and
+// `moreBytes`, for good (meant for a child process); false when it cannot,
+// or when the limit does not bind (an emulator may only say it does).
+inline bool LimitAddressSpace(std::uint64_t moreBytes) {
+  std::ifstream statm("/proc/self/statm");
+  std::uint64_t pages = 0;
+  statm >> pages;
+  const rlimit limit{pages * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE)) + moreBytes, RLIM_INFINITY};
+  if (pages == 0 || ::setrlimit(RLIMIT_AS, &limit) != 0) return false;
+  void* beyond = ::mmap(nullptr, 2 * moreBytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  if (beyond == MAP_FAILED) return true;
+  ::munmap(beyond, 2 * moreBytes);
+  return false;
+}
+
 // A named pipe at `path` that a thread fills with `bytes` once a reader opens
 // it, as a program writing into a pipe would, until the end of the scope.
 class PipeWriter {
@@ -158,45 +192,104 @@ class PipeWriter {
 inline uid_t PlainUid() { return ::geteuid() == 0 ? 65534 : ::geteuid(); }
 inline gid_t PlainGid() { return ::geteuid() == 0 ? 65534 : ::getegid(); }
 
+// Who a child process runs as: user, group and supplementary groups.
+struct User {
+  uid_t uid;
+  gid_t gid;
+  std::vector<gid_t> groups;
+};
+inline User PlainUser() { return {PlainUid(), PlainGid(), {}}; }
+
+// Makes this process `user`; false when it cannot. Only root can become
+// another user; anyone else may only stay who they are.
+inline bool BecomeUser(const User& user) {
+  if (::geteuid() != 0) return user.uid == ::geteuid();
+  return ::setgroups(user.groups.size(), user.groups.data()) == 0 && ::setgid(user.gid) == 0 && ::setuid(user.uid) == 0;
+}
+
+// Runs `f` in a child process as `user` (or as the tests run, without one)
+// from its start, alongside the tests; Result() waits for the child and
+// returns what `f` returned, or a text starting "child:" when the child could
+// not run it or did not end normally. The files the child uses must be
+// reachable by that user.
+class Child {
+ public:
+  explicit Child(const std::function<std::string()>& f, const std::optional<User>& user = PlainUser()) {
+    int out[2];
+    if (::pipe(out) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::close(out[0]);
+      std::string result;
+      if (user && !BecomeUser(*user)) {
+        result = "child: cannot become user " + std::to_string(user->uid);
+      } else {
+        try {
+          result = f();
+        } catch (const std::exception& e) {
+          result = std::string("child: ") + e.what();
+        }
+      }
+      for (std::size_t done = 0; done < result.size();) {
+        const ssize_t n = ::write(out[1], result.data() + done, result.size() - done);
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+      }
+      ::_exit(0);  // no destructors: what the parent holds stays the parent's
+    }
+    ::close(out[1]);
+    if (pid_ < 0)
+      ::close(out[0]);
+    else
+      out_ = out[0];
+  }
+  ~Child() { Result(); }
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+  pid_t pid() const { return pid_; }
+
+  std::string Result() {
+    if (out_ < 0) return pid_ < 0 ? "child: no fork" : result_;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(out_, buffer, sizeof buffer)) > 0;) result_.append(buffer, static_cast<std::size_t>(n));
+    ::close(out_);
+    out_ = -1;
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+      result_ = "child: ended abnormally" +
+                (WIFSIGNALED(status) ? " by signal " + std::to_string(WTERMSIG(status)) : std::string()) + " " +
+                result_;
+    return result_;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int out_ = -1;
+  std::string result_;
+};
+
 // Runs `f` in a child process as PlainUid/PlainGid, so that a file the user
 // may not write stays unwritable even when the tests run as root, and
-// returns what `f` returned; a text starting "child:" when the child could
-// not run it. The files the child uses must be reachable by that user.
-inline std::string AsPlainUser(const std::function<std::string()>& f) {
-  int out[2];
-  if (::pipe(out) != 0) return "child: no pipe";
-  const pid_t pid = ::fork();
-  if (pid < 0) return "child: no fork";
-  if (pid == 0) {
-    ::close(out[0]);
-    std::string result;
-    if (::geteuid() == 0 &&
-        (::setgroups(0, nullptr) != 0 || ::setgid(PlainGid()) != 0 || ::setuid(PlainUid()) != 0)) {
-      result = "child: cannot become user 65534";
-    } else {
-      try {
-        result = f();
-      } catch (const std::exception& e) {
-        result = std::string("child: ") + e.what();
-      }
-    }
-    for (std::size_t done = 0; done < result.size();) {
-      const ssize_t n = ::write(out[1], result.data() + done, result.size() - done);
-      if (n <= 0) break;
-      done += static_cast<std::size_t>(n);
-    }
-    ::_exit(0);  // no destructors: the scratch folder belongs to the parent
-  }
-  ::close(out[1]);
-  std::string result;
-  char buffer[512];
-  for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
-    result.append(buffer, static_cast<std::size_t>(n));
-  ::close(out[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "child: ended abnormally " + result;
-  return result;
+// returns what `f` returned (see Child).
+inline std::string AsPlainUser(const std::function<std::string()>& f) { return Child(f).Result(); }
+
+// Runs `f` as root in a child process with mounts of its own, so that what
+// it mounts is gone with it and never reaches the machine; returns what `f`
+// returned, or a text starting "skip:" when the tests do not run as root or
+// the system gives no mounts of one's own.
+inline std::string InPrivateMounts(const std::function<std::string()>& f) {
+  if (::geteuid() != 0) return "skip: only root can mount";
+  return Child(
+             [&f] {
+               if (::unshare(CLONE_NEWNS) != 0)
+                 return "skip: no mounts of one's own: " + std::generic_category().message(errno);
+               if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+                 return "skip: mounts cannot be made private: " + std::generic_category().message(errno);
+               return f();
+             },
+             std::nullopt)
+      .Result();
 }
 
 // Answers as scripted, but gives up on a box that keeps coming back: once the

@@ -978,4 +978,74 @@ TEST(CommonDialogTest, CancelIsAFailureOnlyWhenAskedFor) {
   EXPECT_EQ(pairs[1].second, "*.inp");
 }
 
+// A save that meets a limit of the system says why in the command's own box
+// and ends nothing but the command: past the file size limit, also where
+// its signal would end the program, and over a file written in place whose
+// old contents do not fit in memory. Saved by a user whom permissions bind.
+class SaveLimitsTest : public ProjectFileTest {
+ protected:
+  SaveLimitsTest() { fs::permissions(dir, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec); }
+
+  // A folder of the plain user's in the scratch folder.
+  fs::path PlainUsersFolder(const std::string& name) {
+    const fs::path folder = dir / name;
+    fs::create_directory(folder);
+    EXPECT_EQ(::chown(folder.c_str(), velk_test::PlainUid(), velk_test::PlainGid()), 0);
+    return folder;
+  }
+
+  // The boxes a save of a generated model to `file` showed: "text | detail" each.
+  std::string Save(const fs::path& file) {
+    FakeHost h;
+    Generate(h);
+    boxes.Clear();
+    files.QueueChoice(file.string());
+    const bool saved = app::Save_Data(h, cdlFile);
+    std::string said = saved ? "saved\n" : "";
+    for (const auto& box : boxes.messages()) said += box.prompt + " | " + box.detail + "\n";
+    return said;
+  }
+};
+
+TEST_F(SaveLimitsTest, PastTheSizeLimitTheBoxSaysSoAndTheProgramGoesOn) {
+  const fs::path folder = PlainUsersFolder("limited"), old = folder / "old.inp", fresh = folder / "new.inp";
+  WriteBytes(old, "the old file\r\n");
+  ASSERT_EQ(::chown(old.c_str(), velk_test::PlainUid(), velk_test::PlainGid()), 0);
+  const std::string said = velk_test::AsPlainUser([&] {
+    ::signal(SIGXFSZ, SIG_DFL);
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = 100;
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return std::string("no size limit");
+    return Save(old) + Save(fresh);
+  });
+  const std::string reason =
+      ": File too large (larger than the file size limit set for this program, or than the disk allows)\n";
+  EXPECT_EQ(said, "File Error! | Cannot write " + old.string() + reason + "File Error! | Cannot write " +
+                      fresh.string() + reason);
+  EXPECT_EQ(ReadBytes(old), "the old file\r\n");
+  int left = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(folder)) ++left;
+  EXPECT_EQ(left, 1) << "no temporary file is left";
+}
+
+TEST_F(SaveLimitsTest, OldContentsTooLargeToHoldAreNamedInTheCommandsBox) {
+  if (velk_test::kAddressSanitizer) GTEST_SKIP() << "AddressSanitizer ends the process on an allocation it cannot make";
+  const fs::path folder = PlainUsersFolder("closed"), big = folder / "big.inp";
+  WriteBytes(big, "");
+  ASSERT_EQ(::chown(big.c_str(), velk_test::PlainUid(), velk_test::PlainGid()), 0);
+  if (::truncate(big.c_str(), off_t{16} << 30) != 0) GTEST_SKIP() << "no sparse file of 16 GiB here";
+  fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);  // so it is written in place
+  const std::string said = velk_test::AsPlainUser([&] {
+    if (!velk_test::LimitAddressSpace(std::uint64_t{256} << 20)) return std::string("skip: no address space limit");
+    return Save(big);
+  });
+  if (said.rfind("skip:", 0) == 0) GTEST_SKIP() << said;
+  EXPECT_EQ(said, "File Error! | Cannot write " + big.string() +
+                      " safely: it has to be written over in place, since the folder allows no new file beside "
+                      "it, and its old contents (17179869184 bytes) could not be held in memory to put them back "
+                      "if the write failed\n");
+  EXPECT_EQ(fs::file_size(big), std::uintmax_t{16} << 30);
+}
+
 }  // namespace
