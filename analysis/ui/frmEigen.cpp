@@ -6,11 +6,15 @@
 #include <QPlainTextEdit>
 #include <QShowEvent>
 #include <QStatusBar>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #include <cfloat>
 #include <chrono>
+#include <algorithm>
 #include <cmath>
 #include <exception>
+#include <memory>
 
 #include "analysis/RunDriver.h"
 #include "analysis/RunFailure.h"
@@ -20,6 +24,7 @@
 #include "model/Analysis.h"
 #include "model/Material.h"
 #include "model/Mesh.h"
+#include "model/RecordIO.h"
 #include "platform/MessageBox.h"
 #include "platform/NumberText.h"
 #include "platform/qt/TextBoxes.h"
@@ -42,6 +47,36 @@ std::string RecordSafeText(const std::string& text) {
   }
   return safe;
 }
+
+namespace {
+
+// Lets the box hold no more than `most` UTF-16 units, as a line edit's
+// maxLength does: of what is typed or pasted, what goes beyond is not
+// taken, and never half a surrogate pair.
+void LimitLength(QPlainTextEdit* box, int most) {
+  auto insertedEnd = std::make_shared<int>(-1);
+  QObject::connect(box->document(), &QTextDocument::contentsChange, box,
+                   [insertedEnd](int position, int, int added) { *insertedEnd = position + added; });
+  // Cut once the change is complete: the document is not edited while it
+  // tells of an edit.
+  QObject::connect(box, &QPlainTextEdit::textChanged, box, [box, most, insertedEnd] {
+    QTextDocument* document = box->document();
+    const int length = document->characterCount() - 1;  // without the closing paragraph end
+    int end = std::min(*insertedEnd, length);
+    *insertedEnd = -1;
+    if (length <= most || end <= 0) return;
+    int start = std::max(0, end - (length - most));
+    if (start > 0 && document->characterAt(start - 1).isHighSurrogate()) --start;
+    QTextCursor cut(document);
+    cut.setPosition(start);
+    cut.setPosition(end, QTextCursor::KeepAnchor);
+    cut.joinPreviousEditBlock();  // one Undo takes back the edit and its cut
+    cut.removeSelectedText();
+    cut.endEditBlock();
+  });
+}
+
+}  // namespace
 
 // The solver's view of this dialog: progress line, event loop, cancel flag,
 // message boxes, and the result the dialog tells of.
@@ -83,6 +118,9 @@ frmEigen::frmEigen(model::Analysis& analysis, model::Mesh& mesh, const model::Ma
       folder_(std::move(folder)),
       ui_(std::make_unique<Ui::frmEigen>()) {
   ui_->setupUi(this);
+  // A project file keeps each text on a line of its own, whose length every
+  // reader bounds.
+  LimitLength(ui_->txtDiscription, model::kLongestTextUnits);
   ui_->cmdCancel->setEnabled(false);
   for (QWidget* box : {static_cast<QWidget*>(ui_->txtTitle), static_cast<QWidget*>(ui_->txtDiscription),
                        static_cast<QWidget*>(ui_->txtRunNumber), static_cast<QWidget*>(ui_->txtEstimation)})
