@@ -52,29 +52,64 @@ namespace {
 
 // Lets the box hold no more than `most` UTF-16 units, as a line edit's
 // maxLength does: of what is typed or pasted, what goes beyond is not
-// taken, and never half a surrogate pair.
-void LimitLength(QPlainTextEdit* box, int most) {
-  auto insertedEnd = std::make_shared<int>(-1);
-  QObject::connect(box->document(), &QTextDocument::contentsChange, box,
-                   [insertedEnd](int position, int, int added) { *insertedEnd = position + added; });
-  // Cut once the change is complete: the document is not edited while it
-  // tells of an edit.
-  QObject::connect(box, &QPlainTextEdit::textChanged, box, [box, most, insertedEnd] {
-    QTextDocument* document = box->document();
-    const int length = document->characterCount() - 1;  // without the closing paragraph end
-    int end = std::min(*insertedEnd, length);
-    *insertedEnd = -1;
-    if (length <= most || end <= 0) return;
-    int start = std::max(0, end - (length - most));
+// taken, never half a surrogate pair, and Undo and Redo take an edit and its
+// cut together.
+class LengthLimit : public QObject {
+ public:
+  LengthLimit(QPlainTextEdit* box, int most) : QObject(box), box_(box), most_(most) {
+    connect(box->document(), &QTextDocument::contentsChange, this, [this](int position, int, int added) {
+      insertedEnd_ = position + added;
+      // Settled once the change and the signals about it are over: the
+      // document's history tells an Undo from an edit only then.
+      if (!pending_) QMetaObject::invokeMethod(this, &LengthLimit::Settle, Qt::QueuedConnection);
+      pending_ = true;
+    });
+  }
+
+ private:
+  int Length() const { return box_->document()->characterCount() - 1; }  // without the closing paragraph end
+
+  void Settle() {
+    pending_ = false;
+    QTextDocument* document = box_->document();
+    if (Length() > most_) {
+      // The cut is a step of its own in the document's history: an Undo
+      // that took back only the cut takes back the edit too, and a Redo of
+      // the edit its cut.
+      if (document->availableRedoSteps() > redoSteps_)
+        document->undo();
+      else if (document->availableRedoSteps() < redoSteps_)
+        document->redo();
+      if (Length() > most_) Cut();
+    }
+    redoSteps_ = document->availableRedoSteps();
+  }
+
+  // Removes what goes beyond the limit from the end of the text last put in.
+  void Cut() {
+    QTextDocument* document = box_->document();
+    const int end = std::clamp(insertedEnd_, 0, Length());
+    int start = std::max(0, end - (Length() - most_));
     if (start > 0 && document->characterAt(start - 1).isHighSurrogate()) --start;
     QTextCursor cut(document);
+    cut.beginEditBlock();  // a step the history counts, which Settle tells apart
     cut.setPosition(start);
     cut.setPosition(end, QTextCursor::KeepAnchor);
-    cut.joinPreviousEditBlock();  // one Undo takes back the edit and its cut
     cut.removeSelectedText();
+    if (Length() > most_) {  // more than that edit put in: the end goes
+      cut.setPosition(most_);
+      cut.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+      cut.removeSelectedText();
+    }
     cut.endEditBlock();
-  });
-}
+  }
+
+  QPlainTextEdit* box_;
+  int most_;
+  int insertedEnd_ = 0;
+  int redoSteps_ = 0;
+  bool pending_ = false;
+};
 
 }  // namespace
 
@@ -120,7 +155,7 @@ frmEigen::frmEigen(model::Analysis& analysis, model::Mesh& mesh, const model::Ma
   ui_->setupUi(this);
   // A project file keeps each text on a line of its own, whose length every
   // reader bounds.
-  LimitLength(ui_->txtDiscription, model::kLongestTextUnits);
+  new LengthLimit(ui_->txtDiscription, model::kLongestTextUnits);  // owned by the box
   ui_->cmdCancel->setEnabled(false);
   for (QWidget* box : {static_cast<QWidget*>(ui_->txtTitle), static_cast<QWidget*>(ui_->txtDiscription),
                        static_cast<QWidget*>(ui_->txtRunNumber), static_cast<QWidget*>(ui_->txtEstimation)})
