@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -45,8 +46,8 @@ void RefuseNonFile(const std::filesystem::path& path, mode_t mode) {
                      : S_ISCHR(mode)  ? "a character device"
                      : S_ISBLK(mode)  ? "a block device"
                      : S_ISSOCK(mode) ? "a socket"
-                                      : "something other";
-  Raise(kErrPathFileAccess, path.string() + " is " + kind + ", not a file");
+                                      : nullptr;
+  Raise(kErrPathFileAccess, path.string() + (kind ? std::string(" is ") + kind + ", not a file" : " is not a file"));
 }
 
 // A file descriptor closed at the end of its scope unless handed on.
@@ -69,7 +70,8 @@ constexpr std::chrono::milliseconds kSlice{50};
 
 // The slices a wait takes, at least one.
 long long SlicesOf(std::chrono::milliseconds wait) {
-  return std::max<long long>(1, (wait.count() + kSlice.count() - 1) / kSlice.count());
+  const long long whole = wait.count() / kSlice.count();
+  return std::max<long long>(1, whole + (wait.count() % kSlice.count() > 0 ? 1 : 0));
 }
 
 }  // namespace
@@ -97,7 +99,10 @@ class PipeSource {
   ssize_t Read(char* buffer, std::size_t size) noexcept;
 
   bool failed() const { return failure_ != 0; }
-  [[noreturn]] void RaiseFailure() const { Raise(failure_, reason_); }
+  [[noreturn]] void RaiseFailure() const {
+    if (reason_.empty()) Raise(failure_);
+    Raise(failure_, reason_);
+  }
 
   static ssize_t CookieRead(void* cookie, char* buffer, std::size_t size) {
     return static_cast<PipeSource*>(cookie)->Read(buffer, size);
@@ -139,12 +144,13 @@ void PipeSource::AwaitWriter() {
     // in a read, which then finds no bytes instead of the end.
     char buffer[1 << 12];
     const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+    const int err = n < 0 ? errno : 0;
     if (n > 0) early_.assign(buffer, static_cast<std::size_t>(n));
-    if (n > 0 || (n < 0 && errno == EAGAIN)) {
+    if (n > 0 || err == EAGAIN) {
       writerCame_ = true;
       return;
     }
-    if (n < 0 && errno != EINTR) RaiseSystemError(errno, "Cannot read " + path_.string());
+    if (n < 0 && err != EINTR) RaiseSystemError(err, "Cannot read " + path_.string());
     if (slice >= slices)
       Raise(kErrPathFileAccess, "No program opened the named pipe " + path_.string() + " to write into it within " +
                                     Seconds(waits_.writer));
@@ -163,20 +169,22 @@ ssize_t PipeSource::Read(char* buffer, std::size_t size) noexcept {
   try {
     for (long long slice = 0, slices = SlicesOf(waits_.silence);;) {
       const ssize_t n = ::read(fd_, buffer, size);
+      const int err = n < 0 ? errno : 0;
       if (n > 0) return n;
       if (n == 0 && writerCame_) return 0;  // every writer has closed its end
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0 && errno != EAGAIN) return Fail(FileErrorNumber(errno), SystemErrorText(errno, "Cannot read " + path_.string()));
-      if (n < 0) writerCame_ = true;
+      if (err == EINTR) continue;
+      if (n < 0 && err != EAGAIN)
+        return Fail(FileErrorNumber(err), SystemErrorText(err, "Cannot read " + path_.string()));
+      if (n < 0) writerCame_ = true;  // a writer, who has sent nothing yet
       if (slice++ >= slices)
         return Fail(kErrPathFileAccess, "The program writing into the named pipe " + path_.string() +
                                             " sent nothing for " + Seconds(waits_.silence));
       if (!PollSlice() && meanwhile_) meanwhile_();
     }
-  } catch (const std::exception& e) {
-    return Fail(kErrInternal, std::string("Reading ") + path_.string() + " stopped: " + e.what());
-  } catch (...) {
-    return Fail(kErrInternal, "Reading " + path_.string() + " stopped");
+  } catch (const std::bad_alloc&) {
+    return Fail(kErrOutOfMemory, {});
+  } catch (...) {  // from `meanwhile`: the read ends, and says no more
+    return Fail(kErrInternal, {});
   }
 }
 

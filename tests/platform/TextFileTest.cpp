@@ -233,16 +233,17 @@ class LateWriter {
 
 // What is no file is refused by its kind before anything is read from it.
 TEST_F(TempDir, DevicesSocketsAndFoldersAreRefusedBeforeTheyAreRead) {
-  if (fs::exists("/dev/zero"))
-    EXPECT_EQ(ReasonOf([] { TextFile f("/dev/zero", FileMode::Input); }),
-              "75: /dev/zero is a character device, not a file");
+  ASSERT_TRUE(fs::exists("/dev/zero"));
+  EXPECT_EQ(ReasonOf([] { TextFile f("/dev/zero", FileMode::Input); }),
+            "75: /dev/zero is a character device, not a file");
   const fs::path socket = Path("socket");
   const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
   ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-  EXPECT_EQ(ReasonOf([&] { TextFile f(socket, FileMode::Input); }), "75: " + socket.string() + " is a socket, not a file");
+  EXPECT_EQ(ReasonOf([&] { TextFile f(socket, FileMode::Input); }),
+            "75: " + socket.string() + " is a socket, not a file");
   ::close(fd);
   fs::create_directory(Path("folder"));
   EXPECT_EQ(ReasonOf([&] { TextFile f(Path("folder"), FileMode::Input); }),
