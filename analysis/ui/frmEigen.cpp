@@ -9,12 +9,11 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <algorithm>
 #include <cfloat>
 #include <chrono>
-#include <algorithm>
 #include <cmath>
 #include <exception>
-#include <memory>
 
 #include "analysis/RunDriver.h"
 #include "analysis/RunFailure.h"
