@@ -254,37 +254,6 @@ TEST_F(TempDir, DevicesSocketsAndFoldersAreRefusedBeforeTheyAreRead) {
             "75: " + Path("zero").string() + " is a character device, not a file");
 }
 
-// A failed read is a failure with its reason, never the end of the file:
-// reading a process's memory at address 0 fails with EIO.
-TEST(TextFileReadError, AFailedReadIsRefusedNotTakenForTheEnd) {
-  if (!fs::exists("/proc/self/mem")) GTEST_SKIP() << "no /proc";
-  TextFile file("/proc/self/mem", FileMode::Input);
-  EXPECT_EQ(ReasonOf([&] { file.Get(); }), "57: Cannot read /proc/self/mem: Input/output error");
-  TextFile peeked("/proc/self/mem", FileMode::Input);
-  EXPECT_EQ(ReasonOf([&] { peeked.AtEnd(); }), "57: Cannot read /proc/self/mem: Input/output error");
-}
-
-// A line past the longest a file may hold is refused on its first byte too
-// many: the reader has taken no more, and a line at the limit reads whole.
-TEST_F(TempDir, ALineLongerThanTheLongestIsRefusedAsSoonAsItIsSoLong) {
-  WriteBytes(Path("long.txt"), "short\r\n" + std::string(1000, 'a') + "\r\n" + std::string(3 << 20, 'b') + "\n");
-  for (bool byLine : {true, false}) {
-    TextFile file(Path("long.txt"), FileMode::Input);
-    file.SetLongestLine(1000);
-    EXPECT_EQ(file.ReadLine(), "short");
-    EXPECT_EQ(file.ReadLine(), std::string(1000, 'a'));
-    EXPECT_EQ(file.line(), 3);
-    EXPECT_EQ(ReasonOf([&] { byLine ? (void)file.ReadLine() : (void)Rest(file); }),
-              "321: the line is longer than 1000 bytes, more than a line of this file can hold");
-    EXPECT_EQ(file.taken(), 7 + 1002 + 1001);
-  }
-  // Without a limit the line is read as it is.
-  TextFile file(Path("long.txt"), FileMode::Input);
-  file.ReadLine();
-  file.ReadLine();
-  EXPECT_EQ(file.ReadLine().size(), std::size_t{3} << 20);
-}
-
 // A named pipe no program opens to write is refused after the writer wait,
 // with the window's work done between its slices; one whose writer comes
 // during the wait reads whole.
