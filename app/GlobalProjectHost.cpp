@@ -1,5 +1,8 @@
 #include "app/GlobalProjectHost.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
+
 #include "app/Globals.h"
 #include "app/OptionsFile.h"
 #include "app/ProgramPaths.h"
@@ -53,5 +56,19 @@ void GlobalProjectHost::SetProjectFileName(const std::string& name) {
 }
 
 ModelChanges* GlobalProjectHost::Changes() { return window_ ? &window_->Changes() : nullptr; }
+
+void GlobalProjectHost::WaitingForFile() {
+  if (!window_) return;
+  if (!busy_) window_->SetBusyPointer(true);
+  busy_ = true;
+  // Paints, timers and the window system's notices, but no keys, clicks or
+  // close requests: those wait until Open is over.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void GlobalProjectHost::DoneWaitingForFile() {
+  if (busy_) window_->SetBusyPointer(false);
+  busy_ = false;
+}
 
 }  // namespace app

@@ -29,9 +29,14 @@ class GlobalProjectHost : public ProjectFileHost {
   std::string ProjectFileName() const override;
   void SetProjectFileName(const std::string& name) override;
   ModelChanges* Changes() override;
+  // The window paints (the event loop runs without user input) under the
+  // busy pointer.
+  void WaitingForFile() override;
+  void DoneWaitingForFile() override;
 
  private:
   frmMenu* window_;
+  bool busy_ = false;  // the busy pointer is this host's
 };
 
 }  // namespace app

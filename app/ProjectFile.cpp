@@ -2,6 +2,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <functional>
 #include <new>
 #include <optional>
 #include <string_view>
@@ -56,6 +57,41 @@ std::string_view TrimBlanks(std::string_view s) {
   platform::Raise(number, "Header, line " + rule + ".");
 }
 
+// The next header line; `atEnd` says what is missing when the file ends
+// first. A failure of the file names the line it came on.
+std::string HeaderLine(platform::TextFile& file, const std::string& atEnd) {
+  const std::string line = std::to_string(file.line());
+  try {
+    if (!file.AtEnd()) return file.ReadLine();
+  } catch (const platform::RuntimeError& e) {
+    RefuseHeader(e.number(), line + ": " + e.description());
+  }
+  RefuseHeader(platform::kErrInputPastEnd, line + ": " + atEnd);
+}
+
+// The host's side of a wait for a named pipe's writer while Open reads: its
+// window kept painting between the slices, and told once when Open waits no
+// more, before any box shows.
+class PipeWait {
+ public:
+  explicit PipeWait(ProjectFileHost& host) : host_(host) {}
+  ~PipeWait() {
+    if (waited_) host_.DoneWaitingForFile();
+  }
+  PipeWait(const PipeWait&) = delete;
+  PipeWait& operator=(const PipeWait&) = delete;
+  std::function<void()> Slice() {
+    return [this] {
+      waited_ = true;
+      host_.WaitingForFile();
+    };
+  }
+
+ private:
+  ProjectFileHost& host_;
+  bool waited_ = false;
+};
+
 }  // namespace
 
 void StoreProject(platform::TextFile& file, const model::Analysis& analysis,
@@ -78,6 +114,7 @@ std::string ProjectText(const model::Analysis& analysis, const model::BeamShape&
 }
 
 std::optional<ProjectContents> ReadProject(platform::TextFile& file, std::optional<float>* versionRead) {
+  file.SetLongestLine(kLongestProjectLine);
   const std::optional<float> version = ReadProjectHeader(file);
   if (versionRead) *versionRead = version;
   // An empty version field reads as the number 0, which is no version either.
@@ -104,10 +141,8 @@ std::string UnknownVersionReason(std::optional<float> version) {
 }
 
 std::optional<float> ReadProjectHeader(platform::TextFile& file) {
-  if (file.AtEnd()) RefuseHeader(platform::kErrInputPastEnd, "1: the file is empty");
-  file.ReadLine();  // "VELK Version": not checked
-  if (file.AtEnd()) RefuseHeader(platform::kErrInputPastEnd, "2: the file ends before its version line");
-  const std::string line = file.ReadLine();
+  HeaderLine(file, "the file is empty");  // "VELK Version": not checked
+  const std::string line = HeaderLine(file, "the file ends before its version line");
   std::string_view field = line;
   if (auto comma = field.find(','); comma != std::string_view::npos) field = field.substr(0, comma);
   field = TrimBlanks(field);
@@ -216,8 +251,9 @@ void Open_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile) {
   std::string reason;
   end = RunStep(
       [&] {
+        PipeWait wait(host);
         try {
-          platform::TextFile file(fileName, platform::FileMode::Input);
+          platform::TextFile file(fileName, platform::FileMode::Input, wait.Slice());
           read = ReadProject(file, &version);
         } catch (const std::bad_alloc&) {
           platform::Raise(platform::kErrOutOfMemory, "There is not enough memory to read this file.");

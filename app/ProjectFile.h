@@ -7,6 +7,7 @@
 // A project file is two header print lines, "VELK Version" and the version,
 // then the Analysis, BeamShape (1.4 only), Mesh and Material records. Files
 // are written with CR LF; reading also takes LF.
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -15,6 +16,7 @@
 #include "model/BeamShape.h"
 #include "model/Material.h"
 #include "model/Mesh.h"
+#include "model/RecordIO.h"
 namespace platform {
 class CommonDialog;
 class TextFile;
@@ -27,6 +29,9 @@ inline constexpr const char* kProjectFilter =
 inline constexpr const char* kCaptionPrefix = "VELK V1.4.0:";
 inline constexpr float kProjectVersion = 1.4f;
 inline constexpr float kProjectVersion13 = 1.3f;
+// The longest line a project file holds: one of the run's texts in its
+// quotes, each alone on its line; every numeric line is far shorter.
+inline constexpr std::int64_t kLongestProjectLine = model::kLongestField + 2;
 
 class ProjectFileHost {
  public:
@@ -56,6 +61,12 @@ class ProjectFileHost {
   // The record of the model last saved, opened or emptied; null when the
   // host keeps none (its model then never counts as changed).
   virtual ModelChanges* Changes() { return nullptr; }
+  // Between the short slices in which Open waits for the program writing
+  // into a named pipe: the window paints, but takes no input, so that no
+  // other command starts meanwhile, and the pointer shows that Open is busy.
+  virtual void WaitingForFile() {}
+  // Open waits no more; called once after any WaitingForFile, before a box.
+  virtual void DoneWaitingForFile() {}
 };
 
 // Everything a project file holds, read into objects of its own.
@@ -78,7 +89,10 @@ bool Save_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile);
 // Asks for a name and reads the model from it. The model in memory is
 // replaced (New, then what was read) only once the whole file has been read;
 // after any failure, a refused file or a version it does not know, the
-// model, the caption and the panels are as they were.
+// model, the caption and the panels are as they were. A folder, device or
+// socket is refused before it is read; a named pipe is read as its writer
+// sends it, the host's window painting while Open waits, and refused when
+// nothing comes through in time (platform::PipeWaits).
 void Open_Data(ProjectFileHost& host, platform::CommonDialog& cdlFile);
 
 // Before a command that replaces the model: when it has changed since it was
@@ -112,14 +126,17 @@ std::string ProjectText(const model::Analysis& analysis, const model::BeamShape&
 // 13 or 6 for a field that is not a number of its type, 9 for an element
 // corner outside the nodes, 321 for records that break the model's rules (a
 // node ID that is not its position, a numbering that does not follow the
-// properties, a modulus or Poisson ratio the girder dialog refuses).
+// properties, a modulus or Poisson ratio the girder dialog refuses, a line
+// longer than kLongestProjectLine or a field longer than model::kLongestField,
+// refused as soon as it is so long).
 std::optional<ProjectContents> ReadProject(platform::TextFile& file, std::optional<float>* version = nullptr);
 // Why a file of that version (or of none) is not read: the detail of
 // "Error: Reading Data".
 std::string UnknownVersionReason(std::optional<float> version);
 
 // Reads the two header lines and returns the version number, nothing for an
-// empty version field. 62 when the file ends first, 13 when it is not a number.
+// empty version field. 62 when the file ends first, 13 when it is not a number;
+// a failure of the file (a line too long, a read) names its header line.
 std::optional<float> ReadProjectHeader(platform::TextFile& file);
 // The version is compared in single precision with room for the last digit.
 bool IsProjectVersion(float version, float wanted);

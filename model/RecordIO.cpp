@@ -15,11 +15,6 @@ namespace {
 bool IsLineEnd(int c) { return c == '\r' || c == '\n'; }
 bool IsBlank(int c) { return c == ' ' || c == '\t'; }
 
-// Consumes the rest of a line end whose first character was c (CR LF is one end).
-void FinishLineEnd(platform::TextFile& file, int c) {
-  if (c == '\r' && file.Peek() == '\n') file.Get();
-}
-
 }  // namespace
 
 void RecordWriter::Item(std::string_view text) {
@@ -74,9 +69,36 @@ void RecordWriter::EndLine() {
 
 std::string RecordReader::Field(bool* quoted) { return Next({}, quoted); }
 
+int RecordReader::Take(std::string_view field) {
+  try {
+    return file_.Get();
+  } catch (const platform::RuntimeError& e) {
+    RefuseAt(e.number(), file_.line(), field, e.description());
+  }
+}
+
+void RecordReader::FinishLineEnd(int c, std::string_view field) {
+  if (c != '\r') return;
+  int next = EOF;
+  try {
+    next = file_.Peek();
+  } catch (const platform::RuntimeError& e) {
+    RefuseAt(e.number(), file_.line(), field, e.description());
+  }
+  if (next == '\n') Take(field);
+}
+
+void RecordReader::Keep(std::string& text, int c, std::string_view field) const {
+  if (static_cast<std::int64_t>(text.size()) >= kLongestField)
+    Refuse(platform::kErrBadFileFormat, field,
+           "the field is longer than " + std::to_string(kLongestField) +
+               " bytes, more than any field the program writes");
+  text.push_back(static_cast<char>(c));
+}
+
 std::string RecordReader::Next(std::string_view field, bool* quoted) {
-  int c = file_.Get();
-  while (c != EOF && (IsBlank(c) || IsLineEnd(c))) c = file_.Get();
+  int c = Take(field);
+  while (c != EOF && (IsBlank(c) || IsLineEnd(c))) c = Take(field);
   lastLine_ = file_.line();
   if (!field.empty() && placeCount_ < std::size(places_))
     places_[placeCount_++] = {field.data(), field.size(), lastLine_};
@@ -84,22 +106,22 @@ std::string RecordReader::Next(std::string_view field, bool* quoted) {
   std::string text;
   if (c == '"') {
     if (quoted) *quoted = true;
-    for (c = file_.Get(); c != '"'; c = file_.Get()) {
+    for (c = Take(field); c != '"'; c = Take(field)) {
       if (c == EOF) Refuse(platform::kErrInputPastEnd, field, "the file ends inside this quoted field");
-      text.push_back(static_cast<char>(c));
+      Keep(text, c, field);
     }
     // Whatever stands between the closing quote and the delimiter is dropped.
-    do c = file_.Get();
+    do c = Take(field);
     while (c != EOF && c != ',' && !IsLineEnd(c));
-    FinishLineEnd(file_, c);
+    FinishLineEnd(c, field);
     return text;
   }
   if (quoted) *quoted = false;
   while (c != EOF && c != ',' && !IsLineEnd(c)) {
-    text.push_back(static_cast<char>(c));
-    c = file_.Get();
+    Keep(text, c, field);
+    c = Take(field);
   }
-  FinishLineEnd(file_, c);
+  FinishLineEnd(c, field);
   while (!text.empty() && IsBlank(text.back())) text.pop_back();
   return text;
 }

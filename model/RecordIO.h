@@ -13,6 +13,13 @@
 
 namespace model {
 
+// The run's texts (title, description, run number) hold at most this many
+// UTF-16 units: the run dialog's boxes take no more.
+inline constexpr int kLongestTextUnits = 32767;
+// The longest field a file of the program holds, in bytes: such a text in
+// UTF-8, at most 3 bytes a unit. RecordReader refuses a longer field.
+inline constexpr std::int64_t kLongestField = 3 * std::int64_t{kLongestTextUnits};
+
 class RecordWriter {
  public:
   explicit RecordWriter(platform::TextFile& file) : file_(file) {}
@@ -45,7 +52,10 @@ class RecordReader {
   // ("line 95, field Sx: the file ends before this field") and must outlive
   // the reader, which keeps it (a literal). 62 when the file
   // ends before it; a field that does not convert raises 13 (type mismatch),
-  // a number outside the target's range 6 (overflow).
+  // a number outside the target's range 6 (overflow), a field longer than
+  // kLongestField 321, as soon as it is, and so does a line longer than the
+  // file's longest (TextFile::SetLongestLine). A failure of the file itself
+  // (a read, a pipe gone silent) names the field too.
   std::string String(std::string_view field = {});  // a double quote in an unquoted field reads as '
   bool Boolean(std::string_view field = {});
   short Integer(std::string_view field = {});
@@ -71,6 +81,12 @@ class RecordReader {
 
  private:
   std::string Next(std::string_view field, bool* quoted);
+  // The file's next character or EOF; what the file raises, said where.
+  int Take(std::string_view field);
+  // Consumes the rest of a line end whose first character was c (CR LF is one end).
+  void FinishLineEnd(int c, std::string_view field);
+  // Appends c to a field's text, refusing a field longer than kLongestField.
+  void Keep(std::string& text, int c, std::string_view field) const;
   long long WholeNumber(std::string_view field, long long lo, long long hi);
 
   platform::TextFile& file_;

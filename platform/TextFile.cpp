@@ -1,14 +1,20 @@
 #include "platform/TextFile.h"
 
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
+#include <utility>
 
+#include "platform/NumberText.h"
 #include "platform/RuntimeError.h"
 
 namespace platform {
@@ -21,24 +27,221 @@ int OpenErrorNumber(int err, FileMode mode) {
   return FileErrorNumber(err);
 }
 
+PipeWaits& CurrentPipeWaits() {
+  static PipeWaits waits;
+  return waits;
+}
+
+// "5 seconds", "0.2 seconds", "1 second".
+std::string Seconds(std::chrono::milliseconds wait) {
+  const double seconds = static_cast<double>(wait.count()) / 1000.0;
+  return FormatShortest(seconds) + (seconds == 1.0 ? " second" : " seconds");
+}
+
+// Refuses (75) what is not a file to read, by its kind; a regular file and
+// a named pipe pass.
+void RefuseNonFile(const std::filesystem::path& path, mode_t mode) {
+  if (S_ISREG(mode) || S_ISFIFO(mode)) return;
+  const char* kind = S_ISDIR(mode)    ? "a folder"
+                     : S_ISCHR(mode)  ? "a character device"
+                     : S_ISBLK(mode)  ? "a block device"
+                     : S_ISSOCK(mode) ? "a socket"
+                                      : nullptr;
+  Raise(kErrPathFileAccess, path.string() + (kind ? std::string(" is ") + kind + ", not a file" : " is not a file"));
+}
+
+// A file descriptor closed at the end of its scope unless handed on.
+class UniqueFd {
+ public:
+  explicit UniqueFd(int fd) : fd_(fd) {}
+  ~UniqueFd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  UniqueFd(const UniqueFd&) = delete;
+  UniqueFd& operator=(const UniqueFd&) = delete;
+  int get() const { return fd_; }
+  int release() { return std::exchange(fd_, -1); }
+
+ private:
+  int fd_;
+};
+
+constexpr std::chrono::milliseconds kSlice{50};
+
+// The slices a wait takes, at least one.
+long long SlicesOf(std::chrono::milliseconds wait) {
+  const long long whole = wait.count() / kSlice.count();
+  return std::max<long long>(1, whole + (wait.count() % kSlice.count() > 0 ? 1 : 0));
+}
+
 }  // namespace
 
-TextFile::TextFile(const std::filesystem::path& path, FileMode mode) : path_(path), mode_(mode) {
+void SetPipeWaitsForTests(PipeWaits waits) { CurrentPipeWaits() = waits; }
+
+// A named pipe read without blocking. On Linux a pipe opened so before any
+// writer reads as at its end and polls as quiet until a writer comes; only
+// once one has come does an empty read mean the end. Reads wait in slices,
+// calling `meanwhile` between them, and fail with their reason when nothing
+// comes in time.
+class PipeSource {
+ public:
+  PipeSource(int fd, std::filesystem::path path, std::function<void()> meanwhile)
+      : fd_(fd), path_(std::move(path)), waits_(CurrentPipeWaits()), meanwhile_(std::move(meanwhile)) {}
+  ~PipeSource() { ::close(fd_); }
+  PipeSource(const PipeSource&) = delete;
+  PipeSource& operator=(const PipeSource&) = delete;
+
+  // Returns once a program has opened the other end, written into it or
+  // closed it again; raises 75 when none has within the writer wait.
+  void AwaitWriter();
+  // At most `size` bytes, 0 at the end; -1 once it failed, with the reason
+  // kept. Called by the C library: nothing is thrown out of it.
+  ssize_t Read(char* buffer, std::size_t size) noexcept;
+
+  bool failed() const { return failure_ != 0; }
+  [[noreturn]] void RaiseFailure() const {
+    if (reason_.empty()) Raise(failure_);
+    Raise(failure_, reason_);
+  }
+
+  static ssize_t CookieRead(void* cookie, char* buffer, std::size_t size) {
+    return static_cast<PipeSource*>(cookie)->Read(buffer, size);
+  }
+  static int CookieClose(void* cookie) {
+    const std::unique_ptr<PipeSource> self(static_cast<PipeSource*>(cookie));
+    return 0;
+  }
+
+ private:
+  // One slice of waiting: true when the pipe has something to tell (bytes,
+  // a writer that came and went, an error), which a read then takes.
+  bool PollSlice();
+  ssize_t Fail(int number, std::string reason) noexcept;
+
+  int fd_;
+  std::filesystem::path path_;
+  PipeWaits waits_;
+  std::function<void()> meanwhile_;
+  bool writerCame_ = false;
+  std::string early_;  // bytes AwaitWriter took while looking for a writer
+  std::size_t earlyAt_ = 0;
+  int failure_ = 0;
+  std::string reason_;
+};
+
+bool PipeSource::PollSlice() {
+  pollfd p{fd_, POLLIN, 0};
+  return ::poll(&p, 1, static_cast<int>(kSlice.count())) > 0;
+}
+
+void PipeSource::AwaitWriter() {
+  for (long long slice = 1, slices = SlicesOf(waits_.writer);; ++slice) {
+    if (PollSlice()) {
+      writerCame_ = true;
+      return;
+    }
+    // A writer that has opened its end but written nothing yet shows only
+    // in a read, which then finds no bytes instead of the end.
+    char buffer[1 << 12];
+    const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+    const int err = n < 0 ? errno : 0;
+    if (n > 0) early_.assign(buffer, static_cast<std::size_t>(n));
+    if (n > 0 || err == EAGAIN) {
+      writerCame_ = true;
+      return;
+    }
+    if (n < 0 && err != EINTR) RaiseSystemError(err, "Cannot read " + path_.string());
+    if (slice >= slices)
+      Raise(kErrPathFileAccess, "No program opened the named pipe " + path_.string() + " to write into it within " +
+                                    Seconds(waits_.writer));
+    if (meanwhile_) meanwhile_();
+  }
+}
+
+ssize_t PipeSource::Read(char* buffer, std::size_t size) noexcept {
+  if (failed()) return -1;
+  if (earlyAt_ < early_.size()) {
+    const std::size_t n = std::min(size, early_.size() - earlyAt_);
+    std::memcpy(buffer, early_.data() + earlyAt_, n);
+    earlyAt_ += n;
+    return static_cast<ssize_t>(n);
+  }
+  try {
+    for (long long slice = 0, slices = SlicesOf(waits_.silence);;) {
+      const ssize_t n = ::read(fd_, buffer, size);
+      const int err = n < 0 ? errno : 0;
+      if (n > 0) return n;
+      if (n == 0 && writerCame_) return 0;  // every writer has closed its end
+      if (err == EINTR) continue;
+      if (n < 0 && err != EAGAIN)
+        return Fail(FileErrorNumber(err), SystemErrorText(err, "Cannot read " + path_.string()));
+      if (n < 0) writerCame_ = true;  // a writer, who has sent nothing yet
+      if (slice++ >= slices)
+        return Fail(kErrPathFileAccess, "The program writing into the named pipe " + path_.string() +
+                                            " sent nothing for " + Seconds(waits_.silence));
+      if (!PollSlice() && meanwhile_) meanwhile_();
+    }
+  } catch (const std::bad_alloc&) {
+    return Fail(kErrOutOfMemory, {});
+  } catch (...) {  // from `meanwhile`: the read ends, and says no more
+    return Fail(kErrInternal, {});
+  }
+}
+
+ssize_t PipeSource::Fail(int number, std::string reason) noexcept {
+  failure_ = number;
+  reason_.swap(reason);
+  errno = EIO;
+  return -1;
+}
+
+TextFile::TextFile(const std::filesystem::path& path, FileMode mode, std::function<void()> meanwhile)
+    : path_(path), mode_(mode) {
   if (path.empty()) Raise(kErrBadFileName);
-  const char* how = mode == FileMode::Input ? "rb" : mode == FileMode::Output ? "wb" : "ab";
   if (mode == FileMode::Input) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-      Raise(kErrPathFileAccess, path.string() + " is a folder, not a file");
+    OpenForInput(std::move(meanwhile));
+    return;
   }
   errno = 0;
-  file_ = std::fopen(path.c_str(), how);
+  file_ = std::fopen(path.c_str(), mode == FileMode::Output ? "wb" : "ab");
   if (!file_) {
     const int err = errno;
     Raise(OpenErrorNumber(err, mode), SystemErrorText(err, "Cannot open " + path.string()));
   }
   struct stat st {};
   seekable_ = ::fstat(::fileno(file_), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+void TextFile::OpenForInput(std::function<void()> meanwhile) {
+  // Told apart before opening: opening a device may already act on it.
+  struct stat st {};
+  if (::stat(path_.c_str(), &st) == 0) RefuseNonFile(path_, st.st_mode);
+  // A named pipe must not block until a writer comes; a regular file
+  // ignores the flag.
+  UniqueFd fd(::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  if (fd.get() < 0) {
+    const int err = errno;
+    Raise(OpenErrorNumber(err, mode_), SystemErrorText(err, "Cannot open " + path_.string()));
+  }
+  // What was opened, which need not be what was looked at a moment before.
+  if (::fstat(fd.get(), &st) != 0) RaiseSystemError(errno, "Cannot read " + path_.string());
+  RefuseNonFile(path_, st.st_mode);
+  if (S_ISFIFO(st.st_mode)) {
+    auto source = std::make_unique<PipeSource>(fd.release(), path_, std::move(meanwhile));
+    source->AwaitWriter();
+    const cookie_io_functions_t calls{PipeSource::CookieRead, nullptr, nullptr, PipeSource::CookieClose};
+    file_ = ::fopencookie(source.get(), "rb", calls);
+    if (!file_) Raise(kErrOutOfMemory);
+    pipe_ = source.release();  // the stream owns it now
+    seekable_ = false;
+    return;
+  }
+  const int flags = ::fcntl(fd.get(), F_GETFL);
+  if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+    RaiseSystemError(errno, "Cannot read " + path_.string());
+  file_ = ::fdopen(fd.get(), "rb");
+  if (!file_) RaiseSystemError(errno, "Cannot read " + path_.string());
+  fd.release();  // the stream closes it now
 }
 
 TextFile::TextFile(InMemory, std::string_view text) : mode_(FileMode::Input), memory_(text) {
@@ -90,17 +293,36 @@ void TextFile::WriteLine(std::string_view text) {
   Write("\r\n");
 }
 
+void TextFile::RaiseReadError(int err) const {
+  if (pipe_ && pipe_->failed()) pipe_->RaiseFailure();
+  if (path_.empty()) Raise(kErrDeviceIO);
+  Raise(kErrDeviceIO, SystemErrorText(err != 0 ? err : EIO, "Cannot read " + path_.string()));
+}
+
+void TextFile::RaiseLongLine() const {
+  Raise(kErrBadFileFormat, "the line is longer than " + std::to_string(longestLine_) +
+                               " bytes, more than a line of this file can hold");
+}
+
 int TextFile::Next() {
   // One file is read by one thread: the stream's lock would only cost time.
   const int c = ::getc_unlocked(file_);
-  if (c > '\r') {  // most characters: neither CR nor LF
-    afterCR_ = false;
-  } else if (c == '\r') {
+  if (c == EOF) {
+    if (::ferror_unlocked(file_)) RaiseReadError(errno);
+    return c;
+  }
+  ++taken_;
+  if (c == '\r') {
     ++line_;
     afterCR_ = true;
+    lineBytes_ = 0;
   } else if (c == '\n') {
     if (!afterCR_) ++line_;
     afterCR_ = false;
+    lineBytes_ = 0;
+  } else {
+    afterCR_ = false;
+    if (++lineBytes_ > longestLine_) RaiseLongLine();
   }
   return c;
 }
@@ -112,8 +334,12 @@ int TextFile::Get() {
 
 int TextFile::Peek() {
   CheckReadable();
-  int c = std::fgetc(file_);
-  if (c != EOF) std::ungetc(c, file_);
+  const int c = std::fgetc(file_);
+  if (c == EOF) {
+    if (std::ferror(file_)) RaiseReadError(errno);
+    return c;
+  }
+  std::ungetc(c, file_);
   return c;
 }
 
@@ -164,10 +390,11 @@ std::int64_t TextFile::RemainingBytes(std::int64_t atMost) {
   CheckReadable();
   if (!seekable_) {
     // Read ahead, and let the stream give those bytes again before the rest.
+    const std::int64_t wanted = std::min(atMost, kMostReadAhead);
     auto ahead = std::make_unique<ReadAhead>();
     char buffer[1 << 16];
-    for (std::int64_t have = 0; have < atMost; have = static_cast<std::int64_t>(ahead->bytes.size())) {
-      const auto want = std::min<std::int64_t>(sizeof buffer, atMost - have);
+    for (std::int64_t have = 0; have < wanted; have = static_cast<std::int64_t>(ahead->bytes.size())) {
+      const auto want = std::min<std::int64_t>(sizeof buffer, wanted - have);
       const std::size_t n = std::fread(buffer, 1, static_cast<std::size_t>(want), file_);
       ahead->bytes.append(buffer, n);
       if (n < static_cast<std::size_t>(want)) break;
@@ -180,8 +407,8 @@ std::int64_t TextFile::RemainingBytes(std::int64_t atMost) {
     if (!chained) Raise(kErrOutOfMemory);
     ahead.release();  // the stream owns it now
     file_ = chained;
-    if (err) Raise(kErrDeviceIO, SystemErrorText(err, "Cannot read " + path_.string()));
-    return got;
+    if (err) RaiseReadError(err);
+    return got == wanted ? atMost : got;
   }
   const long at = std::ftell(file_);
   std::int64_t size = static_cast<std::int64_t>(memory_.size());  // a file in memory

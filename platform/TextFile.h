@@ -3,10 +3,13 @@
 // opened for input, output or append, written in pieces, read character by
 // character or a line at a time. Failures are RuntimeErrors carrying the
 // file error numbers (53 not found, 55 already open, 57 device I/O, 61 disk
-// full, 62 input past end, 76 path not found, ...).
+// full, 62 input past end, 75 not a file, 76 path not found, ...).
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <limits>
 #include <map>
 #include <memory>
 #include <string>
@@ -16,13 +19,32 @@ namespace platform {
 
 enum class FileMode { Input, Output, Append };
 
+// How long an input file that is a named pipe waits for the program writing
+// into it: for its first bytes once the pipe is opened, or for a sign that a
+// program has opened the other end; then, with a writer there, for each
+// further bytes. Each wait goes in slices of a twentieth of a second, and
+// lasts at least as long as given.
+struct PipeWaits {
+  std::chrono::milliseconds writer{5000};
+  std::chrono::milliseconds silence{30000};
+};
+// The waits of the pipes opened from now on, for tests that cannot wait so
+// long; PipeWaits{} puts the program's own back.
+void SetPipeWaitsForTests(PipeWaits waits);
+
+class PipeSource;
+
 // Selects the constructors of a file that lives in memory.
 struct InMemory {};
 
 class TextFile {
  public:
-  // Opens the file; output truncates, append keeps what is there.
-  TextFile(const std::filesystem::path& path, FileMode mode);
+  // Opens the file; output truncates, append keeps what is there. For input,
+  // a folder, device or socket is refused (75) with its reason before it is
+  // opened. A named pipe is opened without blocking and read as it comes:
+  // its waits (PipeWaits) call `meanwhile` between their slices, and a pipe
+  // that nothing comes through in time is refused (75) with its reason.
+  TextFile(const std::filesystem::path& path, FileMode mode, std::function<void()> meanwhile = {});
   // A file in memory, read from the given text, so that readers take text
   // that never was on a disk.
   TextFile(InMemory, std::string_view text);
@@ -42,7 +64,8 @@ class TextFile {
   // The print column of the next character on the current line, from 1.
   int column() const { return column_; }
 
-  // Input. Get and Peek return EOF (-1) at the end of the file.
+  // Input. Get and Peek return EOF (-1) at the end of the file; a read that
+  // fails raises its reason (57, or 75 for a pipe gone silent), never an end.
   int Get();
   int Peek();
   bool AtEnd();
@@ -52,12 +75,21 @@ class TextFile {
   // The line of the next character Get or ReadLine takes, from 1; CR LF, LF
   // and a lone CR each end a line. Readers name it when they refuse a file.
   std::int64_t line() const { return line_; }
+  // Refuses (321) a line longer than `bytes`, its end not counted, as soon
+  // as a character past them is taken, so that no reader holds more of it.
+  // The reason given is the rule alone: the reader says where.
+  void SetLongestLine(std::int64_t bytes) { longestLine_ = bytes; }
+  // How many bytes Get and ReadLine have taken so far.
+  std::int64_t taken() const { return taken_; }
   // The bytes of an input file not yet read, or `atMost` when at least that
   // many are left, so that a reader can tell a count the file cannot hold
   // before it makes anything for it. A file that cannot seek (a named pipe)
-  // is read ahead for it, no further than `atMost`; the reads that follow
-  // take what was read ahead first.
+  // is read ahead for it, no further than `atMost` and kMostReadAhead; the
+  // reads that follow take what was read ahead first. A pipe that holds
+  // more than kMostReadAhead counts as holding `atMost`: its records then
+  // show whether they are there, as they come.
   std::int64_t RemainingBytes(std::int64_t atMost);
+  static constexpr std::int64_t kMostReadAhead = std::int64_t{1} << 20;
 
   // Flushes and closes; raises 61 (disk full) or 57 when anything written
   // did not reach the file. A second Close does nothing.
@@ -67,18 +99,27 @@ class TextFile {
   const std::string& Text() const { return memory_; }
 
  private:
+  void OpenForInput(std::function<void()> meanwhile);
   void CheckWritable() const;
   void CheckReadable() const;
-  int Next();  // the next character, counting line ends
+  int Next();  // the next character, counting line ends and the line's length
   [[noreturn]] void RaiseWriteError(int err) const;
+  // Why a read failed: the pipe's own reason, or the system's for `err`.
+  [[noreturn]] void RaiseReadError(int err) const;
+  [[noreturn]] void RaiseLongLine() const;
 
   std::filesystem::path path_;
   FileMode mode_;
   std::FILE* file_ = nullptr;
+  // A named pipe's reader, owned by the stream that reads through it.
+  PipeSource* pipe_ = nullptr;
   bool seekable_ = true;
   int column_ = 1;
   std::int64_t line_ = 1;
   bool afterCR_ = false;
+  std::int64_t lineBytes_ = 0;  // taken of the current line
+  std::int64_t longestLine_ = std::numeric_limits<std::int64_t>::max();
+  std::int64_t taken_ = 0;
   bool writeFailed_ = false;
   int writeErrno_ = 0;
   // A file in memory: the text read, or the text written once closed, and

@@ -6,7 +6,10 @@
 #include <QPlainTextEdit>
 #include <QShowEvent>
 #include <QStatusBar>
+#include <QTextCursor>
+#include <QTextDocument>
 
+#include <algorithm>
 #include <cfloat>
 #include <chrono>
 #include <cmath>
@@ -20,6 +23,7 @@
 #include "model/Analysis.h"
 #include "model/Material.h"
 #include "model/Mesh.h"
+#include "model/RecordIO.h"
 #include "platform/MessageBox.h"
 #include "platform/NumberText.h"
 #include "platform/qt/TextBoxes.h"
@@ -42,6 +46,71 @@ std::string RecordSafeText(const std::string& text) {
   }
   return safe;
 }
+
+namespace {
+
+// Lets the box hold no more than `most` UTF-16 units, as a line edit's
+// maxLength does: of what is typed or pasted, what goes beyond is not
+// taken, never half a surrogate pair, and Undo and Redo take an edit and its
+// cut together.
+class LengthLimit : public QObject {
+ public:
+  LengthLimit(QPlainTextEdit* box, int most) : QObject(box), box_(box), most_(most) {
+    connect(box->document(), &QTextDocument::contentsChange, this, [this](int position, int, int added) {
+      insertedEnd_ = position + added;
+      // Settled once the change and the signals about it are over: the
+      // document's history tells an Undo from an edit only then.
+      if (!pending_) QMetaObject::invokeMethod(this, &LengthLimit::Settle, Qt::QueuedConnection);
+      pending_ = true;
+    });
+  }
+
+ private:
+  int Length() const { return box_->document()->characterCount() - 1; }  // without the closing paragraph end
+
+  void Settle() {
+    pending_ = false;
+    QTextDocument* document = box_->document();
+    if (Length() > most_) {
+      // The cut is a step of its own in the document's history: an Undo
+      // that took back only the cut takes back the edit too, and a Redo of
+      // the edit its cut.
+      if (document->availableRedoSteps() > redoSteps_)
+        document->undo();
+      else if (document->availableRedoSteps() < redoSteps_)
+        document->redo();
+      if (Length() > most_) Cut();
+    }
+    redoSteps_ = document->availableRedoSteps();
+  }
+
+  // Removes what goes beyond the limit from the end of the text last put in.
+  void Cut() {
+    QTextDocument* document = box_->document();
+    const int end = std::clamp(insertedEnd_, 0, Length());
+    int start = std::max(0, end - (Length() - most_));
+    if (start > 0 && document->characterAt(start - 1).isHighSurrogate()) --start;
+    QTextCursor cut(document);
+    cut.beginEditBlock();  // a step the history counts, which Settle tells apart
+    cut.setPosition(start);
+    cut.setPosition(end, QTextCursor::KeepAnchor);
+    cut.removeSelectedText();
+    if (Length() > most_) {  // more than that edit put in: the end goes
+      cut.setPosition(most_);
+      cut.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+      cut.removeSelectedText();
+    }
+    cut.endEditBlock();
+  }
+
+  QPlainTextEdit* box_;
+  int most_;
+  int insertedEnd_ = 0;
+  int redoSteps_ = 0;
+  bool pending_ = false;
+};
+
+}  // namespace
 
 // The solver's view of this dialog: progress line, event loop, cancel flag,
 // message boxes, and the result the dialog tells of.
@@ -83,6 +152,9 @@ frmEigen::frmEigen(model::Analysis& analysis, model::Mesh& mesh, const model::Ma
       folder_(std::move(folder)),
       ui_(std::make_unique<Ui::frmEigen>()) {
   ui_->setupUi(this);
+  // A project file keeps each text on a line of its own, whose length every
+  // reader bounds.
+  new LengthLimit(ui_->txtDiscription, model::kLongestTextUnits);  // owned by the box
   ui_->cmdCancel->setEnabled(false);
   for (QWidget* box : {static_cast<QWidget*>(ui_->txtTitle), static_cast<QWidget*>(ui_->txtDiscription),
                        static_cast<QWidget*>(ui_->txtRunNumber), static_cast<QWidget*>(ui_->txtEstimation)})

@@ -1,8 +1,10 @@
 // Writes the seed corpora of the fuzz targets with the program's own
 // writers: project files of the small models (also after a run, with its
 // results in them), of an empty model, one in the older 1.3 layout and two
-// edited ones that once broke the save-and-reopen round trip;
-// options files; and the solver input file of every model and variant.
+// edited ones that once broke the save-and-reopen round trip, and one with
+// the longest description and one with a description a byte longer;
+// options files, one of them with a field longer than any the program
+// writes; and the solver input file of every model and variant.
 //   velk_fuzz_seeds tests/fuzz/corpus
 #include <cstdio>
 #include <filesystem>
@@ -18,6 +20,7 @@
 #include "model/BeamShape.h"
 #include "model/Material.h"
 #include "model/Mesh.h"
+#include "model/RecordIO.h"
 #include "platform/TextFile.h"
 #include "tests/fuzz/FuzzModels.h"
 #include "tests/fuzz/FuzzSupport.h"
@@ -117,6 +120,15 @@ int main(int argc, char** argv) {
       lines = Lines(text);
       lines[2] = "Plate \"A\"";
       Write(corpus / "projectfile" / (name + "-quote.inp"), Joined(lines));
+      // A description of the longest the run dialog takes, and one byte more,
+      // which is refused.
+      std::string longest;
+      for (int i = 0; i < model::kLongestTextUnits; ++i) longest += "\u20ac";
+      lines = Lines(text);
+      lines[3] = "\"" + longest + "\"";
+      Write(corpus / "projectfile" / (name + "-longest-text.inp"), Joined(lines));
+      lines[3] = "\"" + longest + "x\"";
+      Write(corpus / "projectfile" / (name + "-too-long-text.inp"), Joined(lines));
     }
     analysis::SilentRunUi ui;
     if (analysis::Create_Input_File(mesh, analysis, material, scratch) == 1 &&
@@ -126,7 +138,8 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "%s did not run to its end\n", name.c_str());
   }
 
-  // Options files: the defaults, other values, only the solver line, empty.
+  // Options files: the defaults, other values, only the solver line, empty,
+  // a first field longer than any the program writes.
   {
     model::Analysis analysis;
     view::View view;
@@ -135,6 +148,8 @@ int main(int argc, char** argv) {
     Write(corpus / "options" / "defaults.ini", defaults);
     Write(corpus / "options" / "solver-line.ini", defaults.substr(0, defaults.find("\r\n") + 2));
     Write(corpus / "options" / "empty.ini", "");
+    const std::string tooLong(static_cast<std::size_t>(model::kLongestField) + 1, '9');
+    Write(corpus / "options" / "too-long-field.ini", tooLong + defaults.substr(defaults.find(',')));
     analysis.MaxShift = 5;
     analysis.MaxCycle = 12;
     analysis.ShiftFactor = 0.65f;

@@ -7,10 +7,13 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <iomanip>
 #include <random>
 #include <vector>
 
+#include "model/Analysis.h"
 #include "tests/model/TestFiles.h"
 
 using model::RecordReader;
@@ -194,4 +197,80 @@ TEST(RecordReader, EverySingleTheWriterWritesReadsBackBitForBit) {
   RecordReader r(*in);
   for (uint32_t zero : {0u, 0x80000000u, 0u, 0x80000000u, 0u, 0u, 0u})
     EXPECT_EQ(std::bit_cast<uint32_t>(r.Single()), zero);
+}
+
+namespace {
+
+std::string ReasonOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const platform::RuntimeError& e) {
+    return std::to_string(e.number()) + ": " + e.description();
+  }
+  return "no failure";
+}
+
+const std::string kTooLongField = "321: line 1, field Title: the field is longer than 98301 bytes, more than any field "
+                                  "the program writes.";
+
+}  // namespace
+
+// No field the program writes is longer than kLongestField; a longer one is
+// refused on its first byte too many, so that the reader never holds more,
+// whatever the file (project, options or solver input) and however the
+// field runs: unquoted, of NULs as in a sparse file, or quoted over lines.
+TEST(RecordReader, AFieldLongerThanAnyTheProgramWritesIsRefusedAsSoonAsItIsSo) {
+  const std::int64_t most = model::kLongestField;
+  const std::string lines = [] {
+    std::string s = "\"";
+    for (int i = 0; i < 1500; ++i) s += std::string(98, 'q') + "\r\n";
+    return s + "\"\r\n";
+  }();
+  for (const std::string& bytes : {std::string(3 << 20, 'x'), std::string(3 << 20, '\0'), lines}) {
+    auto in = InputOf(bytes);
+    RecordReader r(*in);
+    EXPECT_EQ(ReasonOf([&] { r.String("Title"); }), kTooLongField);
+    EXPECT_LE(in->taken(), most + most / 50 + 2) << "no more taken than the field and its line ends";
+  }
+  // At the limit, quoted or not, a field reads whole; two such on a line
+  // (the solver input file's description and run number) as well.
+  const std::string longest(static_cast<std::size_t>(most), 'z');
+  auto in = InputOf(longest + "\r\n\"" + longest + "\",\"" + longest + "\"\r\n");
+  RecordReader r(*in);
+  EXPECT_EQ(r.String(), longest);
+  EXPECT_EQ(r.String(), longest);
+  EXPECT_EQ(r.String(), longest);
+  EXPECT_EQ(ErrorOf([&] { r.String(); }), 62);
+}
+
+// The file's refusals of a line too long, and its failed reads, name the
+// field the reader was taking, on the line where they came.
+TEST(RecordReader, WhatTheFileRefusesNamesTheField) {
+  auto in = InputOf("1,2\r\n3," + std::string(100, '4') + "," + std::string(3 << 20, ' ') + "5\r\n");
+  in->SetLongestLine(200);
+  RecordReader r(*in);
+  EXPECT_EQ(r.Long("A"), 1);
+  EXPECT_EQ(r.Long("B"), 2);
+  EXPECT_EQ(r.Long("C"), 3);
+  EXPECT_EQ(r.String("D"), std::string(100, '4'));
+  EXPECT_EQ(ReasonOf([&] { r.Long("E"); }),
+            "321: line 2, field E: the line is longer than 200 bytes, more than a line of this file can hold.");
+  EXPECT_EQ(in->taken(), 5 + 201);
+
+  if (std::filesystem::exists("/proc/self/mem")) {
+    platform::TextFile memory("/proc/self/mem", platform::FileMode::Input);
+    EXPECT_EQ(ReasonOf([&] { RecordReader(memory).Long("Count"); }),
+              "57: line 1, field Count: Cannot read /proc/self/mem: Input/output error.");
+  }
+}
+
+// A damaged options line longer than any field takes the fallback options,
+// having held no more of it than a field.
+TEST(RecordReader, ADamagedOptionsLineTakesItsFallbackWithoutHoldingIt) {
+  auto in = InputOf("5," + std::string(3 << 20, '9') + "\r\n");
+  model::Analysis a;
+  a.MaxShift = 7;
+  a.ReadData1_4Option(*in);
+  EXPECT_EQ(a.MaxShift, 3);
+  EXPECT_LE(in->taken(), 2 + model::kLongestField + 1);
 }

@@ -1,7 +1,11 @@
 #include "platform/TextFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 
+#include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -172,4 +176,148 @@ TEST_F(TempDir, RemainingBytesAreCountedInFilesAndPipes) {
     EXPECT_TRUE(file.AtEnd()) << name;
     EXPECT_EQ(file.RemainingBytes(1000), 0) << name;
   }
+}
+
+namespace {
+
+std::string ReasonOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const RuntimeError& e) {
+    return std::to_string(e.number()) + ": " + e.description();
+  }
+  return "no failure";
+}
+
+// Pipe waits short enough for tests, until the end of the scope.
+class ShortPipeWaits {
+ public:
+  ShortPipeWaits() { platform::SetPipeWaitsForTests({std::chrono::milliseconds(100), std::chrono::milliseconds(100)}); }
+  ~ShortPipeWaits() { platform::SetPipeWaitsForTests({}); }
+  ShortPipeWaits(const ShortPipeWaits&) = delete;
+  ShortPipeWaits& operator=(const ShortPipeWaits&) = delete;
+};
+
+// The text a reader takes with Get until the end.
+std::string Rest(TextFile& file) {
+  std::string s;
+  for (int c; (c = file.Get()) != EOF;) s.push_back(static_cast<char>(c));
+  return s;
+}
+
+// A write end of a named pipe opened from the reading thread, which works
+// once the reader has its end open.
+class LateWriter {
+ public:
+  explicit LateWriter(const fs::path& path) : path_(path) {}
+  ~LateWriter() { Close(); }
+  LateWriter(const LateWriter&) = delete;
+  LateWriter& operator=(const LateWriter&) = delete;
+  void Open() {
+    if (fd_ < 0) fd_ = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK);
+  }
+  bool Write(const std::string& bytes) {
+    return fd_ >= 0 && ::write(fd_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+  }
+  void Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  fs::path path_;
+  int fd_ = -1;
+};
+
+}  // namespace
+
+// What is no file is refused by its kind before anything is read from it.
+TEST_F(TempDir, DevicesSocketsAndFoldersAreRefusedBeforeTheyAreRead) {
+  ASSERT_TRUE(fs::exists("/dev/zero"));
+  EXPECT_EQ(ReasonOf([] { TextFile f("/dev/zero", FileMode::Input); }),
+            "75: /dev/zero is a character device, not a file");
+  const fs::path socket = Path("socket");
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
+  ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  EXPECT_EQ(ReasonOf([&] { TextFile f(socket, FileMode::Input); }),
+            "75: " + socket.string() + " is a socket, not a file");
+  ::close(fd);
+  fs::create_directory(Path("folder"));
+  EXPECT_EQ(ReasonOf([&] { TextFile f(Path("folder"), FileMode::Input); }),
+            "75: " + Path("folder").string() + " is a folder, not a file");
+  // A link to a device is the device.
+  fs::create_symlink("/dev/zero", Path("zero"));
+  EXPECT_EQ(ReasonOf([&] { TextFile f(Path("zero"), FileMode::Input); }),
+            "75: " + Path("zero").string() + " is a character device, not a file");
+}
+
+// A named pipe no program opens to write is refused after the writer wait,
+// with the window's work done between its slices; one whose writer comes
+// during the wait reads whole.
+TEST_F(TempDir, APipeIsWaitedForInSlicesAndRefusedWhenNoWriterComes) {
+  ShortPipeWaits waits;
+  ASSERT_EQ(::mkfifo(Path("pipe").c_str(), 0600), 0);
+  int slices = 0;
+  EXPECT_EQ(ReasonOf([&] { TextFile f(Path("pipe"), FileMode::Input, [&] { ++slices; }); }),
+            "75: No program opened the named pipe " + Path("pipe").string() +
+                " to write into it within 0.1 seconds");
+  EXPECT_EQ(slices, 1);
+
+  LateWriter writer(Path("pipe"));
+  auto comeLate = [&] {
+    writer.Open();
+    writer.Write("late\r\nbut whole");
+    writer.Close();
+  };
+  TextFile late(Path("pipe"), FileMode::Input, comeLate);
+  EXPECT_EQ(late.ReadLine(), "late");
+  EXPECT_EQ(Rest(late), "but whole");
+}
+
+// A writer that opens its end and then sends nothing for the silence wait
+// is refused with that reason, after what it did send, and not taken for the
+// end of the file; the end comes when it closes its end.
+TEST_F(TempDir, APipeWhoseWriterFallsSilentIsRefusedNotEnded) {
+  ShortPipeWaits waits;
+  ASSERT_EQ(::mkfifo(Path("pipe").c_str(), 0600), 0);
+  LateWriter writer(Path("pipe"));
+  {
+    int slices = 0;
+    TextFile file(Path("pipe"), FileMode::Input, [&] {
+      ++slices;
+      writer.Open();
+    });
+    EXPECT_EQ(slices, 1) << "the writer came in the first slice";
+    ASSERT_TRUE(writer.Write("half a li"));
+    EXPECT_EQ(ReasonOf([&] { Rest(file); }),
+              "75: The program writing into the named pipe " + Path("pipe").string() +
+                  " sent nothing for 0.1 seconds");
+    EXPECT_EQ(slices, 1 + 2);
+    EXPECT_EQ(file.taken(), 9);
+  }
+  writer.Close();
+
+  // Sent and closed: the bytes, then the end; the same for RemainingBytes.
+  TextFile again(Path("pipe"), FileMode::Input, [&] {
+    writer.Open();
+    writer.Write("all of it");
+    writer.Close();
+  });
+  EXPECT_EQ(again.RemainingBytes(100), 9);
+  EXPECT_EQ(Rest(again), "all of it");
+}
+
+// A pipe is read ahead no further than kMostReadAhead: a pipe that holds
+// more counts as holding what was asked, and its bytes still read in order.
+TEST_F(TempDir, APipeIsReadAheadNoFurtherThanTheMost) {
+  std::string text(3 * TextFile::kMostReadAhead / 2, 'x');
+  for (std::size_t i = 0; i < text.size(); i += 1000) text[i] = static_cast<char>('a' + i / 1000 % 26);
+  velk_test::PipeWriter pipe(Path("pipe"), text);
+  TextFile file(Path("pipe"), FileMode::Input);
+  EXPECT_EQ(file.RemainingBytes(std::int64_t{1} << 40), std::int64_t{1} << 40);
+  EXPECT_EQ(file.RemainingBytes(TextFile::kMostReadAhead - 1), TextFile::kMostReadAhead - 1);
+  EXPECT_EQ(Rest(file), text);
 }

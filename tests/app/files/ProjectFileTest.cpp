@@ -1,10 +1,14 @@
 // New, Open and Save of project files and the disk error boxes, without a
 // window: the commands run against a host that owns its own model objects
 // and logs what the main window would have been asked to do.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <functional>
 #include <clocale>
 #include <cstdint>
 #include <filesystem>
@@ -22,6 +26,7 @@
 #include "app/ProjectFile.h"
 #include "platform/MessageBox.h"
 #include "platform/RuntimeError.h"
+#include "platform/TextFile.h"
 #include "platform/qt/CommonDialog.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/ProjectDump.h"
@@ -1049,3 +1054,187 @@ TEST_F(SaveLimitsTest, OldContentsTooLargeToHoldAreNamedInTheCommandsBox) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------
+// Hostile files: lines and fields longer than any valid file holds, named
+// pipes that no program writes into, devices, failed reads. Each is refused
+// with its reason, once, before it can freeze the window or eat memory, and
+// the model stays as it was.
+namespace {
+
+// Pipe waits short enough for tests, until the end of the scope.
+class ShortPipeWaits {
+ public:
+  ShortPipeWaits() { platform::SetPipeWaitsForTests({std::chrono::milliseconds(100), std::chrono::milliseconds(100)}); }
+  ~ShortPipeWaits() { platform::SetPipeWaitsForTests({}); }
+  ShortPipeWaits(const ShortPipeWaits&) = delete;
+  ShortPipeWaits& operator=(const ShortPipeWaits&) = delete;
+};
+
+// A host that tells when Open waits for a pipe, how many boxes had shown
+// when it stopped waiting, and can do something during the wait.
+class WaitingHost : public FakeHost {
+ public:
+  explicit WaitingHost(const BoxScript& boxes) : boxes_(boxes) {}
+  void WaitingForFile() override {
+    ++slices;
+    if (duringWait) duringWait();
+  }
+  void DoneWaitingForFile() override {
+    ++done;
+    boxesWhenDone = boxes_.messages().size();
+  }
+  int slices = 0;
+  int done = 0;
+  std::size_t boxesWhenDone = 0;
+  std::function<void()> duringWait;
+
+ private:
+  const BoxScript& boxes_;
+};
+
+class HostileFileTest : public ProjectFileTest {
+ protected:
+  void SetUp() override {
+    valid = ReadBytes(SaveGenerated("valid.inp"));
+    Generate(h);
+    h.analysis->Title = "Mine";
+    h.mesh->Nodes().Item(3).set_XLoad(7);
+    h.caption = "VELK V1.4.0:mine.inp";
+    before = Dump(h);
+  }
+
+  // Opens the file and says what the boxes said: prompt | detail, a line each.
+  std::string Open(const fs::path& file) {
+    boxes.Clear();
+    h.log.clear();
+    files.QueueChoice(file.string());
+    app::Open_Data(h, cdlFile);
+    std::string said;
+    for (const auto& box : boxes.messages()) said += box.prompt + " | " + box.detail + "\n";
+    return said;
+  }
+  // The model, the caption and the panels as they were before.
+  void ExpectUnchanged(const std::string& what) {
+    EXPECT_EQ(Dump(h), before) << what;
+    EXPECT_EQ(h.caption, "VELK V1.4.0:mine.inp") << what;
+    EXPECT_TRUE(h.log.empty()) << what;
+  }
+
+  std::string valid;
+  WaitingHost h{boxes};
+  std::string before;
+};
+
+std::string WithLine(const std::string& bytes, std::size_t line, const std::string& text) {
+  auto lines = Lines(bytes);
+  lines[line] = text;
+  return Joined(lines);
+}
+
+}  // namespace
+
+// One line of megabytes (of one character, of NULs as a sparse file gives,
+// of blanks after a quoted text, as the first line), and a quoted field
+// running over many lines: each is refused at its first byte past the
+// longest a valid file holds, naming the record, line and field.
+TEST_F(HostileFileTest, LinesAndFieldsLongerThanAnyValidFileHoldsAreRefused) {
+  const std::string big(4 << 20, 'x');
+  const std::string tooLongField = "the field is longer than 98301 bytes, more than any field the program writes.";
+  const std::string tooLongLine = "the line is longer than 98303 bytes, more than a line of this file can hold.";
+  std::string overLines = "\"";
+  for (int i = 0; i < 2000; ++i) overLines += std::string(60, 'd') + "\r\n";
+  overLines += "\"";
+  const std::pair<std::string, std::string> files[] = {
+      {WithLine(valid, 2, big), "Analysis record, line 3, field Title: " + tooLongField},
+      {WithLine(valid, 2, std::string(big.size(), '\0')), "Analysis record, line 3, field Title: " + tooLongField},
+      {WithLine(valid, 2, "\"Title\"" + std::string(big.size(), ' ')),
+       "Analysis record, line 3, field Title: " + tooLongLine},
+      {WithLine(valid, 3, overLines), "Analysis record, line 4, field Discription: " + tooLongField},
+      {WithLine(valid, 0, big), "Header, line 1: " + tooLongLine},
+  };
+  for (const auto& [bytes, reason] : files) {
+    WriteBytes(dir / "long.inp", bytes);
+    EXPECT_EQ(Open(dir / "long.inp"), "File Open Error! | " + reason + "\n");
+    ExpectUnchanged(reason);
+
+    // The reader stopped there: it took no more than the file up to the bound.
+    platform::TextFile file(dir / "long.inp", platform::FileMode::Input);
+    EXPECT_THROW(app::ReadProject(file), platform::RuntimeError);
+    EXPECT_LE(file.taken(), 21 + 2 * 60 + app::kLongestProjectLine + 1) << reason;
+  }
+}
+
+// The longest texts the run dialog takes, 32767 characters of three bytes
+// each, make the longest lines; such a model saves and reopens byte for
+// byte, and one byte more is refused.
+TEST_F(HostileFileTest, TheLongestTextsTheDialogTakesSaveAndReopen) {
+  std::string longest;
+  for (int i = 0; i < model::kLongestTextUnits; ++i) longest += "\u20ac";
+  h.analysis->Title = longest;
+  h.analysis->Discription = longest;
+  h.analysis->RunID = longest;
+  files.QueueChoice((dir / "longest.inp").string());
+  ASSERT_TRUE(app::Save_Data(h, cdlFile));
+  const std::string bytes = ReadBytes(dir / "longest.inp");
+  ASSERT_EQ(Lines(bytes)[3].size(), static_cast<std::size_t>(app::kLongestProjectLine));
+
+  WaitingHost again(boxes);
+  files.QueueChoice((dir / "longest.inp").string());
+  app::Open_Data(again, cdlFile);
+  EXPECT_TRUE(boxes.messages().empty());
+  EXPECT_EQ(again.analysis->Discription, longest);
+  EXPECT_EQ(velk_test::ModelBytes(*again.analysis, again.beam, *again.mesh, *again.material), bytes);
+
+  before = Dump(h);
+  WriteBytes(dir / "longer.inp", WithLine(bytes, 3, "\"" + longest + "x\""));
+  EXPECT_EQ(Open(dir / "longer.inp"),
+            "File Open Error! | Analysis record, line 4, field Discription: the field is longer than 98301 bytes, "
+            "more than any field the program writes.\n");
+  EXPECT_EQ(Dump(h), before);
+}
+
+// A named pipe that no program opens to write into is refused after the
+// wait, the host asked to keep its window going meanwhile and told before
+// the box that the wait is over.
+TEST_F(HostileFileTest, APipeNoProgramWritesIntoIsRefusedAfterTheWait) {
+  ShortPipeWaits waits;
+  const fs::path pipe = dir / "pipe.inp";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_EQ(Open(pipe), "File Open Error! | No program opened the named pipe " + pipe.string() +
+                            " to write into it within 0.1 seconds\n");
+  ExpectUnchanged("no writer");
+  EXPECT_EQ(h.slices, 1);
+  EXPECT_EQ(h.done, 1);
+  EXPECT_EQ(h.boxesWhenDone, 0u);
+
+  // A program that comes during the wait and writes the file: it opens.
+  h.duringWait = [&] {
+    const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(::write(fd, valid.data(), valid.size()), static_cast<ssize_t>(valid.size()));
+    ::close(fd);
+  };
+  EXPECT_EQ(Open(pipe), "");
+  EXPECT_EQ(velk_test::ModelBytes(*h.analysis, h.beam, *h.mesh, *h.material), valid);
+  EXPECT_EQ(h.caption, "VELK V1.4.0:pipe.inp");
+  EXPECT_EQ(h.done, 2);
+}
+
+// A device is refused before it is read, and a read that fails is refused
+// with its reason (a disk error, which may be tried again), not taken for
+// the end of the file.
+TEST_F(HostileFileTest, DevicesAndFailedReadsAreRefusedWithTheirReason) {
+  if (fs::exists("/dev/zero")) {
+    EXPECT_EQ(Open("/dev/zero"), "File Open Error! | /dev/zero is a character device, not a file\n");
+    ExpectUnchanged("/dev/zero");
+  }
+  if (fs::exists("/proc/self/mem")) {
+    boxes.QueueAnswer(Answer::Retry);
+    boxes.QueueAnswer(Answer::Cancel);
+    const std::string disk = "Internal disk error. | Header, line 1: Cannot read /proc/self/mem: Input/output error.\n";
+    EXPECT_EQ(Open("/proc/self/mem"), disk + disk + "File Open Error! | \n");
+    ExpectUnchanged("/proc/self/mem");
+  }
+  EXPECT_EQ(h.slices, 0);
+}
