@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libqt6openglwidgets6 libqt6printsupport6
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0
   libgtest-dev libgmock-dev libbenchmark-dev libopenblas-dev liblapack-dev
-  xvfb fonts-dejavu-core locales-all
+  libxcb1-dev xvfb fonts-dejavu-core locales-all
   clang libclang-rt-14-dev
   g++-aarch64-linux-gnu qemu-user googletest
 )
