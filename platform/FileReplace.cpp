@@ -20,37 +20,12 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Descriptor.h"
+
 namespace fs = std::filesystem;
 
 namespace platform {
 namespace {
-
-// A file descriptor, closed at the end of its scope.
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : fd_(fd) {}
-  ~Descriptor() { Close(); }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  Descriptor(Descriptor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-  Descriptor& operator=(Descriptor&& other) noexcept {
-    Close();
-    fd_ = other.fd_;
-    other.fd_ = -1;
-    return *this;
-  }
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  // Closes; the errno of a failed close (a write the disk refused late), else 0.
-  int Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd >= 0 && ::close(fd) != 0 ? errno : 0;
-  }
-
- private:
-  int fd_;
-};
 
 // The faults of the tests: one for the target, one for the new file beside it.
 struct Faults {
@@ -72,17 +47,9 @@ int Ask(DiskFiles file, DiskCall call) {
   return Ask(file, call, 0, none);
 }
 
-const char* KindOf(mode_t mode) {
-  if (S_ISDIR(mode)) return "a folder";
-  if (S_ISFIFO(mode)) return "a named pipe (FIFO)";
-  if (S_ISCHR(mode)) return "a character device";
-  if (S_ISBLK(mode)) return "a block device";
-  if (S_ISSOCK(mode)) return "a socket";
-  return "of an unknown kind";
-}
-
 [[noreturn]] void RaiseNotRegular(const fs::path& target, mode_t mode) {
-  Raise(kErrPathFileAccess, target.string() + " is " + KindOf(mode) + ", not a regular file");
+  const char* kind = KindOfFile(mode);
+  Raise(kErrPathFileAccess, target.string() + " is " + (kind ? kind : "of an unknown kind") + ", not a regular file");
 }
 
 // The calls that change the file return 0, or the errno of the call that failed.
@@ -407,15 +374,19 @@ void WriteInPlace(Target& t, std::string_view bytes, const char* why) {
           unsafe + "you may not read it, so its old contents could not be put back if the write failed");
   const int fd = t.fd.get();
   std::string old;
+  int readErr = 0;
+  bool held = true;
   try {
-    if (const int err = ReadAll(fd, t.st.st_size, old)) RaiseSystemError(err, "Cannot read " + name);
+    readErr = ReadAll(fd, t.st.st_size, old);
   } catch (const std::bad_alloc&) {
-    Raise(kErrOutOfMemory, unsafe + "its old contents (" + std::to_string(t.st.st_size) +
-                               " bytes) could not be held in memory to put them back if the write failed");
+    held = false;
   } catch (const std::length_error&) {
+    held = false;
+  }
+  if (!held)
     Raise(kErrOutOfMemory, unsafe + "its old contents (" + std::to_string(t.st.st_size) +
                                " bytes) could not be held in memory to put them back if the write failed");
-  }
+  if (readErr) RaiseSystemError(readErr, "Cannot read " + name);
   const auto largest = static_cast<std::int64_t>(std::max(old.size(), bytes.size()));
   int err = SizeLimit(largest);
   if (!err) err = Reserve(DiskFiles::Target, fd, largest);

@@ -14,6 +14,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/Descriptor.h"
 #include "platform/NumberText.h"
 #include "platform/RuntimeError.h"
 
@@ -42,29 +43,9 @@ std::string Seconds(std::chrono::milliseconds wait) {
 // a named pipe pass.
 void RefuseNonFile(const std::filesystem::path& path, mode_t mode) {
   if (S_ISREG(mode) || S_ISFIFO(mode)) return;
-  const char* kind = S_ISDIR(mode)    ? "a folder"
-                     : S_ISCHR(mode)  ? "a character device"
-                     : S_ISBLK(mode)  ? "a block device"
-                     : S_ISSOCK(mode) ? "a socket"
-                                      : nullptr;
+  const char* kind = KindOfFile(mode);
   Raise(kErrPathFileAccess, path.string() + (kind ? std::string(" is ") + kind + ", not a file" : " is not a file"));
 }
-
-// A file descriptor closed at the end of its scope unless handed on.
-class UniqueFd {
- public:
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  ~UniqueFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  int get() const { return fd_; }
-  int release() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
 
 constexpr std::chrono::milliseconds kSlice{50};
 
@@ -218,7 +199,7 @@ void TextFile::OpenForInput(std::function<void()> meanwhile) {
   if (::stat(path_.c_str(), &st) == 0) RefuseNonFile(path_, st.st_mode);
   // A named pipe must not block until a writer comes; a regular file
   // ignores the flag.
-  UniqueFd fd(::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  Descriptor fd(::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
   if (fd.get() < 0) {
     const int err = errno;
     Raise(OpenErrorNumber(err, mode_), SystemErrorText(err, "Cannot open " + path_.string()));

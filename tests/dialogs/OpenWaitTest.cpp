@@ -22,6 +22,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -139,7 +140,7 @@ TEST(OpenWait, TheWindowPaintsButTakesNoInputWhileOpenWaitsForAPipe) {
   const std::filesystem::path pipe = scratch.path() / "pipe.inp";
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
   files.QueueChoice(pipe.string());
-  platform::SetPipeWaitsForTests({std::chrono::milliseconds(500), std::chrono::milliseconds(500)});
+  std::optional<velk_test::ShortPipeWaits> waits(std::in_place, std::chrono::milliseconds(500));
 
   // Run by the event loop while Open waits: a repaint asked for, a key typed.
   bool ran = false, busy = false;
@@ -153,7 +154,7 @@ TEST(OpenWait, TheWindowPaintsButTakesNoInputWhileOpenWaitsForAPipe) {
   });
   QApplication::instance()->installEventFilter(&keys);
   window->Action("mnuFile_Open")->trigger();
-  platform::SetPipeWaitsForTests({});
+  waits.reset();
 
   EXPECT_TRUE(ran) << "the event loop ran during the wait";
   EXPECT_TRUE(busy) << "under the busy pointer";

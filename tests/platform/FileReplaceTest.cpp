@@ -802,11 +802,7 @@ TEST_F(FileReplaceSafetyTest, ASizeLimitFailsBeforeAnythingIsWrittenAndEndsNoPro
            ": File too large (larger than the file size limit set for this program, or than the disk allows)";
   };
   const std::string said = velk_test::AsPlainUser([&] {
-    ::signal(SIGXFSZ, SIG_DFL);
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    limit.rlim_cur = 100;
-    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return std::string("no size limit");
+    if (!velk_test::LimitFileSizeAsAtStart(100)) return std::string("no size limit");
     std::string said;
     for (Beside way : {Beside::Unnamed, Beside::Named}) {
       FaultOnNewFile(way);

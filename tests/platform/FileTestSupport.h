@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <filesystem>
@@ -32,6 +33,7 @@
 
 #include "platform/FileReplace.h"
 #include "platform/MessageBox.h"
+#include "platform/TextFile.h"
 
 namespace velk_test {
 
@@ -97,6 +99,30 @@ class FullDisk {
   FullDisk(const FullDisk&) = delete;
   FullDisk& operator=(const FullDisk&) = delete;
   bool on() const { return true; }
+};
+
+// For a child process that ends with it: a file size limit of `bytes` with
+// its signal at the default action, as a program meets it before it ignores
+// the signal, so that a write past it ends the process. False when the
+// limit cannot be set.
+inline bool LimitFileSizeAsAtStart(rlim_t bytes) {
+  ::signal(SIGXFSZ, SIG_DFL);
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_FSIZE, &limit) != 0) return false;
+  limit.rlim_cur = bytes;
+  return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+}
+
+// Named pipes waited for no longer than `wait`, for the writer and for its
+// bytes, until the end of the scope.
+class ShortPipeWaits {
+ public:
+  explicit ShortPipeWaits(std::chrono::milliseconds wait = std::chrono::milliseconds(100)) {
+    platform::SetPipeWaitsForTests({wait, wait});
+  }
+  ~ShortPipeWaits() { platform::SetPipeWaitsForTests({}); }
+  ShortPipeWaits(const ShortPipeWaits&) = delete;
+  ShortPipeWaits& operator=(const ShortPipeWaits&) = delete;
 };
 
 // A file size limit of `bytes` for the process until the end of the scope,

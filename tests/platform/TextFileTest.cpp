@@ -4,7 +4,6 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 
-#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -19,6 +18,7 @@ using platform::FileTable;
 using platform::RuntimeError;
 using platform::TextFile;
 using velk_test::ReadBytes;
+using velk_test::ShortPipeWaits;
 using velk_test::WriteBytes;
 
 namespace {
@@ -188,15 +188,6 @@ std::string ReasonOf(const std::function<void()>& f) {
   }
   return "no failure";
 }
-
-// Pipe waits short enough for tests, until the end of the scope.
-class ShortPipeWaits {
- public:
-  ShortPipeWaits() { platform::SetPipeWaitsForTests({std::chrono::milliseconds(100), std::chrono::milliseconds(100)}); }
-  ~ShortPipeWaits() { platform::SetPipeWaitsForTests({}); }
-  ShortPipeWaits(const ShortPipeWaits&) = delete;
-  ShortPipeWaits& operator=(const ShortPipeWaits&) = delete;
-};
 
 // The text a reader takes with Get until the end.
 std::string Rest(TextFile& file) {

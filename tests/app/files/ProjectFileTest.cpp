@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <functional>
 #include <clocale>
 #include <cstdint>
@@ -39,6 +38,7 @@ using velk_test::BoxScript;
 using velk_test::Joined;
 using velk_test::Lines;
 using velk_test::ReadBytes;
+using velk_test::ShortPipeWaits;
 using velk_test::WriteBytes;
 
 namespace {
@@ -1017,11 +1017,7 @@ TEST_F(SaveLimitsTest, PastTheSizeLimitTheBoxSaysSoAndTheProgramGoesOn) {
   WriteBytes(old, "the old file\r\n");
   ASSERT_EQ(::chown(old.c_str(), velk_test::PlainUid(), velk_test::PlainGid()), 0);
   const std::string said = velk_test::AsPlainUser([&] {
-    ::signal(SIGXFSZ, SIG_DFL);
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    limit.rlim_cur = 100;
-    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return std::string("no size limit");
+    if (!velk_test::LimitFileSizeAsAtStart(100)) return std::string("no size limit");
     return Save(old) + Save(fresh);
   });
   const std::string reason =
@@ -1061,15 +1057,6 @@ TEST_F(SaveLimitsTest, OldContentsTooLargeToHoldAreNamedInTheCommandsBox) {
 // with its reason, once, before it can freeze the window or eat memory, and
 // the model stays as it was.
 namespace {
-
-// Pipe waits short enough for tests, until the end of the scope.
-class ShortPipeWaits {
- public:
-  ShortPipeWaits() { platform::SetPipeWaitsForTests({std::chrono::milliseconds(100), std::chrono::milliseconds(100)}); }
-  ~ShortPipeWaits() { platform::SetPipeWaitsForTests({}); }
-  ShortPipeWaits(const ShortPipeWaits&) = delete;
-  ShortPipeWaits& operator=(const ShortPipeWaits&) = delete;
-};
 
 // A host that tells when Open waits for a pipe, how many boxes had shown
 // when it stopped waiting, and can do something during the wait.
