@@ -1,5 +1,7 @@
 #include "app/ProgramPaths.h"
 
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -52,12 +54,30 @@ std::filesystem::path UserDataFolder() {
     base = xdg;
   } else if (const char* home = std::getenv("HOME"); home && *home) {
     base = std::filesystem::path(home) / ".local" / "share";
+  } else if (const passwd* user = ::getpwuid(::geteuid()); user && user->pw_dir && *user->pw_dir) {
+    base = std::filesystem::path(user->pw_dir) / ".local" / "share";
   } else {
-    base = std::filesystem::temp_directory_path();
+    std::error_code ec;
+    return PrivateFolderIn(std::filesystem::temp_directory_path(ec));
   }
   return base / "velk";
 }
 }  // namespace
+
+std::filesystem::path PrivateFolderIn(const std::filesystem::path& shared) {
+  if (shared.empty()) return {};
+  const uid_t me = ::geteuid();
+  const std::filesystem::path mine = shared / ("velk-" + std::to_string(me));
+  ::mkdir(mine.c_str(), 0700);
+  // Anyone may have made that name first, as a folder of theirs or a link:
+  // the run's files written through it would be theirs to read or redirect.
+  struct stat st {};
+  if (::lstat(mine.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == me && (st.st_mode & 077) == 0)
+    return mine;
+  std::string fresh = (shared / ("velk-" + std::to_string(me) + "-XXXXXX")).string();
+  if (::mkdtemp(fresh.data())) return fresh;
+  return {};
+}
 
 std::filesystem::path ProgramFolder() {
   if (!FolderOverride().empty()) return FolderOverride();

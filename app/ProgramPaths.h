@@ -10,7 +10,9 @@ inline constexpr const char* kOptionsFileName = "velk1_4.ini";
 
 // The program's folder: the one set by SetProgramFolder, else the
 // executable's folder, or the per-user data folder ($XDG_DATA_HOME/velk or
-// ~/.local/share/velk) when that cannot be written.
+// ~/.local/share/velk, the home folder taken from the user database when
+// HOME is unset) when that cannot be written. A user without any home gets
+// a private folder in the system's temporary folder.
 std::filesystem::path ProgramFolder();
 // An empty path goes back to the executable's folder.
 void SetProgramFolder(const std::filesystem::path& folder);
@@ -27,6 +29,12 @@ bool IsWritableFolder(const std::filesystem::path& folder);
 std::filesystem::path ChooseProgramFolder(
     const std::filesystem::path& executableFolder, const std::filesystem::path& fallbackFolder,
     bool (*canWrite)(const std::filesystem::path&) = IsWritableFolder);
+
+// The folder `shared`/velk-<uid>, created readable by this user alone; when
+// that name is taken by anything else (another user's folder, a link, a
+// folder others may enter), a fresh private folder beside it. Empty when
+// neither can be had.
+std::filesystem::path PrivateFolderIn(const std::filesystem::path& shared);
 
 std::filesystem::path OptionsFilePath();  // ProgramFolder()/velk1_4.ini
 std::filesystem::path HelpFilePath();     // ProgramFolder()/velk1_4help.chm

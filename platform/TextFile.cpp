@@ -183,14 +183,27 @@ TextFile::TextFile(const std::filesystem::path& path, FileMode mode, std::functi
     OpenForInput(std::move(meanwhile));
     return;
   }
-  errno = 0;
-  file_ = std::fopen(path.c_str(), mode == FileMode::Output ? "wb" : "ab");
-  if (!file_) {
+  OpenForOutput();
+}
+
+void TextFile::OpenForOutput() {
+  // The files written so are the run's scratch files, which hold the whole
+  // model: a new one is its owner's alone, and one left by an earlier run
+  // that others could read loses their rights before anything is written.
+  const int how = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | (mode_ == FileMode::Output ? O_TRUNC : O_APPEND);
+  Descriptor fd(::open(path_.c_str(), how, 0600));
+  if (fd.get() < 0) {
     const int err = errno;
-    Raise(OpenErrorNumber(err, mode), SystemErrorText(err, "Cannot open " + path.string()));
+    Raise(OpenErrorNumber(err, mode_), SystemErrorText(err, "Cannot open " + path_.string()));
   }
   struct stat st {};
-  seekable_ = ::fstat(::fileno(file_), &st) == 0 && S_ISREG(st.st_mode);
+  const bool known = ::fstat(fd.get(), &st) == 0;
+  if (known && S_ISREG(st.st_mode) && (st.st_mode & 077) != 0 && st.st_uid == ::geteuid())
+    ::fchmod(fd.get(), st.st_mode & 0700);  // where it cannot, the file stays as the owner left it
+  file_ = ::fdopen(fd.get(), mode_ == FileMode::Output ? "wb" : "ab");
+  if (!file_) RaiseSystemError(errno, "Cannot open " + path_.string());
+  fd.release();  // the stream closes it now
+  seekable_ = known && S_ISREG(st.st_mode);
 }
 
 void TextFile::OpenForInput(std::function<void()> meanwhile) {

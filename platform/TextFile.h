@@ -39,7 +39,8 @@ struct InMemory {};
 
 class TextFile {
  public:
-  // Opens the file; output truncates, append keeps what is there. For input,
+  // Opens the file; output truncates, append keeps what is there, and either
+  // leaves the file readable by its owner alone. For input,
   // a folder, device or socket is refused (75) with its reason before it is
   // opened. A named pipe is opened without blocking and read as it comes:
   // its waits (PipeWaits) call `meanwhile` between their slices, and a pipe
@@ -100,6 +101,7 @@ class TextFile {
 
  private:
   void OpenForInput(std::function<void()> meanwhile);
+  void OpenForOutput();
   void CheckWritable() const;
   void CheckReadable() const;
   int Next();  // the next character, counting line ends and the line's length

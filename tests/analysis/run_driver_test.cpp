@@ -1,6 +1,7 @@
 // Whole runs through the driver: progress texts, cancel, the error path, what
 // reaches the model and the listing.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -70,8 +71,16 @@ struct Fixture {
 TEST(RunDriver, ACompleteRunReportsAndStoresItsResults) {
   Fixture f;
   BuildPlate(f.mesh, 4);
+  const mode_t mask = ::umask(022);
   analysis::RunResult r = f.Run();
+  ::umask(mask);
   ASSERT_EQ(r.outcome, RunOutcome::Completed);
+  // The input file and the listing hold the model: nobody else may read them.
+  for (const char* scratch : {"velktempin.vlk", "velktempout.vlk"}) {
+    struct stat st {};
+    ASSERT_EQ(::stat((f.folder.path() / scratch).c_str(), &st), 0) << scratch;
+    EXPECT_EQ(st.st_mode & 07777, 0600u) << scratch;
+  }
   const std::vector<std::string> stages = {
       "Creating Input File...",         "Creating Stiffness Matrix...",
       "Applying Boundary Conditions...", "Solving...",

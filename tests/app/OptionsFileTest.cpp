@@ -1,10 +1,14 @@
 // The options file command around the two option readers: the path in the
 // program's folder, the messages, and what a short or damaged file does.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <string>
 
 #include "app/OptionsFile.h"
+#include "app/ProgramPaths.h"
 #include "model/Analysis.h"
 #include "platform/MessageBox.h"
 #include "tests/app/AppTestSupport.h"
@@ -282,6 +286,51 @@ TEST(OptionsFile, AFallbackFolderStartsFromTheFileBesideTheProgram) {
   int files = 0;
   for ([[maybe_unused]] const auto& e : fs::directory_iterator(fallback)) ++files;
   EXPECT_EQ(files, 1);
+}
+
+// Without a home the program's files go to the temporary folder, which
+// everyone may write: only a folder of this user's that nobody else may enter
+// is taken, and anything else standing at its name is passed over for a
+// fresh one.
+TEST(ProgramFolder, WithoutAHomeTheFilesGoWhereNobodyElseCanReachThem) {
+  namespace fs = std::filesystem;
+  velk_test::ScratchFolder scratch;
+  const fs::path shared = scratch.path();
+  const fs::path mine = shared / ("velk-" + std::to_string(::geteuid()));
+  auto privateFolderOfMine = [](const fs::path& p) {
+    struct stat st {};
+    return ::lstat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+           (st.st_mode & 07777) == 0700;
+  };
+  EXPECT_EQ(app::PrivateFolderIn(shared), mine);
+  EXPECT_TRUE(privateFolderOfMine(mine));
+  EXPECT_EQ(app::PrivateFolderIn(shared), mine) << "the next start finds its options again";
+
+  auto passedOver = [&](const char* what) {
+    const fs::path other = app::PrivateFolderIn(shared);
+    EXPECT_NE(other, mine) << what;
+    EXPECT_EQ(other.parent_path(), shared) << what;
+    EXPECT_TRUE(privateFolderOfMine(other)) << what;
+    fs::remove_all(other);
+  };
+  ASSERT_EQ(::chmod(mine.c_str(), 0777), 0);
+  passedOver("a folder others may write into");
+  fs::remove(mine);
+  fs::create_directory(shared / "elsewhere");
+  ASSERT_EQ(::chmod((shared / "elsewhere").c_str(), 0700), 0);
+  fs::create_directory_symlink(shared / "elsewhere", mine);
+  passedOver("a link, which anyone could have set to a folder of theirs");
+  fs::remove(mine);
+  velk_test::WriteBytes(mine, "");
+  passedOver("a file");
+  fs::remove(mine);
+  if (::geteuid() == 0) {
+    fs::create_directory(mine);
+    ASSERT_EQ(::chmod(mine.c_str(), 0700), 0);
+    ASSERT_EQ(::chown(mine.c_str(), velk_test::PlainUid(), velk_test::PlainGid()), 0);
+    passedOver("another user's folder");
+  }
+  EXPECT_EQ(app::PrivateFolderIn({}), fs::path());
 }
 
 }  // namespace

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "platform/RuntimeError.h"
 #include "tests/platform/FileTestSupport.h"
@@ -107,6 +109,46 @@ TEST_F(TempDir, AppendKeepsAndColumnCounts) {
     f.Close();
   }
   EXPECT_EQ(ReadBytes(Path("a.txt")), "ab\r\ncd\r\n");
+}
+
+// What is written for output (the run's scratch files, which hold the
+// whole model) is readable by its owner alone, whatever the umask lets
+// through: a new file is created so, and one an earlier run left open to
+// others is closed to them, still the same file, emptied or appended to.
+TEST_F(TempDir, AFileWrittenForOutputIsItsOwnersAlone) {
+  const mode_t mask = ::umask(022);
+  auto modeOf = [](const fs::path& p) {
+    struct stat st {};
+    EXPECT_EQ(::stat(p.c_str(), &st), 0);
+    return std::pair<unsigned, ino_t>(st.st_mode & 07777, st.st_ino);
+  };
+  {
+    TextFile f(Path("new.vlk"), FileMode::Output);
+    f.Write("model");
+    f.Close();
+  }
+  EXPECT_EQ(modeOf(Path("new.vlk")).first, 0600u);
+
+  WriteBytes(Path("old.vlk"), "an earlier run");
+  ASSERT_EQ(::chmod(Path("old.vlk").c_str(), 0644), 0);
+  const ino_t before = modeOf(Path("old.vlk")).second;
+  {
+    TextFile f(Path("old.vlk"), FileMode::Output);
+    f.Write("this run");
+    f.Close();
+  }
+  EXPECT_EQ(modeOf(Path("old.vlk")), std::make_pair(0600u, before));
+  EXPECT_EQ(ReadBytes(Path("old.vlk")), "this run");
+
+  ASSERT_EQ(::chmod(Path("old.vlk").c_str(), 0664), 0);
+  {
+    TextFile f(Path("old.vlk"), FileMode::Append);
+    f.Write(", and more");
+    f.Close();
+  }
+  EXPECT_EQ(modeOf(Path("old.vlk")), std::make_pair(0600u, before));
+  EXPECT_EQ(ReadBytes(Path("old.vlk")), "this run, and more");
+  ::umask(mask);
 }
 
 TEST_F(TempDir, ReadLineTakesEveryLineEndAndFailsAtTheEnd) {
