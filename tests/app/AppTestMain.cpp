@@ -4,8 +4,10 @@
 #include <QApplication>
 
 #include "platform/qt/PixelFormat.h"
+#include "tests/CrashTrace.h"
 
 int main(int argc, char** argv) {
+  velk_test::InstallCrashTrace();
   platform::qt::InstallViewSurfaceFormat();
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);

@@ -4,9 +4,11 @@
 
 #include <QApplication>
 
+#include "tests/CrashTrace.h"
 #include "tests/app/AppTestSupport.h"
 
 int main(int argc, char** argv) {
+  velk_test::InstallCrashTrace();
   ::testing::InitGoogleTest(&argc, argv);
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
   QApplication app(argc, argv);

@@ -5,9 +5,11 @@
 #include <QApplication>
 #include <string_view>
 
+#include "tests/CrashTrace.h"
 #include "tests/view/RenderHost.h"
 
 int main(int argc, char** argv) {
+  velk_test::InstallCrashTrace();
   viewtest::InstallRenderFormat();
   // Listing the tests needs no display.
   for (int i = 1; i < argc; ++i)
