@@ -113,6 +113,7 @@ class BandUi : public RunUi {
   void DetailedMessage(const std::string& text, const std::string& detail) override {
     ui_.DetailedMessage(text, detail);
   }
+  void StressesStored() override { ui_.StressesStored(); }
   void ResultStored() override { ui_.ResultStored(); }
 
  private:
@@ -206,6 +207,7 @@ class Run {
   bool AssemblePlates();
   void NodeStressMeans();
   bool AssembleStiffeners();
+  void StoreStresses();
   bool ApplyOutOfPlaneRestraints();
   bool ApplyOutOfPlaneSprings();
   bool SolveBuckling(RunResult& result);
@@ -260,6 +262,22 @@ class Run {
   bool interrupted_ = false;
   short N_ = 0, NEQ_ = 0, BW_ = 0;
   EigenResult eigen_;
+
+  // The run's stresses, held apart from the model until all of them are
+  // known: until then the model keeps the stresses it held before the run,
+  // so that a paint, a cancel or a failure in between finds them whole.
+  struct NodeStress {
+    float sx = 0, sy = 0, sxy = 0, mises = 0;
+    short ncp = 0;
+  };
+  std::vector<NodeStress> nodeStress_;                   // by collection position, when the file has plates
+  std::vector<std::pair<long, float>> stiffenerStress_;  // collection position, axial stress
+  // The stresses at the node whose vID is the solver number n.
+  NodeStress& NodeSum(long n) {
+    const long position = nodes_.Item(n).UvID();
+    nodes_.Item(position);  // raises for a position outside the collection
+    return nodeStress_[static_cast<std::size_t>(position - 1)];
+  }
 };
 
 void Run::CloseQuietly() noexcept {
@@ -591,15 +609,9 @@ bool Run::AssemblePlates() {
     listing::Line(*out_, listing::kStressPlate);
     listing::Header(*out_, listing::kStressPlateHeader);
   }
-  // Every node stress is reset, Mises with the others, so that a node no
-  // plate touches shows no value of an earlier run.
-  for (model::Nodeb& node : nodes_) {
-    node.set_Sx(0);
-    node.set_Sy(0);
-    node.set_SXY(0);
-    node.set_NCP(0);
-    node.set_Mises(0);
-  }
+  // Every node starts from no stress, Mises with the others, so that a node
+  // no plate touches shows no value of an earlier run.
+  nodeStress_.assign(static_cast<std::size_t>(nodes_.Count()), NodeStress{});
   ui_.Progress("Creating Stiffness Matrix for Buckling Analysis...");
   if (Interrupted()) return false;
 
@@ -621,11 +633,12 @@ bool Run::AssemblePlates() {
       const short nk = nodes[static_cast<std::size_t>(k - 1)];
       const double sx = r.sg.sx[static_cast<std::size_t>(k)], sy = r.sg.sy[static_cast<std::size_t>(k)];
       if (Echo()) listing::Row(*out_, {e, k, nk, Masked(sx), Masked(sy), Masked(r.sg.sxy)});
-      model::Nodeb& node = ModelNode(nk);
-      node.set_Sx(ToSingle(static_cast<double>(node.Sx()) + sx));
-      node.set_Sy(ToSingle(static_cast<double>(node.Sy()) + sy));
-      node.set_SXY(ToSingle(static_cast<double>(node.SXY()) + r.sg.sxy));
-      node.set_NCP(To16(node.NCP() + 1));
+      // Summed in single precision, as the node keeps its stresses.
+      NodeStress& sum = NodeSum(nk);
+      sum.sx = ToSingle(static_cast<double>(sum.sx) + sx);
+      sum.sy = ToSingle(static_cast<double>(sum.sy) + sy);
+      sum.sxy = ToSingle(static_cast<double>(sum.sxy) + r.sg.sxy);
+      sum.ncp = To16(sum.ncp + 1);
     }
     const auto lm = Map<12>(nodes, 3);
     if (!Assemble(View(r.sg.kg), Kg_, lm, 12) || !Assemble(View(r.kb), K_, lm, 12)) return false;
@@ -638,16 +651,13 @@ bool Run::AssemblePlates() {
 
 // Corner means at the nodes that plates touch, then their Mises stress.
 void Run::NodeStressMeans() {
-  for (model::Nodeb& node : nodes_) {
-    if (node.NCP() == 0) continue;
-    node.set_Sx(node.Sx() / node.NCP());
-    node.set_Sy(node.Sy() / node.NCP());
-    node.set_SXY(node.SXY() / node.NCP());
-  }
-  for (model::Nodeb& node : nodes_) {
-    if (node.NCP() == 0) continue;
-    const double sx = node.Sx(), sy = node.Sy(), sxy = node.SXY();
-    node.set_Mises(ToSingle(std::sqrt(sx * sx + sy * sy - sx * sy + 3.0 * sxy * sxy)));
+  for (NodeStress& s : nodeStress_) {
+    if (s.ncp == 0) continue;
+    s.sx = s.sx / s.ncp;
+    s.sy = s.sy / s.ncp;
+    s.sxy = s.sxy / s.ncp;
+    const double sx = s.sx, sy = s.sy, sxy = s.sxy;
+    s.mises = ToSingle(std::sqrt(sx * sx + sy * sy - sx * sy + 3.0 * sxy * sxy));
   }
 }
 
@@ -669,12 +679,33 @@ bool Run::AssembleStiffeners() {
     const BeamStressGeometric sg =
         Beam_Stress_Geometric(ei, stiffX_(e), stiffY_(e), t, w, Displacements(g_->stiffenerNodes(e)), c);
     if (Echo()) listing::Row(*out_, {e, Masked(sg.stress)});
-    stiffeners.Item(stiffeners.Item(e).UvID()).set_Stress(ToSingle(sg.stress));
+    const long position = stiffeners.Item(e).UvID();
+    stiffeners.Item(position);  // raises for a position outside the collection
+    stiffenerStress_.emplace_back(position, ToSingle(sg.stress));
     const auto lm = Map<6>(g_->stiffenerNodes(e), 3);
     if (!Assemble(View(sg.kg), Kg_, lm, 6) || !Assemble(View(kb), K_, lm, 6)) return false;
   }
   place_.element = 0;
   return true;
+}
+
+// The run's stresses become the model's, all at once, and the window shows
+// them: between here and the last yield nothing else can look at the model.
+void Run::StoreStresses() {
+  if (!nodeStress_.empty()) {
+    for (long p = 1; p <= nodes_.Count(); ++p) {
+      const NodeStress& s = nodeStress_[static_cast<std::size_t>(p - 1)];
+      model::Nodeb& node = nodes_.Item(p);
+      node.set_Sx(s.sx);
+      node.set_Sy(s.sy);
+      node.set_SXY(s.sxy);
+      node.set_NCP(s.ncp);
+      node.set_Mises(s.mises);
+    }
+  }
+  model::twoNodes& stiffeners = mesh_.twoNodes();
+  for (const auto& [position, stress] : stiffenerStress_) stiffeners.Item(position).set_Stress(stress);
+  if (!nodeStress_.empty() || !stiffenerStress_.empty()) ui_.StressesStored();
 }
 
 // Each restrained equation reads 1 x = 0 in K and has no entries in Kg. No
@@ -765,6 +796,7 @@ RunResult Run::Execute() {
   tracker_ = 0;
   if (!AssemblePlates() || !AssembleStiffeners())
     return dimensionError_ && !interrupted_ ? DimensionExit() : Finish(result);
+  StoreStresses();
   if (!ApplyOutOfPlaneRestraints() || !ApplyOutOfPlaneSprings() || !SolveBuckling(result)) return Finish(result);
   listing::Line(*out_, listing::kOutputEnds);
   result.outcome = RunOutcome::Completed;

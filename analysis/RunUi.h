@@ -23,6 +23,9 @@ class RunUi {
     (void)detail;
     Message(text);
   }
+  // The run has stored its stresses in the model, all of them at once: the
+  // node means and the stiffeners' stresses. The window shows them from there.
+  virtual void StressesStored() = 0;
   // The run has stored its result in the model: the eigenvalue (and whether
   // it converged) and the mode shape. The window shows it from there.
   virtual void ResultStored() = 0;
@@ -35,6 +38,7 @@ class SilentRunUi : public RunUi {
   void Yield() override {}
   bool Cancelled() const override { return false; }
   void Message(const std::string&) override {}
+  void StressesStored() override {}
   void ResultStored() override {}
 };
 

@@ -12,7 +12,9 @@ void LinkToWindow(frmOption& dialog, frmMenu& window) {
 }
 
 void LinkToWindow(frmEigen& dialog, frmMenu& window) {
+  QObject::connect(&dialog, &frmEigen::stressesStored, &window, &frmMenu::StressesStored);
   QObject::connect(&dialog, &frmEigen::resultStored, &window, &frmMenu::ResultStored);
+  QObject::connect(&dialog, &frmEigen::runEnded, &window, &frmMenu::RunEnded);
 }
 
 }  // namespace app

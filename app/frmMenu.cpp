@@ -118,6 +118,9 @@ frmMenu::frmMenu(QWidget* parent) : QMainWindow(parent) {
 }
 
 frmMenu::~frmMenu() {
+  // The surface goes only after this window's members, with the children:
+  // nothing it calls may reach them then.
+  DetachSurface();
   // The view outlives this window only when the close handler did not run.
   if (!unloaded_) globals::View().ReleaseHost(this);
 }
@@ -212,10 +215,29 @@ void frmMenu::ShowNewModel() {
   projectFileName_.clear();
 }
 
+void frmMenu::StressesStored() {
+  if (unloaded_) return;
+  // The read-outs were taken from the stresses just replaced; a plot on the
+  // screen takes them again as it is drawn, and without one they stay empty.
+  if (stressWindow_) {
+    stressWindow_->ClearStress();
+    if (globals::View().OptionShowStress == view::stress_plot::kNone) stressWindow_->ClearMaxMin();
+  }
+  ShowStoredResults();
+}
+
 void frmMenu::ResultStored() {
   app::GlobalProjectHost host(this);
   app::MarkAnalysed(host);
+  ShowStoredResults();
+}
+
+void frmMenu::RunEnded() { ShowStoredResults(); }
+
+void frmMenu::ShowStoredResults() {
+  if (unloaded_) return;
   ShowResultState();
+  globals::View().Refresh();
 }
 
 bool frmMenu::HoldsStresses() const {

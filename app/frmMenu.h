@@ -76,8 +76,12 @@ class frmMenu : public QMainWindow, public view::ViewHost, public view::FrameSou
   // eigenvalue panel goes back to its starting text, the caption names no
   // file, and Save proposes no file name.
   void ShowNewModel();
+  // A run has stored its stresses: the view and the stress window show them.
+  void StressesStored();
   // A run has stored its result: this model is the one it belongs to.
   void ResultStored();
+  // A run has ended, however it ended: the view shows what the model holds.
+  void RunEnded();
   // Shows whether the result belongs to the model as it stands: the
   // eigenvalue panel, the result windows' captions and read-outs. Every
   // command ends with it, since any of them may have changed the model.
@@ -164,8 +168,13 @@ class frmMenu : public QMainWindow, public view::ViewHost, public view::FrameSou
 
  private:
   void InitialiseContext();  // first time the surface has its context
+  // The surface calls this window no more (its callbacks capture it).
+  void DetachSurface();
   bool ReadShownPixel(int column, int row, unsigned int format, float* value);
   void ShowQueuedPaintErrors();
+  // What a run stored is shown: the result's state, then the frame drawn
+  // again from the model, the stress window's extremes with it.
+  void ShowStoredResults();
   // The stress under the pointer again, for the frame just drawn; a
   // read-out of another plot or scale is not left standing.
   void RefreshStressReadout();

@@ -120,6 +120,14 @@ void frmMenu::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
+void frmMenu::DetachSurface() {
+  if (!surface_) return;
+  surface_->onPaint = nullptr;
+  surface_->onResize = nullptr;
+  surface_->onMouse = nullptr;
+  surface_->onInitialise = nullptr;
+}
+
 void frmMenu::OGL_Unload() {
   if (contextReady_) {
     platform::qt::ContextScope scope(surface_);
@@ -128,10 +136,7 @@ void frmMenu::OGL_Unload() {
   contextReady_ = false;
   // The context goes with the surface that owns it.
   if (surface_) {
-    surface_->onPaint = nullptr;
-    surface_->onResize = nullptr;
-    surface_->onMouse = nullptr;
-    surface_->onInitialise = nullptr;
+    DetachSurface();
     QWidget* w = takeCentralWidget();
     surface_ = nullptr;
     rubberBand_ = nullptr;

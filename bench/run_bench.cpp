@@ -59,6 +59,7 @@ class TimingUi : public analysis::RunUi {
   }
   bool Cancelled() const override { return false; }
   void Message(const std::string& text) override { message = text; }
+  void StressesStored() override {}
   void ResultStored() override {}
   std::vector<std::pair<std::string, Clock::time_point>> marks;
   std::string message;

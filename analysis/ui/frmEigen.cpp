@@ -136,6 +136,7 @@ class frmEigen::DialogRunUi : public analysis::RunUi {
   void DetailedMessage(const std::string& text, const std::string& detail) override {
     platform::MsgBox(text, platform::Buttons::Ok, platform::Icon::None, {}, detail);
   }
+  void StressesStored() override { emit dialog_.stressesStored(); }
   void ResultStored() override { emit dialog_.resultStored(); }
 
  private:
@@ -237,11 +238,14 @@ void frmEigen::cmdApply_Click() {
     }
     SetRunButtons(false);
     Report_Process("Ready...");
+    emit runEnded();
   } catch (const std::exception& e) {
+    const bool ran = running_;
     running_ = false;
     platform::MsgBox("Error...", platform::Buttons::Ok, platform::Icon::None, {},
                      std::string("The run could not start: ") + e.what() + ".");
     SetRunButtons(false);
+    if (ran) emit runEnded();
   }
 }
 

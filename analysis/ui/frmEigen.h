@@ -49,8 +49,12 @@ class frmEigen : public QDialog {
   Ui::frmEigen& form() { return *ui_; }
 
  signals:
+  // A run has stored its stresses in the model.
+  void stressesStored();
   // A run has stored its result (eigenvalue and mode shape) in the model.
   void resultStored();
+  // A run has ended, however it ended.
+  void runEnded();
 
  public slots:
   void reject() override;

@@ -33,12 +33,14 @@ class ScriptedRunUi : public analysis::RunUi {
     messages.push_back(text);
     details.push_back(detail);
   }
+  void StressesStored() override { ++stressesStored; }
   void ResultStored() override { ++resultsStored; }
 
   std::vector<std::string> progress;
   std::vector<long> yieldsAtProgress;  // yields before each progress text
   std::vector<std::string> messages;
   std::vector<std::string> details;  // of the messages that had one
+  int stressesStored = 0;
   int resultsStored = 0;
   long yields = 0;
   // The yields between a progress text and the next (or the end).

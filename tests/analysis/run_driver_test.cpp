@@ -201,6 +201,101 @@ TEST(RunDriver, CancelStopsCleanlyAndKeepsEarlierResults) {
   }
 }
 
+// What a run leaves in the model, each part of which must be whole: the
+// node and stiffener stresses, and the eigenvalue with the mode shape.
+struct Stored {
+  std::vector<float> stresses, shape;
+  bool operator==(const Stored&) const = default;
+};
+
+Stored StoredIn(const model::Mesh& mesh, const model::Analysis& analysis) {
+  Stored s;
+  for (const model::Nodeb& n : mesh.Nodes()) {
+    s.stresses.insert(s.stresses.end(), {n.Sx(), n.Sy(), n.SXY(), n.Mises(), static_cast<float>(n.NCP())});
+    s.shape.push_back(n.zcoord());
+  }
+  for (const model::twoNode& t : mesh.twoNodes()) s.stresses.push_back(t.Stress());
+  s.shape.push_back(analysis.EigenValue);
+  return s;
+}
+
+// The 4 x 4 plate with stiffeners along one edge.
+void BuildStiffenedPlate(model::Mesh& mesh) {
+  BuildPlate(mesh, 4);
+  for (int i = 1; i <= 4; ++i) runtest::SetStiffener(mesh, NodeAt(mesh, i, 5), NodeAt(mesh, i + 1, 5), 1.0, 4.0);
+  runtest::Number(mesh);
+}
+
+// Twice the loads: other stresses, the same shape.
+void DoubleTheLoads(model::Mesh& mesh) {
+  for (int j = 1; j <= 5; ++j) NodeAt(mesh, 5, j).set_XLoad(2.0f * NodeAt(mesh, 5, j).XLoad());
+}
+
+// A run cancelled at any yield, or looked at during any yield, leaves each
+// part of the model's results whole: what the model held before the run,
+// or the run's complete new one, never stresses summed over some plates.
+// The window is told once the new stresses are all in.
+TEST(RunDriver, AtEveryYieldTheModelHoldsWholeResults) {
+  Fixture whole;
+  BuildStiffenedPlate(whole.mesh);
+  DoubleTheLoads(whole.mesh);
+  ASSERT_EQ(whole.Run().outcome, RunOutcome::Completed);
+  EXPECT_EQ(whole.ui.stressesStored, 1);
+  const Stored after = StoredIn(whole.mesh, whole.analysis);
+
+  // Looks at the model at every yield, and cancels at the given one.
+  struct WatchingUi : runtest::ScriptedRunUi {
+    const Fixture* f = nullptr;
+    std::vector<Stored> seen;
+    void Yield() override {
+      ScriptedRunUi::Yield();
+      seen.push_back(StoredIn(f->mesh, f->analysis));
+    }
+  };
+  for (bool firstRun : {false, true}) {
+    Stored before;
+    {
+      Fixture f;
+      BuildStiffenedPlate(f.mesh);
+      if (!firstRun) ASSERT_EQ(f.Run().outcome, RunOutcome::Completed);
+      before = StoredIn(f.mesh, f.analysis);
+    }
+    ASSERT_NE(before.stresses, after.stresses);
+    for (long k = 1; k <= whole.ui.yields; ++k) {
+      SCOPED_TRACE((firstRun ? "first run, cancel at yield " : "second run, cancel at yield ") + std::to_string(k));
+      Fixture f;
+      BuildStiffenedPlate(f.mesh);
+      if (!firstRun) ASSERT_EQ(f.Run().outcome, RunOutcome::Completed);
+      DoubleTheLoads(f.mesh);
+      WatchingUi ui;
+      ui.f = &f;
+      ui.cancelAfterYields = k;
+      const RunOutcome outcome = analysis::Create_Input_File(f.mesh, f.analysis, f.material, f.folder.path()) == 1
+                                     ? analysis::Run_Calculation(f.mesh, f.analysis, f.folder.path(), ui).outcome
+                                     : RunOutcome::Error;
+      ui.seen.push_back(StoredIn(f.mesh, f.analysis));
+      EXPECT_EQ(outcome, RunOutcome::Interrupted);
+      long halfDone = 0;
+      bool stressesNew = false;
+      for (const Stored& seen : ui.seen) {
+        if (!(seen.stresses == before.stresses || seen.stresses == after.stresses) ||
+            !(seen.shape == before.shape || seen.shape == after.shape))
+          ++halfDone;
+        stressesNew = seen.stresses == after.stresses;
+      }
+      EXPECT_EQ(halfDone, 0) << "of " << ui.seen.size() << " looks at the model";
+      EXPECT_EQ(ui.stressesStored, stressesNew ? 1 : 0);
+      // The last yield follows the iteration, which has stored its result.
+      if (k == whole.ui.yields) {
+        EXPECT_EQ(ui.seen.back(), after);
+      }
+      if (firstRun) {
+        EXPECT_EQ(f.mesh.HoldsStresses(), stressesNew);
+      }
+    }
+  }
+}
+
 // A strip two cells wide and `cells` long, numbered along its length, so
 // that the band is as long as a column; clamped, compressed across.
 void BuildStrip(model::Mesh& mesh, int cells) {

@@ -437,6 +437,25 @@ TEST_F(MainWindowTest, CloseWritesTheOptionsFileTwice) {
                                                  "Error: Saving INI file!"}));
 }
 
+// A window that goes without its close handler (the tests, the end of the
+// program after a failed close) leaves its surface nothing to call: the
+// surface goes only after the window's members, and its callbacks reach them.
+TEST_F(MainWindowTest, TheSurfaceCallsNoWindowThatIsGone) {
+  Create();
+  Show();
+  platform::qt::GLSurface* surface = window->Surface();
+  ASSERT_NE(surface, nullptr);
+  ASSERT_TRUE(surface->onPaint && surface->onResize && surface->onMouse && surface->onInitialise);
+  // Kept past the window, to look at what it holds once the window is gone.
+  surface->setParent(nullptr);
+  const std::unique_ptr<platform::qt::GLSurface> kept(surface);
+  window.reset();
+  EXPECT_FALSE(kept->onPaint);
+  EXPECT_FALSE(kept->onResize);
+  EXPECT_FALSE(kept->onMouse);
+  EXPECT_FALSE(kept->onInitialise);
+}
+
 TEST_F(MainWindowTest, DrawsAGeneratedModelAndPicksOnIt) {
   model::Mesh& mesh = globals::Mesh();
   GenerateModel(mesh);

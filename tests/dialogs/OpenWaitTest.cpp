@@ -189,8 +189,24 @@ TEST(OpenWait, TheRunDialogsTextsTakeNoMoreThanALineHolds) {
   dialog.show();
   auto& form = dialog.form();
   const int most = model::kLongestTextUnits;
-  EXPECT_EQ(form.txtTitle->maxLength(), most);
-  EXPECT_EQ(form.txtRunNumber->maxLength(), most);
+  // The line boxes: typing at the limit takes nothing, a paste what fits.
+  for (QLineEdit* line : {form.txtTitle, form.txtRunNumber}) {
+    SCOPED_TRACE(line->objectName().toStdString());
+    line->setText(QString(most + 10, 'x'));
+    EXPECT_EQ(line->text(), QString(most, 'x'));
+    line->setFocus();
+    line->end(false);
+    QTest::keyClicks(line, "yz");
+    EXPECT_EQ(line->text(), QString(most, 'x'));
+    line->setText(QString(most - 3, 'x'));
+    line->end(false);
+    line->insert("pasted");  // as a paste puts it in
+    EXPECT_EQ(line->text(), QString(most - 3, 'x') + "pas");
+    line->setText(QString(most - 1, 'x'));
+    line->end(false);
+    QTest::keyClicks(line, "yz");
+    EXPECT_EQ(line->text(), QString(most - 1, 'x') + "y");
+  }
 
   QPlainTextEdit* box = form.txtDiscription;
   // Each edit as the user makes it, the event loop running after it.

@@ -17,8 +17,11 @@
 #include <QTextCursor>
 #include <QTimer>
 
+#include <GL/gl.h>
+
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +41,7 @@
 #include "dialogs/frmPropertyView.h"
 #include "dialogs/frmStress.h"
 #include "model/Analysis.h"
+#include "model/BeamShape.h"
 #include "model/Mesh.h"
 #include "platform/MessageBox.h"
 #include "platform/qt/CommonDialog.h"
@@ -98,19 +102,35 @@ class ResultWindows : public ::testing::Test {
     globals::View().Initialization(globals::Mesh().Nodes());
   }
 
-  // Runs the analysis as Analysis > Run does: the dialog's Run, then Close.
-  void RunFromTheMenu() {
+  // Runs the analysis as Analysis > Run does: the dialog's Run, then Close;
+  // `atYield` is called at every yield of the run, with the dialog.
+  void RunFromTheMenu(const std::function<void(frmEigen&)>& atYield = {}) {
     QTimer timer;
     timer.setInterval(10);
-    QObject::connect(&timer, &QTimer::timeout, [&timer] {
+    QObject::connect(&timer, &QTimer::timeout, [&timer, &atYield] {
       if (auto* d = qobject_cast<frmEigen*>(QApplication::activeModalWidget())) {
         timer.stop();
+        if (atYield) d->SetYieldHook([d, &atYield] { atYield(*d); });
         d->cmdApply_Click();
         d->cmdClose_Click();
       }
     });
     timer.start();
     Trigger("mnuRun_Run");
+  }
+  // The frame on the screen, as it is: nothing drawn for it.
+  std::vector<unsigned char> ShownFrame() {
+    const QSize size = window->Surface()->ShownFrameSize();
+    std::vector<unsigned char> rgba(static_cast<std::size_t>(4 * size.width() * size.height()));
+    if (!window->Surface()->ReadShownFrame(0, 0, size.width(), size.height(), GL_RGBA, GL_UNSIGNED_BYTE,
+                                           rgba.data()))
+      rgba.clear();
+    return rgba;
+  }
+  // The frame the model and the view's state give when drawn now.
+  std::vector<unsigned char> FrameDrawnNow() {
+    window->Paint();
+    return ShownFrame();
   }
   std::string Panel() { return window->StatusBar1().Text("eigenvalue"); }
   // Line 6 of a report: the eigenvalue line.
@@ -688,6 +708,82 @@ TEST_F(ResultWindows, StressesAFirstRunStoredBeforeItsCancelArePlotted) {
   Trigger("mnuResult_Show");  // the buckled shape instead: there is none
   window->Paint();
   EXPECT_EQ(window->Surface()->grabFramebuffer(), plain);
+}
+
+// Whatever a run stores is on the screen at once: the stress plot chosen
+// before a first run shows the run's stresses as soon as they are stored,
+// with their extremes; each later run, cancelled or whole, shows its own;
+// the buckled shape ticked before a run shows the mode shape after it.
+TEST_F(ResultWindows, TheViewShowsWhatARunStoresAsItStoresIt) {
+  testsupport::SupportedGirder();
+  globals::View().Initialization(globals::Mesh().Nodes());
+  const std::vector<unsigned char> plain = FrameDrawnNow();
+  ASSERT_FALSE(plain.empty());
+  Trigger("mnuStressPlot");
+  Stress()->form().optSx->setChecked(true);
+  QTest::mouseClick(Stress()->form().OKButton, Qt::LeftButton);
+  EXPECT_EQ(ShownFrame(), plain) << "no stresses yet";
+  EXPECT_EQ(Stress()->form().lblMax->text(), "");
+
+  // What the screen shows at the first yield of the eigenvalue iteration,
+  // and a cancel there when asked for.
+  struct Seen {
+    std::vector<unsigned char> frame;
+    std::string largest;
+  };
+  auto runLooking = [this](bool cancel) {
+    Seen seen;
+    RunFromTheMenu([&](frmEigen& d) {
+      if (!seen.frame.empty() || d.ProgressText() != "Calculating Eigenvalue...") return;
+      seen.frame = ShownFrame();
+      seen.largest = Stress()->form().lblMax->text().toStdString();
+      if (cancel) d.cmdCancel_Click();
+    });
+    return seen;
+  };
+  auto shownLargest = [this] {
+    float largest = 0, smallest = 0;
+    Extremes(1, largest, smallest);
+    EXPECT_EQ(Stress()->form().lblMin->text().toStdString(), Sci(smallest));
+    return Sci(largest);
+  };
+  const Seen first = runLooking(false);
+  ASSERT_TRUE(globals::Analysis().HasResult());
+  const std::string firstLargest = shownLargest();
+  EXPECT_NE(first.frame, plain) << "the stresses are plotted during the run";
+  EXPECT_EQ(first.largest, firstLargest);
+  EXPECT_EQ(Stress()->form().lblMax->text().toStdString(), firstLargest);
+  EXPECT_EQ(ShownFrame(), FrameDrawnNow());
+
+  // Other loads (a plot scales to its largest value, so more on one half):
+  // a run cancelled once its stresses are in, then a whole one.
+  for (float factor : {2.0f, 3.0f}) {
+    for (model::Nodeb& n : globals::Mesh().Nodes())
+      if (n.xcoord() < 0.5f * globals::BeamShape().Length()) n.set_YLoad(factor * n.YLoad());
+    const std::vector<unsigned char> before = ShownFrame();
+    const Seen cancelled = runLooking(factor == 2.0f);
+    const std::string largest = shownLargest();
+    EXPECT_NE(largest, firstLargest) << factor;
+    EXPECT_EQ(cancelled.largest, largest) << factor;
+    EXPECT_EQ(Stress()->form().lblMax->text().toStdString(), largest) << factor;
+    const std::vector<unsigned char> after = ShownFrame();
+    EXPECT_NE(after, before) << factor;
+    EXPECT_EQ(after, FrameDrawnNow()) << factor;
+  }
+
+  // The buckled shape of a new model, ticked before its first run.
+  Stress()->close();
+  DeleteClosed();
+  testsupport::SupportedGirder();
+  globals::View().Initialization(globals::Mesh().Nodes());
+  if (!Checked("mnuResult_Show")) Trigger("mnuResult_Show");
+  ASSERT_TRUE(globals::View().OptionShowResult);
+  EXPECT_EQ(FrameDrawnNow(), plain) << "no mode shape yet";
+  RunFromTheMenu();
+  ASSERT_TRUE(globals::Analysis().HasResult());
+  const std::vector<unsigned char> shape = ShownFrame();
+  EXPECT_NE(shape, plain);
+  EXPECT_EQ(shape, FrameDrawnNow());
 }
 
 TEST_F(ResultWindows, TheFileMenuWritesBothReports) {
