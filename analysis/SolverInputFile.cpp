@@ -243,8 +243,9 @@ std::string Run_File_Detail(const platform::RuntimeError& error, const std::file
                     "listing there. Make it available and run again.";
     case platform::kErrPermissionDenied:
     case platform::kErrPathFileAccess:
-      return text + " The run writes its input file and listing (velktempin.vlk, velktempout.vlk) into the "
-                    "folder " + folder + ": make that folder and both files writable, and run again.";
+      return text + " The run makes its input file and listing (velktempin.vlk, velktempout.vlk) anew in the "
+                    "folder " + folder + " at every run, as files of yours alone, and takes the place of nothing "
+                    "else at their names: make that folder and both files writable, and run again.";
     default:
       return text + " The run writes its input file and listing into the folder " + folder +
              ": check that folder and its disk, and run again.";

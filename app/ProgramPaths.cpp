@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <exception>
 #include <fstream>
@@ -47,6 +48,33 @@ std::filesystem::path ExecutableFolder() {
   return exe.parent_path();
 }
 
+// Makes `folder` and whatever of its parents is missing, each readable by
+// its owner alone, as the per-user data folders are to be made; a folder
+// already there is left as it is.
+void MakeFolderOfOwnerAlone(const std::filesystem::path& folder) {
+  if (folder.empty()) return;
+  std::error_code ec;
+  if (std::filesystem::symlink_status(folder, ec).type() != std::filesystem::file_type::not_found) return;
+  if (folder.has_relative_path() && folder.parent_path() != folder) MakeFolderOfOwnerAlone(folder.parent_path());
+  ::mkdir(folder.c_str(), 0700);
+}
+
+// The number of names PrivateFolderIn tries before it takes one nobody can foresee.
+constexpr int kPrivateFolderNames = 16;
+
+// The k-th name of this user's series in `shared`: velk-<uid>, velk-<uid>-1, ...
+std::filesystem::path PrivateFolderName(const std::filesystem::path& shared, int k) {
+  const std::string me = "velk-" + std::to_string(::geteuid());
+  return shared / (k == 0 ? me : me + "-" + std::to_string(k));
+}
+
+// True for a folder of this user's, not a link, that nobody else may enter.
+bool IsOwnPrivateFolder(const std::filesystem::path& folder) {
+  struct stat st {};
+  return ::lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+         (st.st_mode & 077) == 0;
+}
+
 // The per-user data folder; not created here.
 std::filesystem::path UserDataFolder() {
   std::filesystem::path base;
@@ -66,30 +94,42 @@ std::filesystem::path UserDataFolder() {
 
 std::filesystem::path PrivateFolderIn(const std::filesystem::path& shared) {
   if (shared.empty()) return {};
-  const uid_t me = ::geteuid();
-  const std::filesystem::path mine = shared / ("velk-" + std::to_string(me));
-  ::mkdir(mine.c_str(), 0700);
-  // Anyone may have made that name first, as a folder of theirs or a link:
-  // the run's files written through it would be theirs to read or redirect.
-  struct stat st {};
-  if (::lstat(mine.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == me && (st.st_mode & 077) == 0)
-    return mine;
-  std::string fresh = (shared / ("velk-" + std::to_string(me) + "-XXXXXX")).string();
+  // Anyone may have made a name first, as a folder of theirs or a link: the
+  // run's files written through it would be theirs to read or redirect. The
+  // names are the same at every start, so that the next start finds the
+  // options this one saves: a folder of this user's is looked for first, and
+  // only then is the first free name made one.
+  for (int k = 0; k < kPrivateFolderNames; ++k)
+    if (IsOwnPrivateFolder(PrivateFolderName(shared, k))) return PrivateFolderName(shared, k);
+  for (int k = 0; k < kPrivateFolderNames; ++k) {
+    const std::filesystem::path name = PrivateFolderName(shared, k);
+    if (::mkdir(name.c_str(), 0700) == 0) return IsOwnPrivateFolder(name) ? name : std::filesystem::path();
+    if (errno != EEXIST) return {};
+  }
+  // Someone has taken every name: a folder of a name nobody can foresee,
+  // which the next start does not find.
+  std::string fresh = (shared / ("velk-" + std::to_string(::geteuid()) + "-XXXXXX")).string();
   if (::mkdtemp(fresh.data())) return fresh;
   return {};
 }
 
 std::filesystem::path ProgramFolder() {
   if (!FolderOverride().empty()) return FolderOverride();
-  return ChooseProgramFolder(ExecutableFolder(), UserDataFolder());
+  // Chosen once: a choice may make a folder, and the options saved at exit
+  // belong where the start read them.
+  static const std::filesystem::path chosen = ChooseProgramFolder(ExecutableFolder(), UserDataFolder());
+  return chosen;
 }
 
 void SetProgramFolder(const std::filesystem::path& folder) { FolderOverride() = folder; }
 
-bool IsWritableFolder(const std::filesystem::path& folder) {
+bool IsWritableByThisUserAlone(const std::filesystem::path& folder) {
   if (folder.empty()) return false;
-  std::error_code ec;
-  if (!std::filesystem::is_directory(folder, ec)) return false;
+  // An ACL with named entries shows its mask as the group bits of the mode:
+  // an entry that lets anyone else write shows as the group's write bit.
+  struct stat st {};
+  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  if (st.st_uid != ::geteuid() || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0) return false;
   return ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
@@ -97,8 +137,7 @@ std::filesystem::path ChooseProgramFolder(const std::filesystem::path& executabl
                                           const std::filesystem::path& fallbackFolder,
                                           bool (*canWrite)(const std::filesystem::path&)) {
   if (canWrite(executableFolder)) return executableFolder;
-  std::error_code ec;
-  std::filesystem::create_directories(fallbackFolder, ec);
+  MakeFolderOfOwnerAlone(fallbackFolder);
   if (!executableFolder.empty())
     SeedFile(executableFolder / kOptionsFileName, fallbackFolder / kOptionsFileName);
   return fallbackFolder;

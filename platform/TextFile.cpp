@@ -12,6 +12,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <system_error>
 #include <utility>
 
 #include "platform/Descriptor.h"
@@ -31,6 +32,11 @@ int OpenErrorNumber(int err, FileMode mode) {
 PipeWaits& CurrentPipeWaits() {
   static PipeWaits waits;
   return waits;
+}
+
+std::function<void(const std::filesystem::path&)>& BeforeCreate() {
+  static std::function<void(const std::filesystem::path&)> call;
+  return call;
 }
 
 // "5 seconds", "0.2 seconds", "1 second".
@@ -58,6 +64,10 @@ long long SlicesOf(std::chrono::milliseconds wait) {
 }  // namespace
 
 void SetPipeWaitsForTests(PipeWaits waits) { CurrentPipeWaits() = waits; }
+
+void SetBeforeCreateForTests(std::function<void(const std::filesystem::path&)> call) {
+  BeforeCreate() = std::move(call);
+}
 
 // A named pipe read without blocking. On Linux a pipe opened so before any
 // writer reads as at its end and polls as quiet until a writer comes; only
@@ -186,24 +196,85 @@ TextFile::TextFile(const std::filesystem::path& path, FileMode mode, std::functi
   OpenForOutput();
 }
 
-void TextFile::OpenForOutput() {
-  // The files written so are the run's scratch files, which hold the whole
-  // model: a new one is its owner's alone, and one left by an earlier run
-  // that others could read loses their rights before anything is written.
-  const int how = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | (mode_ == FileMode::Output ? O_TRUNC : O_APPEND);
-  Descriptor fd(::open(path_.c_str(), how, 0600));
-  if (fd.get() < 0) {
+namespace {
+
+// Refuses what stands at `path` unless it is the user's own regular file,
+// which a new file may replace: a link leads wherever its maker chose,
+// another user's file may be held open by that user, and a folder, pipe or
+// device is no file at all.
+void RefuseToReplace(const std::filesystem::path& path, const struct stat& st) {
+  if (S_ISLNK(st.st_mode)) {
+    std::error_code ec;
+    const std::filesystem::path to = std::filesystem::read_symlink(path, ec);
+    Raise(kErrPathFileAccess, path.string() + " is a symbolic link" + (ec ? std::string() : " to " + to.string()) +
+                                  ", and a file made anew is never written through a link, which leads wherever its "
+                                  "maker chose: remove the link");
+  }
+  if (!S_ISREG(st.st_mode)) {
+    const char* kind = KindOfFile(st.st_mode);
+    Raise(kErrPathFileAccess, path.string() + " is " + (kind ? kind : "of an unknown kind") +
+                                  ", not a file, and no file made anew takes its place: remove it or give it another "
+                                  "name");
+  }
+  if (st.st_uid != ::geteuid())
+    Raise(kErrPermissionDenied, path.string() + " is a file of another user (user " + std::to_string(st.st_uid) +
+                                    "), who may read or keep open what is written into it: remove it, or ask its "
+                                    "owner to");
+}
+
+// A new file at `path`, its owner's alone whatever the umask: the user's own
+// old file removed first, and the new one created only where nothing stands,
+// so that nothing written reaches a file that anyone else made, linked or
+// holds open.
+Descriptor CreateAnew(const std::filesystem::path& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0) {
+    RefuseToReplace(path, st);
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+      RaiseSystemError(errno, "The old file " + path.string() + " cannot be removed to make it anew");
+  } else if (errno != ENOENT) {
+    RaiseSystemError(errno, "Cannot open " + path.string());
+  }
+  if (BeforeCreate()) BeforeCreate()(path);
+  Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600));
+  if (!fd.valid()) {
     const int err = errno;
-    Raise(OpenErrorNumber(err, mode_), SystemErrorText(err, "Cannot open " + path_.string()));
+    if (err == EEXIST)
+      Raise(kErrPathFileAccess, path.string() + " was made by someone else while this program made it anew, just "
+                                    "after it removed the old file: see who else writes into " +
+                                    path.parent_path().string() + ", and remove it");
+    Raise(OpenErrorNumber(err, FileMode::Output), SystemErrorText(err, "Cannot open " + path.string()));
+  }
+  // The umask may have taken the owner's own rights; nobody else has any.
+  ::fchmod(fd.get(), 0600);
+  return fd;
+}
+
+// The file at `path` for appending, created when missing; the user's own
+// file loses the rights others had before anything is written.
+Descriptor OpenToAppend(const std::filesystem::path& path) {
+  Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY, 0600));
+  if (!fd.valid()) {
+    const int err = errno;
+    Raise(OpenErrorNumber(err, FileMode::Append), SystemErrorText(err, "Cannot open " + path.string()));
   }
   struct stat st {};
-  const bool known = ::fstat(fd.get(), &st) == 0;
-  if (known && S_ISREG(st.st_mode) && (st.st_mode & 077) != 0 && st.st_uid == ::geteuid())
+  if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 077) != 0 && st.st_uid == ::geteuid())
     ::fchmod(fd.get(), st.st_mode & 0700);  // where it cannot, the file stays as the owner left it
+  return fd;
+}
+
+}  // namespace
+
+void TextFile::OpenForOutput() {
+  // The files written so are the run's scratch files, which hold the whole
+  // model: each run makes them anew.
+  Descriptor fd = mode_ == FileMode::Output ? CreateAnew(path_) : OpenToAppend(path_);
+  struct stat st {};
+  seekable_ = ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode);
   file_ = ::fdopen(fd.get(), mode_ == FileMode::Output ? "wb" : "ab");
   if (!file_) RaiseSystemError(errno, "Cannot open " + path_.string());
   fd.release();  // the stream closes it now
-  seekable_ = known && S_ISREG(st.st_mode);
 }
 
 void TextFile::OpenForInput(std::function<void()> meanwhile) {

@@ -32,6 +32,11 @@ struct PipeWaits {
 // long; PipeWaits{} puts the program's own back.
 void SetPipeWaitsForTests(PipeWaits waits);
 
+// Called for each file opened for output from now on, once its old file is
+// gone and before the new one is created, so that a test can put something
+// at the name just then; {} for none.
+void SetBeforeCreateForTests(std::function<void(const std::filesystem::path&)> call);
+
 class PipeSource;
 
 // Selects the constructors of a file that lives in memory.
@@ -39,8 +44,12 @@ struct InMemory {};
 
 class TextFile {
  public:
-  // Opens the file; output truncates, append keeps what is there, and either
-  // leaves the file readable by its owner alone. For input,
+  // Opens the file. Output makes it anew, readable by its owner alone: the
+  // user's own old file is removed and a new one created where nothing
+  // stands; anything else at the name (a link, another user's file, a folder,
+  // pipe or device, or a name put there meanwhile) is refused (70, 75) with
+  // what it is, and left as it was. Append keeps what is there and closes the
+  // user's own file to others. For input,
   // a folder, device or socket is refused (75) with its reason before it is
   // opened. A named pipe is opened without blocking and read as it comes:
   // its waits (PipeWaits) call `meanwhile` between their slices, and a pipe

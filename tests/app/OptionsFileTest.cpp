@@ -1,10 +1,16 @@
 // The options file command around the two option readers: the path in the
 // program's folder, the messages, and what a short or damaged file does.
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "app/OptionsFile.h"
@@ -331,6 +337,138 @@ TEST(ProgramFolder, WithoutAHomeTheFilesGoWhereNobodyElseCanReachThem) {
     passedOver("another user's folder");
   }
   EXPECT_EQ(app::PrivateFolderIn({}), fs::path());
+}
+
+// The mode bits and owner of what stands at `path` (not followed).
+std::pair<unsigned, uid_t> ModeAndOwner(const std::filesystem::path& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return {0, 0};
+  return {st.st_mode & 07777u, st.st_uid};
+}
+
+// An access ACL for a folder: rwx for its owner and for user `other`, r-x
+// for its group and for others, and the mask that lets the entries through.
+std::string AclGrantingWriteTo(uint32_t other) {
+  std::string acl;
+  auto put = [&acl](uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) acl.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
+  };
+  put(2, 4);  // version
+  const uint32_t none = 0xffffffffu;
+  // user::rwx, user:other:rwx, group::r-x, mask::rwx, other::r-x
+  const uint32_t entries[5][3] = {{0x01, 7, none}, {0x02, 7, other}, {0x04, 5, none}, {0x10, 7, none}, {0x20, 5, none}};
+  for (const auto& e : entries) {
+    put(e[0], 2);
+    put(e[1], 2);
+    put(e[2], 4);
+  }
+  return acl;
+}
+
+// The executable's folder holds the run's files and the options file only
+// where nobody else may write them: a folder of the user's own that neither
+// its group nor others (nor anyone an ACL names) may write. Any other takes
+// the per-user folder, seeded with the placed options file and, when it has
+// to be made, readable by the user alone.
+TEST(ProgramFolder, TheExecutablesFolderIsTakenOnlyWhereNobodyElseMayWriteIt) {
+  namespace fs = std::filesystem;
+  velk_test::ScratchFolder scratch;
+  const fs::path exe = scratch.path() / "bin", share = scratch.path() / "share", fallback = share / "velk";
+  fs::create_directories(exe);
+  velk_test::WriteBytes(exe / app::kOptionsFileName, "the placed options\r\n");
+  const mode_t mask = ::umask(022);
+  ASSERT_EQ(::chmod(exe.c_str(), 0755), 0);
+  EXPECT_EQ(app::ChooseProgramFolder(exe, fallback), exe) << "a folder of the user's own";
+  EXPECT_FALSE(fs::exists(share));
+
+  auto passedOver = [&](const std::string& what) {
+    EXPECT_EQ(app::ChooseProgramFolder(exe, fallback), fallback) << what;
+    EXPECT_EQ(velk_test::ReadBytes(fallback / app::kOptionsFileName), "the placed options\r\n") << what;
+    EXPECT_EQ(ModeAndOwner(share).first, 0700u) << what;
+    EXPECT_EQ(ModeAndOwner(fallback).first, 0700u) << what;
+    fs::remove_all(share);
+  };
+  for (const mode_t mode : {mode_t{01777}, mode_t{0775}, mode_t{0757}}) {
+    ASSERT_EQ(::chmod(exe.c_str(), mode), 0);
+    passedOver("mode " + std::to_string(mode >> 9) + std::to_string(mode >> 6 & 7) + std::to_string(mode >> 3 & 7) +
+               std::to_string(mode & 7));
+  }
+  ASSERT_EQ(::chmod(exe.c_str(), 0755), 0);
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(exe.c_str(), velk_test::PlainUid(), velk_test::PlainGid()), 0);
+    passedOver("a folder of another user's, which root may write too");
+    ASSERT_EQ(::chown(exe.c_str(), 0, 0), 0);
+  }
+  const std::string acl = AclGrantingWriteTo(velk_test::TeamFolder::kOther);
+  if (::setxattr(exe.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0) {
+    ::umask(mask);
+    GTEST_SKIP() << "the scratch folder's file system holds no ACLs: " << std::strerror(errno);
+  }
+  passedOver("an ACL entry that lets another user write");
+  ::umask(mask);
+}
+
+// Without a home, the program's folder is one of a series of names in the
+// temporary folder: the first that is the user's alone, or else the first
+// free one, made so. Whatever took the first name, every call of a start
+// gives the same folder and so does the next start, which reads the options
+// saved at the end of the last; one folder is made, not one a call.
+TEST(ProgramFolder, WithoutAHomeEveryStartTakesTheSameFolder) {
+  namespace fs = std::filesystem;
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can become a user without a home";
+  constexpr uid_t kHomeless = 54321;
+  if (::getpwuid(kHomeless)) GTEST_SKIP() << "user " << kHomeless << " has an entry in the user database";
+  const velk_test::User homeless{kHomeless, kHomeless, {}};
+  // The child's executable is this test's: its folder must not be one the
+  // homeless user may take.
+  std::error_code ec;
+  const fs::path exeFolder = fs::read_symlink("/proc/self/exe", ec).parent_path();
+  ASSERT_FALSE(ec);
+  ASSERT_NE(ModeAndOwner(exeFolder).second, kHomeless) << exeFolder;
+
+  auto start = [&](const fs::path& temp) {
+    return velk_test::Child(
+               [&] {
+                 ::unsetenv("HOME");
+                 ::unsetenv("XDG_DATA_HOME");
+                 ::setenv("TMPDIR", temp.c_str(), 1);
+                 const fs::path first = app::ProgramFolder();
+                 for (int call = 0; call < 3; ++call)
+                   if (app::ProgramFolder() != first) return "moved from " + first.string();
+                 return first.string();
+               },
+               homeless)
+        .Result();
+  };
+  velk_test::ScratchFolder elsewhere;
+  ASSERT_EQ(::chown(elsewhere.path().c_str(), kHomeless, kHomeless), 0);
+  const std::pair<const char*, std::function<void(const fs::path&)>> takers[] = {
+      {"a link to a folder of the user's", [&](const fs::path& name) { fs::create_directory_symlink(elsewhere.path(), name); }},
+      {"another user's folder",
+       [](const fs::path& name) {
+         fs::create_directory(name);
+         ASSERT_EQ(::chown(name.c_str(), velk_test::TeamFolder::kOther, velk_test::TeamFolder::kOther), 0);
+         ASSERT_EQ(::chmod(name.c_str(), 0700), 0);
+       }},
+      {"the user's own folder that anyone may enter",
+       [](const fs::path& name) {
+         fs::create_directory(name);
+         ASSERT_EQ(::chown(name.c_str(), kHomeless, kHomeless), 0);
+         ASSERT_EQ(::chmod(name.c_str(), 0777), 0);
+       }},
+  };
+  for (const auto& [what, take] : takers) {
+    velk_test::ScratchFolder temp;
+    ASSERT_EQ(::chmod(temp.path().c_str(), 01777), 0);
+    take(temp.path() / "velk-54321");
+    const std::string first = start(temp.path());
+    EXPECT_EQ(first, (temp.path() / "velk-54321-1").string()) << what;
+    EXPECT_EQ(start(temp.path()), first) << what << ": the next start";
+    EXPECT_EQ(ModeAndOwner(first), std::make_pair(0700u, kHomeless)) << what;
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(temp.path())) ++entries;
+    EXPECT_EQ(entries, 2) << what << ": the name taken and one folder made";
+  }
 }
 
 }  // namespace

@@ -300,6 +300,26 @@ class Child {
 // returns what `f` returned (see Child).
 inline std::string AsPlainUser(const std::function<std::string()>& f) { return Child(f).Result(); }
 
+// A folder a team shares, as an office's project folder: set-group-ID and
+// writable by the team (2775), root's, its group a team of the plain user
+// (`saver`) and a second user (`spy`). Its parent is opened for anyone to
+// pass through. Only root can make it: `path` is empty otherwise.
+struct TeamFolder {
+  static constexpr gid_t kTeam = 65530;
+  static constexpr uid_t kOther = 65533;
+  explicit TeamFolder(const std::filesystem::path& parent) {
+    if (::geteuid() != 0) return;
+    namespace fs = std::filesystem;
+    fs::permissions(parent, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+    const fs::path folder = parent / "team";
+    fs::create_directory(folder);
+    if (::chown(folder.c_str(), 0, kTeam) == 0 && ::chmod(folder.c_str(), 02775) == 0) path = folder;
+  }
+  std::filesystem::path path;
+  User saver{PlainUid(), PlainGid(), {kTeam}};
+  User spy{kOther, kOther, {kTeam}};
+};
+
 // Runs `f` as root in a child process with mounts of its own, so that what
 // it mounts is gone with it and never reaches the machine; returns what `f`
 // returned, or a text starting "skip:" when the tests do not run as root or
@@ -316,6 +336,19 @@ inline std::string InPrivateMounts(const std::function<std::string()>& f) {
              },
              std::nullopt)
       .Result();
+}
+
+// Runs `f` with a full disk of its own mounted at the empty folder `at` (a
+// small tmpfs, filled up) in a child process with mounts of its own; returns
+// what `f` returned, or a text starting "skip:" where no such disk can be
+// had (see InPrivateMounts).
+inline std::string OnAFullDisk(const std::filesystem::path& at, const std::function<std::string()>& f) {
+  return InPrivateMounts([&] {
+    if (::mount("velk", at.c_str(), "tmpfs", 0, "size=64k") != 0)
+      return "skip: no small disk of its own: " + std::generic_category().message(errno);
+    std::ofstream(at / "filler", std::ios::binary) << std::string(256 * 1024, 'x');  // as much as fits
+    return f();
+  });
 }
 
 // Answers as scripted, but gives up on a box that keeps coming back: once the

@@ -1,16 +1,21 @@
 #include "platform/TextFile.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 
+#include "platform/Descriptor.h"
 #include "platform/RuntimeError.h"
 #include "tests/platform/FileTestSupport.h"
 
@@ -112,41 +117,55 @@ TEST_F(TempDir, AppendKeepsAndColumnCounts) {
 }
 
 // What is written for output (the run's scratch files, which hold the
-// whole model) is readable by its owner alone, whatever the umask lets
-// through: a new file is created so, and one an earlier run left open to
-// others is closed to them, still the same file, emptied or appended to.
-TEST_F(TempDir, AFileWrittenForOutputIsItsOwnersAlone) {
-  const mode_t mask = ::umask(022);
+// whole model) is a new file, readable by its owner alone whatever the umask
+// lets through: one an earlier run left open to others is replaced by a new
+// file, so that a descriptor kept on the old one sees nothing of the new
+// contents. Appending keeps the file and closes it to others.
+TEST_F(TempDir, AFileWrittenForOutputIsNewAndItsOwnersAlone) {
   auto modeOf = [](const fs::path& p) {
     struct stat st {};
     EXPECT_EQ(::stat(p.c_str(), &st), 0);
     return std::pair<unsigned, ino_t>(st.st_mode & 07777, st.st_ino);
   };
-  {
-    TextFile f(Path("new.vlk"), FileMode::Output);
-    f.Write("model");
-    f.Close();
+  for (const mode_t mask : {mode_t{022}, mode_t{0277}}) {
+    const mode_t previous = ::umask(mask);
+    {
+      TextFile f(Path("new.vlk"), FileMode::Output);
+      f.Write("model");
+      f.Close();
+    }
+    ::umask(previous);
+    EXPECT_EQ(modeOf(Path("new.vlk")).first, 0600u) << "umask " << std::oct << mask;
+    EXPECT_EQ(ReadBytes(Path("new.vlk")), "model");
+    fs::remove(Path("new.vlk"));
   }
-  EXPECT_EQ(modeOf(Path("new.vlk")).first, 0600u);
 
+  const mode_t mask = ::umask(022);
   WriteBytes(Path("old.vlk"), "an earlier run");
   ASSERT_EQ(::chmod(Path("old.vlk").c_str(), 0644), 0);
   const ino_t before = modeOf(Path("old.vlk")).second;
+  platform::Descriptor kept(::open(Path("old.vlk").c_str(), O_RDONLY));
+  ASSERT_TRUE(kept.valid());
   {
     TextFile f(Path("old.vlk"), FileMode::Output);
     f.Write("this run");
     f.Close();
   }
-  EXPECT_EQ(modeOf(Path("old.vlk")), std::make_pair(0600u, before));
+  EXPECT_EQ(modeOf(Path("old.vlk")).first, 0600u);
+  EXPECT_NE(modeOf(Path("old.vlk")).second, before) << "a new file, not the old one emptied";
   EXPECT_EQ(ReadBytes(Path("old.vlk")), "this run");
+  char held[64];
+  const ssize_t n = ::pread(kept.get(), held, sizeof held, 0);
+  EXPECT_EQ(std::string(held, n > 0 ? static_cast<std::size_t>(n) : 0), "an earlier run");
 
+  const ino_t written = modeOf(Path("old.vlk")).second;
   ASSERT_EQ(::chmod(Path("old.vlk").c_str(), 0664), 0);
   {
     TextFile f(Path("old.vlk"), FileMode::Append);
     f.Write(", and more");
     f.Close();
   }
-  EXPECT_EQ(modeOf(Path("old.vlk")), std::make_pair(0600u, before));
+  EXPECT_EQ(modeOf(Path("old.vlk")), std::make_pair(0600u, written));
   EXPECT_EQ(ReadBytes(Path("old.vlk")), "this run, and more");
   ::umask(mask);
 }
@@ -165,15 +184,21 @@ TEST_F(TempDir, ReadLineTakesEveryLineEndAndFailsAtTheEnd) {
   EXPECT_EQ(ErrorOf([&] { f.ReadLine(); }), 62);
 }
 
-TEST(TextFileDiskFull, FullDeviceIsReportedOnCloseAsDiskFull) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  FileTable table;
-  TextFile& f = table.Open(1, "/dev/full", FileMode::Output);
-  f.WriteLine("a short line that stays in the buffer");
-  EXPECT_EQ(ErrorOf([&] { table.Close(1); }), 61);
-  EXPECT_FALSE(table.IsOpen(1));
+// What stays in the stream's buffer reaches the disk only at close, which
+// then reports the full disk.
+TEST_F(TempDir, AFullDiskIsReportedOnCloseAsDiskFull) {
+  const fs::path small = Path("small");
+  fs::create_directory(small);
+  const std::string said = velk_test::OnAFullDisk(small, [&] {
+    FileTable table;
+    TextFile& f = table.Open(1, small / "a.txt", FileMode::Output);
+    f.WriteLine("a short line that stays in the buffer");
+    const int number = ErrorOf([&] { table.Close(1); });
+    return std::to_string(number) + (table.IsOpen(1) ? " still open" : "");
+  });
+  if (said.rfind("skip:", 0) == 0) GTEST_SKIP() << said;
+  EXPECT_EQ(said, "61");
 }
-
 
 TEST(TextFileInMemory, WritesAndReadsWithoutADisk) {
   TextFile out{platform::InMemory{}};
@@ -353,4 +378,200 @@ TEST_F(TempDir, APipeIsReadAheadNoFurtherThanTheMost) {
   EXPECT_EQ(file.RemainingBytes(std::int64_t{1} << 40), std::int64_t{1} << 40);
   EXPECT_EQ(file.RemainingBytes(TextFile::kMostReadAhead - 1), TextFile::kMostReadAhead - 1);
   EXPECT_EQ(Rest(file), text);
+}
+
+namespace {
+
+// What `path` holds for a descriptor `user` opened on it at the start, read
+// when asked: as a second user who kept a file open would see it later.
+class KeptOpenBy {
+ public:
+  KeptOpenBy(const fs::path& path, const velk_test::User& user) {
+    int ready[2], go[2];
+    if (::pipe(ready) != 0 || ::pipe(go) != 0) return;
+    child_ = std::make_unique<velk_test::Child>(
+        [&] {
+          ::close(ready[0]);
+          ::close(go[1]);
+          const platform::Descriptor fd(::open(path.c_str(), O_RDONLY));
+          const char opened = fd.valid() ? 'y' : 'n';
+          char told = 0;
+          if (::write(ready[1], &opened, 1) != 1 || ::read(go[0], &told, 1) != 1) return std::string("child: no word");
+          if (!fd.valid()) return std::string("not opened");
+          std::string text;
+          char buffer[512];
+          for (ssize_t n; (n = ::pread(fd.get(), buffer, sizeof buffer, static_cast<off_t>(text.size()))) > 0;)
+            text.append(buffer, static_cast<std::size_t>(n));
+          return text;
+        },
+        user);
+    ::close(ready[1]);
+    ::close(go[0]);
+    // Returns once the child holds the file open, or has ended.
+    char opened = 0;
+    while (::read(ready[0], &opened, 1) < 0 && errno == EINTR) {
+    }
+    ::close(ready[0]);
+    go_ = go[1];
+  }
+  ~KeptOpenBy() {
+    if (go_ >= 0) ::close(go_);
+  }
+  KeptOpenBy(const KeptOpenBy&) = delete;
+  KeptOpenBy& operator=(const KeptOpenBy&) = delete;
+
+  // What the descriptor reads now, from the start.
+  std::string Read() {
+    if (!child_) return "child: no pipe";
+    if (go_ >= 0 && ::write(go_, "g", 1) != 1) return "child: not told";
+    return child_->Result();
+  }
+
+ private:
+  std::unique_ptr<velk_test::Child> child_;
+  int go_ = -1;
+};
+
+// Writes `text` to `path` opened for output; "no failure" or why it was refused.
+std::string WriteOutput(const fs::path& path, const std::string& text = "the model\r\n") {
+  return ReasonOf([&] {
+    TextFile f(path, FileMode::Output);
+    f.Write(text);
+    f.Close();
+  });
+}
+
+// `plant` called between the removal of an old file and the making of the
+// new one, until the end of the scope.
+class PlantedMeanwhile {
+ public:
+  explicit PlantedMeanwhile(std::function<void(const fs::path&)> plant) {
+    platform::SetBeforeCreateForTests(std::move(plant));
+  }
+  ~PlantedMeanwhile() { platform::SetBeforeCreateForTests({}); }
+  PlantedMeanwhile(const PlantedMeanwhile&) = delete;
+  PlantedMeanwhile& operator=(const PlantedMeanwhile&) = delete;
+};
+
+struct stat LstatOf(const fs::path& path) {
+  struct stat st {};
+  EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+  return st;
+}
+
+}  // namespace
+
+// A file opened for output is made anew where nothing but the user's own
+// file stood: a link (to the user's private file or to no file), a folder, a
+// named pipe or a device at the name is refused with what it is and left as
+// it was; so is whatever was put at the name between the removal of the old
+// file and the making of the new one, and an old file the folder does not let
+// go of is kept.
+TEST_F(TempDir, AFileMadeAnewTakesTheNameOfNothingElse) {
+  const fs::path secret = Path("secret.txt");
+  WriteBytes(secret, "private\r\n");
+  ASSERT_EQ(::chmod(secret.c_str(), 0600), 0);
+  fs::create_symlink(secret, Path("link.vlk"));
+  fs::create_symlink(Path("nowhere"), Path("dangling.vlk"));
+  fs::create_directory(Path("folder.vlk"));
+  EXPECT_EQ(WriteOutput(Path("link.vlk")),
+            "75: " + Path("link.vlk").string() + " is a symbolic link to " + secret.string() +
+                ", and a file made anew is never written through a link, which leads wherever its maker chose: "
+                "remove the link");
+  EXPECT_EQ(WriteOutput(Path("dangling.vlk")).substr(0, 4), "75: ");
+  EXPECT_EQ(WriteOutput(Path("folder.vlk")),
+            "75: " + Path("folder.vlk").string() + " is a folder, not a file, and no file made anew takes its "
+                "place: remove it or give it another name");
+  EXPECT_EQ(ReadBytes(secret), "private\r\n");
+  EXPECT_TRUE(fs::is_symlink(Path("link.vlk")));
+  EXPECT_FALSE(fs::exists(Path("nowhere")));
+  EXPECT_TRUE(fs::is_directory(Path("folder.vlk")));
+  if (fs::exists("/dev/full")) {
+    EXPECT_EQ(WriteOutput("/dev/full").substr(0, 45), "75: /dev/full is a character device, not a fi");
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+  }
+
+  // Put there after the old file was removed: a link a second user set.
+  const fs::path out = Path("velktempout.vlk");
+  WriteBytes(out, "an earlier run");
+  std::string planted;
+  {
+    const PlantedMeanwhile spy([&](const fs::path& name) { ::symlink(secret.c_str(), name.c_str()); });
+    planted = WriteOutput(out);
+  }
+  EXPECT_EQ(planted, "75: " + out.string() + " was made by someone else while this program made it anew, just "
+                         "after it removed the old file: see who else writes into " + scratch_.path().string() +
+                         ", and remove it");
+  EXPECT_EQ(ReadBytes(secret), "private\r\n");
+  EXPECT_TRUE(fs::is_symlink(out)) << "what was put there stays";
+
+  // A folder the user may not change keeps its old file, whoever runs.
+  fs::permissions(scratch_.path(), fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+  const fs::path closed = Path("closed"), old = closed / "velktempin.vlk";
+  fs::create_directory(closed);
+  WriteBytes(old, "an earlier run");
+  for (const fs::path& p : {closed, old})
+    ASSERT_EQ(::chown(p.c_str(), velk_test::PlainUid(), velk_test::PlainGid()), 0);
+  ASSERT_EQ(::chmod(closed.c_str(), 0500), 0);
+  EXPECT_EQ(velk_test::AsPlainUser([&] { return WriteOutput(old); }),
+            "70: The old file " + old.string() + " cannot be removed to make it anew: Permission denied");
+  EXPECT_EQ(ReadBytes(old), "an earlier run");
+  ASSERT_EQ(::chmod(closed.c_str(), 0700), 0);  // for the scratch folder's removal
+
+  // A pipe last: opened for writing the way a file is, it waits for a reader.
+  ASSERT_EQ(::mkfifo(Path("pipe.vlk").c_str(), 0600), 0);
+  EXPECT_EQ(WriteOutput(Path("pipe.vlk")).substr(0, 4), "75: ");
+  EXPECT_TRUE(S_ISFIFO(LstatOf(Path("pipe.vlk")).st_mode));
+}
+
+// In a folder a team shares, nothing a second member of the team put at the
+// name takes what the user writes: not a link to the user's private file,
+// not a file of that member's own that anyone may write (left empty), not a
+// descriptor that member kept on the user's file of an earlier run, open to
+// others then, which sees that run's contents alone.
+TEST_F(TempDir, InASharedFolderNoOtherUserGetsWhatIsWritten) {
+  const velk_test::TeamFolder team(scratch_.path());
+  if (team.path.empty()) GTEST_SKIP() << "only root can run a second user";
+  const fs::path own = Path("own"), secret = own / "secret.txt";
+  fs::create_directory(own);
+  WriteBytes(secret, "the user's own notes\r\n");
+  for (const fs::path& p : {own, secret})
+    ASSERT_EQ(::chown(p.c_str(), velk_test::PlainUid(), velk_test::PlainGid()), 0);
+  ASSERT_EQ(::chmod(own.c_str(), 0700), 0);
+  ASSERT_EQ(::chmod(secret.c_str(), 0600), 0);
+
+  const fs::path link = team.path / "velktempin.vlk", spys = team.path / "velktempout.vlk";
+  EXPECT_EQ(velk_test::Child(
+                [&] {
+                  ::umask(0);
+                  const platform::Descriptor fd(::open(spys.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666));
+                  return ::symlink(secret.c_str(), link.c_str()) == 0 && fd.valid() ? "" : "not planted";
+                },
+                team.spy)
+                .Result(),
+            "");
+  const fs::path earlier = team.path / "earlier.vlk";
+  WriteBytes(earlier, "an earlier run's listing");
+  ASSERT_EQ(::chown(earlier.c_str(), velk_test::PlainUid(), velk_test::TeamFolder::kTeam), 0);
+  ASSERT_EQ(::chmod(earlier.c_str(), 0644), 0);
+  const ino_t before = LstatOf(earlier).st_ino;
+  KeptOpenBy spy(earlier, team.spy);
+
+  const std::string said =
+      velk_test::Child([&] { return WriteOutput(link) + "\n" + WriteOutput(spys) + "\n" + WriteOutput(earlier); },
+                       team.saver)
+          .Result();
+  EXPECT_EQ(said, "75: " + link.string() + " is a symbolic link to " + secret.string() +
+                      ", and a file made anew is never written through a link, which leads wherever its maker "
+                      "chose: remove the link\n70: " + spys.string() + " is a file of another user (user 65533), "
+                      "who may read or keep open what is written into it: remove it, or ask its owner to\n"
+                      "no failure");
+  EXPECT_EQ(ReadBytes(secret), "the user's own notes\r\n");
+  EXPECT_EQ(LstatOf(spys).st_size, 0);
+  EXPECT_EQ(spy.Read(), "an earlier run's listing");
+  EXPECT_EQ(ReadBytes(earlier), "the model\r\n");
+  const struct stat made = LstatOf(earlier);
+  EXPECT_NE(made.st_ino, before);
+  EXPECT_EQ(made.st_mode & 07777, 0600u);
+  EXPECT_EQ(made.st_uid, velk_test::PlainUid());
 }
