@@ -1,6 +1,7 @@
 #include "platform/FileReplace.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <linux/fs.h>
 #include <signal.h>
 #include <sys/ioctl.h>
@@ -54,18 +55,27 @@ int Ask(DiskFiles file, DiskCall call) {
 
 // The calls that change the file return 0, or the errno of the call that failed.
 
-int WriteAt(DiskFiles file, int fd, std::string_view bytes, std::int64_t offset) {
-  while (!bytes.empty()) {
-    std::size_t length = bytes.size();
-    if (const int err = Ask(file, DiskCall::Write, offset, length)) return err;
-    const ssize_t n = ::pwrite(fd, bytes.data(), std::min(length, bytes.size()), offset);
+// Writes `bytes` at `offset`, counting in `written` those that got there
+// before any failure.
+int WriteAt(DiskFiles file, int fd, std::string_view bytes, std::int64_t offset, std::size_t& written) {
+  written = 0;
+  while (written < bytes.size()) {
+    const std::string_view rest = bytes.substr(written);
+    std::size_t length = rest.size();
+    const std::int64_t at = offset + static_cast<std::int64_t>(written);
+    if (const int err = Ask(file, DiskCall::Write, at, length)) return err;
+    const ssize_t n = ::pwrite(fd, rest.data(), std::min(length, rest.size()), at);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return errno;
     if (n == 0) return EIO;
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-    offset += n;
+    written += static_cast<std::size_t>(n);
   }
   return 0;
+}
+
+int WriteAt(DiskFiles file, int fd, std::string_view bytes, std::int64_t offset) {
+  std::size_t written = 0;
+  return WriteAt(file, fd, bytes, offset, written);
 }
 
 int Resize(int fd, std::int64_t size) {
@@ -114,19 +124,66 @@ int ReadAll(int fd, std::int64_t expected, std::string& bytes) {
   }
 }
 
-// The file a plain write to `name` would open: symbolic links followed to
-// the end, where the last one may name a file that does not exist yet.
-fs::path FollowLinks(const fs::path& name) {
-  fs::path path = name;
-  for (int hops = 0;; ++hops) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    if (hops == 40) RaiseSystemError(ELOOP, "Cannot write " + name.string());
-    std::error_code ec;
-    const fs::path to = fs::read_symlink(path, ec);
-    if (ec) RaiseSystemError(ec.value(), "Cannot write " + name.string());
-    path = to.is_absolute() ? to : path.parent_path() / to;
-  }
+// A folder with the sticky bit that others may write in (/tmp, /var/tmp,
+// /dev/shm, a team's folder): each user there may remove or rename only
+// their own names, but may plant any name the others then use.
+bool SharedSticky(const struct stat& folder) {
+  return (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+}
+
+// Whether a link or file of `owner` in `folder` may be followed or written:
+// in a shared sticky folder only the user's own and the folder owner's, as
+// the kernel's fs.protected_symlinks and fs.protected_regular have it. The
+// kernel never sees the links followed here, so this holds whatever they
+// are set to.
+bool MayUse(const struct stat& folder, uid_t owner) {
+  return !SharedSticky(folder) || owner == ::geteuid() || owner == folder.st_uid;
+}
+
+// Refuses the save to `name`, since `what` in the shared folder `folder` is
+// another user's symbolic link (`link`) or file.
+[[noreturn]] void RaiseOthersInSharedFolder(const fs::path& name, const fs::path& what, const fs::path& folder,
+                                            bool link) {
+  const std::string it = what == name ? std::string("it") : what.string();
+  const std::string why = link ? "symbolic link in the shared folder " + folder.string() +
+                                     ", which others may write in: following it would let that user send the save "
+                                     "to a file of their choosing"
+                               : "file in the shared folder " + folder.string() +
+                                     ", which others may write in: that user could read what is saved in it";
+  Raise(kErrPermissionDenied,
+        SystemErrorText(EACCES, "Cannot write " + name.string()) + " (" + it + " is another user's " + why + ")");
+}
+
+// The folder a name stands in, opened only to look names up in it, so that
+// what is checked there is what is opened there.
+struct Folder {
+  fs::path path;
+  Descriptor fd;
+  struct stat st {};
+};
+
+// Opens the folder of `path`; 0, or the errno of the failure.
+int OpenFolderOf(const fs::path& path, Folder& folder) {
+  folder.path = path.parent_path();
+  if (folder.path.empty()) folder.path = ".";
+  folder.fd = Descriptor(::open(folder.path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (!folder.fd.valid()) return errno;
+  return ::fstat(folder.fd.get(), &folder.st) == 0 ? 0 : errno;
+}
+
+// The last part of `path`, looked up in its folder; "." for a path that ends
+// in a slash, which names the folder itself.
+std::string LeafOf(const fs::path& path) { return path.has_filename() ? path.filename().string() : "."; }
+
+// What the symbolic link `leaf` in `folder` points at: 0, or the errno of
+// why it cannot be read.
+int ReadLink(const Folder& folder, const std::string& leaf, fs::path& to) {
+  char text[PATH_MAX];
+  const ssize_t n = ::readlinkat(folder.fd.get(), leaf.c_str(), text, sizeof text);
+  if (n < 0) return errno;
+  if (static_cast<std::size_t>(n) == sizeof text) return ENAMETOOLONG;
+  to = std::string(text, static_cast<std::size_t>(n));
+  return 0;
 }
 
 // The file about to be replaced, if there is one, opened for writing and,
@@ -139,27 +196,60 @@ struct Target {
   Descriptor fd;
 };
 
-// Opens the target as a plain write would, but does not truncate it: what the
-// user may not write is refused here, with the system's reason. Non-blocking,
-// so that a file turned into a pipe meanwhile cannot hang the program; checked
-// before and after, so that no device is ever opened.
-Target OpenTarget(const fs::path& path) {
+// Opens the regular file `leaf` in `folder` as a plain write would, but
+// neither truncating it nor following a link that stands there now; 0, or
+// the errno of the failure (ELOOP for such a link).
+int OpenRegular(const Folder& folder, const std::string& leaf, Target& t) {
+  if (const int err = Ask(DiskFiles::Target, DiskCall::Open)) return err;
+  constexpr int kFlags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
+  t.fd = Descriptor(::openat(folder.fd.get(), leaf.c_str(), O_RDWR | kFlags));
+  t.readable = t.fd.valid();
+  if (!t.readable && errno == EACCES) t.fd = Descriptor(::openat(folder.fd.get(), leaf.c_str(), O_WRONLY | kFlags));
+  if (!t.fd.valid()) return errno;
+  return ::fstat(t.fd.get(), &t.st) == 0 ? 0 : errno;
+}
+
+// Opens the file a plain write to `name` would open, symbolic links followed
+// to the end (where the last one may name a file that does not exist yet),
+// but does not truncate it: what the user may not write is refused here,
+// with the system's reason, and so is another user's link or file in a
+// shared sticky folder, each link checked in the folder it stands in.
+// Non-blocking, so that a file turned into a pipe meanwhile cannot hang the
+// program; checked before and after, so that no device is ever opened; the
+// checks that decide are made on what was opened.
+Target OpenTarget(const fs::path& name) {
   Target t;
-  t.path = path;
-  if (::stat(path.c_str(), &t.st) != 0) {
-    if (errno != ENOENT) RaiseSystemError(errno, "Cannot write " + path.string());
+  t.path = name;
+  for (int hops = 0;; ++hops) {
+    if (hops > 40) RaiseSystemError(ELOOP, "Cannot write " + name.string());
+    const std::string cannot = "Cannot write " + t.path.string();
+    Folder folder;
+    if (const int err = OpenFolderOf(t.path, folder)) {
+      if (err == ENOENT) return t;  // creating the file says so
+      RaiseSystemError(err, cannot);
+    }
+    const std::string leaf = LeafOf(t.path);
+    if (::fstatat(folder.fd.get(), leaf.c_str(), &t.st, AT_SYMLINK_NOFOLLOW) != 0) {
+      if (errno != ENOENT) RaiseSystemError(errno, cannot);
+      return t;
+    }
+    if (S_ISLNK(t.st.st_mode)) {
+      if (!MayUse(folder.st, t.st.st_uid)) RaiseOthersInSharedFolder(name, t.path, folder.path, true);
+      fs::path to;
+      if (const int err = ReadLink(folder, leaf, to)) RaiseSystemError(err, "Cannot write " + name.string());
+      t.path = to.is_absolute() ? to : t.path.parent_path() / to;
+      continue;
+    }
+    if (!S_ISREG(t.st.st_mode)) RaiseNotRegular(t.path, t.st.st_mode);
+    const int err = OpenRegular(folder, leaf, t);
+    // Gone, or turned into a link, since it was looked at: looked at again.
+    if (err == ENOENT || err == ELOOP) continue;
+    if (err) RaiseSystemError(err, cannot);
+    if (!S_ISREG(t.st.st_mode)) RaiseNotRegular(t.path, t.st.st_mode);
+    if (!MayUse(folder.st, t.st.st_uid)) RaiseOthersInSharedFolder(name, t.path, folder.path, false);
+    t.exists = true;
     return t;
   }
-  if (!S_ISREG(t.st.st_mode)) RaiseNotRegular(path, t.st.st_mode);
-  constexpr int kFlags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-  t.fd = Descriptor(::open(path.c_str(), O_RDWR | kFlags));
-  t.readable = t.fd.valid();
-  if (!t.readable && errno == EACCES) t.fd = Descriptor(::open(path.c_str(), O_WRONLY | kFlags));
-  if (!t.fd.valid()) RaiseSystemError(errno, "Cannot write " + path.string());
-  if (::fstat(t.fd.get(), &t.st) != 0) RaiseSystemError(errno, "Cannot write " + path.string());
-  if (!S_ISREG(t.st.st_mode)) RaiseNotRegular(path, t.st.st_mode);
-  t.exists = true;
-  return t;
 }
 
 bool RefusedByFolder(int err) { return err == EACCES || err == EPERM; }
@@ -360,11 +450,20 @@ int GiveFlags(int fresh, const InodeFlags& old) {
   return now.kept == old.kept && now.project == old.project ? 0 : EPERM;
 }
 
+// Whether a file that held `old` may hold anything else now that the first
+// `written` bytes of `bytes` were written over it and, where `cut`, it was
+// cut to their size: a byte that differs from the old one there, or another
+// size.
+bool MayDiffer(std::string_view old, std::string_view bytes, std::size_t written, bool cut) {
+  if ((cut && bytes.size() != old.size()) || written > old.size()) return true;
+  return bytes.substr(0, written) != old.substr(0, written);
+}
+
 // Writes the file over in place, since `why`. Its old contents are read
 // first; a size the process may not write and a disk without room fail
-// before anything is written over; a failed write or flush puts the old
-// contents back. Only when that fails too is the file left damaged, and
-// FileDamaged says so.
+// before anything is written over; a failed write or flush that has changed
+// the file puts the old contents back. Only when that fails too is the file
+// left damaged, and FileDamaged says so.
 void WriteInPlace(Target& t, std::string_view bytes, const char* why) {
   const std::string name = t.path.string();
   const std::string unsafe =
@@ -392,10 +491,17 @@ void WriteInPlace(Target& t, std::string_view bytes, const char* why) {
   if (!err) err = Reserve(DiskFiles::Target, fd, largest);
   if (err) RaiseSystemError(err, "Cannot write " + name);
 
-  err = WriteAt(DiskFiles::Target, fd, bytes, 0);
-  if (!err && bytes.size() < old.size()) err = Resize(fd, static_cast<std::int64_t>(bytes.size()));
+  std::size_t written = 0;
+  err = WriteAt(DiskFiles::Target, fd, bytes, 0, written);
+  bool cut = false;
+  if (!err && bytes.size() < old.size()) {
+    err = Resize(fd, static_cast<std::int64_t>(bytes.size()));
+    cut = err == 0;
+  }
   if (!err) err = Flush(DiskFiles::Target, fd);
   if (!err) return;
+  // What failed before changing anything leaves the old file as it was.
+  if (!MayDiffer(old, bytes, written, cut)) RaiseSystemError(err, "Cannot write " + name);
 
   int back = WriteAt(DiskFiles::Target, fd, old, 0);
   if (!back) back = Resize(fd, static_cast<std::int64_t>(old.size()));
@@ -554,7 +660,7 @@ void IgnoreFileSizeSignal() {
 
 void ReplaceFile(const fs::path& targetName, const std::function<void(TextFile&)>& write) {
   if (targetName.empty() || !targetName.has_filename()) Raise(kErrBadFileName);
-  Target target = OpenTarget(FollowLinks(targetName));
+  Target target = OpenTarget(targetName);
 
   TextFile text{InMemory{}};
   write(text);

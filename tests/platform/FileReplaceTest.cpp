@@ -23,7 +23,9 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "platform/RuntimeError.h"
@@ -63,6 +65,25 @@ platform::DiskFault FailOnce(platform::DiskCall which, std::int64_t at, int err)
     }
     *failed = true;
     return err;
+  };
+}
+
+// The disk fails `which` with `err` as FailOnce does, and from then on fails
+// every write, size change and flush with it, as a disk that stays full;
+// `afterwards`, if given, counts those later calls.
+platform::DiskFault FailFrom(platform::DiskCall which, std::int64_t at, int err, std::shared_ptr<int> afterwards = {}) {
+  auto first = FailOnce(which, at, err);
+  auto failed = std::make_shared<bool>(false);
+  return [=](platform::DiskCall call, std::int64_t offset, std::size_t& length) {
+    using platform::DiskCall;
+    const bool changes = call == DiskCall::Write || call == DiskCall::Resize || call == DiskCall::Flush;
+    if (*failed && changes) {
+      if (afterwards) ++*afterwards;
+      return err;
+    }
+    const int got = first(call, offset, length);
+    *failed = got != 0;
+    return got;
   };
 }
 
@@ -306,12 +327,45 @@ TEST_F(FileReplaceTest, AFailedWriteInPlaceGivesTheOldContentsBackWhole) {
       if (outcome.rfind(start, 0) != 0) wrong += what + ": " + outcome + "\n";
       if (ReadBytes(target) != old) wrong += what + ": the old contents are lost\n";
     };
+    // The disk stays full from byte `at` on, or the flush keeps failing, so
+    // that nothing could be put back: only where the file no longer holds its
+    // old contents (a byte written that differs, or its size) is it called
+    // damaged; otherwise the failure is the disk's, nothing is written back
+    // and the file stays as it was.
+    auto checkStuck = [&](const std::string& what, const std::string& text, platform::DiskCall call, std::size_t at,
+                          int err, bool differs) {
+      auto afterwards = std::make_shared<int>(0);
+      platform::SetDiskFaultForTests(FailFrom(call, static_cast<std::int64_t>(at), err, afterwards));
+      const std::string outcome = Outcome(target, text);
+      platform::SetDiskFaultForTests({});
+      const std::string reason = std::generic_category().message(err);
+      const std::string want = differs ? "damaged " + std::to_string(platform::FileErrorNumber(err)) + " The file " +
+                                             target.string() + " on disk is damaged: writing it failed (" + reason +
+                                             "), and so did putting its old contents back (" + reason +
+                                             "). Save it again, or under another name."
+                                       : std::to_string(platform::FileErrorNumber(err)) + " " + cannot + reason;
+      if (outcome != want) wrong += what + ": " + outcome + "\n";
+      if (!differs && ReadBytes(target) != old) wrong += what + ": the old contents are lost\n";
+      if (!differs && *afterwards != 0) wrong += what + ": the unchanged file was written back\n";
+      WriteBytes(target, old);
+    };
     using platform::DiskCall;
-    for (const std::string& text : {std::string("short\r\n"), std::string(100, 'n')}) {
+    // Shorter and longer than the old contents, the same, one that begins as
+    // they do, one that only cuts them short and one that adds to them.
+    for (const std::string& text : {std::string("short\r\n"), std::string(100, 'n'), old,
+                                    std::string("the old contents, but new ones\r\n"), old.substr(0, 17),
+                                    old + "and more\r\n"}) {
       const std::string size = std::to_string(text.size()) + " bytes, ";
-      for (std::size_t at = 0; at < text.size(); ++at)
+      for (std::size_t at = 0; at < text.size(); ++at) {
         check(size + "write fails at " + std::to_string(at), text, FailOnce(DiskCall::Write, at, EIO),
               "57 " + cannot + "Input/output error");
+        const bool differs = at > old.size() || text.compare(0, at, old, 0, at) != 0;
+        checkStuck(size + "disk full from " + std::to_string(at), text, DiskCall::Write, at, ENOSPC, differs);
+      }
+      checkStuck(size + "every flush fails", text, DiskCall::Flush, 0, EIO, text != old);
+      if (text.size() < old.size())
+        checkStuck(size + "cutting it short keeps failing", text, DiskCall::Resize, 0, EIO,
+                   old.compare(0, text.size(), text) != 0);
       check(size + "disk full half way", text, FailOnce(DiskCall::Write, 3, ENOSPC),
             "61 " + cannot + "No space left on device");
       if (text.size() < old.size())
@@ -980,6 +1034,11 @@ TEST_F(FileReplaceSafetyTest, AFailureAtAnyStepOfTheNewFileLeavesNoNewName) {
                run(way, target, FailOnce(DiskCall::Write, 0, ENOSPC), FailOnce(DiskCall::Write, at, EIO)),
                "57 " + writeTarget + "Input/output error");
       }
+      // Full from the first byte, for the new file and in place alike: the
+      // target is as it was, and the failure says no more than that.
+      expect(on + "full everywhere",
+             run(way, target, FailFrom(DiskCall::Write, 0, ENOSPC), FailFrom(DiskCall::Write, 0, ENOSPC)),
+             "61 " + writeTarget + "No space left on device");
       expect(on + "flush", run(way, target, FailOnce(DiskCall::Flush, 0, EIO), {}), "57 " + writeTarget);
       expect(on + "flush", run(way, fresh, FailOnce(DiskCall::Flush, 0, EIO), {}), "57 " + writeFresh);
       expect(on + "flush full", run(way, target, FailOnce(DiskCall::Flush, 0, ENOSPC), {}), "in place");
@@ -1016,6 +1075,163 @@ TEST_F(FileReplaceSafetyTest, AFailureAtAnyStepOfTheNewFileLeavesNoNewName) {
   EXPECT_EQ(wrong, "");
   EXPECT_EQ(ReadBytes(target), old);
   EXPECT_EQ(FileCount(folder), 1);
+}
+
+// Why a save into a shared sticky folder is refused: `name` was to be
+// written, `what` is the link or file of another user's there.
+std::string OthersLink(const fs::path& name, const fs::path& what) {
+  return "70 Cannot write " + name.string() + ": Permission denied (" + (what == name ? "it" : what.string()) +
+         " is another user's symbolic link in the shared folder " + what.parent_path().string() +
+         ", which others may write in: following it would let that user send the save to a file of their "
+         "choosing)";
+}
+std::string OthersFile(const fs::path& name, const fs::path& what) {
+  return "70 Cannot write " + name.string() + ": Permission denied (" + (what == name ? "it" : what.string()) +
+         " is another user's file in the shared folder " + what.parent_path().string() +
+         ", which others may write in: that user could read what is saved in it)";
+}
+
+// A symbolic link at `link` to `to`, owned by `owner`.
+void PlantLink(const fs::path& to, const fs::path& link, uid_t owner) {
+  fs::create_symlink(to, link);
+  EXPECT_EQ(::lchown(link.c_str(), owner, owner), 0) << link;
+}
+
+// A file at `path` with `bytes`, owned by `owner` and `group`, with `mode`.
+void PlantFile(const fs::path& path, const std::string& bytes, uid_t owner, gid_t group, mode_t mode) {
+  WriteBytes(path, bytes);
+  EXPECT_EQ(::chown(path.c_str(), owner, group), 0) << path;
+  EXPECT_EQ(::chmod(path.c_str(), mode), 0) << path;
+}
+
+// In a folder with the sticky bit that others may write in (/tmp, /var/tmp,
+// /dev/shm, or one a team shares), a link only the user or the folder's
+// owner made is followed, and a file only theirs is written, as the
+// kernel's protections of such folders have it whatever this machine's
+// settings: another user's link there could send the save into a file of
+// the user's that its owner cannot reach, and another user's file would give
+// the saved model to its owner to read. Every link of a chain is checked in
+// the folder it stands in. A new file is made there as anywhere; a folder
+// without the sticky bit is not shared in this sense.
+TEST_F(FileReplaceSafetyTest, ASharedStickyFolderFollowsAndWritesOnlyTheUsersOrItsOwnersLinksAndFiles) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can give a second user links and files";
+  const std::string mine = "the saver's own text\r\n", spys = "the spy's text\r\n", text = "the saved model\r\n";
+  // The saver's private folder, which the spy may enter only through a link.
+  const fs::path secret = PlainUsersFile("own", mine, fs::perms::owner_read | fs::perms::owner_write);
+  const fs::path own = secret.parent_path();
+  ASSERT_EQ(::chmod(own.c_str(), 0700), 0);
+  const uid_t saverId = velk_test::PlainUid();
+  const gid_t saverGroup = velk_test::PlainGid();
+  auto folder = [&](const char* name, gid_t group, mode_t mode) {
+    const fs::path f = dir_ / name;
+    fs::create_directory(f);
+    EXPECT_EQ(::chown(f.c_str(), 0, group), 0);
+    EXPECT_EQ(::chmod(f.c_str(), mode), 0);
+    return f;
+  };
+  const fs::path sticky = folder("sticky", 0, 01777), team = folder("team", kTeam, 01775),
+                 open = folder("open", 0, 0777);
+  for (const char* name : {"to-mine.txt", "to-roots.txt", "to-team.txt", "to-open.txt"})
+    PlantFile(own / name, mine, saverId, saverGroup, 0600);
+
+  PlantLink(secret, sticky / "spy.inp", kOther);
+  PlantFile(sticky / "spys.inp", spys, kOther, kOther, 0666);
+  PlantLink(sticky / "spy.inp", sticky / "mine-to-spy.inp", saverId);
+  PlantLink(sticky / "spy.inp", own / "via.inp", saverId);
+  PlantLink(own / "gone.txt", sticky / "spy-to-nothing.inp", kOther);
+  PlantLink(own / "to-mine.txt", sticky / "mine.inp", saverId);
+  PlantLink(own / "to-roots.txt", sticky / "roots.inp", 0);
+  PlantFile(sticky / "saver.txt", mine, saverId, saverGroup, 0644);
+  PlantFile(sticky / "root.txt", mine, 0, 0, 0666);
+  PlantLink(secret, team / "spy.inp", kOther);
+  PlantFile(team / "spys.inp", spys, kOther, kTeam, 0664);
+  PlantLink(own / "to-team.txt", team / "mine.inp", saverId);
+  PlantLink(own / "to-open.txt", open / "spy.inp", kOther);
+  PlantFile(open / "spys.inp", spys, kOther, kOther, 0666);
+
+  // Each name saved, with what the save must end in.
+  const std::vector<std::pair<fs::path, std::string>> saves = {
+      {sticky / "spy.inp", OthersLink(sticky / "spy.inp", sticky / "spy.inp")},
+      {sticky / "spys.inp", OthersFile(sticky / "spys.inp", sticky / "spys.inp")},
+      {sticky / "mine-to-spy.inp", OthersLink(sticky / "mine-to-spy.inp", sticky / "spy.inp")},
+      {own / "via.inp", OthersLink(own / "via.inp", sticky / "spy.inp")},
+      {sticky / "spy-to-nothing.inp", OthersLink(sticky / "spy-to-nothing.inp", sticky / "spy-to-nothing.inp")},
+      {sticky / "mine.inp", "done"},
+      {sticky / "roots.inp", "done"},
+      {sticky / "saver.txt", "done"},
+      {sticky / "root.txt", "done"},
+      {sticky / "new.inp", "done"},
+      {team / "spy.inp", OthersLink(team / "spy.inp", team / "spy.inp")},
+      {team / "spys.inp", OthersFile(team / "spys.inp", team / "spys.inp")},
+      {team / "mine.inp", "done"},
+      {team / "new.inp", "done"},
+      {open / "spy.inp", "done"},
+      {open / "spys.inp", "done"}};
+  const auto saveAll = [&] {
+    std::string said;
+    for (const auto& [name, outcome] : saves) said += Outcome(name, text) + "\n";
+    return said;
+  };
+  std::string wanted;
+  for (const auto& [name, outcome] : saves) wanted += outcome + "\n";
+  EXPECT_EQ(velk_test::Child(saveAll, velk_test::User{saverId, saverGroup, {kTeam}}).Result(), wanted);
+  EXPECT_EQ(ReadBytes(secret), mine);
+  EXPECT_EQ(StatOf(secret).st_mode & 07777, 0600u);
+  EXPECT_EQ(ReadBytes(sticky / "spys.inp"), spys);
+  EXPECT_EQ(ReadBytes(team / "spys.inp"), spys);
+  EXPECT_FALSE(fs::exists(own / "gone.txt"));
+  for (const char* name : {"to-mine.txt", "to-roots.txt", "to-team.txt", "to-open.txt"})
+    EXPECT_EQ(ReadBytes(own / name), text) << name;
+  for (const fs::path& written : {sticky / "saver.txt", sticky / "root.txt", sticky / "new.inp", team / "new.inp",
+                                  open / "spys.inp"})
+    EXPECT_EQ(ReadBytes(written), text) << written;
+  EXPECT_EQ(StatOf(sticky / "root.txt").st_uid, 0u);
+  EXPECT_EQ(OthersIn(sticky, {}), "mine-to-spy.inp mine.inp new.inp root.txt roots.inp saver.txt spy-to-nothing.inp "
+                                  "spy.inp spys.inp ");
+  EXPECT_EQ(OthersIn(team, {}), "mine.inp new.inp spy.inp spys.inp ");
+}
+
+// What the save writes is what it checked: a name turned into another
+// user's link after it was looked at is not followed when it is opened, and
+// a file is judged by what was opened, not by what the name showed before.
+// The saver is root here, whom the rule binds as well, so that the test can
+// change the folder between the look and the open.
+TEST_F(FileReplaceSafetyTest, ANameChangedBetweenTheLookAndTheOpenIsJudgedAsOpened) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can change another user's names in a shared folder";
+  const std::string mine = "the saver's own text\r\n", spys = "the spy's text\r\n";
+  const fs::path secret = PlainUsersFile("own", mine, fs::perms::owner_read | fs::perms::owner_write);
+  const fs::path sticky = dir_ / "sticky", late = sticky / "late.inp", swapped = sticky / "swapped.inp";
+  fs::create_directory(sticky);
+  ASSERT_EQ(::chmod(sticky.c_str(), 01777), 0);
+  PlantFile(late, spys, kOther, kOther, 0666);
+  PlantFile(swapped, mine, 0, 0, 0644);
+  // `change`, once, just before the target is opened.
+  auto changedBeforeTheOpen = [](const fs::path& name, const std::function<void()>& change) {
+    auto changed = std::make_shared<bool>(false);
+    platform::SetDiskFaultForTests([=](DiskCall call, std::int64_t, std::size_t&) {
+      if (call == DiskCall::Open && !std::exchange(*changed, true)) change();
+      return 0;
+    });
+    const std::string outcome = Outcome(name, "the saved model");
+    platform::SetDiskFaultForTests({});
+    return outcome;
+  };
+  // The spy's file becomes the spy's link to the saver's secret; the
+  // saver's own file becomes the spy's.
+  const std::string said = changedBeforeTheOpen(late,
+                                                [&] {
+                                                  fs::remove(late);
+                                                  PlantLink(secret, late, kOther);
+                                                }) +
+                           "\n" + changedBeforeTheOpen(swapped, [&] {
+                             const fs::path spysOwn = sticky / "spys-own.tmp";
+                             PlantFile(spysOwn, spys, kOther, kOther, 0666);
+                             fs::rename(spysOwn, swapped);
+                           });
+  EXPECT_EQ(said, OthersLink(late, late) + "\n" + OthersFile(swapped, swapped));
+  EXPECT_EQ(ReadBytes(secret), mine);
+  EXPECT_EQ(ReadBytes(swapped), spys);
+  EXPECT_EQ(OthersIn(sticky, {}), "late.inp swapped.inp ");
 }
 
 // A file to be written in place whose old contents do not fit in memory is

@@ -819,8 +819,8 @@ TEST_F(ProjectFileTest, FailedSaveLeavesTheOldFileAsItWas) {
 
 // A save that has to write over the file in place (here a file with a
 // second name) and fails half way gives the old file back whole; only when
-// that fails too is the file damaged, which the box says, and the model then
-// counts as not saved.
+// the write had changed the file and putting it back fails too is the file
+// damaged, which the box says, and the model then counts as not saved.
 TEST_F(ProjectFileTest, AFailedSaveInPlaceKeepsTheOldFileOrSaysItIsDamaged) {
   const fs::path target = SaveGenerated("opened.inp");
   fs::create_hard_link(target, dir / "second-name.inp");
@@ -862,10 +862,28 @@ TEST_F(ProjectFileTest, AFailedSaveInPlaceKeepsTheOldFileOrSaysItIsDamaged) {
     h.analysis->Title = std::string(300, 't');
   }
 
-  // Putting the old contents back fails too: the box says so and names the
-  // file, and New, Open, a new girder and quitting ask to save the model,
-  // though it is still the one that was opened.
+  // Putting the old contents back would fail too, but the model is the one
+  // on disk, so the failed write changed nothing: the box is the disk's,
+  // the old file stands, and the model still counts as saved.
   h.analysis->Title = title;
+  boxes.Clear();
+  boxes.QueueAnswer(Answer::Cancel);
+  files.QueueChoice(target.string());
+  platform::SetDiskFaultForTests(failAt(100, true));
+  app::Save_Data(h, cdlFile);
+  platform::SetDiskFaultForTests({});
+  EXPECT_EQ(boxes.prompts(), (std::vector<std::string>{"Internal disk error.", "File Error!"}));
+  EXPECT_EQ(boxes.messages()[0].detail, "Cannot write " + target.string() + ": Input/output error");
+  EXPECT_EQ(ReadBytes(target), old);
+  boxes.Clear();
+  EXPECT_TRUE(app::SaveChangesFirst(h, cdlFile));
+  EXPECT_TRUE(boxes.messages().empty());
+
+  // A changed model whose write changed the file before it failed, and
+  // putting the old contents back fails: the box says the file is damaged
+  // and names it, and New, Open, a new girder and quitting ask to save the
+  // model.
+  h.analysis->Title = std::string(300, 't');
   boxes.Clear();
   boxes.QueueAnswer(Answer::Cancel);
   files.QueueChoice(target.string());
@@ -887,8 +905,8 @@ TEST_F(ProjectFileTest, AFailedSaveInPlaceKeepsTheOldFileOrSaysItIsDamaged) {
   boxes.Clear();
   files.QueueChoice(target.string());
   EXPECT_TRUE(app::Save_Data(h, cdlFile));
-  EXPECT_EQ(ReadBytes(target), old);
-  EXPECT_EQ(ReadBytes(dir / "second-name.inp"), old);
+  EXPECT_NE(ReadBytes(target).find(std::string(300, 't')), std::string::npos);
+  EXPECT_EQ(ReadBytes(dir / "second-name.inp"), ReadBytes(target));
   EXPECT_TRUE(app::SaveChangesFirst(h, cdlFile));
   EXPECT_TRUE(boxes.messages().empty());
 }
