@@ -349,20 +349,7 @@ std::pair<unsigned, uid_t> ModeAndOwner(const std::filesystem::path& path) {
 // An access ACL for a folder: rwx for its owner and for user `other`, r-x
 // for its group and for others, and the mask that lets the entries through.
 std::string AclGrantingWriteTo(uint32_t other) {
-  std::string acl;
-  auto put = [&acl](uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) acl.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
-  };
-  put(2, 4);  // version
-  const uint32_t none = 0xffffffffu;
-  // user::rwx, user:other:rwx, group::r-x, mask::rwx, other::r-x
-  const uint32_t entries[5][3] = {{0x01, 7, none}, {0x02, 7, other}, {0x04, 5, none}, {0x10, 7, none}, {0x20, 5, none}};
-  for (const auto& e : entries) {
-    put(e[0], 2);
-    put(e[1], 2);
-    put(e[2], 4);
-  }
-  return acl;
+  return velk_test::PosixAcl({{1, 7}, {2, 7, other}, {4, 5}, {16, 7}, {32, 5}});
 }
 
 // The executable's folder holds the run's files and the options file only

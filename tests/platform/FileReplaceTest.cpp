@@ -100,22 +100,10 @@ std::map<std::string, std::string> Attributes(const fs::path& path) {
   return all;
 }
 
-// A POSIX access ACL in the kernel's form: owner rw, user `reader` r, group
-// r, mask r, others nothing; the mode it gives a file is 0640.
+// A POSIX access ACL: owner rw, user `reader` r, group r, mask r, others
+// nothing; the mode it gives a file is 0640.
 std::string AccessAcl(uint32_t reader) {
-  std::string acl;
-  auto put = [&acl](uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) acl.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
-  };
-  put(2, 4);  // version
-  const uint32_t none = 0xffffffffu;
-  const uint32_t entries[5][3] = {{0x01, 6, none}, {0x02, 4, reader}, {0x04, 4, none}, {0x10, 4, none}, {0x20, 0, none}};
-  for (const auto& e : entries) {
-    put(e[0], 2);
-    put(e[1], 2);
-    put(e[2], 4);
-  }
-  return acl;
+  return velk_test::PosixAcl({{1, 6}, {2, 4, reader}, {4, 4}, {16, 4}, {32, 0}});
 }
 
 struct stat StatOf(const fs::path& path) {

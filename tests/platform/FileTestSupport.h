@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <iterator>
 #include <optional>
 #include <stdexcept>
@@ -336,6 +337,30 @@ inline std::string InPrivateMounts(const std::function<std::string()>& f) {
              },
              std::nullopt)
       .Result();
+}
+
+// One entry of a POSIX ACL: its tag (1 the owner, 2 a named user, 4 the
+// group, 8 a named group, 16 the mask, 32 others), its rights (4 read,
+// 2 write, 1 execute) and, for a named entry, the user or group.
+struct AclEntry {
+  std::uint16_t tag;
+  std::uint16_t rights;
+  std::uint32_t id = 0xffffffffu;
+};
+
+// The entries in the kernel's form of the system.posix_acl_access attribute.
+inline std::string PosixAcl(std::initializer_list<AclEntry> entries) {
+  std::string acl;
+  auto put = [&acl](std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) acl.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
+  };
+  put(2, 4);  // version
+  for (const AclEntry& e : entries) {
+    put(e.tag, 2);
+    put(e.rights, 2);
+    put(e.id, 4);
+  }
+  return acl;
 }
 
 // Runs `f` with a full disk of its own mounted at the empty folder `at` (a

@@ -843,15 +843,20 @@ TEST_F(ProjectFileTest, AFailedSaveInPlaceKeepsTheOldFileOrSaysItIsDamaged) {
       return *failed ? EIO : 0;
     };
   };
-  // At many bytes and at the flush (-1): the old file, and the model still
-  // counts as the one on disk.
-  for (std::int64_t at : {-1, 0, 1, 97, 500, 1999}) {
+  // Save under the same name with the disk failing so; the box's answer is
+  // Cancel, since a Disk Error box would otherwise retry.
+  auto saveWith = [&](const platform::DiskFault& fault) {
     boxes.Clear();
     boxes.QueueAnswer(Answer::Cancel);
     files.QueueChoice(target.string());
-    platform::SetDiskFaultForTests(failAt(at, false));
+    platform::SetDiskFaultForTests(fault);
     app::Save_Data(h, cdlFile);
     platform::SetDiskFaultForTests({});
+  };
+  // At many bytes and at the flush (-1): the old file, and the model still
+  // counts as the one on disk.
+  for (std::int64_t at : {-1, 0, 1, 97, 500, 1999}) {
+    saveWith(failAt(at, false));
     EXPECT_EQ(boxes.prompts(), (std::vector<std::string>{"Internal disk error.", "File Error!"})) << at;
     EXPECT_EQ(boxes.messages()[0].detail, "Cannot write " + target.string() + ": Input/output error") << at;
     ASSERT_EQ(ReadBytes(target), old) << at;
@@ -866,12 +871,7 @@ TEST_F(ProjectFileTest, AFailedSaveInPlaceKeepsTheOldFileOrSaysItIsDamaged) {
   // on disk, so the failed write changed nothing: the box is the disk's,
   // the old file stands, and the model still counts as saved.
   h.analysis->Title = title;
-  boxes.Clear();
-  boxes.QueueAnswer(Answer::Cancel);
-  files.QueueChoice(target.string());
-  platform::SetDiskFaultForTests(failAt(100, true));
-  app::Save_Data(h, cdlFile);
-  platform::SetDiskFaultForTests({});
+  saveWith(failAt(100, true));
   EXPECT_EQ(boxes.prompts(), (std::vector<std::string>{"Internal disk error.", "File Error!"}));
   EXPECT_EQ(boxes.messages()[0].detail, "Cannot write " + target.string() + ": Input/output error");
   EXPECT_EQ(ReadBytes(target), old);
@@ -884,12 +884,7 @@ TEST_F(ProjectFileTest, AFailedSaveInPlaceKeepsTheOldFileOrSaysItIsDamaged) {
   // and names it, and New, Open, a new girder and quitting ask to save the
   // model.
   h.analysis->Title = std::string(300, 't');
-  boxes.Clear();
-  boxes.QueueAnswer(Answer::Cancel);
-  files.QueueChoice(target.string());
-  platform::SetDiskFaultForTests(failAt(100, true));
-  app::Save_Data(h, cdlFile);
-  platform::SetDiskFaultForTests({});
+  saveWith(failAt(100, true));
   EXPECT_EQ(boxes.prompts(), (std::vector<std::string>{"Internal disk error.", "File Error!"}));
   EXPECT_EQ(boxes.messages()[0].detail,
             "The file " + target.string() +
