@@ -117,6 +117,14 @@ frmMenu::frmMenu(QWidget* parent) : QMainWindow(parent) {
   app::MarkUnchanged(host);
 }
 
+void frmMenu::DetachSurface() {
+  if (!surface_) return;
+  surface_->onPaint = nullptr;
+  surface_->onResize = nullptr;
+  surface_->onMouse = nullptr;
+  surface_->onInitialise = nullptr;
+}
+
 frmMenu::~frmMenu() {
   // The surface goes only after this window's members, with the children:
   // nothing it calls may reach them then.

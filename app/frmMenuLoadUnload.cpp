@@ -120,14 +120,6 @@ void frmMenu::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void frmMenu::DetachSurface() {
-  if (!surface_) return;
-  surface_->onPaint = nullptr;
-  surface_->onResize = nullptr;
-  surface_->onMouse = nullptr;
-  surface_->onInitialise = nullptr;
-}
-
 void frmMenu::OGL_Unload() {
   if (contextReady_) {
     platform::qt::ContextScope scope(surface_);
