@@ -187,6 +187,16 @@ TEST_F(TempDir, ReadLineTakesEveryLineEndAndFailsAtTheEnd) {
 // What stays in the stream's buffer reaches the disk only at close, which
 // then reports the full disk.
 TEST_F(TempDir, AFullDiskIsReportedOnCloseAsDiskFull) {
+  {
+    // A file size limit stops such a write as a full disk would, anywhere.
+    velk_test::FileSizeLimit limit(8);
+    ASSERT_TRUE(limit.on());
+    FileTable table;
+    TextFile& f = table.Open(1, Path("limited.txt"), FileMode::Output);
+    f.WriteLine("a short line that stays in the buffer");
+    EXPECT_EQ(ErrorOf([&] { table.Close(1); }), platform::kErrFileTooLarge);
+    EXPECT_FALSE(table.IsOpen(1));
+  }
   const fs::path small = Path("small");
   fs::create_directory(small);
   const std::string said = velk_test::OnAFullDisk(small, [&] {
