@@ -257,7 +257,9 @@ TEST(RunDriver, AtEveryYieldTheModelHoldsWholeResults) {
     {
       Fixture f;
       BuildStiffenedPlate(f.mesh);
-      if (!firstRun) ASSERT_EQ(f.Run().outcome, RunOutcome::Completed);
+      if (!firstRun) {
+        ASSERT_EQ(f.Run().outcome, RunOutcome::Completed);
+      }
       before = StoredIn(f.mesh, f.analysis);
     }
     ASSERT_NE(before.stresses, after.stresses);
@@ -265,7 +267,9 @@ TEST(RunDriver, AtEveryYieldTheModelHoldsWholeResults) {
       SCOPED_TRACE((firstRun ? "first run, cancel at yield " : "second run, cancel at yield ") + std::to_string(k));
       Fixture f;
       BuildStiffenedPlate(f.mesh);
-      if (!firstRun) ASSERT_EQ(f.Run().outcome, RunOutcome::Completed);
+      if (!firstRun) {
+        ASSERT_EQ(f.Run().outcome, RunOutcome::Completed);
+      }
       DoubleTheLoads(f.mesh);
       WatchingUi ui;
       ui.f = &f;

@@ -60,13 +60,8 @@ TEST(ScratchFiles, WhatAnotherUserPutsAtTheirNamesTakesNothingOfTheModel) {
   velk_test::ScratchFolder scratch;
   const velk_test::TeamFolder team(scratch.path());
   if (team.path.empty()) GTEST_SKIP() << "only root can run a second user";
-  const fs::path own = scratch.path() / "own", secret = own / "notes.txt";
-  fs::create_directory(own);
-  velk_test::WriteBytes(secret, "the user's own notes\r\n");
-  for (const fs::path& p : {own, secret})
-    ASSERT_EQ(::chown(p.c_str(), velk_test::PlainUid(), velk_test::PlainGid()), 0);
-  ASSERT_EQ(::chmod(own.c_str(), 0700), 0);
-  ASSERT_EQ(::chmod(secret.c_str(), 0600), 0);
+  const fs::path secret = scratch.path() / "own" / "notes.txt";
+  ASSERT_TRUE(velk_test::MakePlainUsersPrivateFile(secret, "the user's own notes\r\n"));
   const fs::path input = analysis::TempInputFile(team.path), listing = analysis::TempOutputFile(team.path);
   Model model;
 

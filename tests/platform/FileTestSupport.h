@@ -321,6 +321,19 @@ struct TeamFolder {
   User spy{kOther, kOther, {kTeam}};
 };
 
+// Makes `file` with `bytes` a file of the plain user's that nobody else may
+// read (0600), in a new folder of that user's that nobody else may enter
+// (0700), as a user's private notes are; false when that cannot be done
+// (only root can give a file away).
+inline bool MakePlainUsersPrivateFile(const std::filesystem::path& file, const std::string& bytes) {
+  const std::filesystem::path folder = file.parent_path();
+  std::filesystem::create_directory(folder);
+  WriteBytes(file, bytes);
+  for (const std::filesystem::path& p : {folder, file})
+    if (::chown(p.c_str(), PlainUid(), PlainGid()) != 0) return false;
+  return ::chmod(folder.c_str(), 0700) == 0 && ::chmod(file.c_str(), 0600) == 0;
+}
+
 // Runs `f` as root in a child process with mounts of its own, so that what
 // it mounts is gone with it and never reaches the machine; returns what `f`
 // returned, or a text starting "skip:" when the tests do not run as root or

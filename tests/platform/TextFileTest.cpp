@@ -542,13 +542,8 @@ TEST_F(TempDir, AFileMadeAnewTakesTheNameOfNothingElse) {
 TEST_F(TempDir, InASharedFolderNoOtherUserGetsWhatIsWritten) {
   const velk_test::TeamFolder team(scratch_.path());
   if (team.path.empty()) GTEST_SKIP() << "only root can run a second user";
-  const fs::path own = Path("own"), secret = own / "secret.txt";
-  fs::create_directory(own);
-  WriteBytes(secret, "the user's own notes\r\n");
-  for (const fs::path& p : {own, secret})
-    ASSERT_EQ(::chown(p.c_str(), velk_test::PlainUid(), velk_test::PlainGid()), 0);
-  ASSERT_EQ(::chmod(own.c_str(), 0700), 0);
-  ASSERT_EQ(::chmod(secret.c_str(), 0600), 0);
+  const fs::path secret = Path("own") / "secret.txt";
+  ASSERT_TRUE(velk_test::MakePlainUsersPrivateFile(secret, "the user's own notes\r\n"));
 
   const fs::path link = team.path / "velktempin.vlk", spys = team.path / "velktempout.vlk";
   EXPECT_EQ(velk_test::Child(
