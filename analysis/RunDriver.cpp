@@ -164,14 +164,14 @@ struct PlateBuckling {
 // is to stop there (cancel or band store overflow).
 class Run {
  public:
-  Run(model::Mesh& mesh, model::Analysis& analysis, const std::filesystem::path& folder, RunUi& ui, int threads)
+  Run(model::Mesh& mesh, model::Analysis& analysis, RunFiles& files, RunUi& ui, int threads)
       : mesh_(mesh),
         nodes_(mesh.Nodes()),
         analysis_(analysis),
-        folder_(folder),
+        files_(files),
         ui_(ui),
         workers_(threads > 0 ? std::make_unique<Workers>(threads) : std::make_unique<Workers>()) {
-    place_.folder = folder;
+    place_.folder = files.folder();
   }
   ~Run() { KeepStores(std::move(K_), std::move(Kg_)); }
   Run(const Run&) = delete;
@@ -238,7 +238,7 @@ class Run {
   model::Mesh& mesh_;
   model::Nodes& nodes_;
   model::Analysis& analysis_;
-  std::filesystem::path folder_;
+  RunFiles& files_;
   RunUi& ui_;
   std::unique_ptr<Workers> workers_;
   RunPlace place_;
@@ -384,10 +384,10 @@ RunResult Run::DimensionExit() {
 // Opens both files and reads the header back, echoing it.
 bool Run::ReadHeader() {
   place_.stage = Stage::Input;
-  place_.file = TempInputFile(folder_);
-  in_ = std::make_unique<platform::TextFile>(place_.file, platform::FileMode::Input);
-  place_.file = TempOutputFile(folder_);
-  out_ = std::make_unique<platform::TextFile>(place_.file, platform::FileMode::Output);
+  place_.file = files_.InputPath();
+  in_ = files_.ReadInputBack();
+  place_.file = files_.ListingPath();
+  out_ = files_.MakeListing();
   place_.file.clear();
   platform::TextFile& out = *out_;
   reader_ = std::make_unique<model::RecordReader>(*in_);
@@ -811,19 +811,18 @@ std::uint64_t KeptBandStoreBytes() {
   return kept.K.MemoryBytes() + kept.Kg.MemoryBytes();
 }
 
-RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis,
-                          const std::filesystem::path& programFolder, RunUi& ui) {
-  return Run_Calculation(mesh, analysis, programFolder, ui, 0);
+RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis, RunFiles& files, RunUi& ui) {
+  return Run_Calculation(mesh, analysis, files, ui, 0);
 }
 
-RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis,
-                          const std::filesystem::path& programFolder, RunUi& ui, int threads) {
-  Run run(mesh, analysis, programFolder, ui, threads);
+RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis, RunFiles& files, RunUi& ui, int threads) {
+  Run run(mesh, analysis, files, ui, threads);
   RunResult r;
   r.outcome = RunOutcome::Error;
   try {
     r = run.Execute();
     r.threads = run.Threads();
+    files.EndTurn();
     return r;
   } catch (const platform::RuntimeError& e) {
     r.errorNumber = e.number();
@@ -840,6 +839,8 @@ RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis,
     r.detail = r.errorText;
   }
   run.CloseQuietly();
+  // The next run need not wait for the user to read the box.
+  files.EndTurn();
   ui.DetailedMessage(ErrorMessage(r.errorNumber), r.detail);
   ui.Progress(ErrorProgress(r.errorNumber));
   return r;

@@ -3,11 +3,13 @@
 // the in-plane problem solved, stresses recovered, the buckling matrices
 // assembled and the eigenvalue iteration run. Results go straight into the
 // model through UvID; the listing "velktempout.vlk" records the run. The run
-// reaches the user interface only through RunUi.
+// reaches the user interface only through RunUi, and its files through
+// RunFiles.
 #include <cstdint>
 #include <filesystem>
 #include <string>
 
+#include "analysis/RunFiles.h"
 #include "analysis/RunUi.h"
 #include "model/Analysis.h"
 #include "model/Mesh.h"
@@ -37,18 +39,18 @@ struct RunResult {
 // bytes (0 when none is kept).
 std::uint64_t KeptBandStoreBytes();
 
-// Performs one run. The caller has written the input file with
-// Create_Input_File and cleared its cancel flag; the run reports its own
+// Performs one run from the input file that Create_Input_File wrote into
+// `files`, which it reads back (refusing it when its name no longer leads to
+// it) while the run holds the folder's turn; the run writes its listing
+// there and ends the turn, however it ends. The run reports its own
 // failures (message box with a detail, and progress line) and always
 // returns. Material constants come from the input file, not from the model.
-RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis,
-                          const std::filesystem::path& programFolder, RunUi& ui);
+RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis, RunFiles& files, RunUi& ui);
 // The same with `threads` threads sharing the element routines and the
 // reductions (1: the calling thread alone; 0: the run's own choice, as
 // above, from how busy the processors it may use are); the results do not
 // depend on it. Each run leaves its band stores to the next run of the
 // process, which clears them instead of bringing in fresh memory.
-RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis,
-                          const std::filesystem::path& programFolder, RunUi& ui, int threads);
+RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis, RunFiles& files, RunUi& ui, int threads);
 
 }  // namespace analysis

@@ -3,11 +3,13 @@
 #include <cmath>
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
 #include "analysis/SolverLimits.h"
 #include "model/RecordIO.h"
+#include "platform/FileTrust.h"
 #include "platform/RuntimeError.h"
 #include "platform/TextFile.h"
 
@@ -170,17 +172,26 @@ std::filesystem::path TempOutputFile(const std::filesystem::path& programFolder)
 }
 
 short Create_Input_File(model::Mesh& mesh, const model::Analysis& analysis,
-                        const model::Material& material,
-                        const std::filesystem::path& programFolder) {
+                        const model::Material& material, RunFiles& files) {
   std::string failure;
-  return Create_Input_File(mesh, analysis, material, programFolder, failure);
+  return Create_Input_File(mesh, analysis, material, files, failure);
 }
 
 short Create_Input_File(model::Mesh& mesh, const model::Analysis& analysis,
-                        const model::Material& material,
-                        const std::filesystem::path& programFolder, std::string& failure) {
+                        const model::Material& material, RunFiles& files, std::string& failure) {
   failure.clear();
-  const std::filesystem::path path = TempInputFile(programFolder);
+  const std::filesystem::path path = files.InputPath();
+  if (files.folder().empty()) {
+    failure = "The program has no folder of its own for the run's input file and listing: neither its own "
+              "folder nor the per-user data folder (~/.local/share/velk) is yours alone, and none could be made "
+              "in the temporary folder. Make ~/.local/share/velk a folder that only you may write, and start "
+              "the program again.";
+    return 0;
+  }
+  if (!files.TryTakeTurn()) {
+    failure = Busy_Folder_Detail(files.folder());
+    return 0;
+  }
   try {
     model::Nodes& nodes = mesh.Nodes();
     model::twoNodes& stiffeners = mesh.twoNodes();
@@ -204,9 +215,9 @@ short Create_Input_File(model::Mesh& mesh, const model::Analysis& analysis,
     long plateCount = CheckNumbering(plates, "Plate element");
     long stiffenerCount = CheckNumbering(stiffeners, "Stiffener element");
 
-    platform::TextFile file(path, platform::FileMode::Output);
-    WriteFile(file, mesh, analysis, material, nodeCount, plateCount, stiffenerCount);
-    file.Close();  // raises when anything written did not reach the disk
+    const std::unique_ptr<platform::TextFile> file = files.MakeInput();
+    WriteFile(*file, mesh, analysis, material, nodeCount, plateCount, stiffenerCount);
+    file->Close();  // raises when anything written did not reach the disk
     return 1;
   } catch (const NumberingError& e) {
     failure = "The numbering of the items that take part in the analysis is out of date: " + std::string(e.what()) +
@@ -243,9 +254,11 @@ std::string Run_File_Detail(const platform::RuntimeError& error, const std::file
                     "listing there. Make it available and run again.";
     case platform::kErrPermissionDenied:
     case platform::kErrPathFileAccess:
+      // A refusal of what stands at the name says itself what to remove.
+      if (dynamic_cast<const platform::NameRefused*>(&error)) return text + " Then run again.";
       return text + " The run makes its input file and listing (velktempin.vlk, velktempout.vlk) anew in the "
-                    "folder " + folder + " at every run, as files of yours alone, and takes the place of nothing "
-                    "else at their names: make that folder and both files writable, and run again.";
+                    "folder " + folder + " at every run: make that folder one you may create and remove files in, "
+                    "and run again.";
     default:
       return text + " The run writes its input file and listing into the folder " + folder +
              ": check that folder and its disk, and run again.";

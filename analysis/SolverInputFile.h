@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "analysis/RunFiles.h"
 #include "model/Analysis.h"
 #include "model/Material.h"
 #include "model/Mesh.h"
@@ -17,20 +18,23 @@ namespace analysis {
 std::filesystem::path TempInputFile(const std::filesystem::path& programFolder);
 std::filesystem::path TempOutputFile(const std::filesystem::path& programFolder);
 
-// Rebuilds UvID in the three collections and writes the input file. Returns
-// 1 when the file was written completely and closed, 0 on any failure (no
-// message is shown; the caller reports). A model whose vID numbering is not
-// 1, 2, ... in collection order fails without a file being left half-valid.
+// Rebuilds UvID in the three collections and writes the input file of
+// `files` (its velktempin.vlk), which the run then reads back. Returns 1
+// when the file was written completely and closed, 0 on any failure (no
+// message is shown; the caller reports). Writes only with the folder's turn:
+// a run that has not taken it takes it here when no other run holds it, and
+// fails otherwise. A model whose vID numbering is not 1, 2, ... in
+// collection order fails without a file being left half-valid.
 short Create_Input_File(model::Mesh& mesh, const model::Analysis& analysis,
-                        const model::Material& material,
-                        const std::filesystem::path& programFolder);
+                        const model::Material& material, RunFiles& files);
 // The same; on failure `failure` says why and what to change (the detail
 // of the run dialog's box), else it is empty.
 short Create_Input_File(model::Mesh& mesh, const model::Analysis& analysis,
-                        const model::Material& material,
-                        const std::filesystem::path& programFolder, std::string& failure);
+                        const model::Material& material, RunFiles& files, std::string& failure);
 
-// What a file error of a run's file means and what to do about it.
+// What a file error of a run's file means and what to do about it; a
+// refusal of what stands at its name (platform::NameRefused) already says
+// what to do.
 std::string Run_File_Detail(const platform::RuntimeError& error, const std::filesystem::path& file);
 
 // Point loads the input file leaves out: on nodes that take part, loads

@@ -56,7 +56,7 @@ void MakeFolderOfOwnerAlone(const std::filesystem::path& folder) {
   std::error_code ec;
   if (std::filesystem::symlink_status(folder, ec).type() != std::filesystem::file_type::not_found) return;
   if (folder.has_relative_path() && folder.parent_path() != folder) MakeFolderOfOwnerAlone(folder.parent_path());
-  ::mkdir(folder.c_str(), 0700);
+  ::mkdir(folder.c_str(), 0700);  // a failure shows when the folder is checked
 }
 
 // The number of names PrivateFolderIn tries before it takes one nobody can foresee.
@@ -68,27 +68,11 @@ std::filesystem::path PrivateFolderName(const std::filesystem::path& shared, int
   return shared / (k == 0 ? me : me + "-" + std::to_string(k));
 }
 
-// True for a folder of this user's, not a link, that nobody else may enter.
-bool IsOwnPrivateFolder(const std::filesystem::path& folder) {
-  struct stat st {};
-  return ::lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
-         (st.st_mode & 077) == 0;
-}
-
-// The per-user data folder; not created here.
-std::filesystem::path UserDataFolder() {
-  std::filesystem::path base;
-  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) {
-    base = xdg;
-  } else if (const char* home = std::getenv("HOME"); home && *home) {
-    base = std::filesystem::path(home) / ".local" / "share";
-  } else if (const passwd* user = ::getpwuid(::geteuid()); user && user->pw_dir && *user->pw_dir) {
-    base = std::filesystem::path(user->pw_dir) / ".local" / "share";
-  } else {
-    std::error_code ec;
-    return PrivateFolderIn(std::filesystem::temp_directory_path(ec));
-  }
-  return base / "velk";
+// `base`/`below` where `base` is an absolute path of a folder; empty
+// otherwise, since the program never makes a home.
+std::filesystem::path BelowFolder(const std::filesystem::path& base, const std::filesystem::path& below) {
+  std::error_code ec;
+  return base.is_absolute() && std::filesystem::is_directory(base, ec) ? base / below : std::filesystem::path();
 }
 }  // namespace
 
@@ -100,10 +84,10 @@ std::filesystem::path PrivateFolderIn(const std::filesystem::path& shared) {
   // options this one saves: a folder of this user's is looked for first, and
   // only then is the first free name made one.
   for (int k = 0; k < kPrivateFolderNames; ++k)
-    if (IsOwnPrivateFolder(PrivateFolderName(shared, k))) return PrivateFolderName(shared, k);
+    if (platform::IsPrivateFolder(PrivateFolderName(shared, k))) return PrivateFolderName(shared, k);
   for (int k = 0; k < kPrivateFolderNames; ++k) {
     const std::filesystem::path name = PrivateFolderName(shared, k);
-    if (::mkdir(name.c_str(), 0700) == 0) return IsOwnPrivateFolder(name) ? name : std::filesystem::path();
+    if (::mkdir(name.c_str(), 0700) == 0) return platform::IsPrivateFolder(name) ? name : std::filesystem::path();
     if (errno != EEXIST) return {};
   }
   // Someone has taken every name: a folder of a name nobody can foresee,
@@ -113,38 +97,54 @@ std::filesystem::path PrivateFolderIn(const std::filesystem::path& shared) {
   return {};
 }
 
+std::filesystem::path UserDataFolder() {
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) return BelowFolder(xdg, "velk");
+  const std::filesystem::path share = std::filesystem::path(".local") / "share" / "velk";
+  if (const char* home = std::getenv("HOME"); home && *home) return BelowFolder(home, share);
+  if (const passwd* user = ::getpwuid(::geteuid()); user && user->pw_dir && *user->pw_dir)
+    return BelowFolder(user->pw_dir, share);
+  return {};
+}
+
 std::filesystem::path ProgramFolder() {
   if (!FolderOverride().empty()) return FolderOverride();
   // Chosen once: a choice may make a folder, and the options saved at exit
   // belong where the start read them.
-  static const std::filesystem::path chosen = ChooseProgramFolder(ExecutableFolder(), UserDataFolder());
+  static const std::filesystem::path chosen = [] {
+    std::error_code ec;
+    return ChooseProgramFolder(ExecutableFolder(), UserDataFolder(), std::filesystem::temp_directory_path(ec));
+  }();
   return chosen;
 }
 
 void SetProgramFolder(const std::filesystem::path& folder) { FolderOverride() = folder; }
 
-bool IsWritableByThisUserAlone(const std::filesystem::path& folder) {
-  if (folder.empty()) return false;
-  // An ACL with named entries shows its mask as the group bits of the mode:
-  // an entry that lets anyone else write shows as the group's write bit.
-  struct stat st {};
-  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-  if (st.st_uid != ::geteuid() || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0) return false;
-  return ::access(folder.c_str(), W_OK | X_OK) == 0;
-}
-
 std::filesystem::path ChooseProgramFolder(const std::filesystem::path& executableFolder,
-                                          const std::filesystem::path& fallbackFolder,
-                                          bool (*canWrite)(const std::filesystem::path&)) {
-  if (canWrite(executableFolder)) return executableFolder;
-  MakeFolderOfOwnerAlone(fallbackFolder);
-  if (!executableFolder.empty())
-    SeedFile(executableFolder / kOptionsFileName, fallbackFolder / kOptionsFileName);
-  return fallbackFolder;
+                                          const std::filesystem::path& dataFolder,
+                                          const std::filesystem::path& tempFolder,
+                                          bool (*executableMayBeTaken)(const std::filesystem::path&)) {
+  if (executableMayBeTaken(executableFolder)) return executableFolder;
+  std::filesystem::path chosen;
+  if (!dataFolder.empty()) {
+    MakeFolderOfOwnerAlone(dataFolder);
+    if (platform::IsFolderOfUserAlone(dataFolder)) chosen = dataFolder;
+  }
+  // No home, a home that is missing or read-only, or a data folder that
+  // others may write: the temporary folder's series.
+  if (chosen.empty()) chosen = PrivateFolderIn(tempFolder);
+  if (!chosen.empty() && !executableFolder.empty())
+    SeedFile(executableFolder / kOptionsFileName, chosen / kOptionsFileName);
+  return chosen;
 }
 
-std::filesystem::path OptionsFilePath() { return ProgramFolder() / kOptionsFileName; }
+std::filesystem::path OptionsFilePath() {
+  const std::filesystem::path folder = ProgramFolder();
+  return folder.empty() ? folder : folder / kOptionsFileName;
+}
 
-std::filesystem::path HelpFilePath() { return ProgramFolder() / "velk1_4help.chm"; }
+std::filesystem::path HelpFilePath() {
+  const std::filesystem::path folder = ProgramFolder();
+  return folder.empty() ? folder : folder / "velk1_4help.chm";
+}
 
 }  // namespace app

@@ -113,14 +113,15 @@ Stages TimeOneRun(const std::filesystem::path& folder, int nx, int ny, int& thre
   model::Material material;
   BuildModel(mesh, nx, ny);
   const auto t0 = Clock::now();
-  if (analysis::Create_Input_File(mesh, analysis, material, folder) != 1) {
+  analysis::RunFiles files(folder);
+  if (analysis::Create_Input_File(mesh, analysis, material, files) != 1) {
     std::fputs("input file could not be written\n", stderr);
     std::exit(1);
   }
   const auto t1 = Clock::now();
   TimingUi ui(t1);
   // 0: as many as the run takes by itself, from how busy its processors are.
-  const analysis::RunResult r = analysis::Run_Calculation(mesh, analysis, folder, ui, threads);
+  const analysis::RunResult r = analysis::Run_Calculation(mesh, analysis, files, ui, threads);
   const auto t2 = Clock::now();
   threads = r.threads;
 

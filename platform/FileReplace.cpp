@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "platform/Descriptor.h"
+#include "platform/FileTrust.h"
 
 namespace fs = std::filesystem;
 
@@ -124,36 +125,6 @@ int ReadAll(int fd, std::int64_t expected, std::string& bytes) {
   }
 }
 
-// A folder with the sticky bit that others may write in (/tmp, /var/tmp,
-// /dev/shm, a team's folder): each user there may remove or rename only
-// their own names, but may plant any name the others then use.
-bool SharedSticky(const struct stat& folder) {
-  return (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0;
-}
-
-// Whether a link or file of `owner` in `folder` may be followed or written:
-// in a shared sticky folder only the user's own and the folder owner's, as
-// the kernel's fs.protected_symlinks and fs.protected_regular have it. The
-// kernel never sees the links followed here, so this holds whatever they
-// are set to.
-bool MayUse(const struct stat& folder, uid_t owner) {
-  return !SharedSticky(folder) || owner == ::geteuid() || owner == folder.st_uid;
-}
-
-// Refuses the save to `name`, since `what` in the shared folder `folder` is
-// another user's symbolic link (`link`) or file.
-[[noreturn]] void RaiseOthersInSharedFolder(const fs::path& name, const fs::path& what, const fs::path& folder,
-                                            bool link) {
-  const std::string it = what == name ? std::string("it") : what.string();
-  const std::string why = link ? "symbolic link in the shared folder " + folder.string() +
-                                     ", which others may write in: following it would let that user send the save "
-                                     "to a file of their choosing"
-                               : "file in the shared folder " + folder.string() +
-                                     ", which others may write in: that user could read what is saved in it";
-  Raise(kErrPermissionDenied,
-        SystemErrorText(EACCES, "Cannot write " + name.string()) + " (" + it + " is another user's " + why + ")");
-}
-
 // The folder a name stands in, opened only to look names up in it, so that
 // what is checked there is what is opened there.
 struct Folder {
@@ -212,8 +183,9 @@ int OpenRegular(const Folder& folder, const std::string& leaf, Target& t) {
 // Opens the file a plain write to `name` would open, symbolic links followed
 // to the end (where the last one may name a file that does not exist yet),
 // but does not truncate it: what the user may not write is refused here,
-// with the system's reason, and so is another user's link or file in a
-// shared sticky folder, each link checked in the folder it stands in.
+// with the system's reason, and so is what the file rules refuse in a
+// shared sticky folder (another user's link or file, a file with further
+// names), each link checked in the folder it stands in.
 // Non-blocking, so that a file turned into a pipe meanwhile cannot hang the
 // program; checked before and after, so that no device is ever opened; the
 // checks that decide are made on what was opened.
@@ -234,7 +206,7 @@ Target OpenTarget(const fs::path& name) {
       return t;
     }
     if (S_ISLNK(t.st.st_mode)) {
-      if (!MayUse(folder.st, t.st.st_uid)) RaiseOthersInSharedFolder(name, t.path, folder.path, true);
+      CheckLinkToFollow(name, t.path, folder.path, folder.st, t.st);
       fs::path to;
       if (const int err = ReadLink(folder, leaf, to)) RaiseSystemError(err, "Cannot write " + name.string());
       t.path = to.is_absolute() ? to : t.path.parent_path() / to;
@@ -246,7 +218,7 @@ Target OpenTarget(const fs::path& name) {
     if (err == ENOENT || err == ELOOP) continue;
     if (err) RaiseSystemError(err, cannot);
     if (!S_ISREG(t.st.st_mode)) RaiseNotRegular(t.path, t.st.st_mode);
-    if (!MayUse(folder.st, t.st.st_uid)) RaiseOthersInSharedFolder(name, t.path, folder.path, false);
+    CheckFileToWrite(name, t.path, folder.path, folder.st, t.st);
     t.exists = true;
     return t;
   }

@@ -21,12 +21,14 @@ namespace platform {
 // - in a folder with the sticky bit that others may write in (/tmp,
 //   /var/tmp, /dev/shm, a folder a group shares), a link is followed, and an
 //   existing file written, only where it is the user's own or the folder
-//   owner's; another user's is refused (70 Permission denied) with a reason
-//   that names it and the folder, whatever the system's own protections of
-//   such folders are set to. Each link on the way is judged in the folder it
-//   stands in, the file by what was opened; a link that comes to stand at
-//   the name after it was looked at is judged as a link, never followed
-//   unseen. A new file there is made as anywhere.
+//   owner's, and a file only where it has no further name (hard link), which
+//   there cannot be told apart from one someone else made; anything else is
+//   refused (70 Permission denied) with a reason that names it and the
+//   folder, whatever the system's own protections of such folders are set
+//   to (FileTrust holds the rule). Each link on the way is judged in the
+//   folder it stands in, the file by what was opened; a link that comes to
+//   stand at the name after it was looked at is judged as a link, never
+//   followed unseen. A new file there is made as anywhere.
 // - no such file yet, or a regular file the user may write whose owner,
 //   group, mode, extended attributes (the ACL among them) and inode flags (as
 //   chattr sets them) a new file can take over: the text goes to a new file

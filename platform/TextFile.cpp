@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "platform/Descriptor.h"
+#include "platform/FileTrust.h"
 #include "platform/NumberText.h"
 #include "platform/RuntimeError.h"
 
@@ -196,53 +197,32 @@ TextFile::TextFile(const std::filesystem::path& path, FileMode mode, std::functi
   OpenForOutput();
 }
 
-namespace {
-
-// Refuses what stands at `path` unless it is the user's own regular file,
-// which a new file may replace: a link leads wherever its maker chose,
-// another user's file may be held open by that user, and a folder, pipe or
-// device is no file at all.
-void RefuseToReplace(const std::filesystem::path& path, const struct stat& st) {
-  if (S_ISLNK(st.st_mode)) {
-    std::error_code ec;
-    const std::filesystem::path to = std::filesystem::read_symlink(path, ec);
-    Raise(kErrPathFileAccess, path.string() + " is a symbolic link" + (ec ? std::string() : " to " + to.string()) +
-                                  ", and a file made anew is never written through a link, which leads wherever its "
-                                  "maker chose: remove the link");
-  }
-  if (!S_ISREG(st.st_mode)) {
-    const char* kind = KindOfFile(st.st_mode);
-    Raise(kErrPathFileAccess, path.string() + " is " + (kind ? kind : "of an unknown kind") +
-                                  ", not a file, and no file made anew takes its place: remove it or give it another "
-                                  "name");
-  }
-  if (st.st_uid != ::geteuid())
-    Raise(kErrPermissionDenied, path.string() + " is a file of another user (user " + std::to_string(st.st_uid) +
-                                    "), who may read or keep open what is written into it: remove it, or ask its "
-                                    "owner to");
+TextFile::TextFile(Descriptor fd, const std::filesystem::path& path, FileMode mode) : path_(path), mode_(mode) {
+  if (!fd.valid()) Raise(kErrBadFileNameOrNumber);
+  Adopt(std::move(fd));
 }
 
-// A new file at `path`, its owner's alone whatever the umask: the user's own
-// old file removed first, and the new one created only where nothing stands,
-// so that nothing written reaches a file that anyone else made, linked or
-// holds open.
-Descriptor CreateAnew(const std::filesystem::path& path) {
+Descriptor MakeFileAnew(const std::filesystem::path& path) {
+  if (path.empty()) Raise(kErrBadFileName);
+  // The user's own old file is removed first and the new one created only
+  // where nothing stands, so that nothing written reaches a file that anyone
+  // else made, linked or holds open.
   struct stat st {};
   if (::lstat(path.c_str(), &st) == 0) {
-    RefuseToReplace(path, st);
+    CheckReplaceable(path, st);
     if (::unlink(path.c_str()) != 0 && errno != ENOENT)
       RaiseSystemError(errno, "The old file " + path.string() + " cannot be removed to make it anew");
   } else if (errno != ENOENT) {
     RaiseSystemError(errno, "Cannot open " + path.string());
   }
   if (BeforeCreate()) BeforeCreate()(path);
-  Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600));
+  Descriptor fd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600));
   if (!fd.valid()) {
     const int err = errno;
     if (err == EEXIST)
-      Raise(kErrPathFileAccess, path.string() + " was made by someone else while this program made it anew, just "
-                                    "after it removed the old file: see who else writes into " +
-                                    path.parent_path().string() + ", and remove it");
+      throw NameRefused(kErrPathFileAccess, path.string() + " was made by someone else while this program made it "
+                                            "anew, just after it removed the old file: see who else writes into " +
+                                                path.parent_path().string() + ", and remove it");
     Raise(OpenErrorNumber(err, FileMode::Output), SystemErrorText(err, "Cannot open " + path.string()));
   }
   // The umask may have taken the owner's own rights; nobody else has any.
@@ -250,29 +230,21 @@ Descriptor CreateAnew(const std::filesystem::path& path) {
   return fd;
 }
 
-// The file at `path` for appending, created when missing; the user's own
-// file loses the rights others had before anything is written.
-Descriptor OpenToAppend(const std::filesystem::path& path) {
-  Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY, 0600));
-  if (!fd.valid()) {
-    const int err = errno;
-    Raise(OpenErrorNumber(err, FileMode::Append), SystemErrorText(err, "Cannot open " + path.string()));
-  }
-  struct stat st {};
-  if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 077) != 0 && st.st_uid == ::geteuid())
-    ::fchmod(fd.get(), st.st_mode & 0700);  // where it cannot, the file stays as the owner left it
-  return fd;
-}
-
-}  // namespace
-
 void TextFile::OpenForOutput() {
   // The files written so are the run's scratch files, which hold the whole
   // model: each run makes them anew.
-  Descriptor fd = mode_ == FileMode::Output ? CreateAnew(path_) : OpenToAppend(path_);
+  Adopt(MakeFileAnew(path_));
+}
+
+void TextFile::Adopt(Descriptor fd) {
   struct stat st {};
-  seekable_ = ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode);
-  file_ = ::fdopen(fd.get(), mode_ == FileMode::Output ? "wb" : "ab");
+  if (::fstat(fd.get(), &st) != 0) RaiseSystemError(errno, "Cannot open " + path_.string());
+  if (mode_ == FileMode::Input) {
+    RefuseNonFile(path_, st.st_mode);
+    if (S_ISREG(st.st_mode) && ::lseek(fd.get(), 0, SEEK_SET) != 0) RaiseSystemError(errno, "Cannot read " + path_.string());
+  }
+  seekable_ = S_ISREG(st.st_mode);
+  file_ = ::fdopen(fd.get(), mode_ == FileMode::Output ? "wb" : "rb");
   if (!file_) RaiseSystemError(errno, "Cannot open " + path_.string());
   fd.release();  // the stream closes it now
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Sequential text files as the program's records and listings use them:
-// opened for input, output or append, written in pieces, read character by
+// opened for input or output, written in pieces, read character by
 // character or a line at a time. Failures are RuntimeErrors carrying the
 // file error numbers (53 not found, 55 already open, 57 device I/O, 61 disk
 // full, 62 input past end, 75 not a file, 76 path not found, ...).
@@ -15,9 +15,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Descriptor.h"
+
 namespace platform {
 
-enum class FileMode { Input, Output, Append };
+enum class FileMode { Input, Output };
 
 // How long an input file that is a named pipe waits for the program writing
 // into it: for its first bytes once the pipe is opened, or for a sign that a
@@ -37,6 +39,13 @@ void SetPipeWaitsForTests(PipeWaits waits);
 // at the name just then; {} for none.
 void SetBeforeCreateForTests(std::function<void(const std::filesystem::path&)> call);
 
+// A new file at `path`, open for reading and writing and its owner's alone
+// whatever the umask: the user's own old file is removed and the new one
+// created where nothing stands; anything else at the name (a link, another
+// user's file, a folder, pipe or device, or a name put there meanwhile) is
+// refused (70, 75) with what it is (NameRefused), and left as it was.
+Descriptor MakeFileAnew(const std::filesystem::path& path);
+
 class PipeSource;
 
 // Selects the constructors of a file that lives in memory.
@@ -44,17 +53,15 @@ struct InMemory {};
 
 class TextFile {
  public:
-  // Opens the file. Output makes it anew, readable by its owner alone: the
-  // user's own old file is removed and a new one created where nothing
-  // stands; anything else at the name (a link, another user's file, a folder,
-  // pipe or device, or a name put there meanwhile) is refused (70, 75) with
-  // what it is, and left as it was. Append keeps what is there and closes the
-  // user's own file to others. For input,
+  // Opens the file. Output makes it anew (MakeFileAnew). For input,
   // a folder, device or socket is refused (75) with its reason before it is
   // opened. A named pipe is opened without blocking and read as it comes:
   // its waits (PipeWaits) call `meanwhile` between their slices, and a pipe
   // that nothing comes through in time is refused (75) with its reason.
   TextFile(const std::filesystem::path& path, FileMode mode, std::function<void()> meanwhile = {});
+  // Takes over `fd`, open on the regular file `path`: for output written
+  // from where it stands, for input read from its start.
+  TextFile(Descriptor fd, const std::filesystem::path& path, FileMode mode);
   // A file in memory, read from the given text, so that readers take text
   // that never was on a disk.
   TextFile(InMemory, std::string_view text);
@@ -111,6 +118,7 @@ class TextFile {
  private:
   void OpenForInput(std::function<void()> meanwhile);
   void OpenForOutput();
+  void Adopt(Descriptor fd);
   void CheckWritable() const;
   void CheckReadable() const;
   int Next();  // the next character, counting line ends and the line's length

@@ -17,6 +17,7 @@
 
 #include "analysis/RunDriver.h"
 #include "analysis/RunFailure.h"
+#include "analysis/RunFiles.h"
 #include "analysis/RunUi.h"
 #include "analysis/SolverInputFile.h"
 #include "analysis/ui/RunGuard.h"
@@ -216,29 +217,33 @@ void frmEigen::cmdApply_Click() {
     a.RunID = RecordSafeText(ui_->txtRunNumber->text().toStdString());
     a.EigenValueEstimation = static_cast<float>(estimate);
 
-    std::string failure;
-    bool written = false;
-    if (mesh_.Nodes().Count() < 4)
-      failure = analysis::Too_Few_Nodes_Detail(mesh_.Nodes().Count());
-    else
-      written = analysis::Create_Input_File(mesh_, a, material_, folder_, failure) != 0;
-    if (!written) {
-      platform::MsgBox("Error...", platform::Buttons::Ok, platform::Icon::None, {}, failure);
+    if (mesh_.Nodes().Count() < 4) {
+      platform::MsgBox("Error...", platform::Buttons::Ok, platform::Icon::None, {},
+                       analysis::Too_Few_Nodes_Detail(mesh_.Nodes().Count()));
       SetRunButtons(false);
       return;
     }
+    bool ran = false;
+    std::string failure;
     {
+      // The run holds the folder from writing its input file to its end; a
+      // wait for another run's end can be cancelled like the run itself.
       analysis::ui::RunInProgressScope guard;
       running_ = true;
       processInterrupted_ = false;
       SetRunButtons(true);
       DialogRunUi ui(*this);
-      analysis::Run_Calculation(mesh_, analysis_, folder_, ui);
+      analysis::RunFiles files(folder_);
+      if (files.TakeTurn(ui) && analysis::Create_Input_File(mesh_, a, material_, files, failure) != 0) {
+        analysis::Run_Calculation(mesh_, analysis_, files, ui);
+        ran = true;
+      }
       running_ = false;
     }
     SetRunButtons(false);
     Report_Process("Ready...");
-    emit runEnded();
+    if (!failure.empty()) platform::MsgBox("Error...", platform::Buttons::Ok, platform::Icon::None, {}, failure);
+    if (ran) emit runEnded();
   } catch (const std::exception& e) {
     const bool ran = running_;
     running_ = false;

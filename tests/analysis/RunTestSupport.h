@@ -99,11 +99,25 @@ inline void Number(model::Mesh& mesh) {
   mesh.Nodes().GeneratevID(mesh.fourNodes(), mesh.twoNodes());
 }
 
-// Writes the input file and runs; a failed write is an Error outcome.
+// Writes the input file into `folder` as a run does, and lets the folder go.
+inline short WriteInputFile(model::Mesh& mesh, const model::Analysis& analysis, const model::Material& material,
+                            const std::filesystem::path& folder, std::string& failure) {
+  analysis::RunFiles files(folder);
+  return analysis::Create_Input_File(mesh, analysis, material, files, failure);
+}
+inline short WriteInputFile(model::Mesh& mesh, const model::Analysis& analysis, const model::Material& material,
+                            const std::filesystem::path& folder) {
+  std::string failure;
+  return WriteInputFile(mesh, analysis, material, folder, failure);
+}
+
+// Writes the input file and runs (`threads` as Run_Calculation takes them);
+// a failed write is an Error outcome.
 inline analysis::RunResult RunModel(model::Mesh& mesh, model::Analysis& analysis, const model::Material& material,
-                                    const std::filesystem::path& folder, analysis::RunUi& ui) {
-  if (analysis::Create_Input_File(mesh, analysis, material, folder) != 1) return {};
-  return analysis::Run_Calculation(mesh, analysis, folder, ui);
+                                    const std::filesystem::path& folder, analysis::RunUi& ui, int threads = 0) {
+  analysis::RunFiles files(folder);
+  if (analysis::Create_Input_File(mesh, analysis, material, files) != 1) return {};
+  return analysis::Run_Calculation(mesh, analysis, files, ui, threads);
 }
 
 }  // namespace runtest

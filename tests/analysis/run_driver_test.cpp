@@ -121,8 +121,7 @@ TEST(RunDriver, ACompleteRunReportsAndStoresItsResults) {
 // threads gives what one thread gives.
 TEST(RunDriver, TheNextRunReusesTheBandStoresAndListsTheSame) {
   auto runOn = [](Fixture& f, int threads) {
-    EXPECT_EQ(analysis::Create_Input_File(f.mesh, f.analysis, f.material, f.folder.path()), 1);
-    return analysis::Run_Calculation(f.mesh, f.analysis, f.folder.path(), f.ui, threads).outcome;
+    return runtest::RunModel(f.mesh, f.analysis, f.material, f.folder.path(), f.ui, threads).outcome;
   };
   Fixture small;
   BuildPlate(small.mesh, 6);
@@ -188,9 +187,7 @@ TEST(RunDriver, CancelStopsCleanlyAndKeepsEarlierResults) {
         if (sinceText >= 1) cancelled = true;
       }
     } ui;
-    analysis::RunResult r = analysis::Create_Input_File(f.mesh, f.analysis, f.material, f.folder.path()) == 1
-                                ? analysis::Run_Calculation(f.mesh, f.analysis, f.folder.path(), ui)
-                                : analysis::RunResult{};
+    analysis::RunResult r = runtest::RunModel(f.mesh, f.analysis, f.material, f.folder.path(), ui);
     EXPECT_EQ(r.outcome, RunOutcome::Interrupted);
     EXPECT_TRUE(f.ResultsUntouched());
     EXPECT_TRUE(ui.messages.empty());
@@ -274,9 +271,7 @@ TEST(RunDriver, AtEveryYieldTheModelHoldsWholeResults) {
       WatchingUi ui;
       ui.f = &f;
       ui.cancelAfterYields = k;
-      const RunOutcome outcome = analysis::Create_Input_File(f.mesh, f.analysis, f.material, f.folder.path()) == 1
-                                     ? analysis::Run_Calculation(f.mesh, f.analysis, f.folder.path(), ui).outcome
-                                     : RunOutcome::Error;
+      const RunOutcome outcome = runtest::RunModel(f.mesh, f.analysis, f.material, f.folder.path(), ui).outcome;
       ui.seen.push_back(StoredIn(f.mesh, f.analysis));
       EXPECT_EQ(outcome, RunOutcome::Interrupted);
       long halfDone = 0;
@@ -374,20 +369,26 @@ TEST(RunDriver, LongStagesYieldAndACancelThereEndsTheRun) {
 
 TEST(RunDriver, TheErrorPathNamesTheErrorsKind) {
   {
-    // No input file at all.
+    // The input file removed once written: the run reads no other, and
+    // says so, naming the file once, then what to do.
     Fixture f;
     BuildPlate(f.mesh, 2);
-    analysis::RunResult r = analysis::Run_Calculation(f.mesh, f.analysis, f.folder.path(), f.ui);
+    f.MarkResults();
+    analysis::RunFiles files(f.folder.path());
+    ASSERT_EQ(analysis::Create_Input_File(f.mesh, f.analysis, f.material, files), 1);
+    std::filesystem::remove(files.InputPath());
+    analysis::RunResult r = analysis::Run_Calculation(f.mesh, f.analysis, files, f.ui);
     EXPECT_EQ(r.outcome, RunOutcome::Error);
     EXPECT_EQ(f.ui.messages, std::vector<std::string>{"Error!"});
     EXPECT_EQ(f.ui.progress.back(), "Error!...");
     ASSERT_EQ(f.ui.details.size(), 1u);
-    // The file once, with the system's reason, then what to do.
     const std::string& detail = f.ui.details[0];
-    EXPECT_NE(detail.find("velktempin.vlk: No such file or directory. The run writes this file when Run is pressed"),
-              std::string::npos)
+    EXPECT_NE(detail.find("velktempin.vlk is no longer the file this program wrote there"), std::string::npos)
         << detail;
+    EXPECT_EQ(detail.substr(detail.size() - 16), " Then run again.") << detail;
     EXPECT_EQ(detail.find("velktempin.vlk"), detail.rfind("velktempin.vlk")) << detail;
+    EXPECT_TRUE(f.ResultsUntouched());
+    EXPECT_FALSE(files.HasTurn()) << "the turn ends with the run";
   }
   {
     // Nothing holds the plate out of its plane: a zero pivot, not a result.

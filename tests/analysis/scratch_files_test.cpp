@@ -1,14 +1,19 @@
 // The run's scratch files, the input file and the listing, which hold the
 // whole model: in a folder others may write into, what another user put at
 // their names takes nothing of it, and the run says in its error box what
-// stands there, the model as it was; a run after a run still works.
+// stands there, the model as it was; a run after a run still works; runs of
+// two copies of the program in one folder take turns, each computing from
+// its own model; and a run never reads an input file it did not write.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <thread>
 
 #include "analysis/SolverInputFile.h"
 #include "platform/Descriptor.h"
@@ -44,6 +49,25 @@ struct Model {
   model::Material material;
 };
 
+// A plate of thickness `t`: its buckling load grows with t cubed.
+struct PlateOf {
+  explicit PlateOf(double t) {
+    validation::BuildSquarePlate(mesh, 8, validation::Edges::SimplySupported, validation::Loading::Compression);
+    for (model::fourNode& p : mesh.fourNodes()) p.set_Thickness(static_cast<float>(t));
+  }
+  model::Mesh mesh;
+  model::Analysis analysis;
+  model::Material material;
+};
+
+// Writes one byte into a pipe's end, or waits for one from it; false when
+// the other end is gone.
+bool Signal(int fd) { return ::write(fd, "x", 1) == 1; }
+bool AwaitSignal(int fd) {
+  char c = 0;
+  return ::read(fd, &c, 1) == 1;
+}
+
 struct stat LstatOf(const fs::path& path) {
   struct stat st {};
   EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
@@ -71,8 +95,8 @@ TEST(ScratchFiles, WhatAnotherUserPutsAtTheirNamesTakesNothingOfTheModel) {
   const std::string refused = velk_test::Child(
                                   [&] {
                                     std::string why;
-                                    const short made = analysis::Create_Input_File(model.mesh, model.analysis,
-                                                                                   model.material, team.path, why);
+                                    const short made = runtest::WriteInputFile(model.mesh, model.analysis,
+                                                                               model.material, team.path, why);
                                     return std::to_string(made) + " " + why;
                                   },
                                   team.saver)
@@ -97,12 +121,13 @@ TEST(ScratchFiles, WhatAnotherUserPutsAtTheirNamesTakesNothingOfTheModel) {
   const std::string ran = velk_test::Child(
                               [&] {
                                 std::string why;
-                                if (analysis::Create_Input_File(model.mesh, model.analysis, model.material, team.path,
+                                analysis::RunFiles files(team.path);
+                                if (analysis::Create_Input_File(model.mesh, model.analysis, model.material, files,
                                                                 why) != 1)
                                   return "no input file: " + why;
                                 runtest::ScriptedRunUi ui;
                                 const analysis::RunResult r =
-                                    analysis::Run_Calculation(model.mesh, model.analysis, team.path, ui);
+                                    analysis::Run_Calculation(model.mesh, model.analysis, files, ui);
                                 std::string said = r.outcome == RunOutcome::Error ? "error" : "not refused";
                                 for (const std::string& m : ui.messages) said += " | " + m;
                                 for (const std::string& d : ui.details) said += " | " + d;
@@ -153,4 +178,138 @@ TEST(ScratchFiles, ARunAfterARunWorksInASharedAndInAPrivateFolder) {
     });
     EXPECT_EQ(said, "") << folder;
   }
+}
+
+// Two copies of the program, two processes sharing one program folder, run
+// different models over and over, each run overlapping the other's: every
+// run computes from the model it was started on and stores that model's
+// eigenvalue; a run that finds the other's under way waits for it and says
+// so; and the listing left at its name is a whole one.
+TEST(ScratchFiles, RunsOfTwoCopiesInOneFolderTakeTurnsEachFromItsOwnModel) {
+  velk_test::ScratchFolder folder;
+  constexpr int kRuns = 12;
+  double alone[2] = {0, 0};
+  for (int m = 0; m < 2; ++m) {
+    velk_test::ScratchFolder own;
+    PlateOf plate(m + 1.0);
+    runtest::ScriptedRunUi ui;
+    const analysis::RunResult r = runtest::RunModel(plate.mesh, plate.analysis, plate.material, own.path(), ui);
+    ASSERT_EQ(r.outcome, RunOutcome::Completed);
+    alone[m] = r.eigenvalue;
+  }
+  ASSERT_NEAR(alone[1] / alone[0], 8.0, 0.01);
+
+  // Each copy runs as the user presses Run: waits its turn, writes its
+  // input file, runs. A yield lets a millisecond pass, so that the runs
+  // overlap as the window's runs do.
+  struct SlowUi : runtest::ScriptedRunUi {
+    void Yield() override {
+      ScriptedRunUi::Yield();
+      std::this_thread::sleep_for(std::chrono::microseconds(300));
+    }
+  };
+  int go[2];
+  ASSERT_EQ(::pipe(go), 0);
+  auto copy = [&](int m) {
+    return [&, m] {
+      if (!AwaitSignal(go[0])) return std::string("no start");
+      std::string said;
+      int waited = 0;
+      for (int k = 1; k <= kRuns; ++k) {
+        PlateOf plate(m + 1.0);
+        SlowUi ui;
+        analysis::RunFiles files(folder.path());
+        std::string why;
+        if (!files.TakeTurn(ui) || analysis::Create_Input_File(plate.mesh, plate.analysis, plate.material, files,
+                                                               why) != 1) {
+          said += "run " + std::to_string(k) + " did not start: " + why + "; ";
+          continue;
+        }
+        const analysis::RunResult r = analysis::Run_Calculation(plate.mesh, plate.analysis, files, ui);
+        if (r.outcome != RunOutcome::Completed || r.eigenvalue != alone[m] ||
+            plate.analysis.EigenValue != static_cast<float>(alone[m]))
+          said += "run " + std::to_string(k) + " stored " + std::to_string(plate.analysis.EigenValue) + "; ";
+        if (ui.progress.front().rfind("Waiting for another run in " + folder.path().string(), 0) == 0) ++waited;
+      }
+      return said + "waited " + std::to_string(waited);
+    };
+  };
+  std::optional<velk_test::Child> first, second;
+  first.emplace(copy(0), std::nullopt);
+  second.emplace(copy(1), std::nullopt);
+  ASSERT_TRUE(Signal(go[1]) && Signal(go[1]));
+  const std::string saidFirst = first->Result(), saidSecond = second->Result();
+  ::close(go[0]);
+  ::close(go[1]);
+  EXPECT_EQ(saidFirst.rfind("waited ", 0), 0u) << saidFirst;
+  EXPECT_EQ(saidSecond.rfind("waited ", 0), 0u) << saidSecond;
+  EXPECT_NE(saidFirst + saidSecond, "waited 0waited 0") << "the runs never overlapped";
+  const std::string listing = velk_test::ReadBytes(analysis::TempOutputFile(folder.path()));
+  EXPECT_EQ(listing.rfind("[Output Starts]\r\n", 0), 0u);
+  EXPECT_EQ(listing.substr(listing.size() - 15), "[Output Ends]\r\n");
+}
+
+// In a folder a second user may write (a team's, without the sticky bit),
+// that user renames an input file of their own, the same model with twice
+// the elastic modulus, over the one a run has just written: the run reads
+// no file it did not write. It refuses, saying what happened, and the model
+// keeps the results it held.
+TEST(ScratchFiles, ARunReadsBackOnlyTheInputFileItWrote) {
+  velk_test::ScratchFolder scratch;
+  const velk_test::TeamFolder team(scratch.path());
+  if (team.path.empty()) GTEST_SKIP() << "only root can run a second user";
+  const fs::path input = analysis::TempInputFile(team.path);
+  std::string stiffer;
+  {
+    velk_test::ScratchFolder elsewhere;
+    Model spys;
+    spys.material.set_MOE(2 * spys.material.MOE());
+    ASSERT_EQ(runtest::WriteInputFile(spys.mesh, spys.analysis, spys.material, elsewhere.path()), 1);
+    stiffer = velk_test::ReadBytes(analysis::TempInputFile(elsewhere.path()));
+  }
+  int written[2], swapped[2];
+  ASSERT_EQ(::pipe(written), 0);
+  ASSERT_EQ(::pipe(swapped), 0);
+  Model model;
+  velk_test::Child saver(
+      [&] {
+        analysis::RunFiles files(team.path);
+        std::string why;
+        if (analysis::Create_Input_File(model.mesh, model.analysis, model.material, files, why) != 1)
+          return "no input file: " + why;
+        if (!Signal(written[1]) || !AwaitSignal(swapped[0])) return std::string("no swap");
+        runtest::ScriptedRunUi ui;
+        const analysis::RunResult r = analysis::Run_Calculation(model.mesh, model.analysis, files, ui);
+        std::string said = r.outcome == RunOutcome::Error ? "error" : "not refused";
+        for (const std::string& d : ui.details) said += " | " + d;
+        return said + " | stored " + std::to_string(ui.stressesStored + ui.resultsStored) + " | " + model.Changed();
+      },
+      team.saver);
+  ::close(written[1]);
+  ::close(swapped[0]);
+  ASSERT_TRUE(AwaitSignal(written[0])) << saver.Result();
+  EXPECT_EQ(velk_test::Child(
+                [&] {
+                  const fs::path own = team.path / "spys.vlk";
+                  velk_test::WriteBytes(own, stiffer);
+                  return ::rename(own.c_str(), input.c_str()) == 0 ? "" : "no rename";
+                },
+                team.spy)
+                .Result(),
+            "");
+  ASSERT_TRUE(Signal(swapped[1]));
+  const std::string said = saver.Result();
+  ::close(written[0]);
+  ::close(swapped[1]);
+  EXPECT_EQ(said.rfind("error | " + input.string() + " is no longer the file this program wrote there: another "
+                           "program, or another user who may write into the folder " + team.path.string() +
+                           ", removed or replaced it meanwhile",
+                       0),
+            0u)
+      << said;
+  EXPECT_NE(said.find("see who else writes into " + team.path.string() + ". Then run again. | stored 0 | "),
+            std::string::npos)
+      << said;
+  EXPECT_EQ(said.substr(said.size() - 3), " | ") << "the marked results are untouched: " << said;
+  EXPECT_EQ(velk_test::ReadBytes(input), stiffer) << "the other user's file is left as it stands";
 }

@@ -1,6 +1,7 @@
 // The solver input file: what the writer puts in it, and how the reader
 // expands generation records back into the solver's arrays.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -46,7 +47,7 @@ TEST(SolverInputFile, GoldenFileOfASmallModel) {
   a.RunID = "7";
   model::Material m;
   velk_test::ScratchFolder folder;
-  ASSERT_EQ(analysis::Create_Input_File(mesh, a, m, folder.path()), 1);
+  ASSERT_EQ(runtest::WriteInputFile(mesh, a, m, folder.path()), 1);
   const std::string expected =
       "\"Panel, test\"\r\n"
       "\"desc\",\"7\"\r\n"
@@ -101,7 +102,7 @@ TEST(SolverInputFile, FailsWithoutAFileOnBadNumberingOrAFullDiskAndSaysWhy) {
     mesh.Nodes().Item(3).set_vID(2);
     mesh.Nodes().Item(4).set_vID(1);
     velk_test::ScratchFolder folder;
-    EXPECT_EQ(analysis::Create_Input_File(mesh, a, m, folder.path(), why), 0);
+    EXPECT_EQ(runtest::WriteInputFile(mesh, a, m, folder.path(), why), 0);
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "velktempin.vlk"));
     EXPECT_NE(why.find("out of date: Node 3 carries the number 2 where 1 is due. Set the property"),
               std::string::npos)
@@ -111,18 +112,21 @@ TEST(SolverInputFile, FailsWithoutAFileOnBadNumberingOrAFullDiskAndSaysWhy) {
     model::Mesh mesh;
     BuildSmallModel(mesh);
     velk_test::ScratchFolder folder;
-    EXPECT_EQ(analysis::Create_Input_File(mesh, a, m, folder.path() / "missing", why), 0);
+    EXPECT_EQ(runtest::WriteInputFile(mesh, a, m, folder.path() / "missing", why), 0);
     EXPECT_NE(why.find("missing cannot be reached"), std::string::npos) << why;
     // A link at the name is not written through, wherever it leads.
     std::filesystem::create_symlink("/dev/full", folder.path() / "velktempin.vlk");
-    EXPECT_EQ(analysis::Create_Input_File(mesh, a, m, folder.path(), why), 0);
-    EXPECT_NE(why.find("velktempin.vlk is a symbolic link to /dev/full"), std::string::npos) << why;
+    EXPECT_EQ(runtest::WriteInputFile(mesh, a, m, folder.path(), why), 0);
+    EXPECT_NE(why.find("velktempin.vlk is a symbolic link to /dev/full, and a file made anew is never written "
+                       "through a link, which leads wherever its maker chose: remove the link. Then run again."),
+              std::string::npos)
+        << why;
     // A disk that cannot take the contents: the failure shows at close.
     const std::filesystem::path small = folder.path() / "small";
     std::filesystem::create_directory(small);
     const std::string full = velk_test::OnAFullDisk(small, [&] {
       std::string reason;
-      analysis::Create_Input_File(mesh, a, m, small, reason);
+      runtest::WriteInputFile(mesh, a, m, small, reason);
       return reason;
     });
     if (full.rfind("skip:", 0) != 0) {
@@ -131,11 +135,34 @@ TEST(SolverInputFile, FailsWithoutAFileOnBadNumberingOrAFullDiskAndSaysWhy) {
     // A folder where the file should be: access refused, whoever runs.
     std::filesystem::remove(folder.path() / "velktempin.vlk");
     std::filesystem::create_directory(folder.path() / "velktempin.vlk");
-    EXPECT_EQ(analysis::Create_Input_File(mesh, a, m, folder.path(), why), 0);
-    EXPECT_NE(why.find("make that folder and both files writable"), std::string::npos) << why;
-    EXPECT_EQ(analysis::Create_Input_File(mesh, a, m, folder.path() / "ok", why), 0);
+    EXPECT_EQ(runtest::WriteInputFile(mesh, a, m, folder.path(), why), 0);
+    EXPECT_NE(why.find("velktempin.vlk is a folder, not a file, and no file made anew takes its place: remove it "
+                       "or give it another name. Then run again."),
+              std::string::npos)
+        << why;
+    // A folder the user may not create files in: that folder is named, and
+    // what to make of it.
+    if (::geteuid() == 0) {
+      std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_all |
+                                                      std::filesystem::perms::group_exec |
+                                                      std::filesystem::perms::others_exec);
+      const std::filesystem::path closed = folder.path() / "closed";
+      std::filesystem::create_directory(closed);
+      const std::string said = velk_test::AsPlainUser([&] {
+        std::string reason;
+        runtest::WriteInputFile(mesh, a, m, closed, reason);
+        return reason;
+      });
+      EXPECT_NE(said.find(": Permission denied. The run makes its input file and listing (velktempin.vlk, "
+                          "velktempout.vlk) anew in the folder " +
+                          closed.string() + " at every run: make that folder one you may create and remove files "
+                                            "in, and run again."),
+                std::string::npos)
+          << said;
+    }
+    EXPECT_EQ(runtest::WriteInputFile(mesh, a, m, folder.path() / "ok", why), 0);
     std::filesystem::create_directory(folder.path() / "ok");
-    EXPECT_EQ(analysis::Create_Input_File(mesh, a, m, folder.path() / "ok", why), 1);
+    EXPECT_EQ(runtest::WriteInputFile(mesh, a, m, folder.path() / "ok", why), 1);
     EXPECT_EQ(why, "");
   }
 }

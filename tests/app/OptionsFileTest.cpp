@@ -264,19 +264,19 @@ TEST(OptionsFile, AFallbackFolderStartsFromTheFileBesideTheProgram) {
   auto readOnly = [](const fs::path&) { return false; };
   auto writable = [](const fs::path&) { return true; };
 
-  EXPECT_EQ(app::ChooseProgramFolder(exe, fallback, writable), exe);
+  EXPECT_EQ(app::ChooseProgramFolder(exe, fallback, {}, writable), exe);
   EXPECT_FALSE(fs::exists(fallback));
-  EXPECT_EQ(app::ChooseProgramFolder(scratch.path() / "gone", fallback), fallback);
+  EXPECT_EQ(app::ChooseProgramFolder(scratch.path() / "gone", fallback, {}), fallback);
   EXPECT_TRUE(fs::is_empty(fallback)) << "nothing to copy from a folder that is not there";
 
   // A full disk leaves nothing half-written; the next start copies the file whole.
   {
     velk_test::FullDisk disk(16);
     ASSERT_TRUE(disk.on());
-    EXPECT_EQ(app::ChooseProgramFolder(exe, fallback, readOnly), fallback);
+    EXPECT_EQ(app::ChooseProgramFolder(exe, fallback, {}, readOnly), fallback);
   }
   EXPECT_TRUE(fs::is_empty(fallback));
-  EXPECT_EQ(app::ChooseProgramFolder(exe, fallback, readOnly), fallback);
+  EXPECT_EQ(app::ChooseProgramFolder(exe, fallback, {}, readOnly), fallback);
   EXPECT_EQ(velk_test::ReadBytes(seeded), velk_test::ReadBytes(placed));
   model::Analysis b;
   view::View w;
@@ -287,7 +287,7 @@ TEST(OptionsFile, AFallbackFolderStartsFromTheFileBesideTheProgram) {
 
   // The user's own options there are never replaced.
   velk_test::WriteLines(seeded, {"4,8,0.8,#FALSE#,#FALSE#,0"});
-  app::ChooseProgramFolder(exe, fallback, readOnly);
+  app::ChooseProgramFolder(exe, fallback, {}, readOnly);
   EXPECT_EQ(velk_test::ReadLines(seeded), std::vector<std::string>{"4,8,0.8,#FALSE#,#FALSE#,0"});
   int files = 0;
   for ([[maybe_unused]] const auto& e : fs::directory_iterator(fallback)) ++files;
@@ -365,11 +365,11 @@ TEST(ProgramFolder, TheExecutablesFolderIsTakenOnlyWhereNobodyElseMayWriteIt) {
   velk_test::WriteBytes(exe / app::kOptionsFileName, "the placed options\r\n");
   const mode_t mask = ::umask(022);
   ASSERT_EQ(::chmod(exe.c_str(), 0755), 0);
-  EXPECT_EQ(app::ChooseProgramFolder(exe, fallback), exe) << "a folder of the user's own";
+  EXPECT_EQ(app::ChooseProgramFolder(exe, fallback, {}), exe) << "a folder of the user's own";
   EXPECT_FALSE(fs::exists(share));
 
   auto passedOver = [&](const std::string& what) {
-    EXPECT_EQ(app::ChooseProgramFolder(exe, fallback), fallback) << what;
+    EXPECT_EQ(app::ChooseProgramFolder(exe, fallback, {}), fallback) << what;
     EXPECT_EQ(velk_test::ReadBytes(fallback / app::kOptionsFileName), "the placed options\r\n") << what;
     EXPECT_EQ(ModeAndOwner(share).first, 0700u) << what;
     EXPECT_EQ(ModeAndOwner(fallback).first, 0700u) << what;
@@ -456,6 +456,75 @@ TEST(ProgramFolder, WithoutAHomeEveryStartTakesTheSameFolder) {
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(temp.path())) ++entries;
     EXPECT_EQ(entries, 2) << what << ": the name taken and one folder made";
   }
+}
+
+// Every folder the program takes for its own files exists, or the program
+// made it, and nobody else may write it. As a user whose home is missing
+// (nobody's /nonexistent) or read-only, or whose per-user data folder
+// others may write or another user owns, the program takes the temporary
+// folder's series, as without any home; a home the user may write gets its
+// data folder made, readable by the user alone.
+TEST(ProgramFolder, AFolderThatCannotBeTheUsersAloneGivesWayToTheTemporaryFolder) {
+  namespace fs = std::filesystem;
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can become a user whose home is missing";
+  const passwd* nobody = ::getpwuid(velk_test::PlainUid());
+  if (!nobody || !nobody->pw_dir || fs::exists(nobody->pw_dir))
+    GTEST_SKIP() << "user " << velk_test::PlainUid() << " has no entry, or a home that exists";
+  const uid_t me = velk_test::PlainUid();
+  velk_test::ScratchFolder scratch;
+  fs::permissions(scratch.path(), fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+  const fs::path exe = scratch.path() / "bin", temp = scratch.path() / "tmp";
+  fs::create_directories(exe);  // root's: not the user's to take
+  velk_test::WriteBytes(exe / app::kOptionsFileName, "the placed options\r\n");
+  fs::create_directory(temp);
+  ASSERT_EQ(::chmod(temp.c_str(), 01777), 0);
+  auto chosen = [&](const char* home) {
+    return velk_test::Child([&] {
+             ::unsetenv("XDG_DATA_HOME");
+             if (home)
+               ::setenv("HOME", home, 1);
+             else
+               ::unsetenv("HOME");
+             return app::ChooseProgramFolder(exe, app::UserDataFolder(), temp).string();
+           })
+        .Result();
+  };
+  // A folder of `owner`'s with `mode`, its parents made as they are missing.
+  auto folder = [](const fs::path& path, uid_t owner, mode_t mode) {
+    fs::create_directories(path);
+    EXPECT_EQ(::chown(path.c_str(), owner, owner), 0) << path;
+    EXPECT_EQ(::chmod(path.c_str(), mode), 0) << path;
+  };
+  const fs::path series = temp / ("velk-" + std::to_string(me));
+  const fs::path readOnly = scratch.path() / "read-only", open = scratch.path() / "open",
+                 others = scratch.path() / "others", fresh = scratch.path() / "fresh";
+  folder(readOnly, 0, 0755);
+  folder(open / ".local" / "share" / "velk", me, 0777);
+  folder(others / ".local" / "share" / "velk", velk_test::TeamFolder::kOther, 0755);
+  for (const fs::path& home : {open, others}) {
+    for (const fs::path& p : {home, home / ".local", home / ".local" / "share"}) folder(p, me, 0755);
+  }
+  folder(fresh, me, 0700);
+
+  const std::pair<const char*, const char*> homes[] = {{"no HOME, and the user database's home is missing", nullptr},
+                                                       {"a home that is missing", "/nonexistent"},
+                                                       {"a home the user may not write", readOnly.c_str()},
+                                                       {"a data folder others may write", open.c_str()},
+                                                       {"another user's data folder", others.c_str()}};
+  for (const auto& [what, home] : homes) {
+    EXPECT_EQ(chosen(home), series.string()) << what;
+    EXPECT_EQ(ModeAndOwner(series), std::make_pair(0700u, me)) << what;
+    EXPECT_EQ(velk_test::ReadBytes(series / app::kOptionsFileName), "the placed options\r\n") << what;
+  }
+  EXPECT_FALSE(fs::exists("/nonexistent"));
+  EXPECT_TRUE(fs::is_empty(readOnly));
+  EXPECT_TRUE(fs::is_empty(open / ".local" / "share" / "velk"));
+
+  const fs::path made = fresh / ".local" / "share" / "velk";
+  EXPECT_EQ(chosen(fresh.c_str()), made.string());
+  for (const fs::path& p : {fresh / ".local", fresh / ".local" / "share", made})
+    EXPECT_EQ(ModeAndOwner(p), std::make_pair(0700u, me)) << p;
+  EXPECT_EQ(velk_test::ReadBytes(made / app::kOptionsFileName), "the placed options\r\n");
 }
 
 }  // namespace

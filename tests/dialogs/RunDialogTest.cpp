@@ -14,8 +14,10 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "analysis/RunFiles.h"
 #include "analysis/SolverInputFile.h"
 #include "analysis/ui/RunGuard.h"
 #include "analysis/ui/frmAnalysisOption.h"
@@ -125,7 +127,9 @@ TEST_F(RunDialog, AnInputFileThatCannotBeWrittenSaysWhatToChange) {
   prompter.Clear();
   elsewhere.cmdApply_Click();
   ASSERT_EQ(prompter.prompts(), (std::vector<std::string>{"Error..."}));
-  EXPECT_NE(prompter.messages()[0].detail.find("make that folder and both files writable"), std::string::npos)
+  EXPECT_NE(prompter.messages()[0].detail.find("velktempin.vlk is a folder, not a file, and no file made anew takes "
+                                                "its place: remove it or give it another name. Then run again."),
+            std::string::npos)
       << prompter.messages()[0].detail;
 }
 
@@ -180,6 +184,52 @@ TEST_F(RunDialog, CancelThroughAYield) {
   EXPECT_EQ(listing.find("[Output Ends]"), std::string::npos);
   EXPECT_TRUE(States(dialog).run);
   EXPECT_FALSE(States(dialog).cancel);
+}
+
+// A run whose folder another run holds (another window of the program)
+// waits for it, saying so on the progress line with Cancel at hand: Cancel
+// ends the wait at once and leaves the model and the folder as they were.
+// Once the other run has ended, the run goes on with its own model.
+TEST_F(RunDialog, ARunWaitsForAnotherRunInItsFolderAndCancelEndsTheWait) {
+  testsupport::SupportedGirder();
+  globals::Analysis().EigenValue = 123.0f;
+  const std::filesystem::path folder = app::ProgramFolder();
+  analysis::RunFiles other(folder);
+  ASSERT_TRUE(other.TryTakeTurn());
+  frmEigen dialog(globals::Analysis(), globals::Mesh(), globals::Material(), folder);
+  dialog.show();
+  std::vector<std::string> seen;
+  std::vector<ButtonStates> during;
+  int yields = 0;
+  dialog.SetYieldHook([&] {
+    seen.push_back(dialog.ProgressText());
+    during.push_back(States(dialog));
+    if (++yields == 3) QTest::mouseClick(dialog.form().cmdCancel, Qt::LeftButton);
+  });
+  dialog.cmdApply_Click();
+  EXPECT_EQ(yields, 3) << "the wait ends at the first look after the click";
+  EXPECT_EQ(seen, std::vector<std::string>(3, "Waiting for another run in " + folder.string() + " to end..."));
+  for (const ButtonStates& s : during) {
+    EXPECT_FALSE(s.run);
+    EXPECT_TRUE(s.cancel);
+    EXPECT_FALSE(s.close);
+  }
+  EXPECT_EQ(dialog.ProgressText(), "Ready...");
+  EXPECT_TRUE(prompter.prompts().empty());
+  EXPECT_FALSE(std::filesystem::exists(analysis::TempInputFile(folder)));
+  EXPECT_FLOAT_EQ(globals::Analysis().EigenValue, 123.0f);
+  EXPECT_TRUE(States(dialog).run);
+
+  yields = 0;
+  dialog.SetYieldHook([&] {
+    if (++yields == 2) other.EndTurn();
+  });
+  dialog.cmdApply_Click();
+  EXPECT_GT(yields, 2);
+  ASSERT_FALSE(prompter.prompts().empty());
+  EXPECT_EQ(prompter.prompts().back().rfind("Eigenvalue of ", 0), 0u) << prompter.prompts().back();
+  EXPECT_NE(globals::Analysis().EigenValue, 123.0f);
+  EXPECT_EQ(dialog.ProgressText(), "Ready...");
 }
 
 TEST_F(RunDialog, AFailedRunGivesItsReasonAsTheBoxDetail) {

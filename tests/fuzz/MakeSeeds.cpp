@@ -131,8 +131,9 @@ int main(int argc, char** argv) {
       Write(corpus / "projectfile" / (name + "-too-long-text.inp"), Joined(lines));
     }
     analysis::SilentRunUi ui;
-    if (analysis::Create_Input_File(mesh, analysis, material, scratch) == 1 &&
-        analysis::Run_Calculation(mesh, analysis, scratch, ui).outcome == analysis::RunOutcome::Completed)
+    analysis::RunFiles files(scratch);
+    if (analysis::Create_Input_File(mesh, analysis, material, files) == 1 &&
+        analysis::Run_Calculation(mesh, analysis, files, ui).outcome == analysis::RunOutcome::Completed)
       Write(corpus / "projectfile" / (name + "-results.inp"), app::ProjectText(analysis, beam, mesh, material));
     else
       std::fprintf(stderr, "%s did not run to its end\n", name.c_str());
@@ -172,7 +173,8 @@ int main(int argc, char** argv) {
       model::Mesh mesh;
       model::Material material;
       fuzz::BuildModel(m, v, mesh, analysis, material);
-      if (analysis::Create_Input_File(mesh, analysis, material, scratch) != 1) return 1;
+      analysis::RunFiles files(scratch);
+      if (analysis::Create_Input_File(mesh, analysis, material, files) != 1) return 1;
       Write(corpus / "solver" / (std::string(fuzz::ModelName(m)) + "-" + std::to_string(v) + ".vlk"),
             ReadAll(analysis::TempInputFile(scratch)));
     }

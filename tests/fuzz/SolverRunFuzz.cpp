@@ -4,6 +4,7 @@
 // crashes and always returns, whatever the file holds.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "analysis/RunDriver.h"
@@ -55,11 +56,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   model::Analysis analysis;
   model::Material material;
   fuzz::BuildModel(ModelFor(bytes), 0, mesh, analysis, material);
-  // Writing the model's own file sets UvID, which tells the run where results go.
-  if (analysis::Create_Input_File(mesh, analysis, material, folder) != 1)
+  // Writing the model's own file sets UvID, which tells the run where results
+  // go; the fuzzed bytes then take its place as the run's own input file.
+  analysis::RunFiles files(folder);
+  if (analysis::Create_Input_File(mesh, analysis, material, files) != 1)
     fuzz::Finding("the model's own input file was not written");
-  fuzz::WriteFile(analysis::TempInputFile(folder), bytes);
+  try {
+    const std::unique_ptr<platform::TextFile> input = files.MakeInput();
+    input->Write(bytes);
+    input->Close();
+  } catch (const platform::RuntimeError& e) {
+    fuzz::Finding("the input file was not written: " + e.description());
+  }
   analysis::SilentRunUi ui;
-  analysis::Run_Calculation(mesh, analysis, folder, ui);
+  analysis::Run_Calculation(mesh, analysis, files, ui);
   return 0;
 }

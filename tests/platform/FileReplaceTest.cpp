@@ -1071,12 +1071,12 @@ std::string OthersLink(const fs::path& name, const fs::path& what) {
   return "70 Cannot write " + name.string() + ": Permission denied (" + (what == name ? "it" : what.string()) +
          " is another user's symbolic link in the shared folder " + what.parent_path().string() +
          ", which others may write in: following it would let that user send the save to a file of their "
-         "choosing)";
+         "choosing; save under another name)";
 }
 std::string OthersFile(const fs::path& name, const fs::path& what) {
   return "70 Cannot write " + name.string() + ": Permission denied (" + (what == name ? "it" : what.string()) +
          " is another user's file in the shared folder " + what.parent_path().string() +
-         ", which others may write in: that user could read what is saved in it)";
+         ", which others may write in: that user could read what is saved in it; save under another name)";
 }
 
 // A symbolic link at `link` to `to`, owned by `owner`.
@@ -1177,6 +1177,68 @@ TEST_F(FileReplaceSafetyTest, ASharedStickyFolderFollowsAndWritesOnlyTheUsersOrI
   EXPECT_EQ(OthersIn(sticky, {}), "mine-to-spy.inp mine.inp new.inp root.txt roots.inp saver.txt spy-to-nothing.inp "
                                   "spy.inp spys.inp ");
   EXPECT_EQ(OthersIn(team, {}), "mine.inp new.inp spy.inp spys.inp ");
+}
+
+// In a shared sticky folder a file with a further name (hard link) is never
+// written: where the system lets anyone link a file (fs.protected_hardlinks
+// 0), a second name there for the user's private file cannot be told apart
+// from the user's own, so both are refused, naming the file and the folder,
+// and the private file keeps what it held. Elsewhere further names are kept
+// as before: the file is written in place and every name shows the save.
+TEST_F(FileReplaceSafetyTest, ASharedStickyFolderWritesNoFileWithASecondName) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can make a second user's link to a private file";
+  const std::string mine = "the saver's own text\r\n", text = "the saved model\r\n";
+  const fs::path secret = PlainUsersFile("own", mine, fs::perms::owner_read | fs::perms::owner_write);
+  const fs::path own = secret.parent_path();
+  ASSERT_EQ(::chmod(own.c_str(), 0700), 0);
+  const uid_t saverId = velk_test::PlainUid();
+  const gid_t saverGroup = velk_test::PlainGid();
+  auto folder = [&](const char* name, gid_t group, mode_t mode) {
+    const fs::path f = dir_ / name;
+    fs::create_directory(f);
+    EXPECT_EQ(::chown(f.c_str(), 0, group), 0);
+    EXPECT_EQ(::chmod(f.c_str(), mode), 0);
+    return f;
+  };
+  const fs::path sticky = folder("sticky", 0, 01777), team = folder("team", kTeam, 01775),
+                 open = folder("open", 0, 0777);
+  // The spy's second names for the private file, as root makes them where
+  // the kernel would let the spy; and the saver's own pair in the folder.
+  ASSERT_EQ(::link(secret.c_str(), (sticky / "team.inp").c_str()), 0);
+  ASSERT_EQ(::link(secret.c_str(), (team / "team.inp").c_str()), 0);
+  PlantFile(sticky / "pair-a.inp", mine, saverId, saverGroup, 0644);
+  ASSERT_EQ(::link((sticky / "pair-a.inp").c_str(), (sticky / "pair-b.inp").c_str()), 0);
+  PlantFile(open / "pair-a.inp", mine, saverId, saverGroup, 0644);
+  ASSERT_EQ(::link((open / "pair-a.inp").c_str(), (open / "pair-b.inp").c_str()), 0);
+
+  auto secondName = [](const fs::path& name, nlink_t names) {
+    return "70 Cannot write " + name.string() + ": Permission denied (it has " + std::to_string(names) +
+           " names (hard links), and in the shared folder " + name.parent_path().string() +
+           ", which others may write in, a further name cannot be told apart from one that another user gave a "
+           "private file of yours to have the save written into it; save under another name, or remove the other "
+           "names first)";
+  };
+  const std::vector<std::pair<fs::path, std::string>> saves = {
+      {sticky / "team.inp", secondName(sticky / "team.inp", 3)},
+      {team / "team.inp", secondName(team / "team.inp", 3)},
+      {sticky / "pair-a.inp", secondName(sticky / "pair-a.inp", 2)},
+      {open / "pair-a.inp", "done"}};
+  std::string wanted;
+  for (const auto& [name, outcome] : saves) wanted += outcome + "\n";
+  const std::string said = velk_test::Child(
+                               [&] {
+                                 std::string said;
+                                 for (const auto& [name, outcome] : saves) said += Outcome(name, text) + "\n";
+                                 return said;
+                               },
+                               velk_test::User{saverId, saverGroup, {kTeam}})
+                               .Result();
+  EXPECT_EQ(said, wanted);
+  EXPECT_EQ(ReadBytes(secret), mine);
+  EXPECT_EQ(StatOf(secret).st_nlink, 3u);
+  EXPECT_EQ(ReadBytes(sticky / "pair-b.inp"), mine);
+  EXPECT_EQ(ReadBytes(open / "pair-b.inp"), text) << "elsewhere both names show the save";
+  EXPECT_EQ(StatOf(open / "pair-a.inp").st_ino, StatOf(open / "pair-b.inp").st_ino);
 }
 
 // What the save writes is what it checked: a name turned into another
