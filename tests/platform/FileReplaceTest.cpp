@@ -701,6 +701,24 @@ class FileReplaceSafetyTest : public FileReplaceTest {
     return outcome + "\n" + watcher.Stop();
   }
 
+  // A file of the saver's with `bytes` that nobody else may read, in the
+  // saver's private folder "own", which another user may reach only
+  // through a link.
+  fs::path SaversSecret(const std::string& bytes) {
+    const fs::path secret = PlainUsersFile("own", bytes, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(::chmod(secret.parent_path().c_str(), 0700), 0);
+    return secret;
+  }
+
+  // A folder of root's named `name` in the test's folder, of `group` and `mode`.
+  fs::path SharedFolder(const char* name, gid_t group, mode_t mode) {
+    const fs::path f = dir_ / name;
+    fs::create_directory(f);
+    EXPECT_EQ(::chown(f.c_str(), 0, group), 0);
+    EXPECT_EQ(::chmod(f.c_str(), mode), 0);
+    return f;
+  }
+
   // Stops the test where only root can set it up, or where the system offers no way.
   static bool Unavailable(const std::string& result) { return result.rfind("skip:", 0) == 0; }
 };
@@ -1104,21 +1122,12 @@ void PlantFile(const fs::path& path, const std::string& bytes, uid_t owner, gid_
 TEST_F(FileReplaceSafetyTest, ASharedStickyFolderFollowsAndWritesOnlyTheUsersOrItsOwnersLinksAndFiles) {
   if (::geteuid() != 0) GTEST_SKIP() << "only root can give a second user links and files";
   const std::string mine = "the saver's own text\r\n", spys = "the spy's text\r\n", text = "the saved model\r\n";
-  // The saver's private folder, which the spy may enter only through a link.
-  const fs::path secret = PlainUsersFile("own", mine, fs::perms::owner_read | fs::perms::owner_write);
+  const fs::path secret = SaversSecret(mine);
   const fs::path own = secret.parent_path();
-  ASSERT_EQ(::chmod(own.c_str(), 0700), 0);
   const uid_t saverId = velk_test::PlainUid();
   const gid_t saverGroup = velk_test::PlainGid();
-  auto folder = [&](const char* name, gid_t group, mode_t mode) {
-    const fs::path f = dir_ / name;
-    fs::create_directory(f);
-    EXPECT_EQ(::chown(f.c_str(), 0, group), 0);
-    EXPECT_EQ(::chmod(f.c_str(), mode), 0);
-    return f;
-  };
-  const fs::path sticky = folder("sticky", 0, 01777), team = folder("team", kTeam, 01775),
-                 open = folder("open", 0, 0777);
+  const fs::path sticky = SharedFolder("sticky", 0, 01777), team = SharedFolder("team", kTeam, 01775),
+                 open = SharedFolder("open", 0, 0777);
   for (const char* name : {"to-mine.txt", "to-roots.txt", "to-team.txt", "to-open.txt"})
     PlantFile(own / name, mine, saverId, saverGroup, 0600);
 
@@ -1188,20 +1197,12 @@ TEST_F(FileReplaceSafetyTest, ASharedStickyFolderFollowsAndWritesOnlyTheUsersOrI
 TEST_F(FileReplaceSafetyTest, ASharedStickyFolderWritesNoFileWithASecondName) {
   if (::geteuid() != 0) GTEST_SKIP() << "only root can make a second user's link to a private file";
   const std::string mine = "the saver's own text\r\n", text = "the saved model\r\n";
-  const fs::path secret = PlainUsersFile("own", mine, fs::perms::owner_read | fs::perms::owner_write);
+  const fs::path secret = SaversSecret(mine);
   const fs::path own = secret.parent_path();
-  ASSERT_EQ(::chmod(own.c_str(), 0700), 0);
   const uid_t saverId = velk_test::PlainUid();
   const gid_t saverGroup = velk_test::PlainGid();
-  auto folder = [&](const char* name, gid_t group, mode_t mode) {
-    const fs::path f = dir_ / name;
-    fs::create_directory(f);
-    EXPECT_EQ(::chown(f.c_str(), 0, group), 0);
-    EXPECT_EQ(::chmod(f.c_str(), mode), 0);
-    return f;
-  };
-  const fs::path sticky = folder("sticky", 0, 01777), team = folder("team", kTeam, 01775),
-                 open = folder("open", 0, 0777);
+  const fs::path sticky = SharedFolder("sticky", 0, 01777), team = SharedFolder("team", kTeam, 01775),
+                 open = SharedFolder("open", 0, 0777);
   // The spy's second names for the private file, as root makes them where
   // the kernel would let the spy; and the saver's own pair in the folder.
   ASSERT_EQ(::link(secret.c_str(), (sticky / "team.inp").c_str()), 0);
