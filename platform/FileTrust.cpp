@@ -14,6 +14,13 @@ namespace fs = std::filesystem;
 namespace platform {
 namespace {
 
+// A folder with the sticky bit that others may write in: each user there may
+// remove or rename only their own names, but may plant any name the others
+// then use.
+bool IsSharedSticky(const struct stat& folder) {
+  return (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+}
+
 // A user other than the one running the program.
 bool Others(uid_t owner) { return owner != ::geteuid(); }
 
@@ -34,10 +41,6 @@ bool OwnerTrusted(const struct stat& folder, uid_t owner) {
 std::string It(const fs::path& name, const fs::path& what) { return what == name ? "it" : what.string(); }
 
 }  // namespace
-
-bool IsSharedSticky(const struct stat& folder) {
-  return (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0;
-}
 
 void CheckLinkToFollow(const fs::path& name, const fs::path& link, const fs::path& folder,
                        const struct stat& folderSt, const struct stat& st) {

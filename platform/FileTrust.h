@@ -20,15 +20,12 @@ class NameRefused : public RuntimeError {
   using RuntimeError::RuntimeError;
 };
 
-// A folder with the sticky bit that others may write in (/tmp, /var/tmp,
-// /dev/shm, a team's folder): each user there may remove or rename only
-// their own names, but may plant any name the others then use.
-bool IsSharedSticky(const struct stat& folder);
-
 // Saves. A save to `name` follows the symbolic link `link` (its lstat
 // `st`) standing in `folder` (its fstat `folderSt`) only where that may not
-// send it to a file of someone else's choosing: in a shared sticky folder,
-// only the user's own links and the folder owner's. Raises 70 otherwise.
+// send it to a file of someone else's choosing: in a shared sticky folder
+// (the sticky bit and a write bit for its group or others: /tmp, /var/tmp,
+// /dev/shm, a team's folder), only the user's own links and the folder
+// owner's. Raises 70 otherwise.
 void CheckLinkToFollow(const std::filesystem::path& name, const std::filesystem::path& link,
                        const std::filesystem::path& folder, const struct stat& folderSt, const struct stat& st);
 
