@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "analysis/RunDriver.h"
+#include "analysis/RunFiles.h"
 #include "analysis/RunUi.h"
 #include "analysis/SolverInputFile.h"
 #include "model/Analysis.h"

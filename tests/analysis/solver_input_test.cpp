@@ -162,8 +162,22 @@ TEST(SolverInputFile, FailsWithoutAFileOnBadNumberingOrAFullDiskAndSaysWhy) {
     }
     EXPECT_EQ(runtest::WriteInputFile(mesh, a, m, folder.path() / "ok", why), 0);
     std::filesystem::create_directory(folder.path() / "ok");
+    // Another run holds the folder: a writer that has not waited its turn
+    // writes nothing, and says why.
+    {
+      analysis::RunFiles other(folder.path() / "ok");
+      ASSERT_TRUE(other.TryTakeTurn());
+      EXPECT_EQ(runtest::WriteInputFile(mesh, a, m, folder.path() / "ok", why), 0);
+      EXPECT_EQ(why, "Another run is under way in " + (folder.path() / "ok").string() +
+                         ", where this run writes its input file and listing: wait until it has ended, and run "
+                         "again.");
+      EXPECT_FALSE(std::filesystem::exists(folder.path() / "ok" / "velktempin.vlk"));
+    }
     EXPECT_EQ(runtest::WriteInputFile(mesh, a, m, folder.path() / "ok", why), 1);
     EXPECT_EQ(why, "");
+    // No folder at all: nothing lands in the current one.
+    EXPECT_EQ(runtest::WriteInputFile(mesh, a, m, {}, why), 0);
+    EXPECT_EQ(why.rfind("The program has no folder of its own for the run's input file and listing", 0), 0u) << why;
   }
 }
 
