@@ -47,31 +47,26 @@ std::filesystem::path RunFiles::InputPath() const { return TempInputFile(folder_
 
 std::filesystem::path RunFiles::ListingPath() const { return TempOutputFile(folder_); }
 
-bool RunFiles::TryTakeTurn() {
-  if (turn_) return true;
-  platform::Descriptor folder = OpenFolder(folder_);
-  const Lock lock = TryLock(folder);
-  if (lock == Lock::Busy) return false;
-  if (lock == Lock::Taken) lock_ = std::move(folder);
-  turn_ = true;
-  return true;
-}
+bool RunFiles::TryTakeTurn() { return Take(nullptr); }
 
-bool RunFiles::TakeTurn(RunUi& ui) {
+bool RunFiles::TakeTurn(RunUi& ui) { return Take(&ui); }
+
+bool RunFiles::Take(RunUi* waiting) {
   if (turn_) return true;
   platform::Descriptor folder = OpenFolder(folder_);
   Lock lock = TryLock(folder);
   if (lock == Lock::Busy) {
-    ui.Progress("Waiting for another run in " + folder_.string() + " to end...");
+    if (!waiting) return false;
+    waiting->Progress("Waiting for another run in " + folder_.string() + " to end...");
     while ((lock = TryLock(folder)) == Lock::Busy) {
-      ui.Yield();
-      if (ui.Cancelled()) {
-        ui.Progress("Process Interrupted...");
+      waiting->Yield();
+      if (waiting->Cancelled()) {
+        waiting->Progress("Process Interrupted...");
         return false;
       }
       std::this_thread::sleep_for(kWaitSlice);
     }
-    ui.Progress("Creating Input File...");
+    waiting->Progress("Creating Input File...");
   }
   if (lock == Lock::Taken) lock_ = std::move(folder);
   turn_ = true;

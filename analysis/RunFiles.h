@@ -52,6 +52,9 @@ class RunFiles {
   std::unique_ptr<platform::TextFile> MakeListing() const;
 
  private:
+  // The turn, waited for through `waiting` when another run holds it, or
+  // not at all without it.
+  bool Take(RunUi* waiting);
   void RequireTurn() const;
 
   std::filesystem::path folder_;

@@ -241,7 +241,8 @@ void TextFile::Adopt(Descriptor fd) {
   if (::fstat(fd.get(), &st) != 0) RaiseSystemError(errno, "Cannot open " + path_.string());
   if (mode_ == FileMode::Input) {
     RefuseNonFile(path_, st.st_mode);
-    if (S_ISREG(st.st_mode) && ::lseek(fd.get(), 0, SEEK_SET) != 0) RaiseSystemError(errno, "Cannot read " + path_.string());
+    if (S_ISREG(st.st_mode) && ::lseek(fd.get(), 0, SEEK_SET) != 0)
+      RaiseSystemError(errno, "Cannot read " + path_.string());
   }
   seekable_ = S_ISREG(st.st_mode);
   file_ = ::fdopen(fd.get(), mode_ == FileMode::Output ? "wb" : "rb");

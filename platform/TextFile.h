@@ -34,9 +34,9 @@ struct PipeWaits {
 // long; PipeWaits{} puts the program's own back.
 void SetPipeWaitsForTests(PipeWaits waits);
 
-// Called for each file opened for output from now on, once its old file is
-// gone and before the new one is created, so that a test can put something
-// at the name just then; {} for none.
+// Called for each file made anew (MakeFileAnew) from now on, once its old
+// file is gone and before the new one is created, so that a test can put
+// something at the name just then; {} for none.
 void SetBeforeCreateForTests(std::function<void(const std::filesystem::path&)> call);
 
 // A new file at `path`, open for reading and writing and its owner's alone

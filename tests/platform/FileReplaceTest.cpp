@@ -710,13 +710,21 @@ class FileReplaceSafetyTest : public FileReplaceTest {
     return secret;
   }
 
-  // A folder of root's named `name` in the test's folder, of `group` and `mode`.
-  fs::path SharedFolder(const char* name, gid_t group, mode_t mode) {
-    const fs::path f = dir_ / name;
-    fs::create_directory(f);
-    EXPECT_EQ(::chown(f.c_str(), 0, group), 0);
-    EXPECT_EQ(::chmod(f.c_str(), mode), 0);
-    return f;
+  // Root's folders in the test's folder that others may write in: "sticky"
+  // (1777, as /tmp), "team" (1775, the team's group) and "open" (0777,
+  // without the sticky bit).
+  struct Shared {
+    fs::path sticky, team, open;
+  };
+  Shared SharedFolders() {
+    auto folder = [this](const char* name, gid_t group, mode_t mode) {
+      const fs::path f = dir_ / name;
+      fs::create_directory(f);
+      EXPECT_EQ(::chown(f.c_str(), 0, group), 0);
+      EXPECT_EQ(::chmod(f.c_str(), mode), 0);
+      return f;
+    };
+    return {folder("sticky", 0, 01777), folder("team", kTeam, 01775), folder("open", 0, 0777)};
   }
 
   // Stops the test where only root can set it up, or where the system offers no way.
@@ -1126,8 +1134,7 @@ TEST_F(FileReplaceSafetyTest, ASharedStickyFolderFollowsAndWritesOnlyTheUsersOrI
   const fs::path own = secret.parent_path();
   const uid_t saverId = velk_test::PlainUid();
   const gid_t saverGroup = velk_test::PlainGid();
-  const fs::path sticky = SharedFolder("sticky", 0, 01777), team = SharedFolder("team", kTeam, 01775),
-                 open = SharedFolder("open", 0, 0777);
+  const auto [sticky, team, open] = SharedFolders();
   for (const char* name : {"to-mine.txt", "to-roots.txt", "to-team.txt", "to-open.txt"})
     PlantFile(own / name, mine, saverId, saverGroup, 0600);
 
@@ -1198,11 +1205,9 @@ TEST_F(FileReplaceSafetyTest, ASharedStickyFolderWritesNoFileWithASecondName) {
   if (::geteuid() != 0) GTEST_SKIP() << "only root can make a second user's link to a private file";
   const std::string mine = "the saver's own text\r\n", text = "the saved model\r\n";
   const fs::path secret = SaversSecret(mine);
-  const fs::path own = secret.parent_path();
   const uid_t saverId = velk_test::PlainUid();
   const gid_t saverGroup = velk_test::PlainGid();
-  const fs::path sticky = SharedFolder("sticky", 0, 01777), team = SharedFolder("team", kTeam, 01775),
-                 open = SharedFolder("open", 0, 0777);
+  const auto [sticky, team, open] = SharedFolders();
   // The spy's second names for the private file, as root makes them where
   // the kernel would let the spy; and the saver's own pair in the folder.
   ASSERT_EQ(::link(secret.c_str(), (sticky / "team.inp").c_str()), 0);
