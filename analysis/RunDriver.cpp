@@ -8,7 +8,9 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/BandMatrix.h"
@@ -121,6 +123,37 @@ class BandUi : public RunUi {
   std::function<std::string()> detail_;
 };
 
+// The run's boxes, held until the run has written the last byte of its files
+// and let the folder go: a box waits for the user, and a run in another
+// window must not wait with it.
+class HeldBoxes : public RunUi {
+ public:
+  explicit HeldBoxes(RunUi& ui) : ui_(ui) {}
+  void Progress(const std::string& text) override { ui_.Progress(text); }
+  void Yield() override { ui_.Yield(); }
+  bool Cancelled() const override { return ui_.Cancelled(); }
+  void Message(const std::string& text) override { held_.push_back({text, std::nullopt}); }
+  void DetailedMessage(const std::string& text, const std::string& detail) override {
+    held_.push_back({text, detail});
+  }
+  void StressesStored() override { ui_.StressesStored(); }
+  void ResultStored() override { ui_.ResultStored(); }
+
+  // Shows the boxes held so far, in the order the run gave them.
+  void Show() {
+    for (const auto& [text, detail] : std::exchange(held_, {})) {
+      if (detail)
+        ui_.DetailedMessage(text, *detail);
+      else
+        ui_.Message(text);
+    }
+  }
+
+ private:
+  RunUi& ui_;
+  std::vector<std::pair<std::string, std::optional<std::string>>> held_;
+};
+
 // The band stores of the last run, kept for the next one in the process:
 // the user runs again after an edit, and fresh memory costs the system a
 // cleared page for every 4 KB (some 8 % of a run of the largest model on
@@ -169,7 +202,8 @@ class Run {
         nodes_(mesh.Nodes()),
         analysis_(analysis),
         files_(files),
-        ui_(ui),
+        boxes_(ui),
+        ui_(boxes_),
         workers_(threads > 0 ? std::make_unique<Workers>(threads) : std::make_unique<Workers>()) {
     place_.folder = files.folder();
   }
@@ -182,6 +216,9 @@ class Run {
   RunResult Execute();
   // Closes both files without reporting (the error path).
   void CloseQuietly() noexcept;
+  // Once both files are closed: lets the next run have the folder, then
+  // shows the boxes the run gave meanwhile.
+  void LetFolderGo();
   // The detail of the error box for an error that ended the run.
   std::string Detail(const platform::RuntimeError& error) const { return Failure_Detail(error, place_, mesh_); }
 
@@ -239,7 +276,8 @@ class Run {
   model::Nodes& nodes_;
   model::Analysis& analysis_;
   RunFiles& files_;
-  RunUi& ui_;
+  HeldBoxes boxes_;
+  RunUi& ui_;  // boxes_, through which the run reaches the window
   std::unique_ptr<Workers> workers_;
   RunPlace place_;
   BandUi bandUi_{ui_, [this] { return Band_Overflow_Detail(place_, mesh_, BW_); }};
@@ -289,6 +327,11 @@ void Run::CloseQuietly() noexcept {
     if (out_) out_->Close();
   } catch (...) {
   }
+}
+
+void Run::LetFolderGo() {
+  files_.EndTurn();
+  boxes_.Show();
 }
 
 bool Run::Interrupted() {
@@ -363,6 +406,7 @@ bool Run::BringInStores() {
 RunResult Run::Finish(RunResult r) {
   if (in_) in_->Close();
   if (out_) out_->Close();  // a listing that did not reach the disk is an error
+  LetFolderGo();
   if (interrupted_) {
     ui_.Progress("Process Interrupted...");
     r.outcome = RunOutcome::Interrupted;
@@ -376,6 +420,7 @@ RunResult Run::Finish(RunResult r) {
 
 RunResult Run::DimensionExit() {
   CloseQuietly();
+  LetFolderGo();
   RunResult r;
   r.outcome = RunOutcome::DimensionError;
   return r;
@@ -822,7 +867,6 @@ RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis, RunFiles
   try {
     r = run.Execute();
     r.threads = run.Threads();
-    files.EndTurn();
     return r;
   } catch (const platform::RuntimeError& e) {
     r.errorNumber = e.number();
@@ -839,8 +883,7 @@ RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis, RunFiles
     r.detail = r.errorText;
   }
   run.CloseQuietly();
-  // The next run need not wait for the user to read the box.
-  files.EndTurn();
+  run.LetFolderGo();
   ui.DetailedMessage(ErrorMessage(r.errorNumber), r.detail);
   ui.Progress(ErrorProgress(r.errorNumber));
   return r;

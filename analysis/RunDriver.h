@@ -42,9 +42,12 @@ std::uint64_t KeptBandStoreBytes();
 // Performs one run from the input file that Create_Input_File wrote into
 // `files`, which it reads back (refusing it when its name no longer leads to
 // it) while the run holds the folder's turn; the run writes its listing
-// there and ends the turn, however it ends. The run reports its own
-// failures (message box with a detail, and progress line) and always
-// returns. Material constants come from the input file, not from the model.
+// there and ends the turn once both files are closed, however it ends. The
+// run reports its own failures (message box with a detail, and progress
+// line) and always returns; every box it shows, the eigenvalue's too, comes
+// after the turn has ended, so that no run of another window waits for the
+// user to close it. Material constants come from the input file, not from
+// the model.
 RunResult Run_Calculation(model::Mesh& mesh, model::Analysis& analysis, RunFiles& files, RunUi& ui);
 // The same with `threads` threads sharing the element routines and the
 // reductions (1: the calling thread alone; 0: the run's own choice, as

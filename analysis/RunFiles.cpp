@@ -24,19 +24,58 @@ constexpr std::chrono::milliseconds kWaitSlice{20};
 
 enum class Lock { Taken, Busy, None };
 
-// Tries to lock the folder open as `folder` for this run alone.
-Lock TryLock(const platform::Descriptor& folder) {
-  if (!folder.valid()) return Lock::None;
+// The turn's file, opened where it stands or made where nothing does, and
+// its lock.
+struct Turn {
+  platform::Descriptor file;
+  Lock lock = Lock::None;
+  int err = 0;  // why a file that was opened could not be locked
+};
+
+// Tries to lock the turn's file for this run alone. The file is open for
+// writing, which a network disk needs to lock it.
+void TryLock(Turn& turn) {
+  if (!turn.file.valid()) return;
   for (;;) {
-    if (::flock(folder.get(), LOCK_EX | LOCK_NB) == 0) return Lock::Taken;
+    if (::flock(turn.file.get(), LOCK_EX | LOCK_NB) == 0) {
+      turn.lock = Lock::Taken;
+      turn.err = 0;
+      return;
+    }
     if (errno == EINTR) continue;
-    return errno == EWOULDBLOCK ? Lock::Busy : Lock::None;
+    turn.err = errno;
+    turn.lock = errno == EWOULDBLOCK ? Lock::Busy : Lock::None;
+    return;
   }
 }
 
-platform::Descriptor OpenFolder(const std::filesystem::path& folder) {
-  if (folder.empty()) return platform::Descriptor();
-  return platform::Descriptor(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+// The turn's file at `path`, the user's own and readable by the user alone,
+// made where nothing stands; never opened through a link, nor when anything
+// else stands there (platform::CheckKeepable raises). Not valid when no file
+// can be had there (a missing folder, one where no file can be made).
+platform::Descriptor OpenTurnFile(const std::filesystem::path& path) {
+  struct stat st {};
+  // Looked at before opening: opening a device may already act on it.
+  if (::lstat(path.c_str(), &st) == 0) platform::CheckKeepable(path, st);
+  platform::Descriptor fd(
+      ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0600));
+  if (!fd.valid()) {
+    if (errno == ELOOP && ::lstat(path.c_str(), &st) == 0) platform::CheckKeepable(path, st);
+    return fd;
+  }
+  if (::fstat(fd.get(), &st) != 0) return platform::Descriptor();
+  platform::CheckKeepable(path, st);
+  // Anyone who could read it could hold a shared lock and so every run.
+  if ((st.st_mode & 07777) != 0600 && ::fchmod(fd.get(), 0600) != 0) return platform::Descriptor();
+  return fd;
+}
+
+// Whether `path` still names the file open as `fd`: a turn's file removed
+// while its lock was waited for leaves the next run a new one to lock.
+bool StillAtItsName(const platform::Descriptor& fd, const std::filesystem::path& path) {
+  struct stat held {}, named {};
+  return ::fstat(fd.get(), &held) == 0 && ::lstat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+         held.st_ino == named.st_ino;
 }
 
 }  // namespace
@@ -47,34 +86,52 @@ std::filesystem::path RunFiles::InputPath() const { return TempInputFile(folder_
 
 std::filesystem::path RunFiles::ListingPath() const { return TempOutputFile(folder_); }
 
+std::filesystem::path RunFiles::TurnPath() const { return folder_.empty() ? folder_ : folder_ / "velkturn.lock"; }
+
 bool RunFiles::TryTakeTurn() { return Take(nullptr); }
 
 bool RunFiles::TakeTurn(RunUi& ui) { return Take(&ui); }
 
 bool RunFiles::Take(RunUi* waiting) {
   if (turn_) return true;
-  platform::Descriptor folder = OpenFolder(folder_);
-  Lock lock = TryLock(folder);
-  if (lock == Lock::Busy) {
-    if (!waiting) return false;
-    waiting->Progress("Waiting for another run in " + folder_.string() + " to end...");
-    while ((lock = TryLock(folder)) == Lock::Busy) {
+  bool waited = false;
+  Turn turn;
+  for (;;) {
+    turn = Turn();
+    refused_ = nullptr;
+    try {
+      if (!folder_.empty()) turn.file = OpenTurnFile(TurnPath());
+    } catch (const platform::NameRefused&) {
+      refused_ = std::current_exception();
+    }
+    TryLock(turn);
+    while (turn.lock == Lock::Busy) {
+      if (!waiting) return false;
+      if (!waited) waiting->Progress("Waiting for another run in " + folder_.string() + " to end...");
+      waited = true;
       waiting->Yield();
       if (waiting->Cancelled()) {
         waiting->Progress("Process Interrupted...");
         return false;
       }
       std::this_thread::sleep_for(kWaitSlice);
+      TryLock(turn);
     }
-    waiting->Progress("Creating Input File...");
+    if (turn.lock != Lock::Taken || StillAtItsName(turn.file, TurnPath())) break;
   }
-  if (lock == Lock::Taken) lock_ = std::move(folder);
+  if (waited) waiting->Progress("Creating Input File...");
+  if (turn.lock == Lock::Taken)
+    lock_ = std::move(turn.file);
+  else if (turn.file.valid())
+    noLocks_ = turn.err;  // a disk that locks no files
   turn_ = true;
   return true;
 }
 
 void RunFiles::EndTurn() {
   turn_ = false;
+  noLocks_ = 0;
+  refused_ = nullptr;
   lock_.Close();  // the system lets the lock go with the last descriptor
 }
 
@@ -83,10 +140,29 @@ void RunFiles::RequireTurn() const {
                                                           folder_.string());
 }
 
+void RunFiles::Refuse(const platform::NameRefused& refused, const std::filesystem::path& file) const {
+  struct stat st {};
+  const bool ownFile = ::lstat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid();
+  if (noLocks_ == 0 || !ownFile) throw refused;
+  throw platform::NameRefused(
+      refused.number(),
+      file.string() + " was made anew by someone else while this run used it: most likely by a run in another "
+                      "window of this program, since runs in " + folder_.string() + " cannot take turns (" +
+          platform::SystemErrorText(noLocks_, "its disk locks no files") +
+          "), and the program never reads or writes what it did not make: let the run in the other window end "
+          "before you press Run");
+}
+
 std::unique_ptr<platform::TextFile> RunFiles::MakeInput() {
   RequireTurn();
+  if (refused_) std::rethrow_exception(refused_);
   written_.Close();
-  platform::Descriptor fd = platform::MakeFileAnew(InputPath());
+  platform::Descriptor fd;
+  try {
+    fd = platform::MakeFileAnew(InputPath());
+  } catch (const platform::NameRefused& refused) {
+    Refuse(refused, InputPath());
+  }
   platform::Descriptor kept(::fcntl(fd.get(), F_DUPFD_CLOEXEC, 0));
   if (!kept.valid()) platform::RaiseSystemError(errno, "Cannot open " + InputPath().string());
   auto file = std::make_unique<platform::TextFile>(std::move(fd), InputPath(), platform::FileMode::Output);
@@ -100,7 +176,11 @@ std::unique_ptr<platform::TextFile> RunFiles::ReadInputBack() const {
     platform::Raise(platform::kErrFileNotFound, "Cannot open " + path.string() + ": this run has not written it");
   struct stat st {};
   if (::fstat(written_.get(), &st) != 0) platform::RaiseSystemError(errno, "Cannot read " + path.string());
-  platform::CheckStillTheFileWritten(path, st);
+  try {
+    platform::CheckStillTheFileWritten(path, st);
+  } catch (const platform::NameRefused& refused) {
+    Refuse(refused, path);
+  }
   platform::Descriptor fd(::fcntl(written_.get(), F_DUPFD_CLOEXEC, 0));
   if (!fd.valid()) platform::RaiseSystemError(errno, "Cannot read " + path.string());
   return std::make_unique<platform::TextFile>(std::move(fd), path, platform::FileMode::Input);
@@ -108,7 +188,11 @@ std::unique_ptr<platform::TextFile> RunFiles::ReadInputBack() const {
 
 std::unique_ptr<platform::TextFile> RunFiles::MakeListing() const {
   RequireTurn();
-  return std::make_unique<platform::TextFile>(ListingPath(), platform::FileMode::Output);
+  try {
+    return std::make_unique<platform::TextFile>(ListingPath(), platform::FileMode::Output);
+  } catch (const platform::NameRefused& refused) {
+    Refuse(refused, ListingPath());
+  }
 }
 
 std::string Busy_Folder_Detail(const std::filesystem::path& folder) {

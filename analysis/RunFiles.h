@@ -2,17 +2,21 @@
 // A run's two files in the program's folder, the input file and the
 // listing, and the run's turn in that folder. Every copy of the program
 // started from one build shares the folder, so runs there take turns: each
-// holds the folder from writing its input file to its end, and so computes
-// from the model it was started on and leaves its listing whole. The turn
-// is a lock on the folder, which the system lets go however a copy ends,
-// even killed. The input file is read back through the descriptor it was
-// written through, and only while its name still leads to it: a run never
-// reads a file it did not write.
+// holds the folder from writing its input file until the last byte of its
+// files is written, and so computes from the model it was started on and
+// leaves its listing whole. The turn is a lock on a file of the folder,
+// velkturn.lock, kept at its name and readable by the user alone, so that
+// nobody else can hold it; the system lets the lock go however a copy ends,
+// even killed, and network disks lock it too. The input file is read back
+// through the descriptor it was written through, and only while its name
+// still leads to it: a run never reads a file it did not write.
+#include <exception>
 #include <filesystem>
 #include <memory>
 
 #include "analysis/RunUi.h"
 #include "platform/Descriptor.h"
+#include "platform/FileTrust.h"
 #include "platform/TextFile.h"
 
 namespace analysis {
@@ -27,14 +31,17 @@ class RunFiles {
   const std::filesystem::path& folder() const { return folder_; }
   std::filesystem::path InputPath() const;    // the folder's velktempin.vlk
   std::filesystem::path ListingPath() const;  // the folder's velktempout.vlk
+  std::filesystem::path TurnPath() const;     // the folder's velkturn.lock
 
   // Takes the folder's turn for this run. While another run holds it, the
   // progress line says so, and the wait yields and tests Cancel between
   // tries; false when Cancel ended the wait ("Process Interrupted..."). A
-  // folder that cannot be locked (missing, unreadable, or on a file system
-  // without locks) is taken without a lock: making the files then says what
-  // is wrong, and reading the input back still refuses a file this run did
-  // not write.
+  // turn that cannot be locked (a folder that is missing or where no file
+  // can be made, a disk that locks no files) is taken without a lock:
+  // making the files then says what is wrong, and reading the input back
+  // still refuses a file this run did not write, naming a run of another
+  // window as the likely cause where the disk locks no files. What stands at
+  // the turn's name other than the user's own file is refused by MakeInput.
   bool TakeTurn(RunUi& ui);
   // Takes the turn only when no other run holds it; false when one does.
   bool TryTakeTurn();
@@ -56,10 +63,16 @@ class RunFiles {
   // not at all without it.
   bool Take(RunUi* waiting);
   void RequireTurn() const;
+  // Raises `refused` of `file`, or, where the turn holds no lock because the
+  // disk locks no files and what stands there now is the user's own file, a
+  // refusal that names another window's run as the likely cause.
+  [[noreturn]] void Refuse(const platform::NameRefused& refused, const std::filesystem::path& file) const;
 
   std::filesystem::path folder_;
   platform::Descriptor lock_;
   bool turn_ = false;
+  int noLocks_ = 0;              // the error of a disk that locks no files, when the turn met one
+  std::exception_ptr refused_;   // what stands at the turn's name, when it is refused
   platform::Descriptor written_;  // the input file as written
 };
 

@@ -239,9 +239,12 @@ short Create_Input_File(model::Mesh& mesh, const model::Analysis& analysis,
 std::string Run_File_Detail(const platform::RuntimeError& error, const std::filesystem::path& file) {
   const std::string folder = file.parent_path().string();
   // A file error raised by the file layer already names the file and the
-  // system's reason; only a bare description needs the file in front.
+  // system's reason, and a refusal the name it refuses (the run's turn
+  // too); only a bare description needs the file in front.
   const std::string& what = error.description();
-  std::string text = (what.find(file.string()) != std::string::npos ? what : file.string() + ": " + what) + ".";
+  const bool named =
+      what.find(file.string()) != std::string::npos || dynamic_cast<const platform::NameRefused*>(&error);
+  std::string text = (named ? what : file.string() + ": " + what) + ".";
   switch (error.number()) {
     case platform::kErrDiskFull:
       return text + " The disk that holds " + folder + " is full: free space on it and run again.";

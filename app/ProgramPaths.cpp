@@ -98,7 +98,10 @@ std::filesystem::path PrivateFolderIn(const std::filesystem::path& shared) {
 }
 
 std::filesystem::path UserDataFolder() {
-  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) return BelowFolder(xdg, "velk");
+  // As the variable's convention has it: a relative value is ignored, and a
+  // folder that is missing is made, with its missing parents.
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && std::filesystem::path(xdg).is_absolute())
+    return std::filesystem::path(xdg) / "velk";
   const std::filesystem::path share = std::filesystem::path(".local") / "share" / "velk";
   if (const char* home = std::getenv("HOME"); home && *home) return BelowFolder(home, share);
   if (const passwd* user = ::getpwuid(::geteuid()); user && user->pw_dir && *user->pw_dir)

@@ -18,17 +18,18 @@ std::filesystem::path ProgramFolder();
 // An empty path goes back to the folder chosen for the process.
 void SetProgramFolder(const std::filesystem::path& folder);
 
-// The per-user data folder, not made here: $XDG_DATA_HOME/velk, else
-// ~/.local/share/velk (the home folder taken from the user database when
-// HOME is unset). Empty when there is no home, or when that home or
-// $XDG_DATA_HOME is no folder: the program never makes a home.
+// The per-user data folder, not made here: $XDG_DATA_HOME/velk where that
+// is an absolute path (a relative one is ignored, as its convention says),
+// else ~/.local/share/velk (the home folder taken from the user database
+// when HOME is unset). Empty when there is no home, or when the home is no
+// folder: the program never makes a home.
 std::filesystem::path UserDataFolder();
 
 // The program's folder, a folder that nobody else may write
 // (platform::IsFolderOfUserAlone), out of: the executable's folder, when
 // `executableMayBeTaken` says so; else the per-user data folder
-// `dataFolder`, made (readable by this user alone) up from the home where it
-// is missing, when it then is such a folder; else a private folder of the
+// `dataFolder`, made (readable by this user alone) with whatever of its
+// parents is missing, when it then is such a folder; else a private folder of the
 // temporary folder `tempFolder` (PrivateFolderIn). Empty when none can be
 // had. A folder other than the executable's that has no options file is
 // first given a copy of the one beside the executable, the one the

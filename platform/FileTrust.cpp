@@ -40,6 +40,32 @@ bool OwnerTrusted(const struct stat& folder, uid_t owner) {
 // "it" for the name saved to, else the name the save came to on its way.
 std::string It(const fs::path& name, const fs::path& what) { return what == name ? "it" : what.string(); }
 
+// What a file of the user's own at a name the program uses is refused as,
+// and why, by what the program does with it.
+struct OwnFileRefusals {
+  const char* link;
+  const char* kind;
+  const char* others;
+};
+
+// Passes only the user's own regular file at `path` (its stat `st`).
+void RefuseUnlessOwnFile(const fs::path& path, const struct stat& st, const OwnFileRefusals& why) {
+  if (S_ISLNK(st.st_mode)) {
+    std::error_code ec;
+    const fs::path to = fs::read_symlink(path, ec);
+    throw NameRefused(kErrPathFileAccess, path.string() + " is a symbolic link" +
+                                              (ec ? std::string() : " to " + to.string()) + why.link);
+  }
+  if (!S_ISREG(st.st_mode)) {
+    const char* kind = KindOfFile(st.st_mode);
+    throw NameRefused(kErrPathFileAccess,
+                      path.string() + " is " + (kind ? kind : "of an unknown kind") + ", not a file" + why.kind);
+  }
+  if (Others(st.st_uid))
+    throw NameRefused(kErrPermissionDenied, path.string() + " is a file of another user (user " +
+                                                std::to_string(st.st_uid) + ")" + why.others);
+}
+
 }  // namespace
 
 void CheckLinkToFollow(const fs::path& name, const fs::path& link, const fs::path& folder,
@@ -65,24 +91,19 @@ void CheckFileToWrite(const fs::path& name, const fs::path& file, const fs::path
 }
 
 void CheckReplaceable(const fs::path& path, const struct stat& st) {
-  if (S_ISLNK(st.st_mode)) {
-    std::error_code ec;
-    const fs::path to = fs::read_symlink(path, ec);
-    throw NameRefused(kErrPathFileAccess,
-                      path.string() + " is a symbolic link" + (ec ? std::string() : " to " + to.string()) +
-                          ", and a file made anew is never written through a link, which leads wherever its maker "
-                          "chose: remove the link");
-  }
-  if (!S_ISREG(st.st_mode)) {
-    const char* kind = KindOfFile(st.st_mode);
-    throw NameRefused(kErrPathFileAccess, path.string() + " is " + (kind ? kind : "of an unknown kind") +
-                                              ", not a file, and no file made anew takes its place: remove it or "
-                                              "give it another name");
-  }
-  if (Others(st.st_uid))
-    throw NameRefused(kErrPermissionDenied,
-                      path.string() + " is a file of another user (user " + std::to_string(st.st_uid) +
-                          "), who may read or keep open what is written into it: remove it, or ask its owner to");
+  RefuseUnlessOwnFile(path, st,
+                      {", and a file made anew is never written through a link, which leads wherever its maker "
+                       "chose: remove the link",
+                       ", and no file made anew takes its place: remove it or give it another name",
+                       ", who may read or keep open what is written into it: remove it, or ask its owner to"});
+}
+
+void CheckKeepable(const fs::path& path, const struct stat& st) {
+  RefuseUnlessOwnFile(path, st,
+                      {", and the program opens no file of its own through a link, which leads wherever its maker "
+                       "chose: remove the link",
+                       ", and the program keeps a file of its own there: remove it or give it another name",
+                       ", who could hold it and so keep every run waiting: remove it, or ask its owner to"});
 }
 
 void CheckStillTheFileWritten(const fs::path& path, const struct stat& written) {

@@ -44,6 +44,11 @@ void CheckFileToWrite(const std::filesystem::path& name, const std::filesystem::
 // device with 70 or 75, saying what it is and what to remove.
 void CheckReplaceable(const std::filesystem::path& path, const struct stat& st);
 
+// Files kept at their names in the program's folder and opened where they
+// stand (the run's turn): the same rule as CheckReplaceable, for what stands
+// at `path` (its lstat, or the fstat of what was opened).
+void CheckKeepable(const std::filesystem::path& path, const struct stat& st);
+
 // Files read back. Passes only when `path` still names the file this
 // program wrote (`written`, the fstat of its descriptor); raises 75 when
 // the name is gone or leads elsewhere, saying so.

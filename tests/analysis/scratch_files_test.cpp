@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +18,7 @@
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "analysis/SolverInputFile.h"
 #include "platform/Descriptor.h"
@@ -333,4 +335,185 @@ TEST(ScratchFiles, ARunReadsBackOnlyTheInputFileItWrote) {
       << said;
   EXPECT_EQ(said.substr(said.size() - 3), " | ") << "the marked results are untouched: " << said;
   EXPECT_EQ(velk_test::ReadBytes(input), stiffer) << "the other user's file is left as it stands";
+}
+
+// The turn is a lock on a file of the folder, not on the folder itself: runs
+// take turns in a folder the user may write but not read (0333), where no
+// folder can be opened to lock it.
+TEST(ScratchFiles, RunsTakeTurnsInAFolderTheUserMayWriteButNotRead) {
+  velk_test::ScratchFolder scratch;
+  fs::permissions(scratch.path(), fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+  const fs::path folder = scratch.path() / "drop";
+  fs::create_directory(folder);
+  if (::geteuid() == 0) ASSERT_EQ(::chown(folder.c_str(), velk_test::PlainUid(), velk_test::PlainGid()), 0);
+  ASSERT_EQ(::chmod(folder.c_str(), 0333), 0);
+  const std::string said = velk_test::AsPlainUser([&] {
+    std::string said;
+    analysis::RunFiles first(folder), second(folder);
+    if (!first.TryTakeTurn()) said += "the first run found the folder held; ";
+    if (second.TryTakeTurn()) said += "the second run went on beside the first; ";
+    first.EndTurn();
+    if (!second.TryTakeTurn()) said += "the second run still waits once the first has ended; ";
+    second.EndTurn();
+    Model model;
+    runtest::ScriptedRunUi ui;
+    if (runtest::RunModel(model.mesh, model.analysis, model.material, folder, ui).outcome != RunOutcome::Completed)
+      said += "no run completes there; ";
+    return said;
+  });
+  EXPECT_EQ(said, "");
+  ASSERT_EQ(::chmod(folder.c_str(), 0700), 0);
+  const struct stat turn = LstatOf(folder / "velkturn.lock");
+  EXPECT_EQ(turn.st_mode & 07777, 0600u);
+  EXPECT_EQ(turn.st_uid, velk_test::PlainUid());
+}
+
+// On a disk that locks no files (flock failing, as on a network disk without
+// its lock service) runs cannot take turns and go on side by side; when a
+// run of a second window then makes the input file anew before the first
+// has read it back, the first refuses, naming that window as the likely
+// cause and the disk's missing locks, not another program or user. The
+// second run completes.
+TEST(ScratchFiles, WhereTheDiskLocksNoFilesARefusalNamesTheOtherWindow) {
+  velk_test::ScratchFolder folder;
+  const std::string said = velk_test::Child(
+                               [&] {
+                                 if (!velk_test::LockNoFiles()) return std::string("skip");
+                                 Model mine;
+                                 PlateOf other(2.0);
+                                 analysis::RunFiles a(folder.path()), b(folder.path());
+                                 std::string why;
+                                 if (!a.TryTakeTurn() || !b.TryTakeTurn()) return std::string("a run waited");
+                                 if (analysis::Create_Input_File(mine.mesh, mine.analysis, mine.material, a, why) != 1 ||
+                                     analysis::Create_Input_File(other.mesh, other.analysis, other.material, b, why) != 1)
+                                   return "no input file: " + why;
+                                 runtest::ScriptedRunUi uiA, uiB;
+                                 const analysis::RunResult ra =
+                                     analysis::Run_Calculation(mine.mesh, mine.analysis, a, uiA);
+                                 const analysis::RunResult rb =
+                                     analysis::Run_Calculation(other.mesh, other.analysis, b, uiB);
+                                 std::string said = ra.outcome == RunOutcome::Error ? "refused" : "not refused";
+                                 for (const std::string& d : uiA.details) said += " | " + d;
+                                 return said + " | " + mine.Changed() + " | second " +
+                                        (rb.outcome == RunOutcome::Completed ? "completed" : "failed");
+                               },
+                               std::nullopt)
+                               .Result();
+  if (said == "skip") GTEST_SKIP() << "no system call filter here";
+  const fs::path input = analysis::TempInputFile(folder.path());
+  EXPECT_EQ(said.rfind("refused | " + input.string() + " was made anew by someone else while this run used it: "
+                           "most likely by a run in another window of this program, since runs in " +
+                           folder.path().string() + " cannot take turns (its disk locks no files: No locks "
+                           "available)",
+                       0),
+            0u)
+      << said;
+  EXPECT_NE(said.find("let the run in the other window end before you press Run. Then run again. |  | second "
+                      "completed"),
+            std::string::npos)
+      << said;
+}
+
+// The turn's file is the user's alone: another user who may read the
+// program's folder (the executable's own, 0755) holds whatever there is to
+// lock in it, and the user's runs still go on.
+TEST(ScratchFiles, AnotherUserCannotHoldTheUsersRuns) {
+  velk_test::ScratchFolder scratch;
+  fs::permissions(scratch.path(), fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+  const velk_test::TeamFolder team(scratch.path());  // only for its second user
+  if (team.path.empty()) GTEST_SKIP() << "only root can run a second user";
+  const fs::path folder = scratch.path() / "bin";
+  fs::create_directory(folder);
+  ASSERT_EQ(::chown(folder.c_str(), velk_test::PlainUid(), velk_test::PlainGid()), 0);
+  ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);
+  // A first run leaves its files and the turn's file there.
+  ASSERT_EQ(velk_test::AsPlainUser([&] {
+              Model model;
+              runtest::ScriptedRunUi ui;
+              return runtest::RunModel(model.mesh, model.analysis, model.material, folder, ui).outcome ==
+                             RunOutcome::Completed
+                         ? ""
+                         : "no first run";
+            }),
+            "");
+  int held[2], release[2];
+  ASSERT_EQ(::pipe(held), 0);
+  ASSERT_EQ(::pipe(release), 0);
+  velk_test::Child holder(
+      [&] {
+        analysis::RunFiles files(folder);
+        files.TryTakeTurn();
+        std::vector<platform::Descriptor> locked;
+        locked.emplace_back(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        for (const auto& entry : fs::directory_iterator(folder))
+          locked.emplace_back(::open(entry.path().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        int count = 0;
+        for (const platform::Descriptor& fd : locked)
+          if (fd.valid() && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) ++count;
+        if (!Signal(held[1]) || !AwaitSignal(release[0])) return std::string("not released");
+        return "held " + std::to_string(count);
+      },
+      team.spy);
+  ::close(held[1]);
+  ::close(release[0]);
+  ASSERT_TRUE(AwaitSignal(held[0]));
+  const std::string ran = velk_test::AsPlainUser([&] {
+    analysis::RunFiles files(folder);
+    if (!files.TryTakeTurn()) return std::string("held by the other user");
+    files.EndTurn();
+    Model model;
+    runtest::ScriptedRunUi ui;
+    return runtest::RunModel(model.mesh, model.analysis, model.material, folder, ui).outcome == RunOutcome::Completed
+               ? std::string("ran")
+               : std::string("did not complete");
+  });
+  ASSERT_TRUE(Signal(release[1]));
+  EXPECT_EQ(holder.Result(), "held 1") << "the folder alone: the files are the user's alone";
+  ::close(held[0]);
+  ::close(release[1]);
+  EXPECT_EQ(ran, "ran");
+}
+
+// What stands at the turn's name is judged as what stands at the run's files'
+// names: a link, a folder or another user's file is refused, saying what it is
+// and what to do, and no input file is written; the user's own file that
+// others may read is made the user's alone.
+TEST(ScratchFiles, WhatStandsAtTheTurnsNameIsJudgedAsAtTheRunsFiles) {
+  velk_test::ScratchFolder folder;
+  const fs::path turn = folder.path() / "velkturn.lock", input = analysis::TempInputFile(folder.path());
+  const fs::path elsewhere = folder.path() / "elsewhere.txt";
+  velk_test::WriteBytes(elsewhere, "kept\r\n");
+  auto refusal = [&] {
+    Model model;
+    std::string why;
+    const short made = runtest::WriteInputFile(model.mesh, model.analysis, model.material, folder.path(), why);
+    return std::to_string(made) + " " + why;
+  };
+  auto expectRefused = [&](const std::string& what, const std::string& says) {
+    const std::string said = refusal();
+    EXPECT_EQ(said.rfind("0 " + turn.string() + " is " + what, 0), 0u) << said;
+    EXPECT_NE(said.find(says + ". Then run again."), std::string::npos) << said;
+    EXPECT_FALSE(fs::exists(input)) << what;
+  };
+  fs::create_symlink(elsewhere, turn);
+  expectRefused("a symbolic link to " + elsewhere.string() + ", and the program opens no file of its own through a link",
+                "remove the link");
+  EXPECT_EQ(velk_test::ReadBytes(elsewhere), "kept\r\n");
+  fs::remove(turn);
+  fs::create_directory(turn);
+  expectRefused("a folder, not a file, and the program keeps a file of its own there",
+                "remove it or give it another name");
+  fs::remove(turn);
+  if (::geteuid() == 0) {
+    velk_test::WriteBytes(turn, "");
+    ASSERT_EQ(::chown(turn.c_str(), velk_test::PlainUid(), velk_test::PlainGid()), 0);
+    expectRefused("a file of another user (user " + std::to_string(velk_test::PlainUid()) +
+                      "), who could hold it and so keep every run waiting",
+                  "remove it, or ask its owner to");
+    fs::remove(turn);
+  }
+  velk_test::WriteBytes(turn, "");
+  ASSERT_EQ(::chmod(turn.c_str(), 0644), 0);
+  EXPECT_EQ(refusal(), "1 ");
+  EXPECT_EQ(LstatOf(turn).st_mode & 07777, 0600u);
 }

@@ -527,4 +527,41 @@ TEST(ProgramFolder, AFolderThatCannotBeTheUsersAloneGivesWayToTheTemporaryFolder
   EXPECT_EQ(velk_test::ReadBytes(made / app::kOptionsFileName), "the placed options\r\n");
 }
 
+// $XDG_DATA_HOME as its convention has it: a folder that is missing is made,
+// with its missing parents, readable by the user alone, and taken; a
+// relative value is ignored for the home's own data folder.
+TEST(ProgramFolder, XdgDataHomeIsTakenAsItsConventionSays) {
+  namespace fs = std::filesystem;
+  velk_test::ScratchFolder scratch;
+  const fs::path exe = scratch.path() / "bin", temp = scratch.path() / "tmp", home = scratch.path() / "home";
+  for (const fs::path& p : {exe, temp, home}) fs::create_directory(p);
+  ASSERT_EQ(::chmod(home.c_str(), 0700), 0);
+  velk_test::WriteBytes(exe / app::kOptionsFileName, "the placed options\r\n");
+  auto chosen = [&](const char* xdg) {
+    return velk_test::Child(
+               [&] {
+                 ::setenv("HOME", home.c_str(), 1);
+                 ::setenv("XDG_DATA_HOME", xdg, 1);
+                 const mode_t mask = ::umask(022);
+                 const fs::path folder =
+                     app::ChooseProgramFolder(exe, app::UserDataFolder(), temp, [](const fs::path&) { return false; });
+                 ::umask(mask);
+                 return folder.string();
+               },
+               std::nullopt)
+        .Result();
+  };
+  const fs::path data = scratch.path() / "data" / "share";
+  EXPECT_EQ(chosen(data.c_str()), (data / "velk").string());
+  for (const fs::path& p : {scratch.path() / "data", data, data / "velk"})
+    EXPECT_EQ(ModeAndOwner(p), std::make_pair(0700u, ::geteuid())) << p;
+  EXPECT_EQ(velk_test::ReadBytes(data / "velk" / app::kOptionsFileName), "the placed options\r\n");
+
+  const fs::path own = home / ".local" / "share" / "velk";
+  EXPECT_EQ(chosen("relative/share"), own.string());
+  EXPECT_EQ(chosen(""), own.string());
+  EXPECT_FALSE(fs::exists("relative"));
+  EXPECT_TRUE(fs::is_empty(temp));
+}
+
 }  // namespace

@@ -14,7 +14,9 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/RunFiles.h"
@@ -230,6 +232,60 @@ TEST_F(RunDialog, ARunWaitsForAnotherRunInItsFolderAndCancelEndsTheWait) {
   EXPECT_EQ(prompter.prompts().back().rfind("Eigenvalue of ", 0), 0u) << prompter.prompts().back();
   EXPECT_NE(globals::Analysis().EigenValue, 123.0f);
   EXPECT_EQ(dialog.ProgressText(), "Ready...");
+}
+
+// A box the run shows holds no run of another window: by the time the
+// eigenvalue's box, or the box of a band store overflow in the middle of a
+// run, waits for the user, the run has written its files and let the folder
+// go, and a second copy of the program takes its turn at once. The
+// eigenvalue is stored when the box comes, and the listing is whole.
+TEST_F(RunDialog, ABoxTheRunShowsHoldsNoRunOfAnotherWindow) {
+  class SecondCopyAtEveryBox : public platform::ScriptedPrompter {
+   public:
+    explicit SecondCopyAtEveryBox(std::filesystem::path folder) : folder_(std::move(folder)) {}
+    platform::Answer Message(const platform::MessageRequest& request) override {
+      const std::string second = velk_test::Child(
+                                     [this] {
+                                       analysis::RunFiles files(folder_);
+                                       return std::string(files.TryTakeTurn() ? "took its turn" : "waits");
+                                     },
+                                     std::nullopt)
+                                     .Result();
+      const std::vector<std::string> listing =
+          velk_test::Lines(velk_test::ReadBytes(analysis::TempOutputFile(folder_)));
+      seen.push_back(request.prompt + ": the second copy " + second + ", the listing ends " +
+                     (listing.empty() ? std::string("nowhere") : listing.back()) + "; eigenvalue " +
+                     std::to_string(globals::Analysis().EigenValue));
+      return ScriptedPrompter::Message(request);
+    }
+    std::vector<std::string> seen;
+
+   private:
+    std::filesystem::path folder_;
+  };
+  const std::filesystem::path folder = app::ProgramFolder();
+  testsupport::SupportedGirder();
+  globals::Analysis().EigenValue = 123.0f;
+  SecondCopyAtEveryBox boxes(folder);
+  frmEigen dialog(globals::Analysis(), globals::Mesh(), globals::Material(), folder);
+  dialog.show();
+  dialog.cmdApply_Click();
+  ASSERT_EQ(boxes.seen.size(), 1u);
+  EXPECT_EQ(boxes.seen[0], boxes.prompts()[0] + ": the second copy took its turn, the listing ends [Output Ends]; "
+                           "eigenvalue " + std::to_string(globals::Analysis().EigenValue));
+  EXPECT_NE(globals::Analysis().EigenValue, 123.0f);
+  EXPECT_EQ(dialog.ProgressText(), "Ready...");
+
+  // A grid size that understates the column length: the band store is too narrow.
+  globals::Mesh().Nodes().set_NumberNodesY(2);
+  boxes.seen.clear();
+  dialog.cmdApply_Click();
+  ASSERT_EQ(boxes.seen.size(), 1u);
+  EXPECT_EQ(boxes.seen[0].rfind("Dimesnison of Stiffness Matrix Exceeded!:: the second copy took its turn, the "
+                                "listing ends Band Width ",
+                                0),
+            0u)
+      << boxes.seen[0];
 }
 
 TEST_F(RunDialog, AFailedRunGivesItsReasonAsTheBoxDetail) {
